@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs the whole test suite: every test of the normal build, then the core tests again in a build
+# with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+
+build_dir=${1:-build}
+sanitize_dir=${2:-build-sanitize}
+jobs=$(nproc)
+
+ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+
+echo "== Sanitizer build of the core tests =="
+cmake -S . -B "$sanitize_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_BENCH=OFF > /dev/null
+cmake --build "$sanitize_dir" -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir "$sanitize_dir" --output-on-failure -j "$jobs" -L unit

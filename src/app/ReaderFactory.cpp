@@ -1,0 +1,29 @@
+#include "app/ReaderFactory.h"
+
+#include "app/SettingsStore.h"
+#include "reader/PosixSerialPort.h"
+#include "reader/SerialCardReader.h"
+
+namespace quillet::app {
+
+SystemReaderFactory::SystemReaderFactory(const SettingsStore& settings) : m_settings(settings) {}
+
+std::unique_ptr<reader::CardReader> SystemReaderFactory::Create(ReaderBackend backend) {
+    switch (backend) {
+        case ReaderBackend::Serial: {
+            const SettingsStore& settings = m_settings;
+            auto resolve = [&settings](const std::string& name) {
+                return settings.ReadString("commData", name, reader::DefaultPortPath(name));
+            };
+            return std::make_unique<reader::SerialCardReader>(std::make_unique<reader::PosixSerialPort>(), m_clock,
+                                                              resolve);
+        }
+        case ReaderBackend::RdxDriver:
+        case ReaderBackend::ScLink:
+        case ReaderBackend::SmartApi:
+            break;
+    }
+    return nullptr;
+}
+
+}  // namespace quillet::app
