@@ -1,0 +1,114 @@
+// Choosing and replacing the reader by device name.
+#include <gtest/gtest.h>
+
+#include "app/ApplicationContext.h"
+#include "app/SettingsStore.h"
+#include "support/EmulatedSerialReader.h"
+
+namespace quillet::app {
+namespace {
+
+// Makes serial readers on emulated lines and remembers what it made.
+class EmulatedReaders final : public ReaderFactory {
+public:
+    std::unique_ptr<reader::CardReader> Create(ReaderBackend backend) override {
+        requested.push_back(backend);
+        if (backend != ReaderBackend::Serial) {
+            return nullptr;
+        }
+        auto port = std::make_unique<sim::SerialReaderEmulator>(clock, &card, setup);
+        lastLine = port.get();
+        return std::make_unique<reader::SerialCardReader>(std::move(port), clock);
+    }
+
+    reader::VirtualClock clock;
+    sim::ScriptedApduCard card{testing::kSimpleAtr};
+    sim::SerialReaderSetup setup;
+    sim::SerialReaderEmulator* lastLine = nullptr;
+    std::vector<ReaderBackend> requested;
+};
+
+TEST(OpenReaderByName, StartsWithoutAReaderOnTheDefaultDevice) {
+    EmulatedReaders readers;
+    ApplicationContext context(readers);
+    EXPECT_EQ(context.Reader(), nullptr);
+    EXPECT_EQ(context.DeviceName(), "COM2");
+}
+
+TEST(OpenReaderByName, OpensSerialReadersOnComOneToEight) {
+    EmulatedReaders readers;
+    ApplicationContext context(readers);
+    for (const char* name : {"COM1", "COM8", "COM5"}) {
+        ASSERT_EQ(context.OpenReaderByName(name), reader::result::kOk) << name;
+        ASSERT_NE(context.Reader(), nullptr);
+        EXPECT_TRUE(context.Reader()->IsReaderConnected());
+        EXPECT_EQ(context.DeviceName(), name);
+        EXPECT_EQ(readers.lastLine->OpenedDevice(), reader::DefaultPortPath(name));
+    }
+}
+
+TEST(OpenReaderByName, TheCurrentNameAgainKeepsTheOpenReader) {
+    EmulatedReaders readers;
+    ApplicationContext context(readers);
+    ASSERT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
+    reader::CardReader* first = context.Reader();
+    const std::uint64_t before = readers.clock.NowMicros();
+    EXPECT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
+    EXPECT_EQ(context.Reader(), first);
+    EXPECT_EQ(readers.requested.size(), 1u);
+    EXPECT_EQ(readers.clock.NowMicros(), before);
+}
+
+TEST(OpenReaderByName, NothingOrAnEmptyNameDropsTheReader) {
+    EmulatedReaders readers;
+    ApplicationContext context(readers);
+    for (const char* name : {"NOTHING", ""}) {
+        ASSERT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
+        EXPECT_EQ(context.OpenReaderByName(name), reader::result::kOk);
+        EXPECT_EQ(context.Reader(), nullptr);
+        EXPECT_EQ(context.DeviceName(), "NOTHING");
+    }
+}
+
+TEST(OpenReaderByName, UnknownNamesAreNonSpecificErrorsAndLeaveNoReader) {
+    EmulatedReaders readers;
+    ApplicationContext context(readers);
+    for (const char* name : {"COM0", "COM9", "COM", "com1", "LPT1", "nothing", "PCMCIA"}) {
+        ASSERT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
+        EXPECT_EQ(context.OpenReaderByName(name), reader::result::kNonSpecific) << name;
+        EXPECT_EQ(context.Reader(), nullptr);
+        EXPECT_EQ(context.DeviceName(), "NOTHING");
+    }
+}
+
+TEST(OpenReaderByName, OtherDeviceNamesChooseTheirBackEnds) {
+    EmulatedReaders readers;
+    ApplicationContext context(readers);
+    context.OpenReaderByName("RDXI DRIVER");
+    context.OpenReaderByName("PCSC:Virtual PCD 00 00");
+    context.OpenReaderByName("PCMCIA FY-1300");
+    EXPECT_EQ(readers.requested,
+              (std::vector<ReaderBackend>{ReaderBackend::RdxDriver, ReaderBackend::ScLink, ReaderBackend::SmartApi}));
+}
+
+TEST(OpenReaderByName, AFailedOpenLeavesNoReader) {
+    EmulatedReaders readers;
+    readers.setup.identifies = false;
+    ApplicationContext context(readers);
+    EXPECT_EQ(context.OpenReaderByName("COM1"), reader::result::kReaderNotConnected);
+    EXPECT_EQ(context.Reader(), nullptr);
+    EXPECT_EQ(context.DeviceName(), "NOTHING");
+}
+
+TEST(SystemReaderFactory, ComPortsFollowTheirSetting) {
+    MemorySettingsStore settings;
+    settings.WriteString("commData", "COM3", "/dev/quillet-test-missing-port");
+    SystemReaderFactory factory(settings);
+    ApplicationContext context(factory);
+    // The named device file is the one opened: it does not exist, so the port cannot be opened.
+    EXPECT_EQ(context.OpenReaderByName("COM3"), reader::result::kPortNotSet);
+    EXPECT_EQ(context.OpenReaderByName("PCSC:x"), reader::result::kNonSpecific);
+}
+
+}  // namespace
+}  // namespace quillet::app

@@ -1,0 +1,195 @@
+// Powering the card, reading and parsing its answer to reset, and powering it off.
+#include <gtest/gtest.h>
+
+#include "support/EmulatedSerialReader.h"
+
+namespace quillet::reader {
+namespace {
+
+using testing::EmulatedSerialReader;
+
+std::uint16_t ReadBinary(CardReader& reader, std::uint8_t length, std::vector<std::uint8_t>& out) {
+    std::uint16_t sw = 0;
+    out.assign(length == 0 ? 256 : length, 0);
+    const ReaderResult code = reader.Transmit(0xA0, 0xB0, 0, 0, length, out, Direction::FromCard, sw);
+    return code == result::kOk ? sw : code;
+}
+
+TEST(CardActivation, ParsesTheFirstTwoLevelsAndKeepsTheAtr) {
+    // TA1 TB1 TC1 TD1 (T=0), TB2 TC2, then 2 historical bytes.
+    const std::vector<std::uint8_t> atr = {0x3B, 0xF2, 0x94, 0x85, 0x07, 0x60, 0x21, 0x0C, 'A', 'B'};
+    EmulatedSerialReader rig({}, atr);
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+
+    AtrParams expected;
+    expected.k = 2;
+    expected.y1 = 0xF;
+    expected.fi = 9;
+    expected.di = 4;
+    expected.ii = 2;
+    expected.pi1 = 5;
+    expected.n = 7;
+    expected.t = 0;
+    expected.y2 = 6;
+    expected.tb2 = 0x21;
+    expected.wi = 0x0C;
+    EXPECT_EQ(rig.reader->GetAtrParams(), expected);
+    EXPECT_EQ(std::vector<std::uint8_t>(rig.atr.Bytes().begin(), rig.atr.Bytes().end()), atr);
+    EXPECT_TRUE(rig.reader->IsCardPowered());
+    EXPECT_TRUE(rig.reader->IsCardActive());
+    EXPECT_EQ(rig.line->Settings().parity, Parity::Even);
+}
+
+TEST(CardActivation, ConsumesDeeperLevelsAndTheCheckByteBeforeTheFirstCommand) {
+    // TD1 -> T=0 with TD2 following; TD2 -> T=1 with TA3 TB3 TC3 TD3; TD3 -> T=15 with TA4;
+    // then one historical byte and TCK (present because T=1 and T=15 are offered).
+    std::vector<std::uint8_t> atr = {0x3B, 0x81, 0x80, 0xF1, 0xFE, 0x45, 0x00, 0x1F, 0x03, 0x31};
+    std::uint8_t tck = 0;
+    for (std::size_t index = 1; index < atr.size(); ++index) tck ^= atr[index];
+    atr.push_back(tck);
+    EmulatedSerialReader rig({}, atr);
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+    EXPECT_EQ(rig.atr.length, atr.size());
+    EXPECT_EQ(rig.reader->GetAtrParams().t, 0);
+    EXPECT_EQ(rig.reader->GetAtrParams().y2, 8);
+
+    std::vector<std::uint8_t> data;
+    EXPECT_EQ(ReadBinary(*rig.reader, 4, data), 0x9000);
+    EXPECT_EQ(data, (std::vector<std::uint8_t>{0, 1, 2, 3}));
+}
+
+TEST(CardActivation, InverseConventionCardSwitchesToOddParity) {
+    // The card sends 0x3F in inverse convention, which the reader sees as 0x03.
+    sim::SerialReaderSetup setup;
+    setup.inverseConvention = true;
+    EmulatedSerialReader rig(setup, {0x3F, 0x11, 0x13, 'Z'});
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+    EXPECT_EQ(rig.reader->GetAtrParams().inverseConvention, 1);
+    EXPECT_EQ(rig.reader->GetAtrParams().fi, 1);
+    EXPECT_EQ(rig.reader->GetAtrParams().di, 3);
+    EXPECT_EQ(rig.atr.storage[0], 0x3F);
+    EXPECT_EQ(rig.atr.storage[3], 'Z');
+    EXPECT_EQ(rig.line->Settings().parity, Parity::Odd);
+
+    std::vector<std::uint8_t> data;
+    EXPECT_EQ(ReadBinary(*rig.reader, 3, data), 0x9000);
+    EXPECT_EQ(data, (std::vector<std::uint8_t>{0, 1, 2}));
+    std::uint16_t sw = 0;
+    std::array<std::uint8_t, 3> update = {0x12, 0x80, 0xFE};
+    EXPECT_EQ(rig.reader->Transmit(0xA0, 0xD6, 0, 0, 3, update, Direction::ToCard, sw), result::kOk);
+    EXPECT_EQ(sw, 0x9000);
+    EXPECT_EQ(rig.card.Commands().back().data, std::vector<std::uint8_t>(update.begin(), update.end()));
+    EXPECT_EQ(rig.line->ParityErrors(), 0);
+}
+
+TEST(CardActivation, DirectConventionWithTs3FIsTakenAsItIs) {
+    EmulatedSerialReader rig({}, {0x3F, 0x00});
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+    EXPECT_EQ(rig.reader->GetAtrParams().inverseConvention, 0);
+    EXPECT_EQ(rig.line->Settings().parity, Parity::Even);
+}
+
+TEST(CardActivation, BadAnswersToResetAreBadResponses) {
+    const std::vector<std::vector<std::uint8_t>> badAnswers = {
+        {},                              // silent card
+        {0x3C, 0x00},                    // neither convention
+        {0x3B, 0x13, 0x11, 'A'},         // historical bytes cut short
+        {0x3B, 0x80},                    // TD1 announced but missing
+        {0x3B, 0x80, 0x01},              // TCK announced but missing
+    };
+    for (const auto& atr : badAnswers) {
+        EmulatedSerialReader rig({}, atr);
+        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+        EXPECT_EQ(rig.PowerOn(), result::kBadAtr) << ::testing::PrintToString(atr);
+        EXPECT_TRUE(rig.reader->IsCardPowered());
+        EXPECT_FALSE(rig.reader->IsCardActive());
+        // A failed activation keeps the card powered until it is powered off.
+        EXPECT_EQ(rig.PowerOn(), result::kRepeatActivation);
+    }
+}
+
+TEST(CardActivation, AnEndlessAnswerToResetStopsAtTheLongestPossibleAtr) {
+    // Every TD announces another full level: the chain never ends.
+    std::vector<std::uint8_t> atr = {0x3B, 0xF0};
+    for (int level = 0; level < 200; ++level) {
+        atr.insert(atr.end(), {0x11, 0x00, 0x00, 0xF0});
+    }
+    EmulatedSerialReader rig({}, atr);
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    EXPECT_EQ(rig.PowerOn(), result::kBadAtr);
+    EXPECT_EQ(rig.atr.length, CardReader::kMaxAtrLength);
+    // Nothing beyond the caller's buffer was written.
+    for (std::size_t index = CardReader::kMaxAtrLength; index < rig.atrStorage.size(); ++index) {
+        EXPECT_EQ(rig.atrStorage[index], 0);
+    }
+}
+
+TEST(CardActivation, ASmallAtrBufferGetsOnlyWhatFits) {
+    EmulatedSerialReader rig;
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    std::array<std::uint8_t, 6> storage{};
+    ByteBuffer small{std::span<std::uint8_t>(storage).first(3)};
+    ASSERT_EQ(rig.reader->PowerOn(&small), result::kOk);
+    EXPECT_EQ(small.length, 3);
+    EXPECT_EQ(storage, (std::array<std::uint8_t, 6>{0x3B, 0x14, 0x11, 0, 0, 0}));
+}
+
+TEST(CardActivation, ACardThatNeverStopsSendingFailsTheNextCommand) {
+    std::vector<std::uint8_t> atr = testing::kSimpleAtr;
+    atr.insert(atr.end(), 3000, 0x55);
+    EmulatedSerialReader rig({}, atr);
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+    std::vector<std::uint8_t> data;
+    EXPECT_EQ(ReadBinary(*rig.reader, 4, data), result::kCommandError);
+    EXPECT_LT(rig.clock.NowMs(), 10'000u);
+}
+
+TEST(CardActivation, NoCardInTheReader) {
+    sim::SerialReaderSetup setup;
+    setup.cardInserted = false;
+    EmulatedSerialReader rig(setup);
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    EXPECT_EQ(rig.PowerOn(), result::kCardNotInserted);
+    EXPECT_FALSE(rig.reader->IsCardPowered());
+}
+
+TEST(CardActivation, AFailedPowerCommandIsReportedAndTheReaderIsBroughtBack) {
+    EmulatedSerialReader rig;
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    // The host writes FlushInput nothing, then 0x01 for the status: the start command is next.
+    rig.line->Setup().garbleEchoOfByte = rig.line->HostBytesWritten() + 1;
+    EXPECT_EQ(rig.PowerOn(), result::kInvalidReaderId);
+    EXPECT_FALSE(rig.reader->IsCardPowered());
+    EXPECT_TRUE(rig.reader->IsReaderConnected());
+    rig.line->Setup().garbleEchoOfByte.reset();
+    EXPECT_EQ(rig.PowerOn(), result::kOk);
+}
+
+TEST(CardActivation, PowerOffAndResetCard) {
+    EmulatedSerialReader rig;
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    EXPECT_EQ(rig.reader->ResetCard(&rig.atr), result::kCardNotActive);
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+    EXPECT_EQ(rig.PowerOn(), result::kRepeatActivation);
+    EXPECT_FALSE(rig.reader->IsCardActive());
+
+    rig.atr.length = 0;
+    EXPECT_EQ(rig.reader->ResetCard(&rig.atr), result::kOk);
+    EXPECT_EQ(rig.atr.length, testing::kSimpleAtr.size());
+    EXPECT_EQ(rig.card.ResetCount(), 2);
+
+    EXPECT_EQ(rig.reader->PowerOff(), result::kOk);
+    EXPECT_FALSE(rig.reader->IsCardPowered());
+    EXPECT_FALSE(rig.line->CardPowered());
+    EXPECT_TRUE(rig.reader->IsReaderConnected());
+    std::vector<std::uint8_t> data;
+    EXPECT_EQ(ReadBinary(*rig.reader, 1, data), result::kCardNotActive);
+}
+
+}  // namespace
+}  // namespace quillet::reader

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "resources/StringTable.h"
+#include "resources/StringTableData.h"
+
+namespace quillet::resources {
+namespace {
+
+TEST(StringTable, IdsAreSortedAndUniqueSoLookupFindsEveryEntry) {
+    ASSERT_GT(kStringEntryCount, 0u);
+    for (std::size_t index = 1; index < kStringEntryCount; ++index) {
+        EXPECT_LT(kStringEntries[index - 1].id, kStringEntries[index].id) << "at index " << index;
+    }
+    for (std::size_t index = 0; index < kStringEntryCount; ++index) {
+        EXPECT_EQ(LoadString(kStringEntries[index].id), std::string_view(kStringEntries[index].text));
+    }
+}
+
+TEST(StringTable, ResultMessagesExistExactlyForTheResultCodes) {
+    for (std::uint32_t id = 102; id <= 152; ++id) {
+        const bool exists = FindString(id).has_value();
+        EXPECT_EQ(exists, id <= 113 || id >= 127) << id;
+    }
+    EXPECT_EQ(LoadString(131), LoadString(145));
+}
+
+TEST(StringTable, TextsKeepTheirExactBytes) {
+    // Trailing blank, doubled blank, control characters and format specifiers survive as written.
+    EXPECT_EQ(LoadString(142), "Reader inaccessible (use menu Other->Setup) via ");
+    EXPECT_EQ(LoadString(5014), "Writing phone book to  SIM\nWriting Item %u (total %u)");
+    EXPECT_EQ(LoadString(5001), "Reading phone book from SIM\nReading item %u (total %u)");
+    EXPECT_EQ(LoadString(57500), "Some entries are not updated on the card.\r\nContinue?");
+    EXPECT_EQ(LoadString(2313), "Serial Number: ");
+}
+
+TEST(StringTable, UnitWordsAndReportVocabularyAreComplete) {
+    for (std::uint32_t id = 4000; id <= 4011; ++id) {
+        EXPECT_TRUE(FindString(id).has_value()) << id;
+    }
+    for (std::uint32_t id = 2310; id <= 2329; ++id) {
+        EXPECT_TRUE(FindString(id).has_value()) << id;
+    }
+    for (std::uint32_t id = 500; id <= 502; ++id) {
+        EXPECT_EQ(LoadString(id), ".");
+    }
+}
+
+TEST(StringTable, UnknownIdsGiveNoText) {
+    EXPECT_FALSE(FindString(0).has_value());
+    EXPECT_FALSE(FindString(114).has_value());
+    EXPECT_EQ(LoadString(0xFFFFFFFF), "");
+}
+
+}  // namespace
+}  // namespace quillet::resources
