@@ -9,6 +9,8 @@ namespace {
 constexpr const char* kRdxDriverName = "RDXI DRIVER";
 constexpr const char* kPcscPrefix = "PCSC:";
 constexpr const char* kPcmciaName = "PCMCIA FY-1300";
+constexpr const char* kVirtualName = "VIRTUAL";
+constexpr const char* kVirtualPrefix = "VIRTUAL:";
 
 struct BackendChoice {
     ReaderBackend backend;
@@ -28,6 +30,10 @@ std::optional<BackendChoice> ChooseBackend(const std::string& name) {
     if (name == kPcmciaName) {
         return BackendChoice{ReaderBackend::SmartApi, std::string()};
     }
+    // The virtual card: the demo card, or a card file named after the colon.
+    if (name == kVirtualName || (name.rfind(kVirtualPrefix, 0) == 0 && name.size() > 8)) {
+        return BackendChoice{ReaderBackend::Virtual, name};
+    }
     return std::nullopt;
 }
 
@@ -35,7 +41,8 @@ std::optional<BackendChoice> ChooseBackend(const std::string& name) {
 
 ApplicationContext::ApplicationContext(ReaderFactory& readers) : m_readers(readers) {}
 
-ApplicationContext::~ApplicationContext() { DropReader(); }
+// The reader releases its port or library in its own destructor.
+ApplicationContext::~ApplicationContext() = default;
 
 void ApplicationContext::DropReader() {
     if (m_reader) {

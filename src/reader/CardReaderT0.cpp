@@ -10,9 +10,10 @@ namespace {
 constexpr std::uint8_t kNullByte = 0x60;
 constexpr std::uint8_t kByteRetries = 100;
 constexpr std::size_t kMaxBlock = 62;
-// A card may send NULL bytes to ask for more time, but not for ever: after this many in a row
-// the command is given up. At 9600 baud that is more than ten seconds of nothing but NULLs.
-constexpr int kMaxNullBytes = 8192;
+// A card may send NULL bytes to ask for more time, and repeat an acknowledgement once all data
+// has moved, but not for ever: after this many procedure bytes that move no data the command is
+// given up. At 9600 baud that is more than ten seconds of nothing else.
+constexpr int kMaxIdleProcedureBytes = 8192;
 
 bool IsStatusByte(std::uint8_t byte) {
     const std::uint8_t nibble = byte >> 4;
@@ -61,12 +62,12 @@ ReaderResult CardReader::RunT0Procedure(std::uint8_t ins, std::span<std::uint8_t
     const std::uint8_t allRemainingAlt = static_cast<std::uint8_t>(ins + 1);
     std::uint16_t transferred = 0;
     int procedureByte = firstProcedureByte;
-    int nullsInARow = 0;
+    int idleProcedureBytes = 0;
 
     for (;;) {
         const auto pb = static_cast<std::uint8_t>(procedureByte);
         if (pb == kNullByte) {
-            if (++nullsInARow > kMaxNullBytes) {
+            if (++idleProcedureBytes > kMaxIdleProcedureBytes) {
                 return result::kCommandError;
             }
             procedureByte = ReceiveConvertedByte(kByteRetries);
@@ -75,7 +76,6 @@ ReaderResult CardReader::RunT0Procedure(std::uint8_t ins, std::span<std::uint8_t
             }
             continue;
         }
-        nullsInARow = 0;
 
         if (IsStatusByte(pb)) {
             const int sw2 = ReceiveConvertedByte(kByteRetries);
@@ -84,6 +84,11 @@ ReaderResult CardReader::RunT0Procedure(std::uint8_t ins, std::span<std::uint8_t
             }
             sw = static_cast<std::uint16_t>(pb << 8 | sw2);
             return result::kOk;
+        }
+
+        if ((pb == singleStep || pb == ins || pb == allRemainingAlt) && transferred == length &&
+            ++idleProcedureBytes > kMaxIdleProcedureBytes) {
+            return result::kCommandError;
         }
 
         if (pb == singleStep) {

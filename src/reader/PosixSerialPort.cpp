@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace quillet::reader {
 
@@ -151,8 +153,16 @@ std::optional<std::uint8_t> PosixSerialPort::ReadByte(std::uint32_t waitMs) {
     }
     pollfd pfd{m_fd, POLLIN, 0};
     const int timeout = waitMs > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(waitMs);
+    const auto start = std::chrono::steady_clock::now();
     if (::poll(&pfd, 1, timeout) > 0 && (pfd.revents & POLLIN) != 0 && ::read(m_fd, &byte, 1) == 1) {
         return byte;
+    }
+    // A port in error (an unplugged adapter) answers poll() at once; wait out the time anyway,
+    // so the callers' timeouts keep their length instead of spinning.
+    const auto waited = std::chrono::steady_clock::now() - start;
+    const auto wanted = std::chrono::milliseconds(waitMs);
+    if (waited < wanted) {
+        std::this_thread::sleep_for(wanted - waited);
     }
     return std::nullopt;
 }

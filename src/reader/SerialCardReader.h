@@ -18,7 +18,7 @@ std::string DefaultPortPath(const std::string& name);
 
 // The system's own reader on a serial port: its card I/O line is wired to both the receive and
 // the transmit line, so every byte sent comes back as an echo.
-class SerialCardReader final : public CardReader {
+class SerialCardReader : public CardReader {
 public:
     SerialCardReader(std::unique_ptr<SerialPort> port, Clock& clock, PortPathResolver resolvePath = DefaultPortPath);
     ~SerialCardReader() override;

@@ -54,6 +54,9 @@ TEST(CardActivation, ConsumesDeeperLevelsAndTheCheckByteBeforeTheFirstCommand) {
     EXPECT_EQ(rig.atr.length, atr.size());
     EXPECT_EQ(rig.reader->GetAtrParams().t, 0);
     EXPECT_EQ(rig.reader->GetAtrParams().y2, 8);
+    // Third-level bytes do not overwrite the second level's.
+    EXPECT_EQ(rig.reader->GetAtrParams().tb2, 0);
+    EXPECT_EQ(rig.reader->GetAtrParams().wi, 10);
 
     std::vector<std::uint8_t> data;
     EXPECT_EQ(ReadBinary(*rig.reader, 4, data), 0x9000);
@@ -83,6 +86,36 @@ TEST(CardActivation, InverseConventionCardSwitchesToOddParity) {
     EXPECT_EQ(sw, 0x9000);
     EXPECT_EQ(rig.card.Commands().back().data, std::vector<std::uint8_t>(update.begin(), update.end()));
     EXPECT_EQ(rig.line->ParityErrors(), 0);
+}
+
+TEST(CardActivation, EachActivationStartsFromDefaultParameters) {
+    sim::SerialReaderSetup setup;
+    setup.inverseConvention = true;
+    EmulatedSerialReader rig(setup, {0x3F, 0x71, 0x13, 0x40, 0x0C, 'Z'});
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+    EXPECT_EQ(rig.reader->GetAtrParams().n, 0x0C);
+    ASSERT_EQ(rig.reader->PowerOff(), result::kOk);
+
+    rig.line->Setup().inverseConvention = false;
+    rig.card = sim::ScriptedApduCard({0x3B, 0x00}, testing::TestCardAnswer, {0xD6});
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+    EXPECT_EQ(rig.reader->GetAtrParams(), AtrParams{});
+    EXPECT_EQ(rig.line->Settings().parity, Parity::Even);
+}
+
+TEST(CardActivation, ASlowAnswerToResetIsWaitedForWithinItsLimit) {
+    // Each ATR byte may take up to 50 pauses: about one second.
+    sim::SerialReaderSetup setup;
+    setup.atrDelayMicros = 800'000;
+    EmulatedSerialReader slow(setup);
+    ASSERT_EQ(slow.reader->Open("COM1", 0), result::kOk);
+    EXPECT_EQ(slow.PowerOn(), result::kOk);
+
+    setup.atrDelayMicros = 1'500'000;
+    EmulatedSerialReader tooSlow(setup);
+    ASSERT_EQ(tooSlow.reader->Open("COM1", 0), result::kOk);
+    EXPECT_EQ(tooSlow.PowerOn(), result::kBadAtr);
 }
 
 TEST(CardActivation, DirectConventionWithTs3FIsTakenAsItIs) {

@@ -28,10 +28,23 @@ TEST(MemoryCard, ReadsTheWholeMemoryAndLeavesTheReaderFreshlyReset) {
     ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
     std::array<std::uint8_t, 32> memory{};
     ASSERT_EQ(rig.reader->ReadMemoryCard(memory), result::kOk);
+    // Reset before and after the read, each acknowledged with the reset code.
+    EXPECT_EQ(rig.line->ReaderCommandCodes(), (std::vector<std::uint8_t>{0x1A, 0x1A, 0x1A}));
     EXPECT_EQ(memory, SampleMemory());
     EXPECT_TRUE(rig.reader->IsReaderConnected());
     EXPECT_FALSE(rig.reader->IsCardPowered());
     EXPECT_FALSE(rig.reader->IsCardActive());
+}
+
+TEST(MemoryCard, ReadingAMemoryCardPowersDownASim) {
+    EmulatedSerialReader rig;
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+    std::array<std::uint8_t, 32> memory{};
+    EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kInvalidReaderId);  // a SIM sends no block
+    EXPECT_FALSE(rig.reader->IsCardPowered());
+    EXPECT_FALSE(rig.reader->IsCardActive());
+    EXPECT_FALSE(rig.line->CardPowered());
 }
 
 TEST(MemoryCard, ABadCheckSumLeavesTheBufferUntouched) {

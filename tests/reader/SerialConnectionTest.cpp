@@ -150,6 +150,56 @@ TEST(SerialConnection, CloseDropsTheLinesAndThePort) {
     EXPECT_FALSE(rig.reader->IsReaderConnected());
     EXPECT_FALSE(rig.line->IsOpen());
     EXPECT_FALSE(rig.line->Dtr());
+    EXPECT_FALSE(rig.line->Rts());
+}
+
+TEST(SerialExchange, ReceiveModesTakeWaitOrDiscard) {
+    EmulatedSerialReader rig;
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    // The status command 0x01 comes back as its echo, the status byte and the check byte.
+    std::array<std::uint8_t, 8> buffer{};
+    buffer[0] = 0x01;
+    EXPECT_EQ(rig.reader->Exchange(buffer, 1, kTakeAvailable, 0), 3);
+    EXPECT_EQ(buffer[0], 0x01);
+    EXPECT_EQ(buffer[1], 0x40);
+    EXPECT_EQ(buffer[2], 0xC0);
+
+    // Waiting mode uses up its pauses when less arrives than the buffer holds.
+    buffer[0] = 0x01;
+    std::uint32_t start = rig.clock.NowMs();
+    EXPECT_EQ(rig.reader->Exchange(std::span(buffer).first(4), 1, kWaitForBytes, 5), 3);
+    EXPECT_GE(rig.clock.NowMs() - start, 5u * 10u);
+
+    // Send only: the answer stays waiting.
+    buffer[0] = 0x01;
+    EXPECT_EQ(rig.reader->Exchange(buffer, 1, kSendOnly, 0), 0);
+    EXPECT_TRUE(rig.reader->ByteAvailable());
+    rig.reader->FlushInput();
+    EXPECT_FALSE(rig.reader->ByteAvailable());
+
+    // Wait, then discard: one byte taken, the rest gone.
+    buffer[0] = 0x01;
+    EXPECT_EQ(rig.reader->Exchange(std::span(buffer).first(1), 1, kWaitThenFlush, 5), 1);
+    EXPECT_FALSE(rig.reader->ByteAvailable());
+}
+
+TEST(SerialExchange, CardPowerModes) {
+    EmulatedSerialReader rig;
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    EXPECT_EQ(rig.reader->SetCardPower(2), result::kOk);  // reset, then power the card
+    EXPECT_TRUE(rig.line->CardPowered());
+    EXPECT_EQ(rig.line->ReaderCommandCodes().size(), 2u);
+    EXPECT_EQ(rig.reader->SetCardPower(0), result::kOk);
+    EXPECT_FALSE(rig.line->CardPowered());
+    EXPECT_EQ(rig.reader->SetCardPower(7), result::kOk);  // not a mode: nothing happens
+    EXPECT_EQ(rig.line->ReaderCommandCodes().size(), 3u);
+
+    rig.line->Setup().identifies = false;
+    EXPECT_EQ(rig.reader->SetCardPower(2), result::kReaderNotConnected);
+    EXPECT_FALSE(rig.line->CardPowered());
+    EXPECT_EQ(rig.reader->SetCardPower(0), result::kReaderNotConnected);
+    rig.line->Setup().identifies = true;
+    EXPECT_EQ(rig.reader->SetCardPower(0), result::kOk);
 }
 
 TEST(SerialConnection, DefaultPortPathsFollowTheComNumber) {

@@ -91,6 +91,49 @@ TEST_F(T0Transmit, AStormOfNullBytesEndsTheCommand) {
     EXPECT_LT(rig.clock.NowMs() - start, 15'000u);
 }
 
+TEST_F(T0Transmit, RepeatedAcknowledgementsAfterTheDataMoveNothing) {
+    for (sim::AckStyle style : {sim::AckStyle::Ins, sim::AckStyle::EachByte}) {
+        rig.line->CardBehaviour().ackStyle = style;
+        rig.line->CardBehaviour().acknowledgementsAfterData = 2;
+        // Guard bytes behind the transfer must stay as they are.
+        std::vector<std::uint8_t> data(12, 0xEE);
+        ASSERT_EQ(rig.reader->Transmit(0xA0, 0xB0, 0, 0, 8, data, Direction::FromCard, sw), result::kOk);
+        EXPECT_EQ(std::vector<std::uint8_t>(data.begin(), data.begin() + 8), Counting(8));
+        EXPECT_EQ(std::vector<std::uint8_t>(data.begin() + 8, data.end()), std::vector<std::uint8_t>(4, 0xEE));
+        ASSERT_EQ(Update(Counting(5)), result::kOk);
+        EXPECT_EQ(rig.card.Commands().back().data, Counting(5));
+    }
+}
+
+TEST_F(T0Transmit, ACardThatRepeatsItsAcknowledgementForEverIsGivenUp) {
+    for (sim::AckStyle style : {sim::AckStyle::Ins, sim::AckStyle::EachByte}) {
+        rig.line->CardBehaviour().ackStyle = style;
+        rig.line->CardBehaviour().acknowledgementsAfterData = 20'000;
+        std::vector<std::uint8_t> data;
+        EXPECT_EQ(Read(8, data), result::kCommandError);
+    }
+}
+
+TEST_F(T0Transmit, ACardThatRefusesACommandGetsNoData) {
+    rig.line->CardBehaviour().forcedStatus = [](const sim::ApduHeader& header) -> std::optional<std::uint16_t> {
+        if (header.ins == 0xD6) return 0x9804;
+        return std::nullopt;
+    };
+    const std::size_t before = rig.line->HostBytesWritten();
+    ASSERT_EQ(Update(Counting(10)), result::kOk);
+    EXPECT_EQ(sw, 0x9804);
+    EXPECT_EQ(rig.line->HostBytesWritten() - before, 5u);
+}
+
+TEST_F(T0Transmit, ASlowCardIsWaitedForWithinTheByteLimit) {
+    // Each receive waits up to 100 pauses: about two seconds.
+    std::vector<std::uint8_t> data;
+    rig.line->Setup().cardDelayMicros = 1'500'000;
+    EXPECT_EQ(Read(4, data), result::kOk);
+    rig.line->Setup().cardDelayMicros = 2'500'000;
+    EXPECT_EQ(Read(4, data), result::kCommandError);
+}
+
 TEST_F(T0Transmit, LongBlocksOfDataToTheCardAreCheckedByTheirEcho) {
     ASSERT_EQ(Update(Counting(200)), result::kOk);
     EXPECT_EQ(rig.card.Commands().back().data, Counting(200));
@@ -126,7 +169,7 @@ TEST_F(T0Transmit, ShortDataFromTheCard) {
     std::vector<std::uint8_t> data;
     EXPECT_EQ(Read(10, data), result::kCommandError);
 
-    // The same with single-byte steps: the seventh step gets no answer.
+    // The same with single-byte steps: the sixth step gets its data byte but no procedure byte.
     rig.line->CardBehaviour().ackStyle = sim::AckStyle::EachByte;
     EXPECT_EQ(Read(10, data), result::kDataBlockError);
 }
