@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "reader/PosixSerialPort.h"
 #include "reader/SerialCardReader.h"
+#include "sim/VirtualCardReader.h"
 
 namespace quillet::app {
 
@@ -18,6 +19,8 @@ std::unique_ptr<reader::CardReader> SystemReaderFactory::Create(ReaderBackend ba
             return std::make_unique<reader::SerialCardReader>(std::make_unique<reader::PosixSerialPort>(), m_clock,
                                                               resolve);
         }
+        case ReaderBackend::Virtual:
+            return std::make_unique<sim::VirtualCardReader>();
         case ReaderBackend::RdxDriver:
         case ReaderBackend::ScLink:
         case ReaderBackend::SmartApi:

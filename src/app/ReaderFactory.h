@@ -10,7 +10,7 @@ namespace quillet::app {
 class SettingsStore;
 
 // The reader back ends a device name can choose.
-enum class ReaderBackend { Serial, RdxDriver, ScLink, SmartApi };
+enum class ReaderBackend { Serial, RdxDriver, ScLink, SmartApi, Virtual };
 
 // Makes reader objects for the application context; tests hand in emulated ones.
 class ReaderFactory {

@@ -14,8 +14,6 @@ constexpr std::uint8_t kStatusPrefix = 0xA5;
 constexpr std::uint8_t kCardInsertedBit = 0x40;
 // The reader's firmware needs a moment after reset before it announces itself.
 constexpr std::uint64_t kBootMicros = 20'000;
-// A card starts its answer to reset a few milliseconds after it is powered.
-constexpr std::uint64_t kAnswerToResetDelayMicros = 5'000;
 
 // Inverse convention on the line: every bit complemented and sent most significant first.
 std::uint8_t InverseCoding(std::uint8_t byte) {
@@ -87,7 +85,12 @@ bool SerialReaderEmulator::SetDtr(bool raised) {
         m_awaitingCommandCode = false;
         DropPendingInput();
     } else if (raised && !m_dtr) {
-        m_mode = Mode::Commands;
+        // The reader leaves reset; it is powered from RTS and stays silent without it.
+        m_mode = m_rts ? Mode::Commands : Mode::Off;
+        if (!m_rts) {
+            m_dtr = raised;
+            return true;
+        }
         std::uint64_t ready = now + kBootMicros;
         for (std::uint8_t byte : m_setup.noiseBeforeIdentification) {
             ready = Transmit(byte, ready);
@@ -161,8 +164,24 @@ std::uint64_t SerialReaderEmulator::Transmit(std::uint8_t byte, std::uint64_t re
     const std::uint64_t done = start + kCharacterMicros;
     m_lineFreeMicros = done;
     m_wireMicros += kCharacterMicros;
-    m_toHost.push_back({byte, done});
+    const bool lost = m_setup.dropAnswerByte && *m_setup.dropAnswerByte == m_answerBytes;
+    ++m_answerBytes;
+    if (!lost) {
+        m_toHost.push_back({byte, done});
+    }
     return done;
+}
+
+void SerialReaderEmulator::InsertCard(ApduCard* card) {
+    m_card = card;
+    m_t0.reset();
+    if (m_card != nullptr) {
+        m_t0.emplace(*m_card);
+    }
+    m_setup.cardInserted = m_card != nullptr;
+    if (m_mode == Mode::Card) {
+        m_mode = Mode::CardGone;
+    }
 }
 
 std::uint8_t SerialReaderEmulator::StatusByte() const {
@@ -206,7 +225,7 @@ void SerialReaderEmulator::HandleReaderCommand(std::uint8_t byte, std::uint64_t 
             std::uint64_t done = Transmit(status, atMicros);
             done = Transmit(static_cast<std::uint8_t>(0x100 - status), done);
             if (m_setup.cardInserted && m_t0) {
-                PowerCard(done + kAnswerToResetDelayMicros);
+                PowerCard(done + m_setup.atrDelayMicros);
             }
             break;
         }
@@ -230,9 +249,15 @@ void SerialReaderEmulator::HandleCardByte(std::uint8_t byte, std::uint64_t atMic
         return;
     }
     const std::uint8_t logical = m_setup.inverseConvention ? InverseCoding(byte) : byte;
-    std::uint64_t ready = atMicros;
+    std::uint64_t ready = atMicros + m_setup.cardDelayMicros;
     for (std::uint8_t answer : m_t0->Receive(logical)) {
         ready = Transmit(m_setup.inverseConvention ? InverseCoding(answer) : answer, ready);
+    }
+    if (m_setup.pullCardAfterCommands && m_t0->AtCommandStart() &&
+        m_t0->CommandsReceived() >= *m_setup.pullCardAfterCommands) {
+        // Pulled right after its answer: what it sent still arrives, nothing more comes.
+        m_setup.cardInserted = false;
+        m_mode = Mode::CardGone;
     }
 }
 

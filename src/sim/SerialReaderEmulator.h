@@ -30,6 +30,10 @@ struct SerialReaderSetup {
     bool failModemLines = false;
     bool dropEchoes = false;               // the line sends nothing back
     std::optional<std::size_t> garbleEchoOfByte;  // index of the host byte whose echo arrives changed
+    std::optional<std::size_t> dropAnswerByte;    // index of the reader's or card's byte that is lost
+    std::optional<std::size_t> pullCardAfterCommands;  // the card is pulled out after this many commands
+    std::uint64_t cardDelayMicros = 0;             // a slow card: extra time before each answer
+    std::uint64_t atrDelayMicros = 5'000;          // from power-up to the first byte of the ATR
 };
 
 // The serial reader and its card on one echoing I/O line, as a serial port for SerialCardReader.
@@ -56,6 +60,9 @@ public:
     std::optional<std::uint8_t> ReadByte(std::uint32_t waitMs) override;
 
     SerialReaderSetup& Setup() { return m_setup; }
+    // Puts another card into the reader (or none); it is unpowered until the host powers it.
+    void InsertCard(ApduCard* card);
+    ApduCard* Card() const { return m_card; }
     // The card's behaviour on the line; only for an emulator made with a card.
     T0Behaviour& CardBehaviour() { return m_t0->Behaviour(); }
     const std::string& OpenedDevice() const { return m_device; }
@@ -72,7 +79,9 @@ public:
     std::size_t HostBytesWritten() const { return m_hostBytes; }
 
 private:
-    enum class Mode { Off, Commands, Card };
+    // Off: the reader is held in reset. Commands: it takes reader commands. Card: the line is
+    // connected to a powered card. CardGone: the powered card was pulled out.
+    enum class Mode { Off, Commands, Card, CardGone };
 
     struct TimedByte {
         std::uint8_t value;
@@ -102,6 +111,7 @@ private:
     std::uint64_t m_lineFreeMicros = 0;
     std::uint64_t m_wireMicros = 0;
     std::size_t m_hostBytes = 0;
+    std::size_t m_answerBytes = 0;
     std::vector<std::uint8_t> m_commandCodes;
     int m_parityErrors = 0;
 };

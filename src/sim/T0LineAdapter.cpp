@@ -35,6 +35,14 @@ std::vector<std::uint8_t> T0LineAdapter::Receive(std::uint8_t byte) {
         return out;
     }
     const ApduHeader header{m_header[0], m_header[1], m_header[2], m_header[3], m_header[4]};
+    ++m_commandsReceived;
+    if (m_behaviour.forcedStatus) {
+        if (const std::optional<std::uint16_t> forced = m_behaviour.forcedStatus(header)) {
+            SendStatus(out, *forced);
+            m_header.clear();
+            return out;
+        }
+    }
     const std::uint8_t ins = header.ins;
     const std::uint8_t acknowledgement = m_behaviour.ackStyle == AckStyle::EachByte ? static_cast<std::uint8_t>(~ins)
                                          : m_behaviour.ackStyle == AckStyle::InsPlusOne ? static_cast<std::uint8_t>(ins + 1)
@@ -62,6 +70,9 @@ std::vector<std::uint8_t> T0LineAdapter::Receive(std::uint8_t byte) {
             }
             out.push_back(response.data[index]);
         }
+        for (int index = 0; index < m_behaviour.acknowledgementsAfterData; ++index) {
+            out.push_back(acknowledgement);
+        }
         if (!m_behaviour.omitProcedureAfterData) {
             SendStatus(out, response.sw);
         }
@@ -81,6 +92,11 @@ void T0LineAdapter::SendProcedure(std::vector<std::uint8_t>& out, std::uint8_t a
 void T0LineAdapter::Finish(std::vector<std::uint8_t>& out) {
     const ApduHeader header{m_header[0], m_header[1], m_header[2], m_header[3], m_header[4]};
     const ApduResponse response = m_card.Process(header, m_data);
+    for (int index = 0; index < m_behaviour.acknowledgementsAfterData; ++index) {
+        out.push_back(m_behaviour.ackStyle == AckStyle::InsPlusOne ? static_cast<std::uint8_t>(header.ins + 1)
+                      : m_behaviour.ackStyle == AckStyle::EachByte ? static_cast<std::uint8_t>(~header.ins)
+                                                                   : header.ins);
+    }
     if (!m_behaviour.omitProcedureAfterData) {
         SendStatus(out, response.sw);
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "sim/ApduCard.h"
@@ -21,6 +23,10 @@ struct T0Behaviour {
     bool omitSw2 = false;            // send SW1 and then nothing
     bool omitProcedureAfterData = false;  // after the data, send nothing more
     int procedureByteOverride = -1;  // send this byte instead of the acknowledgement
+    int acknowledgementsAfterData = 0;  // extra acknowledgements once all data has moved
+    // When it returns a status word for a command, the card answers with it at once and does
+    // not carry the command out.
+    std::function<std::optional<std::uint16_t>(const ApduHeader&)> forcedStatus;
 };
 
 // The card side of the T=0 protocol over a command-level card: takes the host's bytes one at a
@@ -34,6 +40,10 @@ public:
     std::vector<std::uint8_t> Receive(std::uint8_t byte);
 
     T0Behaviour& Behaviour() { return m_behaviour; }
+    // Commands whose header the card has received since it was made.
+    std::size_t CommandsReceived() const { return m_commandsReceived; }
+    // True between commands, when the next byte starts a header.
+    bool AtCommandStart() const { return !m_receivingData && m_header.empty(); }
 
 private:
     void SendProcedure(std::vector<std::uint8_t>& out, std::uint8_t acknowledgement) const;
@@ -45,6 +55,7 @@ private:
     std::vector<std::uint8_t> m_header;
     std::vector<std::uint8_t> m_data;
     bool m_receivingData = false;
+    std::size_t m_commandsReceived = 0;
 };
 
 }  // namespace quillet::sim

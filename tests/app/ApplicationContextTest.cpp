@@ -8,13 +8,28 @@
 namespace quillet::app {
 namespace {
 
+// A reader that only notes what it was opened with.
+class NotingReader final : public reader::SerialCardReader {
+public:
+    NotingReader(reader::VirtualClock& clock, std::vector<std::string>& openedWith)
+        : SerialCardReader(std::make_unique<sim::SerialReaderEmulator>(clock, nullptr), clock),
+          m_openedWith(openedWith) {}
+    reader::ReaderResult Open(const std::string& name, std::uint32_t) override {
+        m_openedWith.push_back(name);
+        return reader::result::kOk;
+    }
+
+private:
+    std::vector<std::string>& m_openedWith;
+};
+
 // Makes serial readers on emulated lines and remembers what it made.
 class EmulatedReaders final : public ReaderFactory {
 public:
     std::unique_ptr<reader::CardReader> Create(ReaderBackend backend) override {
         requested.push_back(backend);
         if (backend != ReaderBackend::Serial) {
-            return nullptr;
+            return noteOthers ? std::make_unique<NotingReader>(clock, openedWith) : nullptr;
         }
         auto port = std::make_unique<sim::SerialReaderEmulator>(clock, &card, setup);
         lastLine = port.get();
@@ -26,6 +41,8 @@ public:
     sim::SerialReaderSetup setup;
     sim::SerialReaderEmulator* lastLine = nullptr;
     std::vector<ReaderBackend> requested;
+    bool noteOthers = false;
+    std::vector<std::string> openedWith;
 };
 
 TEST(OpenReaderByName, StartsWithoutAReaderOnTheDefaultDevice) {
@@ -81,14 +98,20 @@ TEST(OpenReaderByName, UnknownNamesAreNonSpecificErrorsAndLeaveNoReader) {
     }
 }
 
-TEST(OpenReaderByName, OtherDeviceNamesChooseTheirBackEnds) {
+TEST(OpenReaderByName, OtherDeviceNamesChooseTheirBackEndsAndOpenArguments) {
     EmulatedReaders readers;
+    readers.noteOthers = true;
     ApplicationContext context(readers);
-    context.OpenReaderByName("RDXI DRIVER");
-    context.OpenReaderByName("PCSC:Virtual PCD 00 00");
-    context.OpenReaderByName("PCMCIA FY-1300");
+    for (const char* name : {"RDXI DRIVER", "PCSC:Virtual PCD 00 00", "PCMCIA FY-1300", "VIRTUAL", "VIRTUAL:/tmp/a.json"}) {
+        EXPECT_EQ(context.OpenReaderByName(name), reader::result::kOk) << name;
+        EXPECT_EQ(context.DeviceName(), name);
+    }
     EXPECT_EQ(readers.requested,
-              (std::vector<ReaderBackend>{ReaderBackend::RdxDriver, ReaderBackend::ScLink, ReaderBackend::SmartApi}));
+              (std::vector<ReaderBackend>{ReaderBackend::RdxDriver, ReaderBackend::ScLink, ReaderBackend::SmartApi,
+                                          ReaderBackend::Virtual, ReaderBackend::Virtual}));
+    EXPECT_EQ(readers.openedWith, (std::vector<std::string>{"RDXI DRIVER", "Virtual PCD 00 00", "", "VIRTUAL",
+                                                            "VIRTUAL:/tmp/a.json"}));
+    EXPECT_EQ(context.OpenReaderByName("VIRTUAL:"), reader::result::kNonSpecific);
 }
 
 TEST(OpenReaderByName, AFailedOpenLeavesNoReader) {

@@ -1,0 +1,228 @@
+// Command dispatch, file selection and the answers that describe files.
+#include "sim/GsmSimCard.h"
+
+#include <algorithm>
+
+#include "sim/SimStatusWords.h"
+
+namespace quillet::sim {
+
+namespace {
+
+constexpr std::uint8_t kGsmClass = 0xA0;
+constexpr std::uint16_t kMasterFile = 0x3F00;
+constexpr std::uint8_t kChv1DisabledBit = 0x80;
+constexpr std::uint8_t kCodeInitialisedBit = 0x80;
+// Clock stop allowed, 13/4 MHz for the authentication algorithm.
+constexpr std::uint8_t kFileCharacteristics = 0x03;
+
+enum Instruction : std::uint8_t {
+    kSelect = 0xA4,
+    kStatus = 0xF2,
+    kReadBinary = 0xB0,
+    kUpdateBinary = 0xD6,
+    kReadRecord = 0xB2,
+    kUpdateRecord = 0xDC,
+    kSeek = 0xA2,
+    kIncrease = 0x32,
+    kVerifyChv = 0x20,
+    kChangeChv = 0x24,
+    kDisableChv = 0x26,
+    kEnableChv = 0x28,
+    kUnblockChv = 0x2C,
+    kInvalidate = 0x04,
+    kRehabilitate = 0x44,
+    kRunGsmAlgorithm = 0x88,
+    kSleep = 0xFA,
+    kGetResponse = 0xC0,
+};
+
+std::uint8_t CodeStatus(const SecretCode& code) {
+    return static_cast<std::uint8_t>((code.initialised ? kCodeInitialisedBit : 0) | (code.attemptsLeft & 0x0F));
+}
+
+void PutWord(std::vector<std::uint8_t>& bytes, std::size_t offset, std::size_t value) {
+    bytes[offset] = static_cast<std::uint8_t>(value >> 8);
+    bytes[offset + 1] = static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+GsmSimCard::GsmSimCard(SimProfile profile) : m_profile(std::move(profile)) {}
+
+std::vector<std::uint8_t> GsmSimCard::Reset() {
+    m_currentDirectory = kMasterFile;
+    m_currentFile.reset();
+    m_recordPointer = 0;
+    m_pendingResponse.clear();
+    m_chv1Verified = false;
+    m_chv2Verified = false;
+    return m_profile.atr;
+}
+
+bool GsmSimCard::TakesData(const ApduHeader& header) const {
+    switch (header.ins) {
+        case kSelect:
+        case kUpdateBinary:
+        case kUpdateRecord:
+        case kSeek:
+        case kIncrease:
+        case kVerifyChv:
+        case kChangeChv:
+        case kDisableChv:
+        case kEnableChv:
+        case kUnblockChv:
+        case kRunGsmAlgorithm:
+            return true;
+        default:
+            return false;
+    }
+}
+
+ApduResponse GsmSimCard::Process(const ApduHeader& header, std::span<const std::uint8_t> data) {
+    ++m_commandCount;
+    if (header.cla != kGsmClass) {
+        return {{}, sw::kWrongClass};
+    }
+    // A response waits for exactly the next command.
+    std::vector<std::uint8_t> pending;
+    pending.swap(m_pendingResponse);
+    switch (header.ins) {
+        case kGetResponse:
+            m_pendingResponse = std::move(pending);
+            return GetResponse(header);
+        case kSelect: return Select(header, data);
+        case kStatus: return Status(header);
+        case kReadBinary: return ReadBinary(header);
+        case kUpdateBinary: return UpdateBinary(header, data);
+        case kReadRecord: return ReadRecord(header);
+        case kUpdateRecord: return UpdateRecord(header, data);
+        case kIncrease: return Increase(header, data);
+        case kInvalidate: return SetInvalidation(header, true);
+        case kRehabilitate: return SetInvalidation(header, false);
+        case kVerifyChv: return VerifyChv(header, data);
+        case kChangeChv: return ChangeChv(header, data);
+        case kDisableChv: return SetChv1Enabled(header, data, false);
+        case kEnableChv: return SetChv1Enabled(header, data, true);
+        case kUnblockChv: return UnblockChv(header, data);
+        case kRunGsmAlgorithm: return RunGsmAlgorithm(header, data);
+        case kSleep: return {{}, sw::kOk};
+        default: return {{}, sw::kUnknownInstruction};
+    }
+}
+
+ApduResponse GsmSimCard::RespondLater(std::vector<std::uint8_t> response) {
+    const auto length = static_cast<std::uint16_t>(response.size());
+    m_pendingResponse = std::move(response);
+    return {{}, static_cast<std::uint16_t>(sw::kResponseWaiting | length)};
+}
+
+ApduResponse GsmSimCard::Select(const ApduHeader& header, std::span<const std::uint8_t> data) {
+    if (header.p1 != 0 || header.p2 != 0) return {{}, sw::kWrongParameters};
+    if (header.p3 != 2 || data.size() != 2) return {{}, sw::kWrongLength};
+    const auto id = static_cast<std::uint16_t>(data[0] << 8 | data[1]);
+
+    // Selectable from here: the MF, the current DF, its parent, its children and siblings, and
+    // the EFs of the current directory. Every DF hangs directly below the MF, so any DF is one of
+    // these; an EF is selectable only from its own directory.
+    const bool isDirectory = std::any_of(m_profile.directories.begin(), m_profile.directories.end(),
+                                         [&](const SimDirectory& directory) { return directory.id == id; });
+    if (id == kMasterFile || isDirectory) {
+        m_currentDirectory = id;
+        m_currentFile.reset();
+        m_recordPointer = 0;
+        return RespondLater(DirectoryResponse(id));
+    }
+    for (std::size_t index = 0; index < m_profile.files.size(); ++index) {
+        const SimElementaryFile& file = m_profile.files[index];
+        if (file.directory == m_currentDirectory && file.id == id) {
+            m_currentFile = index;
+            // A cyclic file's pointer starts at the record written last, which is record 1.
+            m_recordPointer = file.structure == FileStructure::Cyclic ? 1 : 0;
+            return RespondLater(FileResponse(file));
+        }
+    }
+    return {{}, sw::kFileNotFound};
+}
+
+ApduResponse GsmSimCard::GetResponse(const ApduHeader& header) {
+    const std::size_t length = header.p3 == 0 ? 256 : header.p3;
+    if (m_pendingResponse.empty()) return {{}, sw::kTechnicalProblem};
+    if (length > m_pendingResponse.size()) return {{}, sw::kWrongLength};
+    std::vector<std::uint8_t> answer(m_pendingResponse.begin(), m_pendingResponse.begin() + length);
+    m_pendingResponse.clear();
+    return {answer, sw::kOk};
+}
+
+ApduResponse GsmSimCard::Status(const ApduHeader& header) {
+    const std::vector<std::uint8_t> response = DirectoryResponse(m_currentDirectory);
+    const std::size_t length = header.p3 == 0 ? 256 : header.p3;
+    if (length > response.size()) return {{}, sw::kWrongLength};
+    return {std::vector<std::uint8_t>(response.begin(), response.begin() + length), sw::kOk};
+}
+
+std::vector<std::uint8_t> GsmSimCard::DirectoryResponse(std::uint16_t id) const {
+    std::vector<std::uint8_t> response(22, 0x00);
+    PutWord(response, 4, id);
+    response[6] = id == kMasterFile ? 0x01 : 0x02;
+    response[12] = 9;  // bytes 14 to 22 follow
+    response[13] = static_cast<std::uint8_t>(kFileCharacteristics | (m_profile.chv1Enabled ? 0 : kChv1DisabledBit));
+    response[14] = static_cast<std::uint8_t>(id == kMasterFile ? m_profile.directories.size() : 0);
+    response[15] = static_cast<std::uint8_t>(std::count_if(m_profile.files.begin(), m_profile.files.end(),
+                                                           [&](const SimElementaryFile& file) { return file.directory == id; }));
+    response[16] = 4;  // CHV1, CHV2 and their unblocking codes
+    response[18] = CodeStatus(m_profile.chv1);
+    response[19] = CodeStatus(m_profile.unblockChv1);
+    response[20] = CodeStatus(m_profile.chv2);
+    response[21] = CodeStatus(m_profile.unblockChv2);
+    return response;
+}
+
+std::vector<std::uint8_t> GsmSimCard::FileResponse(const SimElementaryFile& file) const {
+    const auto nibble = [](AccessLevel level) { return static_cast<std::uint8_t>(level); };
+    std::vector<std::uint8_t> response(15, 0x00);
+    PutWord(response, 2, file.Size());
+    PutWord(response, 4, file.id);
+    response[6] = 0x04;
+    if (file.structure == FileStructure::Cyclic && file.access.increase != AccessLevel::Never) {
+        response[7] = 0x40;  // INCREASE allowed
+    }
+    response[8] = static_cast<std::uint8_t>(nibble(file.access.read) << 4 | nibble(file.access.update));
+    response[9] = static_cast<std::uint8_t>(nibble(file.access.increase) << 4);
+    response[10] = static_cast<std::uint8_t>(nibble(file.access.rehabilitate) << 4 | nibble(file.access.invalidate));
+    response[11] = static_cast<std::uint8_t>((file.invalidated ? 0x00 : 0x01) | (file.usableWhenInvalidated ? 0x04 : 0x00));
+    response[12] = 2;  // bytes 14 and 15 follow
+    response[13] = static_cast<std::uint8_t>(file.structure);
+    response[14] = file.structure == FileStructure::Transparent ? 0 : file.recordLength;
+    return response;
+}
+
+SimElementaryFile* GsmSimCard::SelectedFile() {
+    return m_currentFile ? &m_profile.files[*m_currentFile] : nullptr;
+}
+
+bool GsmSimCard::AccessGranted(AccessLevel level) const {
+    switch (level) {
+        case AccessLevel::Always:
+            return true;
+        case AccessLevel::Chv1:
+            return !m_profile.chv1Enabled || m_chv1Verified;
+        case AccessLevel::Chv2:
+            return m_chv2Verified;
+        case AccessLevel::Adm:
+        case AccessLevel::Never:
+            return false;
+    }
+    return false;
+}
+
+std::optional<std::uint16_t> GsmSimCard::CheckFileAccess(AccessLevel level, bool recordFile) {
+    const SimElementaryFile* file = SelectedFile();
+    if (file == nullptr) return sw::kNoEfSelected;
+    if (recordFile != (file->structure != FileStructure::Transparent)) return sw::kFileInconsistent;
+    if (!AccessGranted(level)) return sw::kAccessNotFulfilled;
+    if (file->invalidated && !file->usableWhenInvalidated) return sw::kContradictsInvalidation;
+    return std::nullopt;
+}
+
+}  // namespace quillet::sim

@@ -1,0 +1,164 @@
+// Reading, updating, increasing, invalidating and rehabilitating elementary files.
+#include <algorithm>
+
+#include "sim/GsmSimCard.h"
+#include "sim/SimStatusWords.h"
+
+namespace quillet::sim {
+
+namespace {
+
+enum RecordMode : std::uint8_t { kNext = 0x02, kPrevious = 0x03, kAbsoluteOrCurrent = 0x04 };
+
+}  // namespace
+
+ApduResponse GsmSimCard::ReadBinary(const ApduHeader& header) {
+    if (const auto refused = CheckFileAccess(SelectedFile() ? SelectedFile()->access.read : AccessLevel::Always, false)) {
+        return {{}, *refused};
+    }
+    const SimElementaryFile& file = *SelectedFile();
+    if (header.p1 & 0x80) return {{}, sw::kWrongParameters};
+    const std::size_t offset = static_cast<std::size_t>(header.p1) << 8 | header.p2;
+    const std::size_t length = header.p3 == 0 ? 256 : header.p3;
+    if (offset >= file.content.size()) return {{}, sw::kOutOfRange};
+    if (offset + length > file.content.size()) return {{}, sw::kWrongLength};
+    return {std::vector<std::uint8_t>(file.content.begin() + offset, file.content.begin() + offset + length), sw::kOk};
+}
+
+ApduResponse GsmSimCard::UpdateBinary(const ApduHeader& header, std::span<const std::uint8_t> data) {
+    if (const auto refused = CheckFileAccess(SelectedFile() ? SelectedFile()->access.update : AccessLevel::Always, false)) {
+        return {{}, *refused};
+    }
+    SimElementaryFile& file = *SelectedFile();
+    if (header.p1 & 0x80) return {{}, sw::kWrongParameters};
+    const std::size_t offset = static_cast<std::size_t>(header.p1) << 8 | header.p2;
+    if (data.size() != header.p3) return {{}, sw::kWrongLength};
+    if (offset >= file.content.size()) return {{}, sw::kOutOfRange};
+    if (offset + data.size() > file.content.size()) return {{}, sw::kWrongLength};
+    std::copy(data.begin(), data.end(), file.content.begin() + static_cast<std::ptrdiff_t>(offset));
+    m_changed = true;
+    return {{}, sw::kOk};
+}
+
+ApduResponse GsmSimCard::ReadRecord(const ApduHeader& header) {
+    if (const auto refused = CheckFileAccess(SelectedFile() ? SelectedFile()->access.read : AccessLevel::Always, true)) {
+        return {{}, *refused};
+    }
+    const SimElementaryFile& file = *SelectedFile();
+    if (header.p3 != file.recordLength) return {{}, sw::kWrongLength};
+    const std::size_t count = file.records.size();
+    const bool cyclic = file.structure == FileStructure::Cyclic;
+    std::size_t number = 0;
+    switch (header.p2) {
+        case kAbsoluteOrCurrent:
+            // Absolute (P1 = record) and current (P1 = 0) leave the record pointer where it is.
+            number = header.p1 == 0 ? m_recordPointer : header.p1;
+            if (number == 0 || number > count) return {{}, sw::kOutOfRange};
+            break;
+        case kNext:
+            if (m_recordPointer == 0) number = 1;
+            else if (m_recordPointer < count) number = m_recordPointer + 1;
+            else if (cyclic) number = 1;
+            else return {{}, sw::kOutOfRange};
+            m_recordPointer = number;
+            break;
+        case kPrevious:
+            if (m_recordPointer == 0) number = count;
+            else if (m_recordPointer > 1) number = m_recordPointer - 1;
+            else if (cyclic) number = count;
+            else return {{}, sw::kOutOfRange};
+            m_recordPointer = number;
+            break;
+        default:
+            return {{}, sw::kWrongParameters};
+    }
+    return {file.records[number - 1], sw::kOk};
+}
+
+ApduResponse GsmSimCard::UpdateRecord(const ApduHeader& header, std::span<const std::uint8_t> data) {
+    if (const auto refused = CheckFileAccess(SelectedFile() ? SelectedFile()->access.update : AccessLevel::Always, true)) {
+        return {{}, *refused};
+    }
+    SimElementaryFile& file = *SelectedFile();
+    if (header.p3 != file.recordLength || data.size() != file.recordLength) return {{}, sw::kWrongLength};
+    const std::size_t count = file.records.size();
+    const std::vector<std::uint8_t> record(data.begin(), data.end());
+
+    if (file.structure == FileStructure::Cyclic && header.p2 == kPrevious) {
+        // The oldest record takes the new data and becomes record 1.
+        file.records.pop_back();
+        file.records.insert(file.records.begin(), record);
+        m_recordPointer = 1;
+        m_changed = true;
+        return {{}, sw::kOk};
+    }
+    std::size_t number = 0;
+    switch (header.p2) {
+        case kAbsoluteOrCurrent:
+            number = header.p1 == 0 ? m_recordPointer : header.p1;
+            if (number == 0 || number > count) return {{}, sw::kOutOfRange};
+            break;
+        case kNext:
+            if (file.structure == FileStructure::Cyclic) return {{}, sw::kWrongParameters};
+            number = m_recordPointer == 0 ? 1 : m_recordPointer + 1;
+            if (number > count) return {{}, sw::kOutOfRange};
+            m_recordPointer = number;
+            break;
+        case kPrevious:
+            number = m_recordPointer == 0 ? count : m_recordPointer - 1;
+            if (number == 0) return {{}, sw::kOutOfRange};
+            m_recordPointer = number;
+            break;
+        default:
+            return {{}, sw::kWrongParameters};
+    }
+    file.records[number - 1] = record;
+    m_changed = true;
+    return {{}, sw::kOk};
+}
+
+ApduResponse GsmSimCard::Increase(const ApduHeader& header, std::span<const std::uint8_t> data) {
+    const SimElementaryFile* selected = SelectedFile();
+    if (selected == nullptr) return {{}, sw::kNoEfSelected};
+    if (selected->structure != FileStructure::Cyclic) return {{}, sw::kFileInconsistent};
+    if (const auto refused = CheckFileAccess(selected->access.increase, true)) return {{}, *refused};
+    if (header.p1 != 0 || header.p2 != 0) return {{}, sw::kWrongParameters};
+    if (header.p3 != 3 || data.size() != 3) return {{}, sw::kWrongLength};
+    SimElementaryFile& file = *SelectedFile();
+
+    // Add the value to record 1 as big-endian numbers; refuse when the record would overflow.
+    std::vector<std::uint8_t> sum = file.records.front();
+    unsigned carry = 0;
+    for (std::size_t position = 0; position < sum.size(); ++position) {
+        const std::size_t index = sum.size() - 1 - position;
+        const unsigned addend = position < 3 ? data[2 - position] : 0;
+        const unsigned total = sum[index] + addend + carry;
+        sum[index] = static_cast<std::uint8_t>(total);
+        carry = total >> 8;
+    }
+    if (carry != 0) return {{}, sw::kMaximumReached};
+    file.records.pop_back();
+    file.records.insert(file.records.begin(), sum);
+    m_recordPointer = 1;
+    m_changed = true;
+    std::vector<std::uint8_t> response = sum;
+    response.insert(response.end(), data.begin(), data.end());
+    return RespondLater(response);
+}
+
+ApduResponse GsmSimCard::SetInvalidation(const ApduHeader& header, bool invalidate) {
+    SimElementaryFile* file = SelectedFile();
+    if (file == nullptr) return {{}, sw::kNoEfSelected};
+    if (header.p1 != 0 || header.p2 != 0) return {{}, sw::kWrongParameters};
+    if (header.p3 != 0) return {{}, sw::kWrongLength};
+    if (!AccessGranted(invalidate ? file->access.invalidate : file->access.rehabilitate)) {
+        return {{}, sw::kAccessNotFulfilled};
+    }
+    if (file->invalidated != invalidate) {
+        file->invalidated = invalidate;
+        m_changed = true;
+    }
+    return {{}, sw::kOk};
+}
+
+}  // namespace quillet::sim

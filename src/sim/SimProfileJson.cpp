@@ -1,0 +1,431 @@
+#include "sim/SimProfileJson.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+#include "sim/HexText.h"
+
+namespace quillet::sim {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr const char* kFormatName = "quillet-virtual-card";
+constexpr int kFormatVersion = 1;
+constexpr std::uint16_t kMasterFile = 0x3F00;
+constexpr std::size_t kMaxRecords = 254;        // record numbers are one byte, 1..254
+constexpr std::size_t kMaxTransparentSize = 0xFFFF;
+
+const char* AccessName(AccessLevel level) {
+    switch (level) {
+        case AccessLevel::Always: return "ALW";
+        case AccessLevel::Chv1: return "CHV1";
+        case AccessLevel::Chv2: return "CHV2";
+        case AccessLevel::Adm: return "ADM";
+        case AccessLevel::Never: return "NEV";
+    }
+    return "NEV";
+}
+
+const char* StructureName(FileStructure structure) {
+    switch (structure) {
+        case FileStructure::Transparent: return "transparent";
+        case FileStructure::LinearFixed: return "linear-fixed";
+        case FileStructure::Cyclic: return "cyclic";
+    }
+    return "transparent";
+}
+
+std::string FileIdText(std::uint16_t id) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", id);
+    return text;
+}
+
+// Reads a JSON document into a profile, remembering the first error with the field's path.
+class ProfileReader {
+public:
+    explicit ProfileReader(std::string sourceName) : m_source(std::move(sourceName)) {}
+
+    bool Read(const Json& root, SimProfile& profile);
+    const std::string& Error() const { return m_error; }
+
+private:
+    bool Fail(const std::string& field, const std::string& message) {
+        m_error = m_source + ": " + field + ": " + message;
+        return false;
+    }
+    const Json* Member(const Json& object, const std::string& key, const std::string& field, bool required);
+    bool ReadString(const Json& object, const std::string& key, const std::string& field, std::string& out,
+                    bool required = true);
+    bool ReadBool(const Json& object, const std::string& key, const std::string& field, bool& out);
+    bool ReadNumber(const Json& object, const std::string& key, const std::string& field, unsigned max,
+                    unsigned& out);
+    bool ReadHex(const Json& value, const std::string& field, std::vector<std::uint8_t>& out);
+    bool ReadFileId(const std::string& text, const std::string& field, std::uint16_t& out);
+    bool ReadCode(const Json& codes, const std::string& key, SecretCode& code);
+    bool ReadAccess(const Json& file, const std::string& field, FileAccess& access);
+    bool ReadFile(const Json& entry, const std::string& field, const std::set<std::uint16_t>& directories,
+                  SimElementaryFile& file);
+
+    std::string m_source;
+    std::string m_error;
+};
+
+const Json* ProfileReader::Member(const Json& object, const std::string& key, const std::string& field,
+                                  bool required) {
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        if (required) Fail(field, "missing");
+        return nullptr;
+    }
+    return &*found;
+}
+
+bool ProfileReader::ReadString(const Json& object, const std::string& key, const std::string& field,
+                               std::string& out, bool required) {
+    const Json* value = Member(object, key, field, required);
+    if (value == nullptr) return !required;
+    if (!value->is_string()) return Fail(field, "must be a text");
+    out = value->get<std::string>();
+    return true;
+}
+
+bool ProfileReader::ReadBool(const Json& object, const std::string& key, const std::string& field, bool& out) {
+    const Json* value = Member(object, key, field, false);
+    if (value == nullptr) return true;  // every flag has a default
+    if (!value->is_boolean()) return Fail(field, "must be true or false");
+    out = value->get<bool>();
+    return true;
+}
+
+bool ProfileReader::ReadNumber(const Json& object, const std::string& key, const std::string& field, unsigned max,
+                               unsigned& out) {
+    const Json* value = Member(object, key, field, true);
+    if (value == nullptr) return false;
+    if (!value->is_number_unsigned() || value->get<std::uint64_t>() > max) {
+        return Fail(field, "must be a whole number from 0 to " + std::to_string(max));
+    }
+    out = static_cast<unsigned>(value->get<std::uint64_t>());
+    return true;
+}
+
+bool ProfileReader::ReadHex(const Json& value, const std::string& field, std::vector<std::uint8_t>& out) {
+    if (!value.is_string()) return Fail(field, "must be a text of hexadecimal digits");
+    std::string problem;
+    std::optional<std::vector<std::uint8_t>> bytes = FromHex(value.get<std::string>(), problem);
+    if (!bytes) return Fail(field, problem);
+    out = std::move(*bytes);
+    return true;
+}
+
+bool ProfileReader::ReadFileId(const std::string& text, const std::string& field, std::uint16_t& out) {
+    std::string problem;
+    std::optional<std::vector<std::uint8_t>> bytes = FromHex(text, problem);
+    if (!bytes || bytes->size() != 2) return Fail(field, "must be a file id of four hexadecimal digits");
+    out = static_cast<std::uint16_t>((*bytes)[0] << 8 | (*bytes)[1]);
+    return true;
+}
+
+bool ProfileReader::ReadCode(const Json& codes, const std::string& key, SecretCode& code) {
+    const std::string field = "codes." + key;
+    const Json* entry = Member(codes, key, field, true);
+    if (entry == nullptr) return false;
+    if (!entry->is_object()) return Fail(field, "must be an object");
+    unsigned attemptsLeft = 0;
+    unsigned maxAttempts = 0;
+    SecretCode read;
+    if (!ReadString(*entry, "digits", field + ".digits", read.digits) ||
+        !ReadNumber(*entry, "maxAttempts", field + ".maxAttempts", 15, maxAttempts) ||
+        !ReadNumber(*entry, "attemptsLeft", field + ".attemptsLeft", maxAttempts, attemptsLeft) ||
+        !ReadBool(*entry, "initialised", field + ".initialised", read.initialised)) {
+        return false;
+    }
+    if (read.digits.size() < 4 || read.digits.size() > 8 ||
+        read.digits.find_first_not_of("0123456789") != std::string::npos) {
+        return Fail(field + ".digits", "must be 4 to 8 decimal digits");
+    }
+    read.attemptsLeft = static_cast<std::uint8_t>(attemptsLeft);
+    read.maxAttempts = static_cast<std::uint8_t>(maxAttempts);
+    code = read;
+    return true;
+}
+
+bool ProfileReader::ReadAccess(const Json& file, const std::string& field, FileAccess& access) {
+    const Json* entry = Member(file, "access", field + ".access", true);
+    if (entry == nullptr) return false;
+    if (!entry->is_object()) return Fail(field + ".access", "must be an object");
+    const std::pair<const char*, AccessLevel*> levels[] = {{"read", &access.read},
+                                                           {"update", &access.update},
+                                                           {"increase", &access.increase},
+                                                           {"invalidate", &access.invalidate},
+                                                           {"rehabilitate", &access.rehabilitate}};
+    for (const auto& [key, level] : levels) {
+        const std::string name = field + ".access." + key;
+        std::string text;
+        if (!ReadString(*entry, key, name, text)) return false;
+        if (text == "ALW") *level = AccessLevel::Always;
+        else if (text == "CHV1") *level = AccessLevel::Chv1;
+        else if (text == "CHV2") *level = AccessLevel::Chv2;
+        else if (text == "ADM") *level = AccessLevel::Adm;
+        else if (text == "NEV") *level = AccessLevel::Never;
+        else return Fail(name, "must be ALW, CHV1, CHV2, ADM or NEV");
+    }
+    return true;
+}
+
+bool ProfileReader::ReadFile(const Json& entry, const std::string& field, const std::set<std::uint16_t>& directories,
+                             SimElementaryFile& file) {
+    if (!entry.is_object()) return Fail(field, "must be an object");
+    std::string path;
+    if (!ReadString(entry, "path", field + ".path", path)) return false;
+    const std::string where = field + " (" + path + ")";
+    if (path.size() != 9 || path[4] != '/') return Fail(where + ".path", "must look like 7F10/6F3A");
+    if (!ReadFileId(path.substr(0, 4), where + ".path", file.directory) ||
+        !ReadFileId(path.substr(5), where + ".path", file.id)) {
+        return false;
+    }
+    if (file.directory != kMasterFile && !directories.contains(file.directory)) {
+        return Fail(where + ".path", "directory " + path.substr(0, 4) + " is not listed in directories");
+    }
+    std::string structure;
+    if (!ReadString(entry, "name", where + ".name", file.name, false) ||
+        !ReadString(entry, "structure", where + ".structure", structure) || !ReadAccess(entry, where, file.access) ||
+        !ReadBool(entry, "invalidated", where + ".invalidated", file.invalidated) ||
+        !ReadBool(entry, "usableWhenInvalidated", where + ".usableWhenInvalidated", file.usableWhenInvalidated)) {
+        return false;
+    }
+    if (structure == "transparent") {
+        file.structure = FileStructure::Transparent;
+        const Json* content = Member(entry, "content", where + ".content", true);
+        if (content == nullptr || !ReadHex(*content, where + ".content", file.content)) return false;
+        if (file.content.empty() || file.content.size() > kMaxTransparentSize) {
+            return Fail(where + ".content", "must hold 1 to 65535 bytes");
+        }
+        return true;
+    }
+    if (structure == "linear-fixed") {
+        file.structure = FileStructure::LinearFixed;
+    } else if (structure == "cyclic") {
+        file.structure = FileStructure::Cyclic;
+    } else {
+        return Fail(where + ".structure", "must be transparent, linear-fixed or cyclic");
+    }
+    unsigned recordLength = 0;
+    if (!ReadNumber(entry, "recordLength", where + ".recordLength", 255, recordLength)) return false;
+    if (recordLength == 0) return Fail(where + ".recordLength", "must be 1 to 255");
+    file.recordLength = static_cast<std::uint8_t>(recordLength);
+    const Json* records = Member(entry, "records", where + ".records", true);
+    if (records == nullptr) return false;
+    if (!records->is_array() || records->empty() || records->size() > kMaxRecords) {
+        return Fail(where + ".records", "must be a list of 1 to 254 records");
+    }
+    for (std::size_t index = 0; index < records->size(); ++index) {
+        const std::string name = where + ".records[" + std::to_string(index) + "]";
+        std::vector<std::uint8_t> record;
+        if (!ReadHex((*records)[index], name, record)) return false;
+        if (record.size() != recordLength) {
+            return Fail(name, "must hold " + std::to_string(recordLength) + " bytes, not " +
+                                  std::to_string(record.size()));
+        }
+        file.records.push_back(std::move(record));
+    }
+    return true;
+}
+
+bool ProfileReader::Read(const Json& root, SimProfile& profile) {
+    if (!root.is_object()) return Fail("(document)", "must be a JSON object");
+    std::string format;
+    if (!ReadString(root, "format", "format", format)) return false;
+    if (format != kFormatName) return Fail("format", std::string("must be \"") + kFormatName + "\"");
+    unsigned version = 0;
+    if (!ReadNumber(root, "version", "version", 1000, version)) return false;
+    if (version != kFormatVersion) return Fail("version", "this program reads version 1 only");
+
+    std::string kind;
+    if (!ReadString(root, "kind", "kind", kind) ||
+        !ReadString(root, "description", "description", profile.description, false)) {
+        return false;
+    }
+    if (kind == "memory-card") {
+        profile.kind = SimProfile::Kind::MemoryCard;
+        const Json* memory = Member(root, "memory", "memory", true);
+        std::vector<std::uint8_t> bytes;
+        if (memory == nullptr || !ReadHex(*memory, "memory", bytes)) return false;
+        if (bytes.size() != profile.memory.size()) return Fail("memory", "must hold 32 bytes");
+        std::copy(bytes.begin(), bytes.end(), profile.memory.begin());
+        return true;
+    }
+    if (kind != "sim") return Fail("kind", "must be sim or memory-card");
+    profile.kind = SimProfile::Kind::Sim;
+
+    const Json* atr = Member(root, "atr", "atr", true);
+    if (atr == nullptr || !ReadHex(*atr, "atr", profile.atr)) return false;
+    if (profile.atr.size() < 2 || profile.atr.size() > 33 || (profile.atr[0] != 0x3B && profile.atr[0] != 0x3F)) {
+        return Fail("atr", "must be 2 to 33 bytes starting with 3B or 3F");
+    }
+    if (!ReadBool(root, "chv1Enabled", "chv1Enabled", profile.chv1Enabled)) return false;
+    const Json* codes = Member(root, "codes", "codes", true);
+    if (codes == nullptr) return false;
+    if (!codes->is_object()) return Fail("codes", "must be an object");
+    if (!ReadCode(*codes, "chv1", profile.chv1) || !ReadCode(*codes, "unblockChv1", profile.unblockChv1) ||
+        !ReadCode(*codes, "chv2", profile.chv2) || !ReadCode(*codes, "unblockChv2", profile.unblockChv2)) {
+        return false;
+    }
+
+    std::set<std::uint16_t> directoryIds;
+    const Json* directories = Member(root, "directories", "directories", true);
+    if (directories == nullptr) return false;
+    if (!directories->is_array()) return Fail("directories", "must be a list");
+    for (std::size_t index = 0; index < directories->size(); ++index) {
+        const std::string field = "directories[" + std::to_string(index) + "]";
+        const Json& entry = (*directories)[index];
+        if (!entry.is_object()) return Fail(field, "must be an object");
+        SimDirectory directory;
+        std::string id;
+        if (!ReadString(entry, "id", field + ".id", id) || !ReadFileId(id, field + ".id", directory.id) ||
+            !ReadString(entry, "name", field + ".name", directory.name, false)) {
+            return false;
+        }
+        if (directory.id == kMasterFile || !directoryIds.insert(directory.id).second) {
+            return Fail(field + ".id", "repeats another directory or the MF");
+        }
+        profile.directories.push_back(directory);
+    }
+
+    const Json* files = Member(root, "files", "files", true);
+    if (files == nullptr) return false;
+    if (!files->is_array()) return Fail("files", "must be a list");
+    std::set<std::pair<std::uint16_t, std::uint16_t>> seen;
+    for (std::size_t index = 0; index < files->size(); ++index) {
+        const std::string field = "files[" + std::to_string(index) + "]";
+        SimElementaryFile file;
+        if (!ReadFile((*files)[index], field, directoryIds, file)) return false;
+        if (file.id == kMasterFile || directoryIds.contains(file.id) || !seen.insert({file.directory, file.id}).second) {
+            return Fail(field + ".path", "file id " + FileIdText(file.id) + " is used twice in its directory");
+        }
+        profile.files.push_back(std::move(file));
+    }
+    return true;
+}
+
+Json CodeToJson(const SecretCode& code) {
+    return Json{{"digits", code.digits},
+                {"attemptsLeft", code.attemptsLeft},
+                {"maxAttempts", code.maxAttempts},
+                {"initialised", code.initialised}};
+}
+
+}  // namespace
+
+bool ParseSimProfile(std::string_view text, const std::string& sourceName, SimProfile& profile, std::string& error) {
+    const Json root = Json::parse(text.begin(), text.end(), nullptr, false);
+    if (root.is_discarded()) {
+        error = sourceName + ": not a valid JSON document";
+        return false;
+    }
+    ProfileReader reader(sourceName);
+    SimProfile read;
+    if (!reader.Read(root, read)) {
+        error = reader.Error();
+        return false;
+    }
+    profile = std::move(read);
+    return true;
+}
+
+std::string SerializeSimProfile(const SimProfile& profile) {
+    Json root;
+    root["format"] = kFormatName;
+    root["version"] = kFormatVersion;
+    root["kind"] = profile.kind == SimProfile::Kind::MemoryCard ? "memory-card" : "sim";
+    root["description"] = profile.description;
+    if (profile.kind == SimProfile::Kind::MemoryCard) {
+        root["memory"] = ToHex(profile.memory);
+        return root.dump(2) + "\n";
+    }
+    root["atr"] = ToHex(profile.atr);
+    root["chv1Enabled"] = profile.chv1Enabled;
+    root["codes"] = Json{{"chv1", CodeToJson(profile.chv1)},
+                         {"unblockChv1", CodeToJson(profile.unblockChv1)},
+                         {"chv2", CodeToJson(profile.chv2)},
+                         {"unblockChv2", CodeToJson(profile.unblockChv2)}};
+    Json directories = Json::array();
+    for (const SimDirectory& directory : profile.directories) {
+        directories.push_back(Json{{"id", FileIdText(directory.id)}, {"name", directory.name}});
+    }
+    root["directories"] = directories;
+    Json files = Json::array();
+    for (const SimElementaryFile& file : profile.files) {
+        Json entry;
+        entry["path"] = FileIdText(file.directory) + "/" + FileIdText(file.id);
+        entry["name"] = file.name;
+        entry["structure"] = StructureName(file.structure);
+        entry["access"] = Json{{"read", AccessName(file.access.read)},
+                               {"update", AccessName(file.access.update)},
+                               {"increase", AccessName(file.access.increase)},
+                               {"invalidate", AccessName(file.access.invalidate)},
+                               {"rehabilitate", AccessName(file.access.rehabilitate)}};
+        entry["invalidated"] = file.invalidated;
+        entry["usableWhenInvalidated"] = file.usableWhenInvalidated;
+        if (file.structure == FileStructure::Transparent) {
+            entry["content"] = ToHex(file.content);
+        } else {
+            entry["recordLength"] = file.recordLength;
+            Json records = Json::array();
+            for (const auto& record : file.records) records.push_back(ToHex(record));
+            entry["records"] = records;
+        }
+        files.push_back(entry);
+    }
+    root["files"] = files;
+    return root.dump(2) + "\n";
+}
+
+bool LoadSimProfile(const std::string& path, SimProfile& profile, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot be opened";
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        error = path + ": cannot be read";
+        return false;
+    }
+    return ParseSimProfile(text.str(), path, profile, error);
+}
+
+bool SaveSimProfile(const std::string& path, const SimProfile& profile, std::string& error) {
+    const std::string text = SerializeSimProfile(profile);
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        error = path + ": cannot create a temporary file beside it";
+        return false;
+    }
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t step = ::write(fd, text.data() + written, text.size() - written);
+        if (step <= 0) break;
+        written += static_cast<std::size_t>(step);
+    }
+    const bool synced = written == text.size() && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!synced || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        error = path + ": cannot be written";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quillet::sim

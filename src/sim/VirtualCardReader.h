@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "reader/SerialCardReader.h"
+#include "reader/VirtualClock.h"
+#include "sim/GsmSimCard.h"
+#include "sim/SerialReaderEmulator.h"
+
+namespace quillet::sim {
+
+namespace detail {
+// Constructed before the reader base class, which needs the clock and hands over the line.
+struct VirtualClockHolder {
+    reader::VirtualClock m_virtualClock;
+    class SerialReaderEmulator* m_line = nullptr;  // owned by the reader base
+};
+}  // namespace detail
+
+// The "VIRTUAL" device: a card file served through the emulated serial reader, in virtual time,
+// so every reader algorithm runs as with real hardware. "VIRTUAL" is the demo card in the
+// user's data folder (made from the built-in demo on first use); "VIRTUAL:<path>" is that card
+// file. The card's changes are written back to its file whenever the card is powered down.
+class VirtualCardReader final : private detail::VirtualClockHolder, public reader::SerialCardReader {
+public:
+    static constexpr const char* kDeviceName = "VIRTUAL";
+
+    VirtualCardReader();
+    ~VirtualCardReader() override;
+
+    reader::ReaderResult Open(const std::string& name, std::uint32_t option) override;
+    reader::ReaderResult Close() override;
+    reader::ReaderResult PowerOff() override;
+
+    // The card file a device name stands for.
+    static std::string CardFileFor(const std::string& deviceName);
+    // Where "VIRTUAL" keeps the demo card: $XDG_DATA_HOME/Quillet, else ~/.local/share/Quillet.
+    static std::string DemoCardPath();
+
+    // Why the last Open or save failed.
+    const std::string& LastError() const { return m_lastError; }
+    const std::string& CardFile() const { return m_cardFile; }
+    SerialReaderEmulator& Line() { return *m_line; }
+    GsmSimCard* Card() { return m_card.get(); }
+
+private:
+    bool LoadCard(const std::string& path);
+    bool SaveCard();
+
+    std::unique_ptr<GsmSimCard> m_card;
+    std::string m_cardFile;
+    std::string m_lastError;
+};
+
+}  // namespace quillet::sim

@@ -1,0 +1,99 @@
+// Card profiles as JSON files: round trip, atomic saving and refusal of malformed files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "sim/SimProfileJson.h"
+#include "support/TestSimProfile.h"
+
+namespace quillet::sim {
+namespace {
+
+std::string ReplaceFirst(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(SimProfileJson, RoundTripKeepsEveryField) {
+    SimProfile profile = testing::MakeTestSimProfile();
+    profile.chv1Enabled = false;
+    profile.chv2.attemptsLeft = 1;
+    profile.unblockChv2.initialised = false;
+    profile.files[4].usableWhenInvalidated = true;
+    SimProfile read;
+    std::string error;
+    ASSERT_TRUE(ParseSimProfile(SerializeSimProfile(profile), "card.json", read, error)) << error;
+    EXPECT_EQ(read, profile);
+
+    SimProfile memory;
+    memory.kind = SimProfile::Kind::MemoryCard;
+    memory.memory[1] = 0x83;
+    memory.memory[31] = 0x5A;
+    SimProfile readMemory;
+    ASSERT_TRUE(ParseSimProfile(SerializeSimProfile(memory), "phone.json", readMemory, error)) << error;
+    EXPECT_EQ(readMemory.kind, SimProfile::Kind::MemoryCard);
+    EXPECT_EQ(readMemory.memory, memory.memory);
+}
+
+TEST(SimProfileJson, MalformedProfilesAreRefusedNamingFileAndField) {
+    const std::string good = SerializeSimProfile(testing::MakeTestSimProfile());
+    struct Case {
+        std::string text;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"{ not json", "card.json: not a valid JSON document"},
+        {ReplaceFirst(good, "\"atr\": \"3B", "\"atr\": \"3G"), "card.json: atr: bad hexadecimal digit 'G'"},
+        {ReplaceFirst(good, "\"content\": \"9810", "\"content\": \"981"), "files[0] (3F00/2FE2).content: odd number"},
+        {ReplaceFirst(good, "\"records\": [\n        \"01FF", "\"records\": [\n        \"01"),
+         "files[3] (7F10/6F3A).records[0]: must hold 30 bytes, not 29"},
+        {ReplaceFirst(good, "\"recordLength\": 30", "\"recordLength\": 300"), "files[3] (7F10/6F3A).recordLength"},
+        {ReplaceFirst(good, "\"digits\": \"1234\"", "\"digits\": \"12a4\""), "codes.chv1.digits"},
+        {ReplaceFirst(good, "\"attemptsLeft\": 3", "\"attemptsLeft\": 4"), "codes.chv1.attemptsLeft"},
+        {ReplaceFirst(good, "\"read\": \"CHV1\"", "\"read\": \"PIN\""), "access.read: must be ALW"},
+        {ReplaceFirst(good, "\"path\": \"7F10/6F3A\"", "\"path\": \"7F30/6F3A\""), "7F30 is not listed"},
+        {ReplaceFirst(good, "\"path\": \"7F10/6F3B\"", "\"path\": \"7F10/6F3A\""), "is used twice"},
+        {ReplaceFirst(good, "\"structure\": \"cyclic\"", "\"structure\": \"ring\""), "structure: must be"},
+        {ReplaceFirst(good, "\"kind\": \"sim\"", "\"kind\": \"memory-card\""), "memory: missing"},
+        {ReplaceFirst(good, "\"invalidated\": true", "\"invalidated\": \"yes\""), "invalidated: must be true or false"},
+        {ReplaceFirst(good, "\"format\": \"quillet-virtual-card\"", "\"format\": \"other\""), "format"},
+    };
+    for (const Case& testCase : cases) {
+        SimProfile profile = testing::MakeTestSimProfile();
+        const SimProfile before = profile;
+        std::string error;
+        EXPECT_FALSE(ParseSimProfile(testCase.text, "card.json", profile, error)) << testCase.expected;
+        EXPECT_NE(error.find(testCase.expected), std::string::npos) << error;
+        EXPECT_EQ(error.rfind("card.json: ", 0), 0u) << error;
+        EXPECT_EQ(profile, before);  // nothing half-loaded
+    }
+}
+
+TEST(SimProfileJson, SavingReplacesTheFileWhole) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "quillet-profile-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "card.json").string();
+
+    std::string error;
+    SimProfile profile = testing::MakeTestSimProfile();
+    ASSERT_TRUE(SaveSimProfile(path, profile, error)) << error;
+    profile.files[0].content[9] = 0x12;
+    ASSERT_TRUE(SaveSimProfile(path, profile, error)) << error;
+    SimProfile loaded;
+    ASSERT_TRUE(LoadSimProfile(path, loaded, error)) << error;
+    EXPECT_EQ(loaded, profile);
+    // Only the card file is left: the temporary file was renamed into place.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+
+    EXPECT_FALSE(SaveSimProfile((folder / "missing" / "card.json").string(), profile, error));
+    EXPECT_FALSE(LoadSimProfile((folder / "nothing.json").string(), loaded, error));
+    EXPECT_NE(error.find("nothing.json: cannot be opened"), std::string::npos);
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace quillet::sim
