@@ -48,8 +48,8 @@ std::optional<std::vector<std::uint8_t>> EncodeAlphaIdentifier(std::string_view 
 
 // ---- Dialling numbers (GSM 11.11 10.5.1 and 10.5.10) -----------------------------------------------
 
-inline constexpr std::uint8_t kTonNpiUnknown = 0x81;        // unknown type, ISDN/telephony plan
-inline constexpr std::uint8_t kTonNpiInternational = 0x91;  // international, ISDN/telephony plan
+inline constexpr std::uint8_t kTonNpiUnknown = 0x81;         // unknown type, ISDN/telephony plan
+inline constexpr std::uint8_t kTonNpiInternational = 0x91;   // international, ISDN/telephony plan
 inline constexpr std::size_t kDiallingRecordFixedPart = 14;  // record length = alpha length + 14
 inline constexpr std::size_t kExtensionRecordLength = 13;
 inline constexpr std::uint8_t kExtensionAdditionalData = 0x02;
@@ -137,7 +137,7 @@ struct SmsDeliver {
 
 struct SmsSubmit {
     std::uint8_t messageReference = 0;
-    std::string destination;  // dial string, '+' for international
+    std::string destination;                       // dial string, '+' for international
     std::optional<std::uint8_t> relativeValidity;  // TP-VP in the relative format, or none
     SmsUserData userData;
     std::uint8_t protocolId = 0x00;

@@ -148,30 +148,30 @@ struct Contact {
 
 // The first phone book entries, each showing something of the record coding.
 constexpr Contact kFeaturedContacts[] = {
-    {"Jürgen Müller", "+49301234567"},                                 // ü = 0x7E
-    {"Bank Hotline", "+420221234567p1234p987654"},                     // 24 digits: one EXT1 record
-    {"Šárka", "602345678"},                                            // UCS2 alpha identifier
-    {"Conference", "+442079460000p123456789#p987654321#p1357924"},     // 42 digits: two EXT1 records
-    {"Petr @ work", "+420224876543"},                                  // '@' = 0x00
+    {"Jürgen Müller", "+49301234567"},                              // ü = 0x7E
+    {"Bank Hotline", "+420221234567p1234p987654"},                  // 24 digits: one EXT1 record
+    {"Šárka", "602345678"},                                         // UCS2 alpha identifier
+    {"Conference", "+442079460000p123456789#p987654321#p1357924"},  // 42 digits: two EXT1 records
+    {"Petr @ work", "+420224876543"},                               // '@' = 0x00
     {"Björn Ström", "+46812345678"},
     {"Señor Pedro", "+34912345678"},
     {"Søren Ærø", "+4533123456"},
     {"Café Slavia", "224218493"},
     {"Ägäis Reisen", "+49891234567"},
-    {"Hotel Ambassador", "+420224193111"},                             // 16 characters, no filler
+    {"Hotel Ambassador", "+420224193111"},  // 16 characters, no filler
     {"Credit", "*101#"},
     {"Voicemail", "4603"},
     {"SOS", "112"},
 };
 
-constexpr const char* kFirstNames[] = {"Adam",  "Alena", "Bohdan", "Dana",   "David",  "Eva",    "Filip", "Hana",
-                                       "Ivana", "Jakub", "Jan",    "Jana",   "Karel",  "Klara",  "Lenka", "Lukas",
-                                       "Marek", "Marie", "Martin", "Michal", "Monika", "Ondrej", "Pavel", "Petra",
-                                       "Radek", "Simona", "Tereza", "Tomas", "Vera",   "Zdenek"};
-constexpr const char* kSurnames[] = {"Novak",   "Svoboda", "Dvorak",   "Cerny",   "Prochazka", "Kucera",
-                                     "Vesely",  "Horak",   "Nemec",    "Pokorny", "Pospisil",  "Hajek",
-                                     "Kral",    "Jelinek", "Ruzicka",  "Benes",   "Fiala",     "Sedlacek",
-                                     "Dolezal", "Zeman",   "Kolar",    "Navratil", "Cermak",   "Urban"};
+constexpr const char* kFirstNames[] = {"Adam",  "Alena",  "Bohdan", "Dana",   "David",  "Eva",    "Filip", "Hana",
+                                       "Ivana", "Jakub",  "Jan",    "Jana",   "Karel",  "Klara",  "Lenka", "Lukas",
+                                       "Marek", "Marie",  "Martin", "Michal", "Monika", "Ondrej", "Pavel", "Petra",
+                                       "Radek", "Simona", "Tereza", "Tomas",  "Vera",   "Zdenek"};
+constexpr const char* kSurnames[] = {"Novak",   "Svoboda", "Dvorak",  "Cerny",    "Prochazka", "Kucera",
+                                     "Vesely",  "Horak",   "Nemec",   "Pokorny",  "Pospisil",  "Hajek",
+                                     "Kral",    "Jelinek", "Ruzicka", "Benes",    "Fiala",     "Sedlacek",
+                                     "Dolezal", "Zeman",   "Kolar",   "Navratil", "Cermak",    "Urban"};
 
 // The k-th generated contact: 30 x 24 name pairs that repeat only after 120 entries, and a mix of
 // national and international numbers of the Czech networks and of neighbouring countries.
@@ -183,12 +183,24 @@ std::pair<std::string, std::string> GeneratedContact(std::size_t k) {
     const std::string digit = std::to_string(k % 10);
     std::string number;
     switch (k % 6) {
-        case 0: number = "60" + digit + six; break;         // national mobile
-        case 1: number = "+42072" + digit + six; break;     // international, same country
-        case 2: number = "2" + Padded(static_cast<unsigned>(10 + k % 90), 2) + six; break;  // Prague
-        case 3: number = "+42077" + digit + six; break;
-        case 4: number = "+421905" + six; break;            // Slovakia
-        default: number = (k % 4 == 1 ? "+43664" : "+49171") + six + digit; break;
+        case 0:
+            number = "60" + digit + six;
+            break;  // national mobile
+        case 1:
+            number = "+42072" + digit + six;
+            break;  // international, same country
+        case 2:
+            number = "2" + Padded(static_cast<unsigned>(10 + k % 90), 2) + six;
+            break;  // Prague
+        case 3:
+            number = "+42077" + digit + six;
+            break;
+        case 4:
+            number = "+421905" + six;
+            break;  // Slovakia
+        default:
+            number = (k % 4 == 1 ? "+43664" : "+49171") + six + digit;
+            break;
     }
     return {std::move(name), std::move(number)};
 }
@@ -257,7 +269,7 @@ Record Outgoing(SmsStatus status, std::uint8_t reference, const char* to, std::u
 
 constexpr std::uint8_t kValidityDay = 0xA7;   // 24 hours
 constexpr std::uint8_t kValidityWeek = 0xAD;  // 7 days
-constexpr int kCet = 4;                        // UTC+1 in quarters of an hour
+constexpr int kCet = 4;                       // UTC+1 in quarters of an hour
 
 Records BuildMessages() {
     // A long message sent as two concatenated parts of at most 153 septets each.
@@ -275,7 +287,8 @@ Records BuildMessages() {
     const SmsUserData part2 = EncodeGsm7UserData(all.subspan(split), header2).value_or(SmsUserData{});
 
     Records records;
-    records.push_back(Received(SmsStatus::Read, "+420603123456", {2001, 12, 3, 14, 25, 30, kCet}, Gsm7("Dinner at 8?")));
+    records.push_back(
+        Received(SmsStatus::Read, "+420603123456", {2001, 12, 3, 14, 25, 30, kCet}, Gsm7("Dinner at 8?")));
     records.push_back(Received(SmsStatus::Unread, "+420724987654", {2001, 12, 4, 9, 2, 11, kCet},
                                Gsm7("Meet @ Café Slavia, table by the window. Pavel")));
     records.push_back(Outgoing(SmsStatus::Sent, 0x2A, "+420603123456", kValidityDay, Gsm7("OK, see you there!")));
@@ -288,8 +301,8 @@ Records BuildMessages() {
     records.push_back(FreeSmsRecord());
     records.push_back(Received(SmsStatus::Read, "4603", {2001, 12, 7, 8, 0, 0, kCet},
                                Gsm7("Your credit is 215.50 CZK. Valid until 31.03.2002.")));
-    records.push_back(Outgoing(SmsStatus::Sent, 0x2B, "+49301234567", kValidityDay,
-                               Gsm7("Alles Gute zum Geburtstag, Jürgen!")));
+    records.push_back(
+        Outgoing(SmsStatus::Sent, 0x2B, "+49301234567", kValidityDay, Gsm7("Alles Gute zum Geburtstag, Jürgen!")));
     records.push_back(Received(SmsStatus::Read, "+12125550123", {2001, 12, 8, 23, 59, 59, -20},
                                Gsm7("Landed in NYC, call you tomorrow.")));
     records.push_back(FreeSmsRecord());
@@ -323,8 +336,8 @@ std::vector<SimElementaryFile> GsmFiles() {
     constexpr unsigned kServices[] = {1, 2, 3, 4, 5, 7, 9, 10, 11, 12, 13};
     const Records acm{ToVector(EncodeCallMeter(150)), ToVector(EncodeCallMeter(120))};
     std::vector<SimElementaryFile> files;
-    files.push_back(TransparentFile(kDfGsm, 0x6F38, "EF_SST", Access(kChv1, kAdm, kAdm, kAdm),
-                                    EncodeServiceTable(kServices, 10)));
+    files.push_back(
+        TransparentFile(kDfGsm, 0x6F38, "EF_SST", Access(kChv1, kAdm, kAdm, kAdm), EncodeServiceTable(kServices, 10)));
     files.push_back(TransparentFile(kDfGsm, 0x6F30, "EF_PLMNsel", Access(kChv1, kChv1, kAdm, kAdm),
                                     PlmnList({{232, 1}, {262, 1}, {231, 1}, {260, 2}, {228, 1}}, kPlmnSelectorSlots)));
     files.push_back(TransparentFile(kDfGsm, 0x6F7B, "EF_FPLMN", Access(kChv1, kChv1, kAdm, kAdm),
@@ -332,13 +345,14 @@ std::vector<SimElementaryFile> GsmFiles() {
     files.push_back(TransparentFile(kDfGsm, 0x6F07, "EF_IMSI", Access(kChv1, kAdm, kAdm, kChv1),
                                     OrFiller(EncodeImsi("230011234567890"), 9)));
     files.push_back(TransparentFile(kDfGsm, 0x6FAE, "EF_Phase", Access(kAlw, kAdm, kAdm, kAdm), {0x02}));
-    files.push_back(TransparentFile(kDfGsm, 0x6F7E, "EF_LOCI", Access(kChv1, kChv1, kAdm, kChv1), LocationInformation()));
+    files.push_back(
+        TransparentFile(kDfGsm, 0x6F7E, "EF_LOCI", Access(kChv1, kChv1, kAdm, kChv1), LocationInformation()));
     // 0.15 EUR per unit: EPPU 15, exponent -2.
     files.push_back(TransparentFile(kDfGsm, 0x6F41, "EF_PUCT", Access(kChv1, kChv2, kAdm, kAdm),
                                     OrFiller(EncodePuct("EUR", 15, -2), 5)));
     // Cyclic: record 1 holds the latest value.
-    files.push_back(RecordFile(kDfGsm, 0x6F39, "EF_ACM", FileStructure::Cyclic, Access(kChv1, kChv1, kAdm, kAdm, kChv1),
-                               3, acm));
+    files.push_back(
+        RecordFile(kDfGsm, 0x6F39, "EF_ACM", FileStructure::Cyclic, Access(kChv1, kChv1, kAdm, kAdm, kChv1), 3, acm));
     files.push_back(TransparentFile(kDfGsm, 0x6F37, "EF_ACMmax", Access(kChv1, kChv2, kAdm, kAdm),
                                     ToVector(EncodeCallMeter(1000))));
     return files;
@@ -359,26 +373,28 @@ std::vector<SimElementaryFile> TelecomFiles() {
     // Cyclic: record 1 is the number dialled last.
     Records lnd = BuildDiallingRecords(
         ext1, {{"", "603987654"}, {"Jürgen Müller", "+49301234567"}, {"Pizza Roma", "+420222333444"}}, kLndRecords);
-    const Record smsp = OrFiller(EncodeSmsParameters({"Home SMSC", kServiceCentre, 0x00, 0x00, kValidityDay}, kSmspAlphaLength),
-                                 kSmspAlphaLength + kSmsParametersFixedPart);
+    const Record smsp =
+        OrFiller(EncodeSmsParameters({"Home SMSC", kServiceCentre, 0x00, 0x00, kValidityDay}, kSmspAlphaLength),
+                 kSmspAlphaLength + kSmsParametersFixedPart);
 
     const FileAccess personal = Access(kChv1, kChv1, kAdm, kAdm);
     std::vector<SimElementaryFile> files;
-    files.push_back(RecordFile(kDfTelecom, 0x6F3A, "EF_ADN", FileStructure::LinearFixed, Access(kChv1, kChv1, kChv2, kChv2),
-                               kDiallingLength, std::move(adn)));
-    files.push_back(RecordFile(kDfTelecom, 0x6F3B, "EF_FDN", FileStructure::LinearFixed, Access(kChv1, kChv2, kAdm, kAdm),
-                               kDiallingLength, std::move(fdn)));
+    files.push_back(RecordFile(kDfTelecom, 0x6F3A, "EF_ADN", FileStructure::LinearFixed,
+                               Access(kChv1, kChv1, kChv2, kChv2), kDiallingLength, std::move(adn)));
+    files.push_back(RecordFile(kDfTelecom, 0x6F3B, "EF_FDN", FileStructure::LinearFixed,
+                               Access(kChv1, kChv2, kAdm, kAdm), kDiallingLength, std::move(fdn)));
     files.push_back(RecordFile(kDfTelecom, 0x6F3C, "EF_SMS", FileStructure::LinearFixed, personal, kSmsRecordLength,
                                BuildMessages()));
     files.push_back(RecordFile(kDfTelecom, 0x6F40, "EF_MSISDN", FileStructure::LinearFixed, personal, kDiallingLength,
                                std::move(msisdn)));
-    files.push_back(RecordFile(kDfTelecom, 0x6F42, "EF_SMSP", FileStructure::LinearFixed, personal, smsp.size(), {smsp}));
-    files.push_back(RecordFile(kDfTelecom, 0x6F44, "EF_LND", FileStructure::Cyclic, personal, kDiallingLength,
-                               std::move(lnd)));
+    files.push_back(
+        RecordFile(kDfTelecom, 0x6F42, "EF_SMSP", FileStructure::LinearFixed, personal, smsp.size(), {smsp}));
+    files.push_back(
+        RecordFile(kDfTelecom, 0x6F44, "EF_LND", FileStructure::Cyclic, personal, kDiallingLength, std::move(lnd)));
     files.push_back(RecordFile(kDfTelecom, 0x6F4A, "EF_EXT1", FileStructure::LinearFixed, personal,
                                kExtensionRecordLength, ext1.AllRecords()));
-    files.push_back(RecordFile(kDfTelecom, 0x6F4B, "EF_EXT2", FileStructure::LinearFixed, Access(kChv1, kChv2, kAdm, kAdm),
-                               kExtensionRecordLength, ext2.AllRecords()));
+    files.push_back(RecordFile(kDfTelecom, 0x6F4B, "EF_EXT2", FileStructure::LinearFixed,
+                               Access(kChv1, kChv2, kAdm, kAdm), kExtensionRecordLength, ext2.AllRecords()));
     return files;
 }
 

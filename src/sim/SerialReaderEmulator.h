@@ -77,6 +77,8 @@ public:
     // Time the line has spent carrying characters, in microseconds.
     std::uint64_t WireMicros() const { return m_wireMicros; }
     std::size_t HostBytesWritten() const { return m_hostBytes; }
+    // Bytes the reader and the card have sent (echoes not counted).
+    std::size_t AnswerBytesSent() const { return m_answerBytes; }
 
 private:
     // Off: the reader is held in reset. Commands: it takes reader commands. Card: the line is

