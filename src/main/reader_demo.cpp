@@ -1,15 +1,14 @@
-// quillet-reader-demo: opens an emulated serial reader on "COM1" with a demo SIM in it, powers the
-// card, selects the master file and reads its description, printing every step and command.
+// quillet-reader-demo [DEVICE]: opens a reader by its device name ("VIRTUAL", the demo card, by
+// default), powers the card and shows what a card session starts with: the answer to reset, the
+// master file's CHV state and the card's serial number. It presents no PIN.
 #include <array>
 #include <cstdio>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ApplicationContext.h"
-#include "reader/SerialCardReader.h"
-#include "reader/VirtualClock.h"
-#include "sim/ScriptedApduCard.h"
-#include "sim/SerialReaderEmulator.h"
+#include "app/SettingsStore.h"
+#include "sim/VirtualCardReader.h"
 
 namespace {
 
@@ -26,78 +25,78 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
-// A small card: SELECT of the master file answers 9F16, GET RESPONSE gives its 22-byte description.
-sim::ApduResponse DemoCardAnswer(const sim::ApduHeader& header, std::span<const std::uint8_t> data) {
-    static const std::vector<std::uint8_t> kMasterFile = {0x00, 0x00, 0x1F, 0x40, 0x3F, 0x00, 0x01, 0x00,
-                                                          0x00, 0x00, 0x00, 0x09, 0x13, 0x00, 0x02, 0x0A,
-                                                          0x00, 0x83, 0x8A, 0x83, 0x8A, 0x00};
-    if (header.ins == 0xA4 && data.size() == 2 && data[0] == 0x3F && data[1] == 0x00) {
-        return {{}, 0x9F16};
-    }
-    if (header.ins == 0xC0) {
-        return {std::vector<std::uint8_t>(kMasterFile.begin(), kMasterFile.begin() + header.p3), 0x9000};
-    }
-    return {{}, 0x6D00};
+bool Check(const char* step, reader::ReaderResult code) {
+    std::printf("%-24s %s\n", step, std::string(reader::ReaderResultText(code)).c_str());
+    return code == reader::result::kOk;
 }
 
-class EmulatedSerialFactory final : public app::ReaderFactory {
-public:
-    EmulatedSerialFactory(reader::VirtualClock& clock, sim::ApduCard& card) : m_clock(clock), m_card(card) {}
-    std::unique_ptr<reader::CardReader> Create(app::ReaderBackend backend) override {
-        if (backend != app::ReaderBackend::Serial) return nullptr;
-        auto port = std::make_unique<sim::SerialReaderEmulator>(m_clock, &m_card);
-        return std::make_unique<reader::SerialCardReader>(std::move(port), m_clock);
+// Selects a file and fetches the description the card announces; empty on failure.
+std::vector<std::uint8_t> SelectAndDescribe(reader::CardReader& card, std::uint16_t id) {
+    std::array<std::uint8_t, 2> fid = {static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id)};
+    std::uint16_t sw = 0;
+    if (card.Transmit(0xA0, 0xA4, 0, 0, 2, fid, reader::Direction::ToCard, sw) != reader::result::kOk ||
+        (sw & 0xFF00) != 0x9F00) {
+        return {};
     }
-
-private:
-    reader::VirtualClock& m_clock;
-    sim::ApduCard& m_card;
-};
-
-void Report(const char* step, reader::ReaderResult code) {
-    std::printf("%-28s %u %s\n", step, code, std::string(reader::ReaderResultText(code)).c_str());
+    std::vector<std::uint8_t> response(sw & 0xFF);
+    if (card.Transmit(0xA0, 0xC0, 0, 0, static_cast<std::uint8_t>(response.size()), response,
+                      reader::Direction::FromCard, sw) != reader::result::kOk ||
+        sw != 0x9000) {
+        return {};
+    }
+    return response;
 }
 
 }  // namespace
 
-int main() {
-    reader::VirtualClock clock;
-    sim::ScriptedApduCard card({0x3B, 0x9F, 0x95, 0x80, 0x1F, 0xC3, 0x80, 0x31, 0xE0, 0x73, 0xFE, 0x21, 0x13,
-                                0x57, 0x86, 0x81, 0x02, 0x86, 0x98, 0x44, 0x18, 0xA8},
-                               DemoCardAnswer, {0xA4});
-    EmulatedSerialFactory factory(clock, card);
-    app::ApplicationContext context(factory);
+int main(int argc, char** argv) {
+    const std::string device = argc > 1 ? argv[1] : sim::VirtualCardReader::kDeviceName;
+    app::MemorySettingsStore settings;
+    app::SystemReaderFactory readers(settings);
+    app::ApplicationContext context(readers);
 
-    std::printf("Quillet! serial reader demo (emulated reader and card, virtual time)\n\n");
-    reader::ReaderResult code = context.OpenReaderByName("COM1");
-    Report("Open reader on COM1:", code);
-    if (code != reader::result::kOk) return 1;
-    reader::CardReader& cardReader = *context.Reader();
-    cardReader.SetTraceHook([](const reader::TraceRecord& record) {
-        std::printf("  > %s | %s %s | SW %04X\n", Hex(record.header).c_str(), record.dataToCard ? "sent" : "received",
-                    Hex(record.data).c_str(), record.statusWord);
-    });
-
+    std::printf("Quillet! card session on %s", device.c_str());
+    if (device == sim::VirtualCardReader::kDeviceName) {
+        std::printf(" (the demo card %s)", sim::VirtualCardReader::DemoCardPath().c_str());
+    }
+    std::printf("\n\n");
+    if (!Check("Open reader:", context.OpenReaderByName(device))) {
+        return 1;
+    }
+    reader::CardReader& card = *context.Reader();
     std::array<std::uint8_t, reader::CardReader::kMaxAtrLength> atrBytes{};
     reader::ByteBuffer atr{atrBytes};
-    code = cardReader.PowerOn(&atr);
-    Report("Power on card:", code);
-    if (code != reader::result::kOk) return 1;
-    const reader::AtrParams& params = cardReader.GetAtrParams();
-    std::printf("  ATR %s\n  convention %s, FI %u DI %u, protocol T=%u, WI %u, %u historical bytes\n",
-                Hex(atr.Bytes()).c_str(), params.inverseConvention ? "inverse" : "direct", params.fi, params.di,
-                params.t, params.wi, params.k);
+    if (!Check("Power on card:", card.PowerOn(&atr))) {
+        return 1;
+    }
+    const reader::AtrParams& params = card.GetAtrParams();
+    std::printf("  ATR %s\n  %s convention, FI %u DI %u, T=%u, %u historical bytes\n", Hex(atr.Bytes()).c_str(),
+                params.inverseConvention ? "inverse" : "direct", params.fi, params.di, params.t, params.k);
 
-    std::uint16_t sw = 0;
-    std::array<std::uint8_t, 2> masterFile = {0x3F, 0x00};
-    code = cardReader.Transmit(0xA0, 0xA4, 0x00, 0x00, 2, masterFile, reader::Direction::ToCard, sw);
-    Report("Select master file:", code);
-    std::array<std::uint8_t, 256> response{};
-    const auto length = static_cast<std::uint8_t>(sw & 0xFF);
-    code = cardReader.Transmit(0xA0, 0xC0, 0x00, 0x00, length, response, reader::Direction::FromCard, sw);
-    Report("Get response:", code);
-    Report("Power off card:", cardReader.PowerOff());
-    Report("Close reader:", context.OpenReaderByName("NOTHING"));
-    std::printf("\nVirtual time used: %.2f ms\n", static_cast<double>(clock.NowMicros()) / 1000.0);
+    const std::vector<std::uint8_t> master = SelectAndDescribe(card, 0x3F00);
+    if (master.size() >= 22) {
+        std::printf("  PIN %s, %u attempts left; PIN2 %u attempts left; PUK %u, PUK2 %u\n",
+                    (master[13] & 0x80) ? "disabled" : "enabled", master[18] & 0x0F, master[20] & 0x0F,
+                    master[19] & 0x0F, master[21] & 0x0F);
+    }
+    const std::vector<std::uint8_t> iccidFile = SelectAndDescribe(card, 0x2FE2);
+    if (iccidFile.size() >= 4) {
+        std::vector<std::uint8_t> iccid(static_cast<std::size_t>(iccidFile[2] << 8 | iccidFile[3]));
+        std::uint16_t sw = 0;
+        if (!iccid.empty() && iccid.size() <= 255 &&
+            card.Transmit(0xA0, 0xB0, 0, 0, static_cast<std::uint8_t>(iccid.size()), iccid,
+                          reader::Direction::FromCard, sw) == reader::result::kOk &&
+            sw == 0x9000) {
+            // The serial number is BCD with the digits of each byte swapped; F pads.
+            std::string digits;
+            for (std::uint8_t byte : iccid) {
+                for (int nibble : {byte & 0x0F, byte >> 4}) {
+                    if (nibble <= 9) digits += static_cast<char>('0' + nibble);
+                }
+            }
+            std::printf("  Serial number (ICCID) %s\n", digits.c_str());
+        }
+    }
+    Check("Power off card:", card.PowerOff());
     return 0;
 }

@@ -178,31 +178,23 @@ constexpr const char* kSurnames[] = {"Novak",   "Svoboda", "Dvorak",  "Cerny",  
 std::pair<std::string, std::string> GeneratedContact(std::size_t k) {
     constexpr std::size_t kFirstCount = std::size(kFirstNames);
     constexpr std::size_t kSurnameCount = std::size(kSurnames);
-    std::string name = std::string(kFirstNames[k % kFirstCount]) + " " + kSurnames[k * 7 % kSurnameCount];
+    const std::string name = std::string(kFirstNames[k % kFirstCount]) + " " + kSurnames[k * 7 % kSurnameCount];
     const std::string six = Padded(static_cast<unsigned>((k * 7919 + 12345) % 1000000), 6);
     const std::string digit = std::to_string(k % 10);
-    std::string number;
     switch (k % 6) {
-        case 0:
-            number = "60" + digit + six;
-            break;  // national mobile
-        case 1:
-            number = "+42072" + digit + six;
-            break;  // international, same country
-        case 2:
-            number = "2" + Padded(static_cast<unsigned>(10 + k % 90), 2) + six;
-            break;  // Prague
+        case 0:  // national mobile
+            return {name, "60" + digit + six};
+        case 1:  // international, same country
+            return {name, "+42072" + digit + six};
+        case 2:  // Prague
+            return {name, "2" + Padded(static_cast<unsigned>(10 + k % 90), 2) + six};
         case 3:
-            number = "+42077" + digit + six;
-            break;
-        case 4:
-            number = "+421905" + six;
-            break;  // Slovakia
-        default:
-            number = (k % 4 == 1 ? "+43664" : "+49171") + six + digit;
-            break;
+            return {name, "+42077" + digit + six};
+        case 4:  // Slovakia
+            return {name, "+421905" + six};
+        default:  // Austria or Germany
+            return {name, (k % 4 == 1 ? "+43664" : "+49171") + six + digit};
     }
-    return {std::move(name), std::move(number)};
 }
 
 // Every seventh record from the sixth on is left free, so that the list has gaps.
@@ -233,10 +225,10 @@ Records BuildDiallingRecords(ExtensionFile& extensions, std::initializer_list<Co
     return records;
 }
 
-SmsUserData Gsm7(std::string_view text, std::span<const std::uint8_t> header = {}) {
+SmsUserData Gsm7(std::string_view text) {
     const auto septets = ToGsmSeptets(text);
     if (!septets) return {};
-    return EncodeGsm7UserData(*septets, header).value_or(SmsUserData{});
+    return EncodeGsm7UserData(*septets).value_or(SmsUserData{});
 }
 
 SmsUserData Ucs2(std::string_view text) {
@@ -427,8 +419,6 @@ SimProfile BuildDemoTelephoneCard() {
     SimProfile profile;
     profile.kind = SimProfile::Kind::MemoryCard;
     profile.description = "Demo telephone chip card: Czech Republic, 30 units, 12 used";
-    profile.atr.clear();
-    profile.directories.clear();
     profile.memory = {
         0x9A, 0x83, 0x10, 50,   0x12, 0x34, 0x56, 0x78,  // issuer, card type, unit class (30 units)
         0x9A, 0xBC, 0x0F, 85,   0xFF, 0x3F, 0x00, 0x00,  // serial number, country 85; 2 + 12 units used

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "sim/SimProfileJson.h"
+#include "support/TemporaryFolder.h"
 #include "support/TestSimProfile.h"
 
 namespace quillet::sim {
@@ -73,10 +74,9 @@ TEST(SimProfileJson, MalformedProfilesAreRefusedNamingFileAndField) {
 }
 
 TEST(SimProfileJson, SavingReplacesTheFileWhole) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "quillet-profile-test";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "card.json").string();
+    testing::TemporaryFolder temporary;
+    const std::filesystem::path& folder = temporary.Path();
+    const std::string path = temporary.File("card.json");
 
     std::string error;
     SimProfile profile = testing::MakeTestSimProfile();
@@ -92,7 +92,6 @@ TEST(SimProfileJson, SavingReplacesTheFileWhole) {
     EXPECT_FALSE(SaveSimProfile((folder / "missing" / "card.json").string(), profile, error));
     EXPECT_FALSE(LoadSimProfile((folder / "nothing.json").string(), loaded, error));
     EXPECT_NE(error.find("nothing.json: cannot be opened"), std::string::npos);
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "sim/SimProfileJson.h"
 #include "sim/VirtualCardReader.h"
 #include "support/SimCommands.h"
+#include "support/TemporaryFolder.h"
 #include "support/TestSimProfile.h"
 
 namespace quillet::sim {
@@ -19,14 +20,7 @@ namespace result = reader::result;
 
 class VirtualDevice : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("quillet-virtual-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(m_folder);
-        std::filesystem::create_directories(m_folder);
-        ::setenv("XDG_DATA_HOME", m_folder.c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
+    void SetUp() override { ::setenv("XDG_DATA_HOME", m_folder.c_str(), 1); }
 
     std::string WriteCard(const SimProfile& profile, const std::string& name = "card.json") {
         const std::string path = (m_folder / name).string();
@@ -47,7 +41,8 @@ protected:
         return Send(reader, 0xA4, 0, 0, fid, Direction::ToCard, 2);
     }
 
-    std::filesystem::path m_folder;
+    testing::TemporaryFolder m_temporary;
+    const std::filesystem::path& m_folder = m_temporary.Path();
 };
 
 TEST_F(VirtualDevice, TheDemoCardIsMadeOnFirstUseAndKeepsItsChanges) {

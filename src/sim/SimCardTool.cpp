@@ -1,0 +1,185 @@
+#include "sim/SimCardTool.h"
+
+#include <cstdio>
+#include <map>
+
+#include "sim/DemoCard.h"
+#include "sim/HexText.h"
+#include "sim/SimProfileJson.h"
+
+namespace quillet::sim {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quillet-simcard COMMAND ...\n"
+    "  create-demo FILE                 write the demo SIM card (PIN 1234, PIN2 5678)\n"
+    "  create-telephone-card FILE       write the demo prepaid telephone chip card\n"
+    "  dump FILE                        show the card's codes and every file in hexadecimal\n"
+    "  reset-counters FILE              give every code all its attempts again\n"
+    "  set-counter FILE CODE N          set the attempts left of CODE to N\n"
+    "  block FILE CODE                  use up every attempt of CODE\n"
+    "  unblock FILE CODE                give CODE all its attempts again\n"
+    "CODE is chv1, unblock-chv1, chv2 or unblock-chv2.\n";
+
+const char* AccessText(AccessLevel level) {
+    switch (level) {
+        case AccessLevel::Always: return "ALW";
+        case AccessLevel::Chv1: return "CHV1";
+        case AccessLevel::Chv2: return "CHV2";
+        case AccessLevel::Adm: return "ADM";
+        case AccessLevel::Never: return "NEV";
+    }
+    return "?";
+}
+
+const char* StructureText(FileStructure structure) {
+    switch (structure) {
+        case FileStructure::Transparent: return "transparent";
+        case FileStructure::LinearFixed: return "linear fixed";
+        case FileStructure::Cyclic: return "cyclic";
+    }
+    return "?";
+}
+
+std::string Id(std::uint16_t id) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", id);
+    return text;
+}
+
+SecretCode* FindCode(SimProfile& profile, const std::string& name) {
+    const std::map<std::string, SecretCode*> codes = {{"chv1", &profile.chv1},
+                                                      {"unblock-chv1", &profile.unblockChv1},
+                                                      {"chv2", &profile.chv2},
+                                                      {"unblock-chv2", &profile.unblockChv2}};
+    const auto found = codes.find(name);
+    return found == codes.end() ? nullptr : found->second;
+}
+
+void DumpCode(std::ostream& out, const char* name, const SecretCode& code) {
+    out << "  " << name << ": " << code.digits << ", " << static_cast<int>(code.attemptsLeft) << " of "
+        << static_cast<int>(code.maxAttempts) << " attempts left" << (code.initialised ? "" : ", not initialised")
+        << (code.attemptsLeft == 0 ? ", BLOCKED" : "") << "\n";
+}
+
+void Dump(std::ostream& out, const SimProfile& profile) {
+    if (!profile.description.empty()) out << profile.description << "\n";
+    if (profile.kind == SimProfile::Kind::MemoryCard) {
+        out << "Telephone chip card memory:\n";
+        for (std::size_t offset = 0; offset < profile.memory.size(); offset += 8) {
+            out << "  " << Id(static_cast<std::uint16_t>(offset)) << ": "
+                << ToHex(std::span(profile.memory).subspan(offset, 8)) << "\n";
+        }
+        return;
+    }
+    out << "ATR " << ToHex(profile.atr) << "\n";
+    out << "Codes (CHV1 " << (profile.chv1Enabled ? "enabled" : "disabled") << "):\n";
+    DumpCode(out, "chv1", profile.chv1);
+    DumpCode(out, "unblock-chv1", profile.unblockChv1);
+    DumpCode(out, "chv2", profile.chv2);
+    DumpCode(out, "unblock-chv2", profile.unblockChv2);
+    for (const SimElementaryFile& file : profile.files) {
+        out << Id(file.directory) << "/" << Id(file.id) << " " << file.name << ": " << StructureText(file.structure);
+        if (file.structure == FileStructure::Transparent) {
+            out << ", " << file.content.size() << " bytes";
+        } else {
+            out << ", " << file.records.size() << " records of " << static_cast<int>(file.recordLength) << " bytes";
+        }
+        out << ", read " << AccessText(file.access.read) << ", update " << AccessText(file.access.update)
+            << (file.invalidated ? ", invalidated" : "") << "\n";
+        if (file.structure == FileStructure::Transparent) {
+            out << "  " << ToHex(file.content) << "\n";
+        } else {
+            for (std::size_t index = 0; index < file.records.size(); ++index) {
+                char number[24];
+                std::snprintf(number, sizeof number, "%3zu", index + 1);
+                out << "  " << number << ": " << ToHex(file.records[index]) << "\n";
+            }
+        }
+    }
+}
+
+int Write(const std::string& path, const SimProfile& profile, std::ostream& out, std::ostream& err) {
+    std::string error;
+    if (!SaveSimProfile(path, profile, error)) {
+        err << "quillet-simcard: " << error << "\n";
+        return 1;
+    }
+    out << "Wrote " << path << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int RunSimCardTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
+        (arguments.empty() ? err : out) << kUsage;
+        return arguments.empty() ? 2 : 0;
+    }
+    const std::string& command = arguments[0];
+    const auto expect = [&](std::size_t count) {
+        if (arguments.size() == count + 1) return true;
+        err << "quillet-simcard: " << command << " takes " << count << " argument" << (count == 1 ? "" : "s")
+            << "\n" << kUsage;
+        return false;
+    };
+
+    if (command == "create-demo" || command == "create-telephone-card") {
+        if (!expect(1)) return 2;
+        return Write(arguments[1], command == "create-demo" ? BuildDemoSimProfile() : BuildDemoTelephoneCard(), out,
+                     err);
+    }
+
+    const std::map<std::string, std::size_t> argumentCounts = {
+        {"dump", 1}, {"reset-counters", 1}, {"set-counter", 3}, {"block", 2}, {"unblock", 2}};
+    const auto known = argumentCounts.find(command);
+    if (known == argumentCounts.end()) {
+        err << "quillet-simcard: unknown command \"" << command << "\"\n" << kUsage;
+        return 2;
+    }
+    if (!expect(known->second)) return 2;
+
+    SimProfile profile;
+    std::string error;
+    if (!LoadSimProfile(arguments[1], profile, error)) {
+        err << "quillet-simcard: " << error << "\n";
+        return 1;
+    }
+    if (command == "dump") {
+        Dump(out, profile);
+        return 0;
+    }
+    if (profile.kind != SimProfile::Kind::Sim) {
+        err << "quillet-simcard: " << arguments[1] << " is a telephone chip card: it has no codes\n";
+        return 1;
+    }
+    if (command == "reset-counters") {
+        for (SecretCode* code : {&profile.chv1, &profile.unblockChv1, &profile.chv2, &profile.unblockChv2}) {
+            code->attemptsLeft = code->maxAttempts;
+        }
+        return Write(arguments[1], profile, out, err);
+    }
+    SecretCode* code = FindCode(profile, arguments[2]);
+    if (code == nullptr) {
+        err << "quillet-simcard: unknown code \"" << arguments[2] << "\" (chv1, unblock-chv1, chv2, unblock-chv2)\n";
+        return 2;
+    }
+    if (command == "block") {
+        code->attemptsLeft = 0;
+    } else if (command == "unblock") {
+        code->attemptsLeft = code->maxAttempts;
+    } else {
+        const std::string& text = arguments[3];
+        if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(text) > code->maxAttempts) {
+            err << "quillet-simcard: the counter must be a number from 0 to " << static_cast<int>(code->maxAttempts)
+                << "\n";
+            return 2;
+        }
+        code->attemptsLeft = static_cast<std::uint8_t>(std::stoi(text));
+    }
+    return Write(arguments[1], profile, out, err);
+}
+
+}  // namespace quillet::sim
