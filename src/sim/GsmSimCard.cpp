@@ -216,11 +216,11 @@ bool GsmSimCard::AccessGranted(AccessLevel level) const {
     return false;
 }
 
-std::optional<std::uint16_t> GsmSimCard::CheckFileAccess(AccessLevel level, bool recordFile) {
+std::optional<std::uint16_t> GsmSimCard::CheckFileAccess(AccessLevel FileAccess::*condition, bool recordFile) {
     const SimElementaryFile* file = SelectedFile();
     if (file == nullptr) return sw::kNoEfSelected;
     if (recordFile != (file->structure != FileStructure::Transparent)) return sw::kFileInconsistent;
-    if (!AccessGranted(level)) return sw::kAccessNotFulfilled;
+    if (!AccessGranted(file->access.*condition)) return sw::kAccessNotFulfilled;
     if (file->invalidated && !file->usableWhenInvalidated) return sw::kContradictsInvalidation;
     return std::nullopt;
 }

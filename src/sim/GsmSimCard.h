@@ -49,7 +49,11 @@ private:
     std::vector<std::uint8_t> FileResponse(const SimElementaryFile& file) const;
     bool AccessGranted(AccessLevel level) const;
     // The status word that stops an access to the selected EF, or nothing when it may go ahead.
-    std::optional<std::uint16_t> CheckFileAccess(AccessLevel level, bool recordFile);
+    std::optional<std::uint16_t> CheckFileAccess(AccessLevel FileAccess::*condition, bool recordFile);
+    // Finds the record a READ or UPDATE RECORD addresses and moves the record pointer as its
+    // mode says; returns the refusal when there is no such record.
+    std::optional<std::uint16_t> LocateRecord(const ApduHeader& header, const SimElementaryFile& file,
+                                              std::size_t& number);
     // Presents a code to a counter: 9000, 9804 (attempts left) or 9840 (now blocked).
     std::uint16_t PresentCode(SecretCode& code, std::span<const std::uint8_t> presented);
     SimElementaryFile* SelectedFile();

@@ -13,9 +13,7 @@ enum RecordMode : std::uint8_t { kNext = 0x02, kPrevious = 0x03, kAbsoluteOrCurr
 }  // namespace
 
 ApduResponse GsmSimCard::ReadBinary(const ApduHeader& header) {
-    if (const auto refused = CheckFileAccess(SelectedFile() ? SelectedFile()->access.read : AccessLevel::Always, false)) {
-        return {{}, *refused};
-    }
+    if (const auto refused = CheckFileAccess(&FileAccess::read, false)) return {{}, *refused};
     const SimElementaryFile& file = *SelectedFile();
     if (header.p1 & 0x80) return {{}, sw::kWrongParameters};
     const std::size_t offset = static_cast<std::size_t>(header.p1) << 8 | header.p2;
@@ -26,9 +24,7 @@ ApduResponse GsmSimCard::ReadBinary(const ApduHeader& header) {
 }
 
 ApduResponse GsmSimCard::UpdateBinary(const ApduHeader& header, std::span<const std::uint8_t> data) {
-    if (const auto refused = CheckFileAccess(SelectedFile() ? SelectedFile()->access.update : AccessLevel::Always, false)) {
-        return {{}, *refused};
-    }
+    if (const auto refused = CheckFileAccess(&FileAccess::update, false)) return {{}, *refused};
     SimElementaryFile& file = *SelectedFile();
     if (header.p1 & 0x80) return {{}, sw::kWrongParameters};
     const std::size_t offset = static_cast<std::size_t>(header.p1) << 8 | header.p2;
@@ -40,88 +36,74 @@ ApduResponse GsmSimCard::UpdateBinary(const ApduHeader& header, std::span<const 
     return {{}, sw::kOk};
 }
 
-ApduResponse GsmSimCard::ReadRecord(const ApduHeader& header) {
-    if (const auto refused = CheckFileAccess(SelectedFile() ? SelectedFile()->access.read : AccessLevel::Always, true)) {
-        return {{}, *refused};
-    }
-    const SimElementaryFile& file = *SelectedFile();
-    if (header.p3 != file.recordLength) return {{}, sw::kWrongLength};
+std::optional<std::uint16_t> GsmSimCard::LocateRecord(const ApduHeader& header, const SimElementaryFile& file,
+                                                      std::size_t& number) {
     const std::size_t count = file.records.size();
     const bool cyclic = file.structure == FileStructure::Cyclic;
-    std::size_t number = 0;
     switch (header.p2) {
         case kAbsoluteOrCurrent:
             // Absolute (P1 = record) and current (P1 = 0) leave the record pointer where it is.
             number = header.p1 == 0 ? m_recordPointer : header.p1;
-            if (number == 0 || number > count) return {{}, sw::kOutOfRange};
-            break;
+            if (number == 0 || number > count) return sw::kOutOfRange;
+            return std::nullopt;
         case kNext:
+            // A linear file stops at its last record; a cyclic one wraps round.
             if (m_recordPointer == 0) number = 1;
             else if (m_recordPointer < count) number = m_recordPointer + 1;
             else if (cyclic) number = 1;
-            else return {{}, sw::kOutOfRange};
-            m_recordPointer = number;
+            else return sw::kOutOfRange;
             break;
         case kPrevious:
             if (m_recordPointer == 0) number = count;
             else if (m_recordPointer > 1) number = m_recordPointer - 1;
             else if (cyclic) number = count;
-            else return {{}, sw::kOutOfRange};
-            m_recordPointer = number;
+            else return sw::kOutOfRange;
             break;
         default:
-            return {{}, sw::kWrongParameters};
+            return sw::kWrongParameters;
     }
+    m_recordPointer = number;
+    return std::nullopt;
+}
+
+ApduResponse GsmSimCard::ReadRecord(const ApduHeader& header) {
+    if (const auto refused = CheckFileAccess(&FileAccess::read, true)) return {{}, *refused};
+    const SimElementaryFile& file = *SelectedFile();
+    if (header.p3 != file.recordLength) return {{}, sw::kWrongLength};
+    std::size_t number = 0;
+    if (const auto refused = LocateRecord(header, file, number)) return {{}, *refused};
     return {file.records[number - 1], sw::kOk};
 }
 
 ApduResponse GsmSimCard::UpdateRecord(const ApduHeader& header, std::span<const std::uint8_t> data) {
-    if (const auto refused = CheckFileAccess(SelectedFile() ? SelectedFile()->access.update : AccessLevel::Always, true)) {
-        return {{}, *refused};
-    }
+    if (const auto refused = CheckFileAccess(&FileAccess::update, true)) return {{}, *refused};
     SimElementaryFile& file = *SelectedFile();
     if (header.p3 != file.recordLength || data.size() != file.recordLength) return {{}, sw::kWrongLength};
-    const std::size_t count = file.records.size();
     const std::vector<std::uint8_t> record(data.begin(), data.end());
 
-    if (file.structure == FileStructure::Cyclic && header.p2 == kPrevious) {
-        // The oldest record takes the new data and becomes record 1.
-        file.records.pop_back();
-        file.records.insert(file.records.begin(), record);
-        m_recordPointer = 1;
-        m_changed = true;
-        return {{}, sw::kOk};
+    if (file.structure == FileStructure::Cyclic) {
+        if (header.p2 == kNext) return {{}, sw::kWrongParameters};
+        if (header.p2 == kPrevious) {
+            // The oldest record takes the new data and becomes record 1.
+            file.records.pop_back();
+            file.records.insert(file.records.begin(), record);
+            m_recordPointer = 1;
+            m_changed = true;
+            return {{}, sw::kOk};
+        }
     }
     std::size_t number = 0;
-    switch (header.p2) {
-        case kAbsoluteOrCurrent:
-            number = header.p1 == 0 ? m_recordPointer : header.p1;
-            if (number == 0 || number > count) return {{}, sw::kOutOfRange};
-            break;
-        case kNext:
-            if (file.structure == FileStructure::Cyclic) return {{}, sw::kWrongParameters};
-            number = m_recordPointer == 0 ? 1 : m_recordPointer + 1;
-            if (number > count) return {{}, sw::kOutOfRange};
-            m_recordPointer = number;
-            break;
-        case kPrevious:
-            number = m_recordPointer == 0 ? count : m_recordPointer - 1;
-            if (number == 0) return {{}, sw::kOutOfRange};
-            m_recordPointer = number;
-            break;
-        default:
-            return {{}, sw::kWrongParameters};
-    }
+    if (const auto refused = LocateRecord(header, file, number)) return {{}, *refused};
     file.records[number - 1] = record;
     m_changed = true;
     return {{}, sw::kOk};
 }
 
 ApduResponse GsmSimCard::Increase(const ApduHeader& header, std::span<const std::uint8_t> data) {
-    const SimElementaryFile* selected = SelectedFile();
-    if (selected == nullptr) return {{}, sw::kNoEfSelected};
-    if (selected->structure != FileStructure::Cyclic) return {{}, sw::kFileInconsistent};
-    if (const auto refused = CheckFileAccess(selected->access.increase, true)) return {{}, *refused};
+    if (SelectedFile() != nullptr && SelectedFile()->structure == FileStructure::LinearFixed) {
+        return {{}, sw::kFileInconsistent};
+    }
+    if (const auto refused = CheckFileAccess(&FileAccess::increase, true)) return {{}, *refused};
     if (header.p1 != 0 || header.p2 != 0) return {{}, sw::kWrongParameters};
     if (header.p3 != 3 || data.size() != 3) return {{}, sw::kWrongLength};
     SimElementaryFile& file = *SelectedFile();

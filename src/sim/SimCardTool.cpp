@@ -22,32 +22,6 @@ constexpr const char* kUsage =
     "  unblock FILE CODE                give CODE all its attempts again\n"
     "CODE is chv1, unblock-chv1, chv2 or unblock-chv2.\n";
 
-const char* AccessText(AccessLevel level) {
-    switch (level) {
-        case AccessLevel::Always: return "ALW";
-        case AccessLevel::Chv1: return "CHV1";
-        case AccessLevel::Chv2: return "CHV2";
-        case AccessLevel::Adm: return "ADM";
-        case AccessLevel::Never: return "NEV";
-    }
-    return "?";
-}
-
-const char* StructureText(FileStructure structure) {
-    switch (structure) {
-        case FileStructure::Transparent: return "transparent";
-        case FileStructure::LinearFixed: return "linear fixed";
-        case FileStructure::Cyclic: return "cyclic";
-    }
-    return "?";
-}
-
-std::string Id(std::uint16_t id) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", id);
-    return text;
-}
-
 SecretCode* FindCode(SimProfile& profile, const std::string& name) {
     const std::map<std::string, SecretCode*> codes = {{"chv1", &profile.chv1},
                                                       {"unblock-chv1", &profile.unblockChv1},
@@ -68,7 +42,7 @@ void Dump(std::ostream& out, const SimProfile& profile) {
     if (profile.kind == SimProfile::Kind::MemoryCard) {
         out << "Telephone chip card memory:\n";
         for (std::size_t offset = 0; offset < profile.memory.size(); offset += 8) {
-            out << "  " << Id(static_cast<std::uint16_t>(offset)) << ": "
+            out << "  " << FileIdText(static_cast<std::uint16_t>(offset)) << ": "
                 << ToHex(std::span(profile.memory).subspan(offset, 8)) << "\n";
         }
         return;
@@ -80,13 +54,13 @@ void Dump(std::ostream& out, const SimProfile& profile) {
     DumpCode(out, "chv2", profile.chv2);
     DumpCode(out, "unblock-chv2", profile.unblockChv2);
     for (const SimElementaryFile& file : profile.files) {
-        out << Id(file.directory) << "/" << Id(file.id) << " " << file.name << ": " << StructureText(file.structure);
+        out << FileIdText(file.directory) << "/" << FileIdText(file.id) << " " << file.name << ": " << FileStructureName(file.structure);
         if (file.structure == FileStructure::Transparent) {
             out << ", " << file.content.size() << " bytes";
         } else {
             out << ", " << file.records.size() << " records of " << static_cast<int>(file.recordLength) << " bytes";
         }
-        out << ", read " << AccessText(file.access.read) << ", update " << AccessText(file.access.update)
+        out << ", read " << AccessLevelName(file.access.read) << ", update " << AccessLevelName(file.access.update)
             << (file.invalidated ? ", invalidated" : "") << "\n";
         if (file.structure == FileStructure::Transparent) {
             out << "  " << ToHex(file.content) << "\n";

@@ -87,4 +87,10 @@ struct SimProfile {
     bool operator==(const SimProfile&) const = default;
 };
 
+// The names card files and tools use: "ALW", "CHV1", "CHV2", "ADM", "NEV"; "transparent",
+// "linear-fixed", "cyclic"; file ids as four upper-case hexadecimal digits.
+const char* AccessLevelName(AccessLevel level);
+const char* FileStructureName(FileStructure structure);
+std::string FileIdText(std::uint16_t id);
+
 }  // namespace quillet::sim

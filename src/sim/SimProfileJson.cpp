@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -22,32 +21,6 @@ constexpr int kFormatVersion = 1;
 constexpr std::uint16_t kMasterFile = 0x3F00;
 constexpr std::size_t kMaxRecords = 254;        // record numbers are one byte, 1..254
 constexpr std::size_t kMaxTransparentSize = 0xFFFF;
-
-const char* AccessName(AccessLevel level) {
-    switch (level) {
-        case AccessLevel::Always: return "ALW";
-        case AccessLevel::Chv1: return "CHV1";
-        case AccessLevel::Chv2: return "CHV2";
-        case AccessLevel::Adm: return "ADM";
-        case AccessLevel::Never: return "NEV";
-    }
-    return "NEV";
-}
-
-const char* StructureName(FileStructure structure) {
-    switch (structure) {
-        case FileStructure::Transparent: return "transparent";
-        case FileStructure::LinearFixed: return "linear-fixed";
-        case FileStructure::Cyclic: return "cyclic";
-    }
-    return "transparent";
-}
-
-std::string FileIdText(std::uint16_t id) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", id);
-    return text;
-}
 
 // Reads a JSON document into a profile, remembering the first error with the field's path.
 class ProfileReader {
@@ -367,12 +340,12 @@ std::string SerializeSimProfile(const SimProfile& profile) {
         Json entry;
         entry["path"] = FileIdText(file.directory) + "/" + FileIdText(file.id);
         entry["name"] = file.name;
-        entry["structure"] = StructureName(file.structure);
-        entry["access"] = Json{{"read", AccessName(file.access.read)},
-                               {"update", AccessName(file.access.update)},
-                               {"increase", AccessName(file.access.increase)},
-                               {"invalidate", AccessName(file.access.invalidate)},
-                               {"rehabilitate", AccessName(file.access.rehabilitate)}};
+        entry["structure"] = FileStructureName(file.structure);
+        entry["access"] = Json{{"read", AccessLevelName(file.access.read)},
+                               {"update", AccessLevelName(file.access.update)},
+                               {"increase", AccessLevelName(file.access.increase)},
+                               {"invalidate", AccessLevelName(file.access.invalidate)},
+                               {"rehabilitate", AccessLevelName(file.access.rehabilitate)}};
         entry["invalidated"] = file.invalidated;
         entry["usableWhenInvalidated"] = file.usableWhenInvalidated;
         if (file.structure == FileStructure::Transparent) {
