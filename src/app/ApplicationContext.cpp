@@ -39,10 +39,15 @@ std::optional<BackendChoice> ChooseBackend(const std::string& name) {
 
 }  // namespace
 
-ApplicationContext::ApplicationContext(ReaderFactory& readers) : m_readers(readers) {}
+ApplicationContext::ApplicationContext(ReaderFactory& readers, card::UserInterface& ui,
+                                       card::ProcessPriority& priority)
+    : m_readers(readers), m_ui(ui), m_priority(priority), m_session(std::make_unique<card::CardSession>(*this)) {}
 
-// The reader releases its port or library in its own destructor.
-ApplicationContext::~ApplicationContext() = default;
+// The session goes first, then the reader, which releases its port or library itself.
+ApplicationContext::~ApplicationContext() {
+    m_session.reset();
+    m_reader.reset();
+}
 
 void ApplicationContext::DropReader() {
     if (m_reader) {

@@ -1,13 +1,15 @@
-// quillet-reader-demo [DEVICE]: opens a reader by its device name ("VIRTUAL", the demo card, by
-// default), powers the card and shows what a card session starts with: the answer to reset, the
-// master file's CHV state and the card's serial number. It presents no PIN.
+// quillet-reader-demo [--pin CODE] [DEVICE]: opens a reader by its device name ("VIRTUAL", the
+// demo card, by default), shows the card's answer to reset, and runs a card session on it: the
+// serial number, the PIN state and, with a PIN, the service table.
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ApplicationContext.h"
 #include "app/SettingsStore.h"
+#include "card/ProcessPriority.h"
 #include "sim/VirtualCardReader.h"
 
 namespace {
@@ -30,30 +32,45 @@ bool Check(const char* step, reader::ReaderResult code) {
     return code == reader::result::kOk;
 }
 
-// Selects a file and fetches the description the card announces; empty on failure.
-std::vector<std::uint8_t> SelectAndDescribe(reader::CardReader& card, std::uint16_t id) {
-    std::array<std::uint8_t, 2> fid = {static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id)};
-    std::uint16_t sw = 0;
-    if (card.Transmit(0xA0, 0xA4, 0, 0, 2, fid, reader::Direction::ToCard, sw) != reader::result::kOk ||
-        (sw & 0xFF00) != 0x9F00) {
-        return {};
+// Answers a PIN dialog with the code given on the command line, or closes it; shows nothing.
+class CommandLineAnswers final : public card::UserInterface {
+public:
+    explicit CommandLineAnswers(std::optional<std::string> pin) : m_pin(std::move(pin)) {}
+    std::optional<card::SecretString> AskPin(const card::PinPrompt&) override {
+        if (!m_pin) return std::nullopt;
+        return card::SecretString(*m_pin);
     }
-    std::vector<std::uint8_t> response(sw & 0xFF);
-    if (card.Transmit(0xA0, 0xC0, 0, 0, static_cast<std::uint8_t>(response.size()), response,
-                      reader::Direction::FromCard, sw) != reader::result::kOk ||
-        sw != 0x9000) {
-        return {};
-    }
-    return response;
-}
+    void ShowMessage(std::string_view, card::MessageIcon) override {}
+    card::Answer AskQuestion(std::string_view, card::QuestionButtons) override { return card::Answer::No; }
+    void OpenProgress() override {}
+    void SetProgressTitle(std::string_view) override {}
+    void SetProgressText(std::string_view) override {}
+    void SetProgressPercent(unsigned) override {}
+    bool PumpProgress() override { return true; }
+    void CloseProgress() override {}
+
+private:
+    std::optional<std::string> m_pin;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string device = argc > 1 ? argv[1] : sim::VirtualCardReader::kDeviceName;
+    std::string device = sim::VirtualCardReader::kDeviceName;
+    std::optional<std::string> pin;
+    for (int index = 1; index < argc; ++index) {
+        const std::string argument = argv[index];
+        if (argument == "--pin" && index + 1 < argc) {
+            pin = argv[++index];
+        } else {
+            device = argument;
+        }
+    }
     app::MemorySettingsStore settings;
     app::SystemReaderFactory readers(settings);
-    app::ApplicationContext context(readers);
+    CommandLineAnswers answers(pin);
+    card::PosixProcessPriority priority;
+    app::ApplicationContext context(readers, answers, priority);
 
     std::printf("Quillet! card session on %s", device.c_str());
     if (device == sim::VirtualCardReader::kDeviceName) {
@@ -73,30 +90,32 @@ int main(int argc, char** argv) {
     std::printf("  ATR %s\n  %s convention, FI %u DI %u, T=%u, %u historical bytes\n", Hex(atr.Bytes()).c_str(),
                 params.inverseConvention ? "inverse" : "direct", params.fi, params.di, params.t, params.k);
 
-    const std::vector<std::uint8_t> master = SelectAndDescribe(card, 0x3F00);
-    if (master.size() >= 22) {
-        std::printf("  PIN %s, %u attempts left; PIN2 %u attempts left; PUK %u, PUK2 %u\n",
-                    (master[13] & 0x80) ? "disabled" : "enabled", master[18] & 0x0F, master[20] & 0x0F,
-                    master[19] & 0x0F, master[21] & 0x0F);
+    card::CardSession& session = context.Session();
+    const bool started = session.BeginSession(true, false, false);
+    Check("Begin card session:", session.LastResult());
+    if (!started) {
+        std::printf("  %s\n", session.FormatLastError().c_str());
+        return 1;
     }
-    const std::vector<std::uint8_t> iccidFile = SelectAndDescribe(card, 0x2FE2);
-    if (iccidFile.size() >= 4) {
-        std::vector<std::uint8_t> iccid(static_cast<std::size_t>(iccidFile[2] << 8 | iccidFile[3]));
-        std::uint16_t sw = 0;
-        if (!iccid.empty() && iccid.size() <= 255 &&
-            card.Transmit(0xA0, 0xB0, 0, 0, static_cast<std::uint8_t>(iccid.size()), iccid,
-                          reader::Direction::FromCard, sw) == reader::result::kOk &&
-            sw == 0x9000) {
-            // The serial number is BCD with the digits of each byte swapped; F pads.
-            std::string digits;
-            for (std::uint8_t byte : iccid) {
-                for (int nibble : {byte & 0x0F, byte >> 4}) {
-                    if (nibble <= 9) digits += static_cast<char>('0' + nibble);
-                }
-            }
-            std::printf("  Serial number (ICCID) %s\n", digits.c_str());
+    // The serial number is BCD with the digits of each byte swapped; F pads.
+    std::string digits;
+    for (std::uint8_t byte : session.Iccid()) {
+        for (int nibble : {byte & 0x0F, byte >> 4}) {
+            if (nibble <= 9) digits += static_cast<char>('0' + nibble);
         }
     }
-    Check("Power off card:", card.PowerOff());
+    std::printf("  Serial number (ICCID) %s\n", digits.c_str());
+    std::printf("  PIN %s%s%s\n", session.IsChv1Enabled() ? "enabled" : "disabled",
+                session.IsChvBlocked(1) ? ", blocked" : "",
+                (session.Flags() & card::CardSession::kChv1Verified) ? ", verified" : ", not verified");
+    if (!session.ServiceTable().empty()) {
+        std::printf("  Services: phone book %s, fixed dialling %s, own numbers %s, last numbers dialled %s\n",
+                    session.HasService(2) ? "yes" : "no", session.HasService(3) ? "yes" : "no",
+                    session.HasService(9) ? "yes" : "no", session.HasService(13) ? "yes" : "no");
+    } else {
+        std::printf("  (run with --pin 1234 to verify the PIN and read the service table)\n");
+    }
+    session.EndSession();
+    std::printf("Card session ended; the card is powered down.\n");
     return 0;
 }

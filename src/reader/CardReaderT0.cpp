@@ -15,6 +15,11 @@ constexpr std::size_t kMaxBlock = 62;
 // given up. At 9600 baud that is more than ten seconds of nothing else.
 constexpr int kMaxIdleProcedureBytes = 8192;
 
+// VERIFY, CHANGE, DISABLE, ENABLE and UNBLOCK CHV carry secret codes.
+bool CarriesSecretCodes(std::uint8_t ins) {
+    return ins == 0x20 || ins == 0x24 || ins == 0x26 || ins == 0x28 || ins == 0x2C;
+}
+
 bool IsStatusByte(std::uint8_t byte) {
     const std::uint8_t nibble = byte >> 4;
     return nibble == 0x6 || nibble == 0x9;
@@ -32,7 +37,8 @@ ReaderResult CardReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8
             TraceRecord record;
             record.header = header;
             record.dataToCard = direction == Direction::ToCard;
-            record.data = data.first(std::min<std::size_t>(length, data.size()));
+            record.dataWithheld = CarriesSecretCodes(ins);
+            if (!record.dataWithheld) record.data = data.first(std::min<std::size_t>(length, data.size()));
             record.statusWord = sw;
             record.result = code;
             m_traceHook(record);

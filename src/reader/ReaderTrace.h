@@ -14,6 +14,7 @@ struct TraceRecord {
     std::array<std::uint8_t, 5> header{};  // CLA INS P1 P2 P3
     bool dataToCard = false;
     std::span<const std::uint8_t> data;  // the bytes sent, or the bytes received
+    bool dataWithheld = false;           // codes of CHV commands are never passed on
     std::uint16_t statusWord = 0;
     ReaderResult result = result::kOk;
 };

@@ -4,9 +4,17 @@
 #include "app/ApplicationContext.h"
 #include "app/SettingsStore.h"
 #include "support/EmulatedSerialReader.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace quillet::app {
 namespace {
+
+// Leaves the process's priority alone.
+class NoPriority final : public card::ProcessPriority {
+public:
+    void Raise() override {}
+    void Lower() override {}
+};
 
 // A reader that only notes what it was opened with.
 class NotingReader final : public reader::SerialCardReader {
@@ -47,14 +55,18 @@ public:
 
 TEST(OpenReaderByName, StartsWithoutAReaderOnTheDefaultDevice) {
     EmulatedReaders readers;
-    ApplicationContext context(readers);
+    testing::ScriptedUserInterface ui;
+    NoPriority priority;
+    ApplicationContext context(readers, ui, priority);
     EXPECT_EQ(context.Reader(), nullptr);
     EXPECT_EQ(context.DeviceName(), "COM2");
 }
 
 TEST(OpenReaderByName, OpensSerialReadersOnComOneToEight) {
     EmulatedReaders readers;
-    ApplicationContext context(readers);
+    testing::ScriptedUserInterface ui;
+    NoPriority priority;
+    ApplicationContext context(readers, ui, priority);
     for (const char* name : {"COM1", "COM8", "COM5"}) {
         ASSERT_EQ(context.OpenReaderByName(name), reader::result::kOk) << name;
         ASSERT_NE(context.Reader(), nullptr);
@@ -66,7 +78,9 @@ TEST(OpenReaderByName, OpensSerialReadersOnComOneToEight) {
 
 TEST(OpenReaderByName, TheCurrentNameAgainKeepsTheOpenReader) {
     EmulatedReaders readers;
-    ApplicationContext context(readers);
+    testing::ScriptedUserInterface ui;
+    NoPriority priority;
+    ApplicationContext context(readers, ui, priority);
     ASSERT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
     reader::CardReader* first = context.Reader();
     const std::uint64_t before = readers.clock.NowMicros();
@@ -78,7 +92,9 @@ TEST(OpenReaderByName, TheCurrentNameAgainKeepsTheOpenReader) {
 
 TEST(OpenReaderByName, NothingOrAnEmptyNameDropsTheReader) {
     EmulatedReaders readers;
-    ApplicationContext context(readers);
+    testing::ScriptedUserInterface ui;
+    NoPriority priority;
+    ApplicationContext context(readers, ui, priority);
     for (const char* name : {"NOTHING", ""}) {
         ASSERT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
         EXPECT_EQ(context.OpenReaderByName(name), reader::result::kOk);
@@ -89,7 +105,9 @@ TEST(OpenReaderByName, NothingOrAnEmptyNameDropsTheReader) {
 
 TEST(OpenReaderByName, UnknownNamesAreNonSpecificErrorsAndLeaveNoReader) {
     EmulatedReaders readers;
-    ApplicationContext context(readers);
+    testing::ScriptedUserInterface ui;
+    NoPriority priority;
+    ApplicationContext context(readers, ui, priority);
     for (const char* name : {"COM0", "COM9", "COM", "com1", "LPT1", "nothing", "PCMCIA"}) {
         ASSERT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
         EXPECT_EQ(context.OpenReaderByName(name), reader::result::kNonSpecific) << name;
@@ -101,7 +119,9 @@ TEST(OpenReaderByName, UnknownNamesAreNonSpecificErrorsAndLeaveNoReader) {
 TEST(OpenReaderByName, OtherDeviceNamesChooseTheirBackEndsAndOpenArguments) {
     EmulatedReaders readers;
     readers.noteOthers = true;
-    ApplicationContext context(readers);
+    testing::ScriptedUserInterface ui;
+    NoPriority priority;
+    ApplicationContext context(readers, ui, priority);
     for (const char* name : {"RDXI DRIVER", "PCSC:Virtual PCD 00 00", "PCMCIA FY-1300", "VIRTUAL", "VIRTUAL:/tmp/a.json"}) {
         EXPECT_EQ(context.OpenReaderByName(name), reader::result::kOk) << name;
         EXPECT_EQ(context.DeviceName(), name);
@@ -117,7 +137,9 @@ TEST(OpenReaderByName, OtherDeviceNamesChooseTheirBackEndsAndOpenArguments) {
 TEST(OpenReaderByName, AFailedOpenLeavesNoReader) {
     EmulatedReaders readers;
     readers.setup.identifies = false;
-    ApplicationContext context(readers);
+    testing::ScriptedUserInterface ui;
+    NoPriority priority;
+    ApplicationContext context(readers, ui, priority);
     EXPECT_EQ(context.OpenReaderByName("COM1"), reader::result::kReaderNotConnected);
     EXPECT_EQ(context.Reader(), nullptr);
     EXPECT_EQ(context.DeviceName(), "NOTHING");
@@ -127,7 +149,9 @@ TEST(SystemReaderFactory, ComPortsFollowTheirSetting) {
     MemorySettingsStore settings;
     settings.WriteString("commData", "COM3", "/dev/quillet-test-missing-port");
     SystemReaderFactory factory(settings);
-    ApplicationContext context(factory);
+    testing::ScriptedUserInterface ui;
+    NoPriority priority;
+    ApplicationContext context(factory, ui, priority);
     // The named device file is the one opened: it does not exist, so the port cannot be opened.
     EXPECT_EQ(context.OpenReaderByName("COM3"), reader::result::kPortNotSet);
     EXPECT_EQ(context.OpenReaderByName("PCSC:x"), reader::result::kNonSpecific);

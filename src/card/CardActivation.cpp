@@ -1,0 +1,167 @@
+#include "card/CardActivation.h"
+
+#include <algorithm>
+#include <array>
+
+#include "card/GsmCommands.h"
+#include "card/StatusWords.h"
+
+namespace quillet::card {
+
+namespace {
+
+using reader::ReaderResult;
+namespace result = reader::result;
+
+constexpr std::uint16_t kMasterFile = 0x3F00;
+constexpr std::uint16_t kIccidFile = 0x2FE2;
+constexpr std::size_t kAtrCapacity = 254;
+
+// Powers the card down after a transport failure; passes every code through.
+ReaderResult PowerDownOnFailure(reader::CardReader& reader, ReaderResult code) {
+    if (code != result::kOk) reader.PowerOff();
+    return code;
+}
+
+// Selects a file; on 9Fxx fetches the description into `response`. Accepts 9000 and 9Fxx.
+ReaderResult SelectWithResponse(reader::CardReader& reader, std::uint16_t fid, std::array<std::uint8_t, 256>& response,
+                                std::uint16_t& sw, std::size_t& responseLength) {
+    responseLength = 0;
+    ReaderResult code = PowerDownOnFailure(reader, SelectFid(reader, fid, sw));
+    if (code != result::kOk) return code;
+    if (sw == kSwOk) return result::kOk;
+    if (!IsResponseWaiting(sw)) return result::kBadStatusWord;
+    const std::uint8_t length = ResponseLength(sw);
+    std::uint16_t responseSw = 0;
+    code = PowerDownOnFailure(reader, GetResponse(reader, length, response, responseSw));
+    if (code != result::kOk) return code;
+    if (responseSw != kSwOk) return result::kBadStatusWord;
+    responseLength = length == 0 ? 256 : length;
+    return result::kOk;
+}
+
+}  // namespace
+
+ReaderResult ActivateCard(reader::CardReader& reader, SessionHost& host, bool force, std::uint16_t* poweredOut,
+                          bool* chv1EnabledOut) {
+    host.RaisePriority();
+    if (!reader.IsReaderConnected()) return result::kReaderNotConnected;
+    reader.SetSessionOpen(true);
+
+    bool freshlyPowered = false;
+    bool ready = false;
+    if (force) {
+        const ReaderResult code = reader.ResetCard(nullptr);
+        if (code != result::kOk && code != result::kCardNotActive) return code;
+        freshlyPowered = true;
+        ready = reader.IsCardPowered();
+    } else if (reader.IsCardPowered()) {
+        if (!reader.IsCardActive()) {
+            const ReaderResult code = reader.ResetCard(nullptr);
+            if (code != result::kOk && code != result::kCardNotActive) return code;
+            freshlyPowered = true;
+        }
+        ready = reader.IsCardPowered();
+    }
+    if (ready) {
+        if (poweredOut != nullptr) *poweredOut = 0;
+    } else {
+        std::array<std::uint8_t, kAtrCapacity> atrBytes{};
+        reader::ByteBuffer atr{atrBytes};
+        const ReaderResult code = reader.PowerOn(&atr);
+        if (code != result::kOk) {
+            reader.PowerOff();
+            return code;
+        }
+        freshlyPowered = true;
+    }
+    if (!reader.IsCardPowered() || !reader.IsCardActive()) return result::kGeneralReaderError;
+
+    std::array<std::uint8_t, 256> response{};
+    std::size_t responseLength = 0;
+    std::uint16_t sw = 0;
+    ReaderResult code = SelectWithResponse(reader, kMasterFile, response, sw, responseLength);
+    if (code != result::kOk) return code;
+    if (chv1EnabledOut != nullptr && responseLength >= 14) *chv1EnabledOut = (response[13] & 0x80) == 0;
+
+    code = SelectWithResponse(reader, kIccidFile, response, sw, responseLength);
+    if (code != result::kOk) return code;
+    // An ICCID is ten bytes; the cache holds no more.
+    std::size_t size = responseLength >= 4 ? static_cast<std::size_t>(response[2] << 8 | response[3]) : 0;
+    size = std::min(size, reader::CardReader::kIccidLength);
+    std::array<std::uint8_t, reader::CardReader::kIccidLength> iccid;
+    iccid.fill(0xFF);
+    if (size > 0) {
+        code = PowerDownOnFailure(reader, ReadBinary(reader, 0, std::span(iccid).first(size), sw));
+        if (code != result::kOk) return code;
+        if (sw != kSwOk) return result::kBadStatusWord;
+    }
+
+    auto& cached = reader.CachedIccid();
+    if (!std::equal(iccid.begin(), iccid.begin() + static_cast<std::ptrdiff_t>(size), cached.begin())) {
+        host.RememberedPin(1).Clear();
+        if (!freshlyPowered) return result::kCardChanged;
+        cached = iccid;
+    }
+    return result::kOk;
+}
+
+ReaderResult ReleaseCard(reader::CardReader& reader, SessionHost& host) {
+    host.LowerPriority();
+    if (!reader.IsSessionOpen()) return result::kOk;
+    const ReaderResult code = reader.IsCardPowered() ? reader.PowerOff() : result::kOk;
+    reader.SetSessionOpen(false);
+    return code;
+}
+
+ReaderResult GetFileInfo(reader::CardReader& reader, std::uint16_t df, std::uint16_t ef, FileInfo& info) {
+    info = FileInfo{};
+    std::array<std::uint8_t, 256> response{};
+    std::size_t responseLength = 0;
+    std::uint16_t sw = 0;
+    for (std::uint16_t fid : {kMasterFile, df}) {
+        const ReaderResult code = SelectWithResponse(reader, fid, response, sw, responseLength);
+        if (code != result::kOk) return code;
+    }
+    const ReaderResult code = SelectWithResponse(reader, ef, response, sw, responseLength);
+    if (code != result::kOk) return code;
+    if (sw == kSwOk) return result::kBadOrMissingRecord;
+    if (responseLength < 15) return result::kBadStatusWord;
+    info.structure = response[13];
+    info.size = static_cast<std::uint16_t>(response[2] << 8 | response[3]);
+    if (info.structure != 0) {
+        info.recordLength = response[14];
+        info.recordCount = info.recordLength == 0 ? 0 : static_cast<std::uint16_t>(info.size / info.recordLength);
+    }
+    return result::kOk;
+}
+
+ReaderResult ReadRecordInto(reader::CardReader& reader, std::span<std::uint8_t> buffer, std::uint8_t record,
+                            const FileInfo& info) {
+    if (info.recordLength == 0 || info.recordLength > 255) return result::kNonSpecific;
+    std::array<std::uint8_t, 255> scratch{};
+    std::uint16_t sw = 0;
+    const ReaderResult code = PowerDownOnFailure(
+        reader, ReadRecord(reader, record, kRecordModeAbsolute, std::span(scratch).first(info.recordLength), sw));
+    if (code != result::kOk) return code;
+    if (IsSecurityStatus(sw)) return result::kNoValidPin;
+    if (sw != kSwOk) return result::kBadStatusWord;
+    const std::size_t count = std::min<std::size_t>(buffer.size(), info.recordLength);
+    std::copy_n(scratch.begin(), count, buffer.begin());
+    return result::kOk;
+}
+
+ReaderResult UpdateRecordFrom(reader::CardReader& reader, std::span<const std::uint8_t> buffer, std::uint8_t record,
+                              const FileInfo& info) {
+    if (info.recordLength == 0 || info.recordLength > 255 || buffer.size() < info.recordLength) {
+        return result::kNonSpecific;
+    }
+    std::uint16_t sw = 0;
+    const ReaderResult code = PowerDownOnFailure(
+        reader, UpdateRecord(reader, record, kRecordModeAbsolute, buffer.first(info.recordLength), sw));
+    if (code != result::kOk) return code;
+    if (IsSecurityStatus(sw)) return result::kNoValidPin;
+    return sw == kSwOk ? result::kOk : result::kBadStatusWord;
+}
+
+}  // namespace quillet::card

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "card/ProgressWindow.h"
+#include "card/SecretString.h"
+#include "card/SessionHost.h"
+#include "reader/ReaderResult.h"
+
+namespace quillet::card {
+
+// The first 18 bytes of the answer to an EF select, all zero when the select answered 9000.
+struct EfInformation {
+    std::array<std::uint8_t, 18> bytes{};
+
+    std::uint16_t FileSize() const { return static_cast<std::uint16_t>(bytes[2] << 8 | bytes[3]); }
+    std::uint16_t FileId() const { return static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]); }
+    bool IsValid() const { return (bytes[11] & 0x01) != 0; }  // not invalidated
+    std::uint8_t Structure() const { return bytes[13]; }
+    std::uint8_t RecordLength() const { return bytes[14]; }
+};
+
+// The answer to a DF select, up to 36 bytes.
+using DfInformation = std::array<std::uint8_t, 36>;
+
+// Raw file images and record-use maps kept between commands while the card stays the same.
+struct CardFileCaches {
+    static constexpr std::size_t kImageCount = 7;  // EXT1, EXT2, ADN, FDN, LND, MSISDN, SMS
+    static constexpr std::size_t kMapCount = 6;
+    std::array<std::optional<std::vector<std::uint8_t>>, kImageCount> images;
+    std::array<std::optional<std::vector<std::uint8_t>>, kMapCount> maps;
+};
+
+// The one card session of the program: the GSM command layer over the current reader, card
+// activation with detection of a changed card, the CHV state, the SIM service table and the
+// caches of files read. Every operation keeps its outcome as the last result.
+class CardSession {
+public:
+    enum Flag : std::uint32_t {
+        kSessionOpen = 0x001,
+        kIdentified = 0x002,
+        kChv1Verified = 0x010,
+        kChv2Verified = 0x020,
+        kChv1Enabled = 0x040,
+        kChv2Initialised = 0x080,
+        kChv1Blocked = 0x100,
+        kChv2Blocked = 0x200,
+    };
+
+    explicit CardSession(SessionHost& host);
+    ~CardSession();
+    CardSession(const CardSession&) = delete;
+    CardSession& operator=(const CardSession&) = delete;
+
+    bool BeginSession(bool askChv1, bool askChv2, bool strict);
+    bool EndSession();
+    bool SelectFile(std::uint16_t df, std::uint16_t ef, DfInformation* dfInfo, EfInformation* efInfo);
+    // A whole transparent file, or one record. `length` gives the buffer's capacity and returns
+    // the file size or the record length.
+    bool ReadFileRecord(std::uint16_t df, std::uint16_t ef, std::span<std::uint8_t> buffer, std::uint32_t& length,
+                        std::uint8_t record, std::uint8_t mode);
+    bool WriteFileRecord(std::uint16_t df, std::uint16_t ef, std::span<const std::uint8_t> buffer,
+                         std::uint32_t& length, std::uint8_t record, std::uint8_t mode);
+    bool InvalidateFile(std::uint16_t df, std::uint16_t ef);
+    bool RehabilitateFile(std::uint16_t df, std::uint16_t ef);
+    bool HasService(unsigned service) const;
+    bool RequireService(unsigned service);
+    bool IsChv1Enabled() const { return (m_flags & kChv1Enabled) != 0; }
+    bool IsChvBlocked(unsigned chv) const;
+    reader::ReaderResult LastResult() const { return m_lastResult; }
+    void SetLastResult(reader::ReaderResult code) { m_lastResult = code; }
+    // "Communication error:", CR LF and the message of the last result.
+    std::string FormatLastError() const;
+    void ClearCache();
+
+    // Changes CHV1 or CHV2, or switches CHV1 on or off first (newCode absent: only the switch).
+    bool ChangeOrToggleChv(std::string_view code, std::optional<std::string_view> newCode, unsigned chv, bool enable);
+    bool UnblockCardChv(std::string_view unblockCode, std::string_view newPin, unsigned chv);
+
+    void BeginProgress(std::uint32_t textId, std::uint32_t titleId) { m_progress.Begin(textId, titleId); }
+    bool StepProgress(std::string_view text, unsigned percent) { return m_progress.Step(text, percent); }
+    bool StepProgress(std::uint32_t textId, unsigned percent) { return m_progress.Step(textId, percent); }
+    void EndProgress(bool force) { m_progress.End(force); }
+
+    std::uint32_t Flags() const { return m_flags; }
+    std::uint16_t LastStatusWord() const { return m_lastStatusWord; }
+    const EfInformation& EfInfo() const { return m_efInfo; }
+    std::span<const std::uint8_t> ServiceTable() const { return m_sst; }
+    std::span<const std::uint8_t> Iccid() const { return m_iccid; }
+    CardFileCaches& Caches() { return m_caches; }
+    SessionHost& Host() { return m_host; }
+
+private:
+    bool Fail(reader::ReaderResult code);
+    bool FailAndEnd(reader::ReaderResult code);
+    bool ReadIccid(std::array<std::uint8_t, 10>& iccid);
+    void TakeChvState(const DfInformation& masterFile);
+    // Verifies CHV1 or CHV2 with the remembered code or one the user enters.
+    enum class ChvStep { Verified, Skipped, Failed };
+    ChvStep ObtainAndVerify(unsigned chv, bool strict);
+    bool ReadServiceTable();
+    // Selects a file and fetches its description into `response` (at most `capacity` bytes).
+    bool SelectWithResponse(std::uint16_t fid, std::span<std::uint8_t> response, std::size_t capacity);
+    bool Judge(reader::ReaderResult transport, std::uint16_t sw);
+
+    SessionHost& m_host;
+    std::vector<std::uint8_t> m_sst;
+    std::optional<std::vector<std::uint8_t>> m_iccidCopy;  // identity of the card the caches hold
+    CardFileCaches m_caches;
+    ProgressWindow m_progress;
+    EfInformation m_efInfo;
+    std::uint16_t m_lastStatusWord = 0;
+    std::uint32_t m_flags = 0;
+    std::array<std::uint8_t, 10> m_iccid{};
+    reader::ReaderResult m_lastResult = reader::result::kOk;
+    std::uint16_t m_selectedDf = 0;
+    std::uint16_t m_selectedEf = 0;
+};
+
+}  // namespace quillet::card

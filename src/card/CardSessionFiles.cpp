@@ -1,0 +1,172 @@
+// Selecting, reading, writing, invalidating and rehabilitating files within a card session.
+#include <algorithm>
+
+#include "card/CardSession.h"
+#include "card/GsmCommands.h"
+#include "card/StatusWords.h"
+
+namespace quillet::card {
+
+namespace {
+
+using reader::ReaderResult;
+namespace result = reader::result;
+
+constexpr std::uint16_t kMasterFile = 0x3F00;
+constexpr std::size_t kMaxDfResponse = 36;
+constexpr std::size_t kMaxEfResponse = 18;
+// Transparent files move in pieces a single command can carry.
+constexpr std::size_t kMaxPiece = 255;
+
+enum Structure : std::uint8_t { kTransparent = 0, kLinearFixed = 1, kCyclic = 3 };
+
+}  // namespace
+
+bool CardSession::Judge(ReaderResult transport, std::uint16_t sw) {
+    if (transport != result::kOk) return Fail(transport);
+    m_lastStatusWord = sw;
+    if (sw == kSwAccessNotFulfilled) return Fail(result::kNoValidPin);
+    if (sw != kSwOk) return Fail(result::kBadStatusWord);
+    return true;
+}
+
+bool CardSession::SelectWithResponse(std::uint16_t fid, std::span<std::uint8_t> response, std::size_t capacity) {
+    reader::CardReader& reader = *m_host.CurrentReader();
+    std::uint16_t sw = 0;
+    ReaderResult code = SelectFid(reader, fid, sw);
+    if (code != result::kOk) return Fail(code);
+    m_lastStatusWord = sw;
+    if (sw == kSwOk) return true;
+    if (!IsResponseWaiting(sw)) return Fail(result::kBadStatusWord);
+    const std::size_t length = ResponseLength(sw) == 0 ? 256 : ResponseLength(sw);
+    if (length > capacity) return Fail(result::kNonSpecific);
+    code = GetResponse(reader, ResponseLength(sw), response, sw);
+    if (code != result::kOk) return Fail(code);
+    m_lastStatusWord = sw;
+    return sw == kSwOk || Fail(result::kBadStatusWord);
+}
+
+bool CardSession::SelectFile(std::uint16_t df, std::uint16_t ef, DfInformation* dfInfo, EfInformation* efInfo) {
+    if (m_host.CurrentReader() == nullptr) return Fail(result::kReaderInaccessible);
+
+    if (df != m_selectedDf || dfInfo != nullptr) {
+        m_selectedDf = 0;
+        m_selectedEf = 0;
+        DfInformation scratch{};
+        DfInformation& answer = dfInfo != nullptr ? *dfInfo : scratch;
+        answer.fill(0);
+        std::array<std::uint8_t, 256> masterAnswer{};
+        if (df != kMasterFile && !SelectWithResponse(kMasterFile, masterAnswer, masterAnswer.size())) return false;
+        if (!SelectWithResponse(df, answer, kMaxDfResponse)) return false;
+        m_selectedDf = df;
+    }
+
+    if (ef != 0 && (ef != m_selectedEf || efInfo != nullptr)) {
+        m_selectedEf = 0;
+        m_efInfo = EfInformation{};
+        if (!SelectWithResponse(ef, m_efInfo.bytes, kMaxEfResponse)) return false;
+        m_selectedEf = ef;
+        if (efInfo != nullptr) *efInfo = m_efInfo;
+    }
+    m_lastResult = result::kOk;
+    return true;
+}
+
+bool CardSession::ReadFileRecord(std::uint16_t df, std::uint16_t ef, std::span<std::uint8_t> buffer,
+                                 std::uint32_t& length, std::uint8_t record, std::uint8_t mode) {
+    if (!SelectFile(df, ef, nullptr, nullptr)) return false;
+    reader::CardReader& reader = *m_host.CurrentReader();
+    const std::size_t capacity = std::min<std::size_t>(length, buffer.size());
+    std::uint16_t sw = 0;
+
+    switch (m_efInfo.Structure()) {
+        case kTransparent: {
+            const std::size_t size = m_efInfo.FileSize();
+            if (capacity < size) return Fail(result::kNonSpecific);
+            for (std::size_t offset = 0; offset < size; offset += kMaxPiece) {
+                const std::size_t piece = std::min(kMaxPiece, size - offset);
+                const ReaderResult code =
+                    ReadBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
+                if (!Judge(code, sw)) return false;
+            }
+            length = static_cast<std::uint32_t>(size);
+            break;
+        }
+        case kLinearFixed:
+        case kCyclic: {
+            const std::size_t recordLength = m_efInfo.RecordLength();
+            if (recordLength == 0) return Fail(result::kNonSpecific);
+            std::array<std::uint8_t, 255> scratch{};
+            const ReaderResult code = ReadRecord(reader, record, mode, std::span(scratch).first(recordLength), sw);
+            if (!Judge(code, sw)) return false;
+            std::copy_n(scratch.begin(), std::min(capacity, recordLength), buffer.begin());
+            length = static_cast<std::uint32_t>(recordLength);
+            break;
+        }
+        default:
+            return Fail(result::kNonSpecific);
+    }
+    m_lastResult = result::kOk;
+    return true;
+}
+
+bool CardSession::WriteFileRecord(std::uint16_t df, std::uint16_t ef, std::span<const std::uint8_t> buffer,
+                                  std::uint32_t& length, std::uint8_t record, std::uint8_t mode) {
+    if (!SelectFile(df, ef, nullptr, nullptr)) return false;
+    reader::CardReader& reader = *m_host.CurrentReader();
+    const std::size_t available = std::min<std::size_t>(length, buffer.size());
+    std::uint16_t sw = 0;
+
+    switch (m_efInfo.Structure()) {
+        case kTransparent: {
+            const std::size_t size = m_efInfo.FileSize();
+            if (available < size) return Fail(result::kNonSpecific);
+            for (std::size_t offset = 0; offset < size; offset += kMaxPiece) {
+                const std::size_t piece = std::min(kMaxPiece, size - offset);
+                const ReaderResult code =
+                    UpdateBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
+                if (!Judge(code, sw)) return false;
+            }
+            length = static_cast<std::uint32_t>(size);
+            break;
+        }
+        case kLinearFixed:
+        case kCyclic: {
+            const std::size_t recordLength = m_efInfo.RecordLength();
+            // The caller passes a whole record; a shorter buffer is refused.
+            if (recordLength == 0 || available < recordLength) return Fail(result::kNonSpecific);
+            const ReaderResult code = UpdateRecord(reader, record, mode, buffer.first(recordLength), sw);
+            if (!Judge(code, sw)) return false;
+            length = static_cast<std::uint32_t>(recordLength);
+            break;
+        }
+        default:
+            return Fail(result::kNonSpecific);
+    }
+    m_lastResult = result::kOk;
+    return true;
+}
+
+bool CardSession::InvalidateFile(std::uint16_t df, std::uint16_t ef) {
+    if (!SelectFile(df, ef, nullptr, nullptr)) return false;
+    if (m_efInfo.IsValid()) {
+        std::uint16_t sw = 0;
+        if (!Judge(Invalidate(*m_host.CurrentReader(), sw), sw)) return false;
+        m_efInfo.bytes[11] &= static_cast<std::uint8_t>(~0x01);
+    }
+    m_lastResult = result::kOk;
+    return true;
+}
+
+bool CardSession::RehabilitateFile(std::uint16_t df, std::uint16_t ef) {
+    if (!SelectFile(df, ef, nullptr, nullptr)) return false;
+    if (!m_efInfo.IsValid()) {
+        std::uint16_t sw = 0;
+        if (!Judge(Rehabilitate(*m_host.CurrentReader(), sw), sw)) return false;
+        m_efInfo.bytes[11] |= 0x01;
+    }
+    m_lastResult = result::kOk;
+    return true;
+}
+
+}  // namespace quillet::card

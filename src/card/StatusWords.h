@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+#include "reader/ReaderResult.h"
+
+namespace quillet::card {
+
+// Status words are handled as one value SW1 * 256 + SW2.
+inline constexpr std::uint16_t kSwOk = 0x9000;
+inline constexpr std::uint16_t kSwAccessNotFulfilled = 0x9804;
+
+inline bool IsResponseWaiting(std::uint16_t sw) { return (sw & 0xFF00) == 0x9F00; }
+inline std::uint8_t ResponseLength(std::uint16_t sw) { return static_cast<std::uint8_t>(sw & 0xFF); }
+inline bool IsSecurityStatus(std::uint16_t sw) { return (sw & 0xFF00) == 0x9800; }
+
+// The result of a command whose only good answer is 9000: 135 for any 98xx, else 132.
+inline reader::ReaderResult ChvStatusResult(std::uint16_t sw) {
+    if (sw == kSwOk) return reader::result::kOk;
+    return IsSecurityStatus(sw) ? reader::result::kNoValidPin : reader::result::kBadStatusWord;
+}
+
+}  // namespace quillet::card

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "card/UserInterface.h"
+
+namespace quillet::testing {
+
+// Answers the core's questions from a script and records everything it was asked and shown.
+class ScriptedUserInterface final : public card::UserInterface {
+public:
+    // The next PIN dialogs are answered with these codes; std::nullopt closes the dialog.
+    std::deque<std::optional<std::string>> pins;
+    std::deque<card::Answer> answers;
+    // The progress window's cancel button is pressed at this pump (counting from 1).
+    std::optional<int> cancelAtPump;
+
+    std::vector<card::PinPrompt> prompts;
+    std::vector<std::pair<std::string, card::MessageIcon>> messages;
+    std::vector<std::string> questions;
+    std::vector<std::string> progressTexts;
+    int progressOpened = 0;
+    int progressClosed = 0;
+    int pumps = 0;
+
+    std::optional<card::SecretString> AskPin(const card::PinPrompt& prompt) override {
+        prompts.push_back(prompt);
+        if (pins.empty()) return std::nullopt;
+        std::optional<std::string> pin = pins.front();
+        pins.pop_front();
+        if (!pin) return std::nullopt;
+        return card::SecretString(*pin);
+    }
+    void ShowMessage(std::string_view text, card::MessageIcon icon) override { messages.emplace_back(text, icon); }
+    card::Answer AskQuestion(std::string_view text, card::QuestionButtons) override {
+        questions.emplace_back(text);
+        if (answers.empty()) return card::Answer::No;
+        const card::Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void OpenProgress() override { ++progressOpened; }
+    void SetProgressTitle(std::string_view) override {}
+    void SetProgressText(std::string_view text) override { progressTexts.emplace_back(text); }
+    void SetProgressPercent(unsigned) override {}
+    bool PumpProgress() override { return !cancelAtPump || ++pumps < *cancelAtPump; }
+    void CloseProgress() override { ++progressClosed; }
+};
+
+}  // namespace quillet::testing
