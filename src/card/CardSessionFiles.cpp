@@ -151,7 +151,8 @@ bool CardSession::InvalidateFile(std::uint16_t df, std::uint16_t ef) {
     if (!SelectFile(df, ef, nullptr, nullptr)) return false;
     if (m_efInfo.IsValid()) {
         std::uint16_t sw = 0;
-        if (!Judge(Invalidate(*m_host.CurrentReader(), sw), sw)) return false;
+        const ReaderResult code = Invalidate(*m_host.CurrentReader(), sw);
+        if (!Judge(code, sw)) return false;
         m_efInfo.bytes[11] &= static_cast<std::uint8_t>(~0x01);
     }
     m_lastResult = result::kOk;
@@ -162,7 +163,8 @@ bool CardSession::RehabilitateFile(std::uint16_t df, std::uint16_t ef) {
     if (!SelectFile(df, ef, nullptr, nullptr)) return false;
     if (!m_efInfo.IsValid()) {
         std::uint16_t sw = 0;
-        if (!Judge(Rehabilitate(*m_host.CurrentReader(), sw), sw)) return false;
+        const ReaderResult code = Rehabilitate(*m_host.CurrentReader(), sw);
+        if (!Judge(code, sw)) return false;
         m_efInfo.bytes[11] |= 0x01;
     }
     m_lastResult = result::kOk;

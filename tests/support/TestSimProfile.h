@@ -67,7 +67,12 @@ inline sim::SimProfile MakeTestSimProfile() {
                                   {AccessLevel::Never, AccessLevel::Adm, AccessLevel::Never, AccessLevel::Adm,
                                    AccessLevel::Adm});
     secret.content = Filled(4, 0x00);
-    profile.files = {iccid, sst, acm, adn, fdn, lnd, secret};
+    // Larger than one command can carry.
+    sim::SimElementaryFile big = MakeFile(0x7F20, 0x6F60, "BIG", FileStructure::Transparent,
+                                          {AccessLevel::Always, AccessLevel::Always, AccessLevel::Never,
+                                           AccessLevel::Adm, AccessLevel::Adm});
+    big.content = Filled(300, 0x00);
+    profile.files = {iccid, sst, acm, adn, fdn, lnd, secret, big};
     return profile;
 }
 

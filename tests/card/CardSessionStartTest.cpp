@@ -1,0 +1,212 @@
+// Starting card sessions: what is sent, what is kept, and how CHVs are obtained.
+#include <gtest/gtest.h>
+
+#include "support/SessionRig.h"
+
+namespace quillet::card {
+namespace {
+
+using testing::SessionRig;
+namespace result = reader::result;
+using Ins = std::vector<std::uint8_t>;
+
+// Select with its response, then READ BINARY: the ICCID read, and the SST read after a DF change.
+const Ins kIccidRead = {0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
+const Ins kSstRead = {0xA4, 0xC0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
+
+Ins Concat(std::initializer_list<Ins> parts) {
+    Ins all;
+    for (const Ins& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// Activation (MF, ICCID), the session's own MF select and ICCID read, VERIFY, the service table.
+const Ins kFullStartWithVerify = Concat({{0xA4, 0xC0, 0xA4, 0xC0, 0xB0}, {0xA4, 0xC0}, {0xA4, 0xC0, 0xB0}, {0x20},
+                                         kSstRead});
+
+TEST(SessionStart, AFullStartActivatesVerifiesAndReadsTheServiceTable) {
+    SessionRig rig;
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
+    EXPECT_EQ(rig.session->Flags(), CardSession::kSessionOpen | CardSession::kIdentified | CardSession::kChv1Verified |
+                                        CardSession::kChv1Enabled | CardSession::kChv2Initialised);
+    ASSERT_EQ(rig.ui.prompts.size(), 1u);
+    EXPECT_EQ(rig.ui.prompts[0].dialogId, 109u);
+    EXPECT_EQ(rig.ui.prompts[0].title, "Quillet! - Enter PIN");
+    EXPECT_EQ(rig.ui.prompts[0].label, "Please enter PIN:");
+    EXPECT_EQ(rig.pin1.View(), "1234");
+    EXPECT_EQ(rig.session->ServiceTable().size(), 4u);
+    // SST FF 3F FF 0F: services 1-4 all there, of 5-8 only 5-7, of 13-16 only 13-14.
+    EXPECT_TRUE(rig.session->HasService(4));
+    EXPECT_TRUE(rig.session->HasService(7));
+    EXPECT_FALSE(rig.session->HasService(8));
+    EXPECT_TRUE(rig.session->HasService(14));
+    EXPECT_FALSE(rig.session->HasService(15));
+    EXPECT_FALSE(rig.session->HasService(0));
+    EXPECT_FALSE(rig.session->HasService(17));  // beyond the table
+    EXPECT_EQ(rig.raised, 1);
+    EXPECT_EQ(rig.Instructions(), kFullStartWithVerify);
+}
+
+TEST(SessionStart, ASecondStartOnTheSameCardOnlyChecksItsIdentity) {
+    SessionRig rig;
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    rig.sent.clear();
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.Instructions(), Concat({kIccidRead, kSstRead}));
+    EXPECT_TRUE(rig.session->Flags() & CardSession::kChv1Verified);
+    EXPECT_EQ(rig.ui.prompts.size(), 1u);
+}
+
+TEST(SessionStart, AfterEndSessionTheFullStartRunsButTheCachesStay) {
+    SessionRig rig;
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    rig.session->Caches().images[2] = std::vector<std::uint8_t>{1, 2, 3};
+    EXPECT_TRUE(rig.session->EndSession());
+    EXPECT_EQ(rig.session->Flags(), 0u);
+    EXPECT_FALSE(rig.Reader().IsCardPowered());
+    EXPECT_EQ(rig.lowered, 1);
+
+    rig.sent.clear();
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.Instructions(), kFullStartWithVerify);
+    EXPECT_EQ(rig.ui.prompts.size(), 1u);  // the remembered PIN was used
+    ASSERT_TRUE(rig.session->Caches().images[2].has_value());
+}
+
+TEST(SessionStart, ThePinRememberedForOneCardIsForgottenForAnother) {
+    SessionRig rig;
+    rig.pin1 = SecretString("1234");  // remembered for a card this reader has not seen
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.ui.prompts.size(), 1u);
+}
+
+TEST(SessionStart, AnotherCardGetsAFullStartEmptyCachesAndAFreshPinQuestion) {
+    SessionRig rig;
+    rig.ui.pins = {"1234", "1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    rig.session->Caches().images[0] = std::vector<std::uint8_t>{1};
+
+    sim::SimProfile otherProfile = testing::MakeTestSimProfile();
+    otherProfile.files[0].content[0] = 0x89;
+    sim::GsmSimCard other(otherProfile);
+    rig.Reader().Line().InsertCard(&other);
+    // Without EndSession: the identity check fails, so the session starts over.
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
+    EXPECT_FALSE(rig.session->Caches().images[0].has_value());
+    EXPECT_EQ(rig.ui.prompts.size(), 2u);
+    EXPECT_EQ(rig.session->Iccid()[0], 0x89);
+    rig.session->EndSession();
+    rig.Reader().Line().InsertCard(nullptr);
+}
+
+TEST(SessionStart, AWrongRememberedPinCostsOneAttemptAndIsForgotten) {
+    SessionRig rig;
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    rig.session->EndSession();
+    rig.ui.prompts.clear();
+    // The code was changed elsewhere since it was remembered.
+    rig.pin1 = SecretString("9999");
+    EXPECT_FALSE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.session->LastResult(), result::kNoValidPin);
+    EXPECT_EQ(rig.session->Flags(), 0u);
+    EXPECT_TRUE(rig.pin1.Empty());
+    EXPECT_EQ(rig.Card().Profile().chv1.attemptsLeft, 2);
+    EXPECT_TRUE(rig.ui.prompts.empty());
+
+    rig.ui.pins = {"1234"};
+    EXPECT_TRUE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.ui.prompts.size(), 1u);
+    EXPECT_EQ(rig.Card().Profile().chv1.attemptsLeft, 3);
+}
+
+TEST(SessionStart, AClosedPinDialogEndsAStrictSessionOnly) {
+    SessionRig rig;
+    rig.ui.pins = {std::nullopt};
+    EXPECT_FALSE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.session->LastResult(), result::kPinEntryCancelled);
+    EXPECT_EQ(rig.session->FormatLastError(), "Communication error:\r\nOperation cancelled");
+    EXPECT_EQ(rig.session->Flags(), 0u);
+
+    rig.ui.pins = {std::nullopt};
+    rig.sent.clear();
+    EXPECT_TRUE(rig.session->BeginSession(true, false, false));
+    EXPECT_EQ(rig.session->LastResult(), result::kOk);
+    EXPECT_FALSE(rig.session->Flags() & CardSession::kChv1Verified);
+    EXPECT_TRUE(rig.session->ServiceTable().empty());  // not readable without CHV1
+    // Reading a CHV1 file now meets the card's 9804.
+    std::array<std::uint8_t, 4> sst{};
+    std::uint32_t length = sst.size();
+    EXPECT_FALSE(rig.session->ReadFileRecord(0x7F20, 0x6F38, sst, length, 1, 4));
+    EXPECT_EQ(rig.session->LastResult(), result::kNoValidPin);
+}
+
+TEST(SessionStart, ABlockedChv1StopsAStrictSessionWithoutAsking) {
+    sim::SimProfile profile = testing::MakeTestSimProfile();
+    profile.chv1.attemptsLeft = 0;
+    SessionRig rig(profile);
+    EXPECT_FALSE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.session->LastResult(), result::kCardBlocked);
+    EXPECT_TRUE(rig.ui.prompts.empty());
+
+    // Not strict: the dialog is offered all the same, and the card refuses.
+    rig.ui.pins = {"1234"};
+    EXPECT_FALSE(rig.session->BeginSession(true, false, false));
+    EXPECT_EQ(rig.ui.prompts.size(), 1u);
+    EXPECT_EQ(rig.session->LastResult(), result::kNoValidPin);
+}
+
+TEST(SessionStart, Chv2IsAskedWithItsOwnDialogAndBlockedAlwaysStops) {
+    SessionRig rig;
+    rig.ui.pins = {"1234", std::nullopt};
+    EXPECT_FALSE(rig.session->BeginSession(true, true, false));
+    EXPECT_EQ(rig.session->LastResult(), result::kPinEntryCancelled);
+    ASSERT_EQ(rig.ui.prompts.size(), 2u);
+    EXPECT_EQ(rig.ui.prompts[1].dialogId, 172u);
+    EXPECT_EQ(rig.ui.prompts[1].title, "Quillet! - Enter PIN2");
+    EXPECT_EQ(rig.ui.prompts[1].label, "Please enter PIN2:");
+
+    rig.ui.pins = {"5678"};
+    EXPECT_TRUE(rig.session->BeginSession(true, true, false)) << rig.session->FormatLastError();
+    EXPECT_EQ(rig.pin2.View(), "5678");
+
+    sim::SimProfile profile = testing::MakeTestSimProfile();
+    profile.chv2.attemptsLeft = 0;
+    SessionRig blocked(profile);
+    blocked.ui.pins = {"1234"};
+    EXPECT_FALSE(blocked.session->BeginSession(true, true, false));
+    EXPECT_EQ(blocked.session->LastResult(), result::kCardBlocked);
+}
+
+TEST(SessionStart, ACardWithChv1DisabledAsksNothing) {
+    sim::SimProfile profile = testing::MakeTestSimProfile();
+    profile.chv1Enabled = false;
+    SessionRig rig(profile);
+    EXPECT_TRUE(rig.session->BeginSession(true, false, true));
+    EXPECT_TRUE(rig.ui.prompts.empty());
+    EXPECT_FALSE(rig.session->IsChv1Enabled());
+    EXPECT_EQ(rig.session->ServiceTable().size(), 4u);
+}
+
+TEST(SessionStart, NoReaderAndNoCacheSetting) {
+    SessionRig rig;
+    rig.readerPresent = false;
+    EXPECT_FALSE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.session->LastResult(), result::kReaderInaccessible);
+    EXPECT_EQ(rig.session->FormatLastError(),
+              "Communication error:\r\nReader inaccessible (use menu Other->Setup) via ");
+
+    rig.readerPresent = true;
+    rig.cacheEnabled = false;
+    rig.ui.pins = {"1234"};
+    rig.session->Caches().maps[1] = std::vector<std::uint8_t>{7};
+    EXPECT_TRUE(rig.session->BeginSession(true, false, true));
+    EXPECT_FALSE(rig.session->Caches().maps[1].has_value());
+}
+
+}  // namespace
+}  // namespace quillet::card
