@@ -8,7 +8,7 @@
 using namespace quillet;
 
 int main() {
-    testing::SessionRig rig(sim::BuildDemoSimProfile());
+    quillet::testing::SessionRig rig(sim::BuildDemoSimProfile());
     rig.ui.pins = {"1234"};
     if (!rig.session->BeginSession(true, false, true)) {
         std::fprintf(stderr, "session_commands: %s\n", rig.session->FormatLastError().c_str());

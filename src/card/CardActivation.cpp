@@ -97,8 +97,9 @@ ReaderResult ActivateCard(reader::CardReader& reader, SessionHost& host, bool fo
         if (sw != kSwOk) return result::kBadStatusWord;
     }
 
+    // A card that does not tell its identity's size counts as another card.
     auto& cached = reader.CachedIccid();
-    if (!std::equal(iccid.begin(), iccid.begin() + static_cast<std::ptrdiff_t>(size), cached.begin())) {
+    if (size == 0 || !std::equal(iccid.begin(), iccid.begin() + static_cast<std::ptrdiff_t>(size), cached.begin())) {
         host.RememberedPin(1).Clear();
         if (!freshlyPowered) return result::kCardChanged;
         cached = iccid;

@@ -104,18 +104,19 @@ bool CardSession::EndSession() {
 bool CardSession::ReadIccid(std::array<std::uint8_t, 10>& iccid) {
     std::uint32_t length = static_cast<std::uint32_t>(iccid.size());
     if (!ReadFileRecord(kMasterFile, kIccidFile, iccid, length, 1, 4)) return false;
-    // A shorter identity file leaves the rest as padding.
-    std::fill(iccid.begin() + length, iccid.end(), 0xFF);
+    // A shorter identity file leaves the rest as padding; a record file may report a longer
+    // length than the buffer holds.
+    std::fill(iccid.begin() + std::min<std::size_t>(length, iccid.size()), iccid.end(), 0xFF);
     return true;
 }
 
 void CardSession::TakeChvState(const DfInformation& masterFile) {
     m_flags &= ~static_cast<std::uint32_t>(kChv1Enabled | kChv1Blocked | kChv2Blocked);
-    if ((masterFile[13] & 0x80) == 0) m_flags |= kChv1Enabled;
-    if ((masterFile[18] & 0x0F) == 0) m_flags |= kChv1Blocked;
-    if (masterFile[20] & 0x80) {
+    if (!masterFile.Chv1Disabled()) m_flags |= kChv1Enabled;
+    if ((masterFile.CodeStatus(0) & 0x0F) == 0) m_flags |= kChv1Blocked;
+    if (masterFile.CodeStatus(2) & 0x80) {
         m_flags |= kChv2Initialised;
-        if ((masterFile[20] & 0x0F) == 0) m_flags |= kChv2Blocked;
+        if ((masterFile.CodeStatus(2) & 0x0F) == 0) m_flags |= kChv2Blocked;
     }
 }
 
@@ -129,6 +130,12 @@ bool CardSession::ReadServiceTable() {
     std::uint32_t length = static_cast<std::uint32_t>(table.size());
     const bool read = ReadFileRecord(kGsmDirectory, kServiceTableFile, table, length, 1, 4);
     m_sst = read ? std::move(table) : std::vector<std::uint8_t>();
+    if (!read) {
+        // A failed start always leaves the session closed.
+        const reader::ReaderResult code = m_lastResult;
+        EndSession();
+        m_lastResult = code;
+    }
     return read;
 }
 

@@ -26,7 +26,16 @@ struct EfInformation {
 };
 
 // The answer to a DF select, up to 36 bytes.
-using DfInformation = std::array<std::uint8_t, 36>;
+struct DfInformation {
+    std::array<std::uint8_t, 36> bytes{};
+
+    std::uint16_t TotalMemory() const { return static_cast<std::uint16_t>(bytes[2] << 8 | bytes[3]); }
+    std::uint16_t FileId() const { return static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]); }
+    bool Chv1Disabled() const { return (bytes[13] & 0x80) != 0; }
+    // Status bytes of CHV1, UNBLOCK CHV1, CHV2 and UNBLOCK CHV2: bit 8 initialised, bits 1-4
+    // attempts left.
+    std::uint8_t CodeStatus(unsigned index) const { return bytes[18 + index]; }
+};
 
 // Raw file images and record-use maps kept between commands while the card stays the same.
 struct CardFileCaches {
@@ -82,7 +91,9 @@ public:
     bool ChangeOrToggleChv(std::string_view code, std::optional<std::string_view> newCode, unsigned chv, bool enable);
     bool UnblockCardChv(std::string_view unblockCode, std::string_view newPin, unsigned chv);
 
-    void BeginProgress(std::uint32_t textId, std::uint32_t titleId) { m_progress.Begin(textId, titleId); }
+    void BeginProgress(ProgressOwner owner, std::uint32_t textId, std::uint32_t titleId) {
+        m_progress.Begin(owner, textId, titleId);
+    }
     bool StepProgress(std::string_view text, unsigned percent) { return m_progress.Step(text, percent); }
     bool StepProgress(std::uint32_t textId, unsigned percent) { return m_progress.Step(textId, percent); }
     void EndProgress(bool force) { m_progress.End(force); }

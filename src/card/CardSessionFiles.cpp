@@ -54,10 +54,10 @@ bool CardSession::SelectFile(std::uint16_t df, std::uint16_t ef, DfInformation* 
         m_selectedEf = 0;
         DfInformation scratch{};
         DfInformation& answer = dfInfo != nullptr ? *dfInfo : scratch;
-        answer.fill(0);
+        answer.bytes.fill(0);
         std::array<std::uint8_t, 256> masterAnswer{};
         if (df != kMasterFile && !SelectWithResponse(kMasterFile, masterAnswer, masterAnswer.size())) return false;
-        if (!SelectWithResponse(df, answer, kMaxDfResponse)) return false;
+        if (!SelectWithResponse(df, answer.bytes, kMaxDfResponse)) return false;
         m_selectedDf = df;
     }
 

@@ -4,10 +4,10 @@
 
 namespace quillet::card {
 
-void ProgressWindow::Begin(std::uint32_t textId, std::uint32_t titleId) {
+void ProgressWindow::Begin(ProgressOwner owner, std::uint32_t textId, std::uint32_t titleId) {
     if (m_users++ == 0) {
         m_cancelled = false;
-        m_ui.OpenProgress();
+        m_ui.OpenProgress(owner);
     }
     m_ui.SetProgressTitle(resources::LoadString(titleId));
     if (textId != 0) {

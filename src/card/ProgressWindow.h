@@ -17,7 +17,7 @@ public:
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
     // textId 0 leaves the text as it is.
-    void Begin(std::uint32_t textId, std::uint32_t titleId);
+    void Begin(ProgressOwner owner, std::uint32_t textId, std::uint32_t titleId);
     // Shows the text (and, for percent <= 100, moves the bar), lets the window handle its input;
     // false once the user pressed cancel.
     bool Step(std::string_view text, unsigned percent);

@@ -1,14 +1,10 @@
 #include "card/SecretString.h"
 
-#include <string.h>
+#include "reader/SecureWipe.h"
 
 namespace quillet::card {
 
-void WipeBytes(void* data, std::size_t size) {
-    if (data != nullptr && size != 0) {
-        ::explicit_bzero(data, size);
-    }
-}
+void WipeBytes(void* data, std::size_t size) { reader::SecureWipe(data, size); }
 
 SecretString& SecretString::operator=(const SecretString& other) {
     if (this != &other) {

@@ -9,6 +9,9 @@
 
 namespace quillet::card {
 
+// The window a progress window belongs to; opaque to the core.
+using ProgressOwner = const void*;
+
 enum class MessageIcon { Error, Exclamation, Information, Question };
 enum class QuestionButtons { YesNo, YesNoCancel };
 enum class Answer { Yes, No, Cancel };
@@ -33,7 +36,7 @@ public:
     virtual Answer AskQuestion(std::string_view text, QuestionButtons buttons) = 0;
 
     // The modeless progress window with its cancel button.
-    virtual void OpenProgress() = 0;
+    virtual void OpenProgress(ProgressOwner owner) = 0;
     virtual void SetProgressTitle(std::string_view title) = 0;
     virtual void SetProgressText(std::string_view text) = 0;
     virtual void SetProgressPercent(unsigned percent) = 0;

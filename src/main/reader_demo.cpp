@@ -42,7 +42,7 @@ public:
     }
     void ShowMessage(std::string_view, card::MessageIcon) override {}
     card::Answer AskQuestion(std::string_view, card::QuestionButtons) override { return card::Answer::No; }
-    void OpenProgress() override {}
+    void OpenProgress(card::ProgressOwner) override {}
     void SetProgressTitle(std::string_view) override {}
     void SetProgressText(std::string_view) override {}
     void SetProgressPercent(unsigned) override {}

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "reader/CardReader.h"
+#include "reader/SecureWipe.h"
 
 namespace quillet::reader {
 
@@ -106,19 +107,21 @@ ReaderResult CardReader::RunT0Procedure(std::uint8_t ins, std::span<std::uint8_t
                 continue;
             }
             std::array<std::uint8_t, 2> step{};
+            bool moved = false;
             if (direction == Direction::ToCard) {
                 step[0] = data[transferred];
-                if (ConvertedExchange(step, 1, kWaitForBytes, kByteRetries) != 2 || step[0] != data[transferred]) {
-                    return result::kDataBlockError;
-                }
+                moved = ConvertedExchange(step, 1, kWaitForBytes, kByteRetries) == 2 && step[0] == data[transferred];
             } else {
-                if (ConvertedExchange(step, 0, kWaitForBytes, kByteRetries) != 2) {
-                    return result::kDataBlockError;
-                }
-                data[transferred] = step[0];
+                moved = ConvertedExchange(step, 0, kWaitForBytes, kByteRetries) == 2;
+                if (moved) data[transferred] = step[0];
+            }
+            procedureByte = step[1];
+            // The byte may be part of a secret code.
+            SecureWipe(step.data(), step.size());
+            if (!moved) {
+                return result::kDataBlockError;
             }
             ++transferred;
-            procedureByte = step[1];
             continue;
         }
 
@@ -149,10 +152,10 @@ ReaderResult CardReader::SendBlock(std::span<const std::uint8_t> block) {
     std::copy(block.begin(), block.end(), buffer.begin());
     const std::uint16_t received =
         ConvertedExchange(buffer, static_cast<std::uint16_t>(block.size()), kWaitForBytes, kByteRetries);
-    if (received < block.size() || !std::equal(block.begin(), block.end(), buffer.begin())) {
-        return result::kDataBlockError;
-    }
-    return result::kOk;
+    const bool echoed = received >= block.size() && std::equal(block.begin(), block.end(), buffer.begin());
+    // The block may hold secret codes.
+    SecureWipe(echo.data(), echo.size());
+    return echoed ? result::kOk : result::kDataBlockError;
 }
 
 ReaderResult CardReader::ReceiveBlock(std::span<std::uint8_t> block) {

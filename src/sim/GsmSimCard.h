@@ -21,6 +21,8 @@ public:
     ApduResponse Process(const ApduHeader& header, std::span<const std::uint8_t> data) override;
 
     const SimProfile& Profile() const { return m_profile; }
+    // Direct access for tools and for tests that change the card behind the reader's back.
+    SimProfile& MutableProfile() { return m_profile; }
     // True when files, codes or counters changed since the last MarkSaved.
     bool HasUnsavedChanges() const { return m_changed; }
     void MarkSaved() { m_changed = false; }

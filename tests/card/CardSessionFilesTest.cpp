@@ -44,7 +44,7 @@ TEST_F(SessionFiles, RepeatedRecordReadsSendOnlyReadRecord) {
     // Selecting a DF forgets the EF, even when the same EF is asked for next.
     DfInformation telecom{};
     ASSERT_TRUE(rig.session->SelectFile(0x7F10, 0, &telecom, nullptr));
-    EXPECT_EQ(telecom[5], 0x10);
+    EXPECT_EQ(telecom.FileId(), 0x7F10);
     rig.sent.clear();
     std::uint32_t length = record.size();
     ASSERT_TRUE(rig.session->ReadFileRecord(0x7F10, 0x6F3A, record, length, 1, 4));
@@ -169,8 +169,8 @@ TEST_F(SessionFiles, UnblockingGivesTheChvANewCode) {
 }
 
 TEST_F(SessionFiles, TheProgressWindowIsSharedAndCanBeCancelled) {
-    rig.session->BeginProgress(5000, 5106);
-    rig.session->BeginProgress(0, 5106);
+    rig.session->BeginProgress(nullptr, 5000, 5106);
+    rig.session->BeginProgress(nullptr, 0, 5106);
     EXPECT_EQ(rig.ui.progressOpened, 1);
     EXPECT_EQ(rig.ui.progressTexts, (std::vector<std::string>{"Initializing SIM Card"}));
     rig.ui.cancelAtPump = 2;
@@ -181,8 +181,8 @@ TEST_F(SessionFiles, TheProgressWindowIsSharedAndCanBeCancelled) {
     EXPECT_EQ(rig.ui.progressClosed, 0);
     rig.session->EndProgress(false);
     EXPECT_EQ(rig.ui.progressClosed, 1);
-    rig.session->BeginProgress(5000, 5106);
-    rig.session->BeginProgress(5000, 5106);
+    rig.session->BeginProgress(nullptr, 5000, 5106);
+    rig.session->BeginProgress(nullptr, 5000, 5106);
     rig.session->EndProgress(true);
     EXPECT_EQ(rig.ui.progressClosed, 2);
 }

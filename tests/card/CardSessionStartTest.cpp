@@ -210,3 +210,79 @@ TEST(SessionStart, NoReaderAndNoCacheSetting) {
 
 }  // namespace
 }  // namespace quillet::card
+
+namespace quillet::card {
+namespace {
+
+using testing::SessionRig;
+namespace result = reader::result;
+
+TEST(SessionStartEdges, AnIdentityChangedUnderAPoweredCardStartsOver) {
+    SessionRig rig;
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    rig.session->Caches().images[3] = std::vector<std::uint8_t>{1};
+    rig.Card().MutableProfile().files[0].content[2] = 0x11;
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
+    EXPECT_EQ(rig.session->Iccid()[2], 0x11);
+    EXPECT_FALSE(rig.session->Caches().images[3].has_value());
+    // The remembered PIN was forgotten with the old card, so the new one is asked for.
+    EXPECT_EQ(rig.ui.prompts.size(), 2u);
+}
+
+TEST(SessionStartEdges, AFailedServiceTableReadClosesTheSession) {
+    sim::SimProfile profile = testing::MakeTestSimProfile();
+    profile.files[1].access.read = sim::AccessLevel::Adm;
+    SessionRig rig(profile);
+    rig.ui.pins = {"1234"};
+    EXPECT_FALSE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.session->LastResult(), result::kNoValidPin);
+    EXPECT_EQ(rig.session->Flags(), 0u);
+    EXPECT_FALSE(rig.Reader().IsCardPowered());
+    EXPECT_EQ(rig.raised, rig.lowered);
+}
+
+TEST(SessionStartEdges, AnIdentityFileOfRecordsIsRefusedSafely) {
+    sim::SimProfile profile = testing::MakeTestSimProfile();
+    sim::SimElementaryFile& iccid = profile.files[0];
+    iccid.structure = sim::FileStructure::LinearFixed;
+    iccid.recordLength = 200;
+    iccid.records = {testing::Filled(200, 0x42)};
+    iccid.content.clear();
+    SessionRig rig(profile);
+    rig.ui.pins = {"1234"};
+    // The card refuses READ BINARY on a record file; nothing is read past the identity buffer.
+    EXPECT_FALSE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.session->LastResult(), result::kBadStatusWord);
+    EXPECT_EQ(rig.session->Flags(), 0u);
+}
+
+TEST(SessionStartEdges, ASkippedChv1StaysUnverifiedForTheRestOfTheSession) {
+    SessionRig rig;
+    rig.ui.pins = {std::nullopt};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, false));
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, false));
+    EXPECT_EQ(rig.ui.prompts.size(), 1u);
+    EXPECT_FALSE(rig.session->Flags() & CardSession::kChv1Verified);
+    EXPECT_FALSE(rig.session->RequireService(2));  // no service table without CHV1
+    EXPECT_EQ(rig.session->LastResult(), result::kFileNotAccessible);
+    EXPECT_FALSE(rig.session->IsChvBlocked(1));
+}
+
+TEST(SessionStartEdges, ChvCodesNeverReachTheTrace) {
+    SessionRig rig;
+    std::vector<reader::TraceRecord> verifies;
+    rig.Reader().SetTraceHook([&](const reader::TraceRecord& record) {
+        if (record.header[1] == 0x20) verifies.push_back(record);
+    });
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    ASSERT_EQ(verifies.size(), 1u);
+    EXPECT_TRUE(verifies[0].dataWithheld);
+    EXPECT_TRUE(verifies[0].data.empty());
+}
+
+}  // namespace
+}  // namespace quillet::card

@@ -42,7 +42,7 @@ public:
         answers.pop_front();
         return answer;
     }
-    void OpenProgress() override { ++progressOpened; }
+    void OpenProgress(card::ProgressOwner) override { ++progressOpened; }
     void SetProgressTitle(std::string_view) override {}
     void SetProgressText(std::string_view text) override { progressTexts.emplace_back(text); }
     void SetProgressPercent(unsigned) override {}

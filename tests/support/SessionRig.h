@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,9 +23,9 @@ public:
     explicit SessionRig(const sim::SimProfile& profile = MakeTestSimProfile()) {
         std::string error;
         const std::string path = m_folder.File("card.json");
-        sim::SaveSimProfile(path, profile, error);
+        if (!sim::SaveSimProfile(path, profile, error)) ADD_FAILURE() << error;
         m_reader = std::make_unique<sim::VirtualCardReader>();
-        m_reader->Open("VIRTUAL:" + path, 0);
+        if (m_reader->Open("VIRTUAL:" + path, 0) != reader::result::kOk) ADD_FAILURE() << m_reader->LastError();
         m_reader->SetTraceHook([this](const reader::TraceRecord& record) { sent.push_back(record.header); });
         session = std::make_unique<card::CardSession>(*this);
     }
