@@ -347,6 +347,16 @@ std::vector<SimElementaryFile> GsmFiles() {
         RecordFile(kDfGsm, 0x6F39, "EF_ACM", FileStructure::Cyclic, Access(kChv1, kChv1, kAdm, kAdm, kChv1), 3, acm));
     files.push_back(TransparentFile(kDfGsm, 0x6F37, "EF_ACMmax", Access(kChv1, kChv2, kAdm, kAdm),
                                     ToVector(EncodeCallMeter(1000))));
+    // The rest of the files every GSM application carries: ciphering key Kc with its sequence
+    // number (none yet: 07), HPLMN search period (30 minutes), access control class 3,
+    // administrative data (normal operation), BCCH information.
+    files.push_back(TransparentFile(kDfGsm, 0x6F20, "EF_Kc", Access(kChv1, kChv1, kAdm, kAdm),
+                                    {0x3C, 0x1F, 0x52, 0x8A, 0x06, 0xD4, 0x91, 0x7E, 0x07}));
+    files.push_back(TransparentFile(kDfGsm, 0x6F31, "EF_HPLMN", Access(kChv1, kAdm, kAdm, kAdm), {0x0A}));
+    files.push_back(TransparentFile(kDfGsm, 0x6F78, "EF_ACC", Access(kChv1, kAdm, kAdm, kAdm), {0x00, 0x08}));
+    files.push_back(TransparentFile(kDfGsm, 0x6FAD, "EF_AD", Access(kAlw, kAdm, kAdm, kAdm), {0x00, 0x00, 0x00}));
+    files.push_back(TransparentFile(kDfGsm, 0x6F74, "EF_BCCH", Access(kChv1, kChv1, kAdm, kAdm),
+                                    std::vector<std::uint8_t>(16, 0x00)));
     return files;
 }
 

@@ -81,12 +81,12 @@ bool GsmSimCard::TakesData(const ApduHeader& header) const {
 
 ApduResponse GsmSimCard::Process(const ApduHeader& header, std::span<const std::uint8_t> data) {
     ++m_commandCount;
-    if (header.cla != kGsmClass) {
-        return {{}, sw::kWrongClass};
-    }
     // A response waits for exactly the next command.
     std::vector<std::uint8_t> pending;
     pending.swap(m_pendingResponse);
+    if (header.cla != kGsmClass) {
+        return {{}, sw::kWrongClass};
+    }
     switch (header.ins) {
         case kGetResponse:
             m_pendingResponse = std::move(pending);
@@ -97,6 +97,7 @@ ApduResponse GsmSimCard::Process(const ApduHeader& header, std::span<const std::
         case kUpdateBinary: return UpdateBinary(header, data);
         case kReadRecord: return ReadRecord(header);
         case kUpdateRecord: return UpdateRecord(header, data);
+        case kSeek: return Seek(header, data);
         case kIncrease: return Increase(header, data);
         case kInvalidate: return SetInvalidation(header, true);
         case kRehabilitate: return SetInvalidation(header, false);
@@ -137,8 +138,8 @@ ApduResponse GsmSimCard::Select(const ApduHeader& header, std::span<const std::u
         const SimElementaryFile& file = m_profile.files[index];
         if (file.directory == m_currentDirectory && file.id == id) {
             m_currentFile = index;
-            // A cyclic file's pointer starts at the record written last, which is record 1.
-            m_recordPointer = file.structure == FileStructure::Cyclic ? 1 : 0;
+            // Selecting a file leaves its record pointer unset.
+            m_recordPointer = 0;
             return RespondLater(FileResponse(file));
         }
     }
@@ -205,10 +206,11 @@ bool GsmSimCard::AccessGranted(AccessLevel level) const {
     switch (level) {
         case AccessLevel::Always:
             return true;
+        // A blocked CHV can never be satisfied until it is unblocked.
         case AccessLevel::Chv1:
-            return !m_profile.chv1Enabled || m_chv1Verified;
+            return !m_profile.chv1Enabled || (m_chv1Verified && m_profile.chv1.attemptsLeft > 0);
         case AccessLevel::Chv2:
-            return m_chv2Verified;
+            return m_chv2Verified && m_profile.chv2.attemptsLeft > 0;
         case AccessLevel::Adm:
         case AccessLevel::Never:
             return false;

@@ -37,6 +37,7 @@ private:
     ApduResponse UpdateBinary(const ApduHeader& header, std::span<const std::uint8_t> data);
     ApduResponse ReadRecord(const ApduHeader& header);
     ApduResponse UpdateRecord(const ApduHeader& header, std::span<const std::uint8_t> data);
+    ApduResponse Seek(const ApduHeader& header, std::span<const std::uint8_t> data);
     ApduResponse Increase(const ApduHeader& header, std::span<const std::uint8_t> data);
     ApduResponse SetInvalidation(const ApduHeader& header, bool invalidate);
     ApduResponse VerifyChv(const ApduHeader& header, std::span<const std::uint8_t> data);

@@ -10,6 +10,7 @@ namespace quillet::sim {
 namespace {
 
 constexpr std::size_t kCodeLength = 8;
+constexpr std::uint16_t kGsmDirectory = 0x7F20;
 
 // A code as the card stores and compares it: ASCII digits padded with 0xFF to 8 bytes.
 std::array<std::uint8_t, kCodeLength> CodeBytes(const std::string& digits) {
@@ -53,7 +54,7 @@ ApduResponse GsmSimCard::VerifyChv(const ApduHeader& header, std::span<const std
     if (!chv.initialised) return {{}, sw::kNoChvInitialised};
     if (first && !m_profile.chv1Enabled) return {{}, sw::kContradictsChvStatus};
     const std::uint16_t status = PresentCode(chv, data);
-    if (status == sw::kOk) (first ? m_chv1Verified : m_chv2Verified) = true;
+    (first ? m_chv1Verified : m_chv2Verified) = status == sw::kOk;
     return {{}, status};
 }
 
@@ -69,8 +70,8 @@ ApduResponse GsmSimCard::ChangeChv(const ApduHeader& header, std::span<const std
     const std::uint16_t status = PresentCode(chv, data.first(kCodeLength));
     if (status == sw::kOk) {
         chv.digits = *newCode;
-        (first ? m_chv1Verified : m_chv2Verified) = true;
     }
+    (first ? m_chv1Verified : m_chv2Verified) = status == sw::kOk;
     return {{}, status};
 }
 
@@ -93,14 +94,15 @@ ApduResponse GsmSimCard::UnblockChv(const ApduHeader& header, std::span<const st
     const bool first = header.p2 == 0;
     SecretCode& unblock = first ? m_profile.unblockChv1 : m_profile.unblockChv2;
     SecretCode& chv = first ? m_profile.chv1 : m_profile.chv2;
-    if (!unblock.initialised) return {{}, sw::kNoChvInitialised};
+    if (!unblock.initialised || !chv.initialised) return {{}, sw::kNoChvInitialised};
     const std::optional<std::string> newCode = ParseNewCode(data.subspan(kCodeLength));
     if (!newCode) return {{}, sw::kWrongParameters};
     const std::uint16_t status = PresentCode(unblock, data.first(kCodeLength));
     if (status == sw::kOk) {
+        // The unblocked CHV takes the new code, is enabled, and counts as presented.
         chv.digits = *newCode;
         chv.attemptsLeft = chv.maxAttempts;
-        chv.initialised = true;
+        if (first) m_profile.chv1Enabled = true;
         (first ? m_chv1Verified : m_chv2Verified) = true;
     }
     return {{}, status};
@@ -111,6 +113,8 @@ ApduResponse GsmSimCard::UnblockChv(const ApduHeader& header, std::span<const st
 ApduResponse GsmSimCard::RunGsmAlgorithm(const ApduHeader& header, std::span<const std::uint8_t> data) {
     if (header.p1 != 0 || header.p2 != 0) return {{}, sw::kWrongParameters};
     if (header.p3 != 16 || data.size() != 16) return {{}, sw::kWrongLength};
+    // The algorithm belongs to the GSM application: DF_GSM must be the current directory.
+    if (m_currentDirectory != kGsmDirectory) return {{}, sw::kFileInconsistent};
     if (!AccessGranted(AccessLevel::Chv1)) return {{}, sw::kAccessNotFulfilled};
     std::vector<std::uint8_t> response(12);
     std::uint32_t state = 0x811C9DC5u;

@@ -77,6 +77,8 @@ public:
     // Time the line has spent carrying characters, in microseconds.
     std::uint64_t WireMicros() const { return m_wireMicros; }
     std::size_t HostBytesWritten() const { return m_hostBytes; }
+    // Commands whose header the card in the reader has received.
+    std::size_t CardCommandsReceived() const { return m_t0 ? m_t0->CommandsReceived() : 0; }
     // Bytes the reader and the card have sent (echoes not counted).
     std::size_t AnswerBytesSent() const { return m_answerBytes; }
 

@@ -1,10 +1,13 @@
 #include "sim/SimProfileJson.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -116,8 +119,11 @@ bool ProfileReader::ReadCode(const Json& codes, const std::string& key, SecretCo
     unsigned maxAttempts = 0;
     SecretCode read;
     if (!ReadString(*entry, "digits", field + ".digits", read.digits) ||
-        !ReadNumber(*entry, "maxAttempts", field + ".maxAttempts", 15, maxAttempts) ||
-        !ReadNumber(*entry, "attemptsLeft", field + ".attemptsLeft", maxAttempts, attemptsLeft) ||
+        !ReadNumber(*entry, "maxAttempts", field + ".maxAttempts", 15, maxAttempts)) {
+        return false;
+    }
+    if (maxAttempts == 0) return Fail(field + ".maxAttempts", "must be 1 to 15");
+    if (!ReadNumber(*entry, "attemptsLeft", field + ".attemptsLeft", maxAttempts, attemptsLeft) ||
         !ReadBool(*entry, "initialised", field + ".initialised", read.initialised)) {
         return false;
     }
@@ -253,6 +259,14 @@ bool ProfileReader::Read(const Json& root, SimProfile& profile) {
         return false;
     }
 
+    // States a card cannot reach: an enabled CHV1 that was never set, a disabled one that is blocked.
+    if (profile.chv1Enabled && !profile.chv1.initialised) {
+        return Fail("codes.chv1.initialised", "an enabled CHV1 must be initialised");
+    }
+    if (!profile.chv1Enabled && profile.chv1.attemptsLeft == 0) {
+        return Fail("codes.chv1.attemptsLeft", "a disabled CHV1 cannot be blocked");
+    }
+
     std::set<std::uint16_t> directoryIds;
     const Json* directories = Member(root, "directories", "directories", true);
     if (directories == nullptr) return false;
@@ -267,9 +281,9 @@ bool ProfileReader::Read(const Json& root, SimProfile& profile) {
             !ReadString(entry, "name", field + ".name", directory.name, false)) {
             return false;
         }
-        if (directory.id == kMasterFile || !directoryIds.insert(directory.id).second) {
-            return Fail(field + ".id", "repeats another directory or the MF");
-        }
+        if (directory.id >> 8 != 0x7F) return Fail(field + ".id", "a DF id starts with 7F");
+        if (!directoryIds.insert(directory.id).second) return Fail(field + ".id", "repeats another directory");
+        if (directoryIds.size() > 255) return Fail(field, "a card holds at most 255 DFs");
         profile.directories.push_back(directory);
     }
 
@@ -277,13 +291,21 @@ bool ProfileReader::Read(const Json& root, SimProfile& profile) {
     if (files == nullptr) return false;
     if (!files->is_array()) return Fail("files", "must be a list");
     std::set<std::pair<std::uint16_t, std::uint16_t>> seen;
+    std::map<std::uint16_t, std::size_t> filesPerDirectory;
     for (std::size_t index = 0; index < files->size(); ++index) {
         const std::string field = "files[" + std::to_string(index) + "]";
         SimElementaryFile file;
         if (!ReadFile((*files)[index], field, directoryIds, file)) return false;
-        if (file.id == kMasterFile || directoryIds.contains(file.id) || !seen.insert({file.directory, file.id}).second) {
+        // EFs under the MF start with 2F, EFs under a DF with 6F.
+        const unsigned expectedPrefix = file.directory == kMasterFile ? 0x2F : 0x6F;
+        if (file.id >> 8 != expectedPrefix) {
+            return Fail(field + ".path", "an EF in " + FileIdText(file.directory) + " has an id starting with " +
+                                             (expectedPrefix == 0x2F ? "2F" : "6F"));
+        }
+        if (!seen.insert({file.directory, file.id}).second) {
             return Fail(field + ".path", "file id " + FileIdText(file.id) + " is used twice in its directory");
         }
+        if (++filesPerDirectory[file.directory] > 255) return Fail(field, "a directory holds at most 255 EFs");
         profile.files.push_back(std::move(file));
     }
     return true;
@@ -377,8 +399,16 @@ bool LoadSimProfile(const std::string& path, SimProfile& profile, std::string& e
     return ParseSimProfile(text.str(), path, profile, error);
 }
 
-bool SaveSimProfile(const std::string& path, const SimProfile& profile, std::string& error) {
+bool SaveSimProfile(const std::string& requestedPath, const SimProfile& profile, std::string& error) {
     const std::string text = SerializeSimProfile(profile);
+    // Replace the file a link points to, not the link; keep the file's permissions.
+    std::error_code ignored;
+    const std::filesystem::path target = std::filesystem::is_symlink(requestedPath, ignored)
+                                             ? std::filesystem::canonical(requestedPath, ignored)
+                                             : std::filesystem::path(requestedPath);
+    const std::string path = target.empty() ? requestedPath : target.string();
+    struct stat existing {};
+    const bool hadFile = ::stat(path.c_str(), &existing) == 0;
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
@@ -391,12 +421,20 @@ bool SaveSimProfile(const std::string& path, const SimProfile& profile, std::str
         if (step <= 0) break;
         written += static_cast<std::size_t>(step);
     }
+    if (hadFile) ::fchmod(fd, existing.st_mode & 07777);
     const bool synced = written == text.size() && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!synced || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
-        error = path + ": cannot be written";
+        error = requestedPath + ": cannot be written";
         return false;
+    }
+    // Make the rename itself last.
+    const std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
     }
     return true;
 }

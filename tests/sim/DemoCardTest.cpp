@@ -102,6 +102,8 @@ TEST_F(DemoSimCard, EveryFileHasTheStructureAndSizeOfItsKind) {
         {kGsm, 0x6F37, T, 3, 0},        {kTelecom, 0x6F3A, L, 30, 120}, {kTelecom, 0x6F3B, L, 30, 10},
         {kTelecom, 0x6F3C, L, 176, 15}, {kTelecom, 0x6F40, L, 30, 2},   {kTelecom, 0x6F42, L, 40, 1},
         {kTelecom, 0x6F44, C, 30, 5},   {kTelecom, 0x6F4A, L, 13, 10},  {kTelecom, 0x6F4B, L, 13, 5},
+        {kGsm, 0x6F20, T, 9, 0},        {kGsm, 0x6F31, T, 1, 0},        {kGsm, 0x6F78, T, 2, 0},
+        {kGsm, 0x6FAD, T, 3, 0},        {kGsm, 0x6F74, T, 16, 0},
     };
     EXPECT_EQ(m_card.files.size(), std::size(expected));
     for (const Expected& e : expected) {

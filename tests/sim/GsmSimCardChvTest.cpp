@@ -106,6 +106,34 @@ TEST_F(SimChv, DisablingChv1OpensItsFilesAndShowsInTheMasterFile) {
     EXPECT_EQ(apdu.Send(0xB0, 0, 0, 4).sw, 0x9804);
 }
 
+TEST_F(SimChv, ABlockedChvClosesTheFilesItOpened) {
+    ASSERT_EQ(apdu.Verify(1, "1234").sw, 0x9000);
+    apdu.SelectPath({0x7F20, 0x6F38});
+    ASSERT_EQ(apdu.Send(0xB0, 0, 0, 4).sw, 0x9000);
+    for (int attempt = 0; attempt < 3; ++attempt) apdu.Verify(1, "0000");
+    EXPECT_EQ(apdu.Send(0xB0, 0, 0, 4).sw, 0x9804);
+
+    ASSERT_EQ(apdu.Verify(2, "5678").sw, 0x9000);
+    for (int attempt = 0; attempt < 3; ++attempt) apdu.Verify(2, "0000");
+    EXPECT_EQ(CodeStatus()[2], 0x80);
+    EXPECT_FALSE(card.IsChvVerified(2));
+}
+
+TEST_F(SimChv, UnblockingChv1SwitchesItOnAgain) {
+    ASSERT_EQ(apdu.Send(0x26, 0, 1, 8, SimCommands::Code("1234")).sw, 0x9000);
+    ASSERT_EQ(apdu.Send(0x2C, 0, 0, 16, SimCommands::Codes("12345678", "1357")).sw, 0x9000);
+    EXPECT_EQ(apdu.SelectResponse(0x3F00)[13] & 0x80, 0x00);
+    EXPECT_TRUE(card.IsChvVerified(1));
+
+    sim::SimProfile profile = testing::MakeTestSimProfile();
+    profile.chv2.initialised = false;
+    GsmSimCard noChv2(profile);
+    SimCommands other(noChv2);
+    noChv2.Reset();
+    EXPECT_EQ(other.Send(0x2C, 0, 2, 16, SimCommands::Codes("87654321", "1111")).sw, 0x9802);
+    EXPECT_EQ(other.Verify(2, "5678").sw, 0x9802);
+}
+
 TEST_F(SimChv, ABlockedChv1CannotBeDisabled) {
     for (int attempt = 0; attempt < 3; ++attempt) apdu.Verify(1, "9999");
     EXPECT_EQ(apdu.Send(0x26, 0, 1, 8, SimCommands::Code("1234")).sw, 0x9840);

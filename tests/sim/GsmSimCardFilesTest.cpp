@@ -86,7 +86,11 @@ TEST_F(SimFiles, GetResponseGivesWhatWasAnnouncedOnce) {
     const ApduResponse part = apdu.Send(0xC0, 0, 0, 4);
     EXPECT_EQ(part.sw, 0x9000);
     EXPECT_EQ(part.data.size(), 4u);
-    EXPECT_NE(apdu.Send(0xC0, 0, 0, 4).sw, 0x9000);
+    EXPECT_EQ(apdu.Send(0xC0, 0, 0, 4).sw, 0x6F00);
+    // Any other command in between, even a refused one, drops the waiting response.
+    apdu.Select(0x3F00);
+    apdu.Send(0xF2, 0, 0, 22, {}, 0x00);
+    EXPECT_EQ(apdu.Send(0xC0, 0, 0, 4).sw, 0x6F00);
 }
 
 TEST_F(SimFiles, BinaryReadsAndUpdatesRespectOffsetsAndBounds) {
@@ -97,6 +101,14 @@ TEST_F(SimFiles, BinaryReadsAndUpdatesRespectOffsetsAndBounds) {
     EXPECT_EQ(apdu.Send(0xB0, 0, 10, 1).sw, 0x9402);
     EXPECT_EQ(apdu.Send(0xB0, 0, 8, 3).sw, 0x6700);
     EXPECT_EQ(apdu.Send(0xD6, 0, 0, 1, {0x00}).sw, 0x9804);  // ICCID update is NEV
+    apdu.SelectPath({0x7F20, 0x6F60});
+    ASSERT_EQ(apdu.Send(0xD6, 0x01, 0x02, 3, {1, 2, 3}).sw, 0x9000);  // offset 258
+    EXPECT_EQ(apdu.Send(0xB0, 0x01, 0x01, 4).data, (std::vector<std::uint8_t>{0, 1, 2, 3}));
+    EXPECT_EQ(apdu.Send(0xD6, 0x01, 0x2C, 1, {9}).sw, 0x9402);  // offset 300: past the end
+    EXPECT_EQ(apdu.Send(0xD6, 0x01, 0x2A, 3, {9, 9, 9}).sw, 0x6700);
+    EXPECT_EQ(apdu.Send(0xB0, 0x80, 0x00, 1).sw, 0x9402);
+    apdu.Select(0x3F00);
+    apdu.Select(0x2FE2);
     EXPECT_EQ(apdu.ReadRecord(1, 4, 10).sw, 0x9408);
 
     apdu.Select(0x7F10);
@@ -147,11 +159,45 @@ TEST_F(SimFiles, CyclicFilesRotateOnUpdate) {
     EXPECT_EQ(apdu.ReadRecord(1, 4, 30).data[0], 0x04);
     EXPECT_EQ(apdu.ReadRecord(2, 4, 30).data[0], 0x03);
     EXPECT_EQ(apdu.ReadRecord(3, 4, 30).data[0], 0x02);
-    // Reading on from the newest wraps round.
+    // After a select NEXT starts at the newest record and wraps round after the oldest.
     apdu.Select(0x6F44);
-    EXPECT_EQ(apdu.ReadRecord(0, 2, 30).data[0], 0x03);
-    EXPECT_EQ(apdu.ReadRecord(0, 2, 30).data[0], 0x02);
-    EXPECT_EQ(apdu.ReadRecord(0, 2, 30).data[0], 0x04);
+    EXPECT_EQ(apdu.ReadRecord(0, 4, 30).sw, 0x9402);
+    for (std::uint8_t expected : {0x04, 0x03, 0x02, 0x04}) {
+        const ApduResponse read = apdu.ReadRecord(0, 2, 30);
+        ASSERT_EQ(read.sw, 0x9000);
+        EXPECT_EQ(read.data[0], expected);
+    }
+    // Only PREVIOUS may write a cyclic file.
+    EXPECT_EQ(apdu.UpdateRecord(1, 4, Filled(30, 0x09)).sw, 0x6B00);
+    EXPECT_EQ(apdu.UpdateRecord(0, 2, Filled(30, 0x09)).sw, 0x6B00);
+}
+
+TEST_F(SimFiles, SeekFindsRecordsByTheirBeginning) {
+    apdu.Verify(1, "1234");
+    apdu.SelectPath({0x7F10, 0x6F3A});
+    // Type 2 answers the record number; type 1 only moves the pointer.
+    ASSERT_EQ(apdu.Send(0xA2, 0, 0x10, 2, {0x03, 0xFF}).sw, 0x9F01);
+    EXPECT_EQ(apdu.Send(0xC0, 0, 0, 1).data, (std::vector<std::uint8_t>{3}));
+    EXPECT_EQ(apdu.ReadRecord(0, 4, 30).data[0], 3);
+    EXPECT_EQ(apdu.Send(0xA2, 0, 0x01, 1, {0x05}).sw, 0x9000);  // from the end backwards
+    EXPECT_EQ(apdu.ReadRecord(0, 4, 30).data[0], 5);
+    EXPECT_EQ(apdu.Send(0xA2, 0, 0x02, 1, {0x02}).sw, 0x9404);  // nothing after record 5
+    EXPECT_EQ(apdu.Send(0xA2, 0, 0x03, 1, {0x02}).sw, 0x9000);  // backwards from it
+    EXPECT_EQ(apdu.ReadRecord(0, 4, 30).data[0], 2);
+    apdu.Select(0x6F44);
+    EXPECT_EQ(apdu.Send(0xA2, 0, 0x00, 1, {0x02}).sw, 0x9408);  // not a linear fixed file
+}
+
+TEST_F(SimFiles, TheAuthenticationAlgorithmRunsInDfGsmOnly) {
+    const std::vector<std::uint8_t> rand(16, 0x5A);
+    EXPECT_EQ(apdu.Send(0x88, 0, 0, 16, rand).sw, 0x9408);
+    apdu.Select(0x7F20);
+    EXPECT_EQ(apdu.Send(0x88, 0, 0, 16, rand).sw, 0x9804);
+    apdu.Verify(1, "1234");
+    ASSERT_EQ(apdu.Send(0x88, 0, 0, 16, rand).sw, 0x9F0C);
+    const std::vector<std::uint8_t> first = apdu.Send(0xC0, 0, 0, 12).data;
+    apdu.Send(0x88, 0, 0, 16, rand);
+    EXPECT_EQ(apdu.Send(0xC0, 0, 0, 12).data, first);  // the same challenge, the same answer
 }
 
 TEST_F(SimFiles, IncreaseAddsToTheNewestRecordOfACyclicFile) {
@@ -163,6 +209,7 @@ TEST_F(SimFiles, IncreaseAddsToTheNewestRecordOfACyclicFile) {
     EXPECT_EQ(apdu.ReadRecord(1, 4, 3).data, (std::vector<std::uint8_t>{0x00, 0x01, 0x25}));
     EXPECT_EQ(apdu.ReadRecord(2, 4, 3).data, (std::vector<std::uint8_t>{0x00, 0x00, 0x20}));
     EXPECT_EQ(apdu.Send(0x32, 0, 0, 3, {0xFF, 0xFF, 0xFF}).sw, 0x9850);
+    EXPECT_EQ(apdu.ReadRecord(1, 4, 3).data, (std::vector<std::uint8_t>{0x00, 0x01, 0x25}));  // unchanged
     apdu.Select(0x6F38);
     EXPECT_EQ(apdu.Send(0x32, 0, 0, 3, {0, 0, 1}).sw, 0x9408);
 }

@@ -61,6 +61,12 @@ TEST(SimProfileJson, MalformedProfilesAreRefusedNamingFileAndField) {
         {ReplaceFirst(good, "\"kind\": \"sim\"", "\"kind\": \"memory-card\""), "memory: missing"},
         {ReplaceFirst(good, "\"invalidated\": true", "\"invalidated\": \"yes\""), "invalidated: must be true or false"},
         {ReplaceFirst(good, "\"format\": \"quillet-virtual-card\"", "\"format\": \"other\""), "format"},
+        {ReplaceFirst(good, "\"maxAttempts\": 3", "\"maxAttempts\": 0"), "codes.chv1.maxAttempts: must be 1 to 15"},
+        {ReplaceFirst(good, "\"id\": \"7F20\"", "\"id\": \"6F20\""), "directories[0].id: a DF id starts with 7F"},
+        {ReplaceFirst(good, "\"path\": \"7F10/6F3A\"", "\"path\": \"7F10/7F3A\""), "starting with 6F"},
+        {ReplaceFirst(ReplaceFirst(good, "\"chv1Enabled\": true", "\"chv1Enabled\": false"), "\"attemptsLeft\": 3",
+                      "\"attemptsLeft\": 0"),
+         "a disabled CHV1 cannot be blocked"},
     };
     for (const Case& testCase : cases) {
         SimProfile profile = testing::MakeTestSimProfile();
@@ -88,6 +94,20 @@ TEST(SimProfileJson, SavingReplacesTheFileWhole) {
     EXPECT_EQ(loaded, profile);
     // Only the card file is left: the temporary file was renamed into place.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+
+    // A card file reached through a link stays a file behind the link, with its permissions.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    const std::string link = temporary.File("link.json");
+    std::filesystem::create_symlink(path, link);
+    profile.files[0].content[9] = 0x34;
+    ASSERT_TRUE(SaveSimProfile(link, profile, error)) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    ASSERT_TRUE(LoadSimProfile(path, loaded, error)) << error;
+    EXPECT_EQ(loaded.files[0].content[9], 0x34);
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::group_read,
+              std::filesystem::perms::group_read);
+    std::filesystem::remove(link);
 
     EXPECT_FALSE(SaveSimProfile((folder / "missing" / "card.json").string(), profile, error));
     EXPECT_FALSE(LoadSimProfile((folder / "nothing.json").string(), loaded, error));

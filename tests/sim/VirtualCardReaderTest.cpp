@@ -139,7 +139,7 @@ TEST_F(VirtualDevice, FaultsReachTheReaderAsFailures) {
 
     // The card is pulled out after its next command.
     ASSERT_EQ(reader.ResetCard(nullptr), result::kOk);
-    reader.Line().Setup().pullCardAfterCommands = reader.Card()->CommandCount() + 1;
+    reader.Line().Setup().pullCardAfterCommands = reader.Line().CardCommandsReceived() + 1;
     EXPECT_EQ(Select(reader, 0x3F00), 0x9F16);
     EXPECT_EQ(Select(reader, 0x3F00), result::kCommandError);
     ASSERT_EQ(reader.PowerOff(), result::kOk);
