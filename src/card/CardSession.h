@@ -37,13 +37,50 @@ struct DfInformation {
     std::uint8_t CodeStatus(unsigned index) const { return bytes[18 + index]; }
 };
 
+// The files whose raw images the session caches, and the record-use maps it builds of them.
+enum class CachedFile : std::size_t { Ext1, Ext2, Adn, Fdn, Lnd, Msisdn, Sms };
+enum class UseMap : std::size_t { Ext1, Ext2, Adn, Fdn, Lnd, Msisdn };
+
+// Bits of an extension record-use map byte.
+namespace extension_use {
+inline constexpr std::uint8_t kInUse = 0x01;
+inline constexpr std::uint8_t kReferencedOnce = 0x02;
+inline constexpr std::uint8_t kReferencedMore = 0x04;
+inline constexpr std::uint8_t kSeveralKinds = 0x08;
+inline constexpr std::uint8_t kContinuation = 0x10;
+}  // namespace extension_use
+
+// Bits of a main-file record-use map byte.
+namespace record_use {
+inline constexpr std::uint8_t kInUse = 0x01;
+inline constexpr std::uint8_t kAdditionalData = 0x02;
+inline constexpr std::uint8_t kSubaddress = 0x04;
+inline constexpr std::uint8_t kCapability = 0x08;
+inline constexpr std::uint8_t kBadExtension = 0x10;
+inline constexpr std::uint8_t kBadContinuation = 0x20;
+inline constexpr std::uint8_t kFreeExtension = 0x40;
+inline constexpr std::uint8_t kFreeContinuation = 0x80;
+}  // namespace record_use
+
 // Raw file images and record-use maps kept between commands while the card stays the same.
 struct CardFileCaches {
-    static constexpr std::size_t kImageCount = 7;  // EXT1, EXT2, ADN, FDN, LND, MSISDN, SMS
+    static constexpr std::size_t kImageCount = 7;
     static constexpr std::size_t kMapCount = 6;
     std::array<std::optional<std::vector<std::uint8_t>>, kImageCount> images;
     std::array<std::optional<std::vector<std::uint8_t>>, kMapCount> maps;
+
+    std::optional<std::vector<std::uint8_t>>& Image(CachedFile file) { return images[static_cast<std::size_t>(file)]; }
+    std::optional<std::vector<std::uint8_t>>& Map(UseMap map) { return maps[static_cast<std::size_t>(map)]; }
 };
+
+// Which files LoadCardFiles loads.
+namespace load_mask {
+inline constexpr std::uint32_t kAdn = 0x01;
+inline constexpr std::uint32_t kFdn = 0x02;
+inline constexpr std::uint32_t kLnd = 0x04;
+inline constexpr std::uint32_t kMsisdn = 0x08;
+inline constexpr std::uint32_t kSms = 0x10;
+}  // namespace load_mask
 
 // The one card session of the program: the GSM command layer over the current reader, card
 // activation with detection of a changed card, the CHV state, the SIM service table and the
@@ -91,6 +128,14 @@ public:
     bool ChangeOrToggleChv(std::string_view code, std::optional<std::string_view> newCode, unsigned chv, bool enable);
     bool UnblockCardChv(std::string_view unblockCode, std::string_view newPin, unsigned chv);
 
+    // Loads the extension files and the files of the mask into the caches (textId 0: each
+    // file's own progress text); any failure or cancel empties every cache.
+    bool LoadCardFiles(std::uint32_t mask, std::uint32_t textId);
+    // Loads ADN, FDN, MSISDN or LND and builds its record-use map, marking the extension
+    // records it uses; the extension files must be loaded first.
+    bool LoadLinkedFile(std::uint16_t ef, std::vector<std::uint8_t>* mapOut, std::uint32_t textId);
+    bool LoadSmsFile(std::uint32_t textId);
+
     void BeginProgress(ProgressOwner owner, std::uint32_t textId, std::uint32_t titleId) {
         m_progress.Begin(owner, textId, titleId);
     }
@@ -118,6 +163,9 @@ private:
     // Selects a file and fetches its description into `response` (at most `capacity` bytes).
     bool SelectWithResponse(std::uint16_t fid, std::span<std::uint8_t> response, std::size_t capacity);
     bool Judge(reader::ReaderResult transport, std::uint16_t sw);
+    bool LoadExtensionFile(CachedFile image, UseMap map, std::uint16_t ef, unsigned service);
+    // Shows "text id" formatted with item and total; false when the user cancelled.
+    bool StepItemProgress(std::uint32_t textId, unsigned item, unsigned total);
 
     SessionHost& m_host;
     std::vector<std::uint8_t> m_sst;

@@ -20,6 +20,8 @@ public:
     virtual UserInterface& Ui() = 0;
     virtual void RaisePriority() = 0;
     virtual void LowerPriority() = 0;
+    // Waits a moment while cached records replay, so their progress can be seen.
+    virtual void Pause(std::uint32_t /*ms*/) {}
 };
 
 }  // namespace quillet::card

@@ -1,0 +1,72 @@
+// Reading and writing the preferred and forbidden network lists as whole files.
+#include "backup/NetworkList.h"
+
+#include <algorithm>
+
+namespace quillet::backup {
+
+namespace {
+
+namespace result = reader::result;
+
+constexpr std::uint16_t kGsmDirectory = 0x7F20;
+constexpr std::uint16_t kPreferredNetworks = 0x6F30;
+constexpr std::uint16_t kForbiddenNetworks = 0x6F7B;
+constexpr std::uint8_t kTransparent = 0;
+
+bool Fail(card::CardSession& session, reader::ReaderResult code) {
+    session.SetLastResult(code);
+    return false;
+}
+
+// The checks both transfers start with; on success `info` describes the selected list file.
+bool SelectListFile(card::CardSession& session, std::uint16_t ef, card::EfInformation& info) {
+    if (session.Host().CurrentReader() == nullptr) return Fail(session, result::kReaderInaccessible);
+    if ((session.Flags() & card::CardSession::kIdentified) == 0) return Fail(session, result::kNonSpecific);
+    if (!session.SelectFile(kGsmDirectory, ef, nullptr, &info)) return false;
+    // A list is a transparent file; anything else would move only one record.
+    if (info.Structure() != kTransparent) return Fail(session, result::kNonSpecific);
+    return true;
+}
+
+std::uint16_t ListFile(bool forbidden) { return forbidden ? kForbiddenNetworks : kPreferredNetworks; }
+
+}  // namespace
+
+bool ReadNetworkList(card::CardSession& session, std::vector<PlmnEntry>& list, bool forbidden) {
+    list.clear();
+    const std::uint16_t ef = ListFile(forbidden);
+    card::EfInformation info;
+    if (!SelectListFile(session, ef, info)) return false;
+
+    std::vector<std::uint8_t> file(info.FileSize());
+    std::uint32_t length = static_cast<std::uint32_t>(file.size());
+    if (!session.ReadFileRecord(kGsmDirectory, ef, file, length, 1, 4)) return false;
+
+    const std::size_t count = std::min<std::size_t>(length, file.size()) / kPlmnSlotSize;
+    list.reserve(count);
+    for (std::size_t slot = 0; slot < count; ++slot) {
+        list.push_back(DecodePlmnSlot(std::span<const std::uint8_t, kPlmnSlotSize>(&file[slot * kPlmnSlotSize],
+                                                                                     kPlmnSlotSize)));
+    }
+    session.SetLastResult(result::kOk);
+    return true;
+}
+
+bool WriteNetworkList(card::CardSession& session, std::span<const PlmnEntry> list, bool forbidden) {
+    const std::uint16_t ef = ListFile(forbidden);
+    card::EfInformation info;
+    if (!SelectListFile(session, ef, info)) return false;
+
+    std::vector<std::uint8_t> file(info.FileSize(), 0xFF);
+    const std::size_t count = std::min(list.size(), file.size() / kPlmnSlotSize);
+    for (std::size_t slot = 0; slot < count; ++slot) {
+        if (list[slot].valid == 0) continue;
+        const PlmnSlot bytes = EncodePlmnSlot(list[slot]);
+        std::copy(bytes.begin(), bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(slot * kPlmnSlotSize));
+    }
+    std::uint32_t length = static_cast<std::uint32_t>(file.size());
+    return session.WriteFileRecord(kGsmDirectory, ef, file, length, 1, 4);
+}
+
+}  // namespace quillet::backup

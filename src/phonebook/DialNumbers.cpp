@@ -1,0 +1,46 @@
+#include "phonebook/DialNumbers.h"
+
+namespace quillet::phonebook {
+
+namespace {
+constexpr std::size_t kMaxNumberLength = 60;
+constexpr char kNibbleCharacters[] = "0123456789*#pDE";
+}  // namespace
+
+char BcdNibbleToChar(std::uint8_t nibble) { return nibble < 15 ? kNibbleCharacters[nibble] : '\0'; }
+
+std::uint8_t CharToBcdNibble(char character) {
+    if (character >= '0' && character <= '9') return static_cast<std::uint8_t>(character - '0');
+    if (character == '*') return 10;
+    if (character == '#') return 11;
+    if (character == 'P' || character == 'p') return 12;
+    return static_cast<std::uint8_t>((static_cast<unsigned char>(character) - 7) & 15);
+}
+
+bool IsDialChar(char character) {
+    return (character >= '0' && character <= '9') || character == '*' || character == '#' || character == 'P' ||
+           character == 'p' || character == 'D' || character == 'E' || character == 'F';
+}
+
+bool IsValidNumber(std::string_view text) {
+    if (text.size() > kMaxNumberLength) return false;
+    for (std::size_t position = 0; position < text.size(); ++position) {
+        if (position == 0 && text[position] == '+') continue;
+        if (!IsDialChar(text[position])) return false;
+    }
+    return true;
+}
+
+void SplitInternational(std::string_view text, std::string& number, std::uint8_t& ton, std::size_t capacity) {
+    const bool international = !text.empty() && text.front() == '+';
+    ton = international ? 1 : 0;
+    if (international) text.remove_prefix(1);
+    const std::size_t keep = capacity == 0 ? 0 : capacity - 1;
+    number.assign(text.substr(0, keep));
+}
+
+std::string JoinInternational(std::string_view number, std::uint8_t ton) {
+    return (ton == 1 ? "+" : "") + std::string(number);
+}
+
+}  // namespace quillet::phonebook

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillet::phonebook {
+
+// Dialling digits as the card stores them, one nibble each: 0..9, then * # p D E; 15 ends.
+char BcdNibbleToChar(std::uint8_t nibble);
+std::uint8_t CharToBcdNibble(char character);
+
+// '0'..'9', '*', '#', 'P', 'p', 'D', 'E', 'F' (not the lower-case d, e, f).
+bool IsDialChar(char character);
+// At most 60 characters of dialling characters, with a '+' allowed only in front.
+bool IsValidNumber(std::string_view text);
+
+// "+4930" gives number "4930" and ton 1; any other text is the number with ton 0. The number is
+// cut to capacity - 1 characters.
+void SplitInternational(std::string_view text, std::string& number, std::uint8_t& ton, std::size_t capacity = 61);
+// The number with a leading '+' when ton is 1.
+std::string JoinInternational(std::string_view number, std::uint8_t ton);
+
+}  // namespace quillet::phonebook

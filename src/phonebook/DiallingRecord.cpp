@@ -1,0 +1,125 @@
+#include "phonebook/DiallingRecord.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "phonebook/DialNumbers.h"
+
+namespace quillet::phonebook {
+
+namespace {
+
+constexpr std::size_t kNumberBytes = 10;
+constexpr std::uint8_t kAdditionalData = 2;
+
+// Appends the digits of `bytes` (low nibble first) until a filler nibble, the byte limit or the
+// 60-digit limit.
+void AppendDigits(std::span<const std::uint8_t> bytes, std::size_t nibbleCount, std::string& digits) {
+    for (std::size_t nibble = 0; nibble < nibbleCount && nibble / 2 < bytes.size(); ++nibble) {
+        const std::uint8_t value = nibble % 2 == 0 ? bytes[nibble / 2] & 0x0F : bytes[nibble / 2] >> 4;
+        if (value == 0x0F || digits.size() >= kMaxDigits) return;
+        digits += BcdNibbleToChar(value);
+    }
+}
+
+void PackNibbles(std::span<const std::uint8_t> nibbles, std::span<std::uint8_t> out) {
+    std::fill(out.begin(), out.end(), 0xFF);
+    for (std::size_t position = 0; position < nibbles.size() && position / 2 < out.size(); ++position) {
+        std::uint8_t& byte = out[position / 2];
+        byte = position % 2 == 0 ? static_cast<std::uint8_t>((byte & 0xF0) | nibbles[position])
+                                 : static_cast<std::uint8_t>((byte & 0x0F) | nibbles[position] << 4);
+    }
+}
+
+}  // namespace
+
+void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::FileImage& extensions,
+                          std::uint16_t index, PhoneBookEntry& entry) {
+    entry = PhoneBookEntry{};
+    entry.index = index;
+    if (record.size() < kDiallingFixedPart) return;
+    const std::size_t alphaLength = record.size() - kDiallingFixedPart;
+    const std::uint8_t lengthByte = record[alphaLength];
+    if (lengthByte == 0xFF) return;
+
+    entry.used = 1;
+    entry.capabilityId = record[alphaLength + 12];
+    entry.extensionId = record[alphaLength + 13];
+    const std::size_t nameLength = std::min<std::size_t>(
+        std::find(record.begin(), record.begin() + alphaLength, 0xFF) - record.begin(), sizeof(entry.name) - 1);
+    std::memcpy(entry.name, record.data(), nameLength);
+
+    std::string digits;
+    if (lengthByte != 0) {
+        const std::uint8_t tonNpi = record[alphaLength + 1];
+        entry.ton = (tonNpi >> 4) & 0x07;
+        entry.npi = tonNpi & 0x0F;
+        const std::size_t bytes = std::min<std::size_t>(lengthByte - 1u, kNumberBytes);
+        AppendDigits(record.subspan(alphaLength + 2, kNumberBytes), 2 * bytes, digits);
+    }
+
+    // Follow the extension chain; it ends at 0xFF or 0, outside the file, or where it comes back.
+    std::vector<bool> visited(static_cast<std::size_t>(extensions.Count()) + 1, false);
+    for (std::size_t next = entry.extensionId; next != 0xFF && next != 0;) {
+        if (next > extensions.Count() || visited[next]) break;
+        visited[next] = true;
+        const std::span<const std::uint8_t> extension = extensions.Record(next);
+        if (extension.size() < kExtensionRecordLength) break;
+        if ((extension[0] & 0x03) == kAdditionalData) {
+            AppendDigits(extension.subspan(2, kNumberBytes), 2 * std::min<std::size_t>(extension[1], kNumberBytes),
+                         digits);
+        }
+        next = extension[12];
+    }
+    std::memcpy(entry.number, digits.data(), digits.size());
+}
+
+std::vector<std::uint8_t> NumberNibbles(const PhoneBookEntry& entry) {
+    std::vector<std::uint8_t> nibbles;
+    for (std::size_t position = 0; position < sizeof(entry.number) && entry.number[position] != '\0'; ++position) {
+        nibbles.push_back(CharToBcdNibble(entry.number[position]));
+    }
+    return nibbles;
+}
+
+std::size_t ExtensionRecordsNeeded(const PhoneBookEntry& entry) {
+    if (!entry.used) return 0;
+    const std::size_t digits = NumberNibbles(entry).size();
+    return digits <= kDigitsPerRecord ? 0 : (digits - kDigitsPerRecord + kDigitsPerExtension - 1) / kDigitsPerExtension;
+}
+
+std::vector<std::uint8_t> EncodeDiallingRecord(const PhoneBookEntry& entry, std::size_t recordLength,
+                                               std::uint8_t extensionId) {
+    std::vector<std::uint8_t> record(recordLength, 0xFF);
+    if (!entry.used || recordLength < kDiallingFixedPart) return record;
+    const std::size_t alphaLength = recordLength - kDiallingFixedPart;
+    const std::size_t nameLength = std::min(strnlen(entry.name, sizeof(entry.name) - 1), alphaLength);
+    std::memcpy(record.data(), entry.name, nameLength);
+
+    const std::vector<std::uint8_t> nibbles = NumberNibbles(entry);
+    const std::size_t inRecord = std::min(nibbles.size(), kDigitsPerRecord);
+    record[alphaLength] = static_cast<std::uint8_t>(1 + (inRecord + 1) / 2);
+    record[alphaLength + 1] = static_cast<std::uint8_t>(0x80 | (entry.ton & 0x07) << 4 | (entry.npi & 0x0F));
+    PackNibbles(std::span(nibbles).first(inRecord), std::span(record).subspan(alphaLength + 2, kNumberBytes));
+    record[alphaLength + 12] = entry.capabilityId;
+    record[alphaLength + 13] = extensionId;
+    return record;
+}
+
+std::vector<std::vector<std::uint8_t>> EncodeExtensionChain(std::span<const std::uint8_t> nibbles,
+                                                            std::span<const std::uint8_t> numbers) {
+    std::vector<std::vector<std::uint8_t>> records;
+    for (std::size_t chunk = 0; chunk < numbers.size(); ++chunk) {
+        const std::size_t start = chunk * kDigitsPerExtension;
+        const std::size_t count = start < nibbles.size() ? std::min(kDigitsPerExtension, nibbles.size() - start) : 0;
+        std::vector<std::uint8_t> record(kExtensionRecordLength, 0xFF);
+        record[0] = kAdditionalData;
+        record[1] = static_cast<std::uint8_t>((count + 1) / 2);
+        PackNibbles(nibbles.subspan(start, count), std::span(record).subspan(2, kNumberBytes));
+        record[12] = chunk + 1 < numbers.size() ? numbers[chunk + 1] : 0xFF;
+        records.push_back(record);
+    }
+    return records;
+}
+
+}  // namespace quillet::phonebook
