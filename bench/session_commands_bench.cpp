@@ -15,7 +15,7 @@ int main() {
         return 1;
     }
 
-    rig.sent.clear();
+    rig.ClearLog();
     std::uint8_t record[255];
     for (int call = 0; call < 250; ++call) {
         std::uint32_t length = sizeof record;
@@ -26,7 +26,7 @@ int main() {
     }
     std::printf("record_loop_commands: %zu\n", rig.sent.size());
 
-    rig.sent.clear();
+    rig.ClearLog();
     if (!rig.session->BeginSession(true, false, true)) {
         std::fprintf(stderr, "session_commands: %s\n", rig.session->FormatLastError().c_str());
         return 1;

@@ -46,8 +46,8 @@ bool ReadNetworkList(card::CardSession& session, std::vector<PlmnEntry>& list, b
     const std::size_t count = std::min<std::size_t>(length, file.size()) / kPlmnSlotSize;
     list.reserve(count);
     for (std::size_t slot = 0; slot < count; ++slot) {
-        list.push_back(DecodePlmnSlot(std::span<const std::uint8_t, kPlmnSlotSize>(&file[slot * kPlmnSlotSize],
-                                                                                     kPlmnSlotSize)));
+        list.push_back(
+            DecodePlmnSlot(std::span<const std::uint8_t, kPlmnSlotSize>(&file[slot * kPlmnSlotSize], kPlmnSlotSize)));
     }
     session.SetLastResult(result::kOk);
     return true;
@@ -61,7 +61,6 @@ bool WriteNetworkList(card::CardSession& session, std::span<const PlmnEntry> lis
     std::vector<std::uint8_t> file(info.FileSize(), 0xFF);
     const std::size_t count = std::min(list.size(), file.size() / kPlmnSlotSize);
     for (std::size_t slot = 0; slot < count; ++slot) {
-        if (list[slot].valid == 0) continue;
         const PlmnSlot bytes = EncodePlmnSlot(list[slot]);
         std::copy(bytes.begin(), bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(slot * kPlmnSlotSize));
     }

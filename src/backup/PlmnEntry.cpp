@@ -19,9 +19,7 @@ void AppendDigit(std::uint32_t& number, std::uint8_t nibble) {
     if (nibble <= 9) number = number * 10 + nibble;
 }
 
-std::uint8_t Digit(std::uint32_t number, std::uint32_t place) {
-    return static_cast<std::uint8_t>(number / place % 10);
-}
+std::uint8_t Digit(std::uint32_t number, std::uint32_t place) { return static_cast<std::uint8_t>(number / place % 10); }
 
 }  // namespace
 

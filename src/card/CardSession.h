@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -69,6 +70,9 @@ struct CardFileCaches {
     std::array<std::optional<std::vector<std::uint8_t>>, kImageCount> images;
     std::array<std::optional<std::vector<std::uint8_t>>, kMapCount> maps;
 
+    // The select answers of the files whose images are cached, by directory and file id.
+    std::map<std::pair<std::uint16_t, std::uint16_t>, EfInformation> headers;
+
     std::optional<std::vector<std::uint8_t>>& Image(CachedFile file) { return images[static_cast<std::size_t>(file)]; }
     std::optional<std::vector<std::uint8_t>>& Map(UseMap map) { return maps[static_cast<std::size_t>(map)]; }
 };
@@ -135,6 +139,9 @@ public:
     // records it uses; the extension files must be loaded first.
     bool LoadLinkedFile(std::uint16_t ef, std::vector<std::uint8_t>* mapOut, std::uint32_t textId);
     bool LoadSmsFile(std::uint32_t textId);
+    // The select answer of an EF: from the caches when the file was described before in this
+    // card's caches, else from the card (and then remembered).
+    bool FileHeader(std::uint16_t df, std::uint16_t ef, EfInformation& info);
 
     void BeginProgress(ProgressOwner owner, std::uint32_t textId, std::uint32_t titleId) {
         m_progress.Begin(owner, textId, titleId);

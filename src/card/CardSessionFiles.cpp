@@ -147,6 +147,18 @@ bool CardSession::WriteFileRecord(std::uint16_t df, std::uint16_t ef, std::span<
     return true;
 }
 
+bool CardSession::FileHeader(std::uint16_t df, std::uint16_t ef, EfInformation& info) {
+    const auto cached = m_caches.headers.find({df, ef});
+    if (cached != m_caches.headers.end()) {
+        info = cached->second;
+        m_lastResult = result::kOk;
+        return true;
+    }
+    if (!SelectFile(df, ef, nullptr, &info)) return false;
+    m_caches.headers[{df, ef}] = info;
+    return true;
+}
+
 bool CardSession::InvalidateFile(std::uint16_t df, std::uint16_t ef) {
     if (!SelectFile(df, ef, nullptr, nullptr)) return false;
     if (m_efInfo.IsValid()) {
@@ -154,6 +166,7 @@ bool CardSession::InvalidateFile(std::uint16_t df, std::uint16_t ef) {
         const ReaderResult code = Invalidate(*m_host.CurrentReader(), sw);
         if (!Judge(code, sw)) return false;
         m_efInfo.bytes[11] &= static_cast<std::uint8_t>(~0x01);
+        if (auto header = m_caches.headers.find({df, ef}); header != m_caches.headers.end()) header->second = m_efInfo;
     }
     m_lastResult = result::kOk;
     return true;
@@ -166,6 +179,7 @@ bool CardSession::RehabilitateFile(std::uint16_t df, std::uint16_t ef) {
         const ReaderResult code = Rehabilitate(*m_host.CurrentReader(), sw);
         if (!Judge(code, sw)) return false;
         m_efInfo.bytes[11] |= 0x01;
+        if (auto header = m_caches.headers.find({df, ef}); header != m_caches.headers.end()) header->second = m_efInfo;
     }
     m_lastResult = result::kOk;
     return true;

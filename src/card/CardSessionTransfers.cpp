@@ -91,10 +91,11 @@ bool CardSession::LoadExtensionFile(CachedFile imageId, UseMap mapId, std::uint1
         map = std::vector<std::uint8_t>{0};
         return true;
     }
-    if (!SelectFile(kTelecom, ef, nullptr, nullptr)) return false;
-    const std::size_t recordLength = m_efInfo.RecordLength();
+    EfInformation header;
+    if (!FileHeader(kTelecom, ef, header)) return false;
+    const std::size_t recordLength = header.RecordLength();
     if (recordLength == 0) return Fail(result::kNonSpecific);
-    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(m_efInfo.FileSize() / recordLength, 255));
+    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
     const bool mustRead = !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
     if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));
     map = std::vector<std::uint8_t>(count + 1u, 0);
@@ -141,10 +142,11 @@ bool CardSession::LoadLinkedFile(std::uint16_t ef, std::vector<std::uint8_t>* ma
     if (!extensionMap || !extensionImage) return Fail(result::kNonSpecific);
     if (mapOut != nullptr) mapOut->clear();
 
-    if (!SelectFile(kTelecom, ef, nullptr, nullptr)) return false;
-    const std::size_t recordLength = m_efInfo.RecordLength();
+    EfInformation header;
+    if (!FileHeader(kTelecom, ef, header)) return false;
+    const std::size_t recordLength = header.RecordLength();
     if (recordLength < 14) return Fail(result::kNonSpecific);
-    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(m_efInfo.FileSize() / recordLength, 255));
+    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
     std::optional<std::vector<std::uint8_t>>& image = m_caches.Image(file->image);
     const bool mustRead = !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
     if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));
@@ -208,10 +210,11 @@ bool CardSession::LoadLinkedFile(std::uint16_t ef, std::vector<std::uint8_t>* ma
 }
 
 bool CardSession::LoadSmsFile(std::uint32_t textId) {
-    if (!SelectFile(kTelecom, kSmsFile, nullptr, nullptr)) return false;
-    const std::size_t recordLength = m_efInfo.RecordLength();
+    EfInformation header;
+    if (!FileHeader(kTelecom, kSmsFile, header)) return false;
+    const std::size_t recordLength = header.RecordLength();
     if (recordLength == 0) return Fail(result::kNonSpecific);
-    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(m_efInfo.FileSize() / recordLength, 255));
+    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
     std::optional<std::vector<std::uint8_t>>& image = m_caches.Image(CachedFile::Sms);
     const bool mustRead = !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
     if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));

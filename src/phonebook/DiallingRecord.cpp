@@ -101,8 +101,9 @@ std::vector<std::uint8_t> EncodeDiallingRecord(const PhoneBookEntry& entry, std:
     record[alphaLength] = static_cast<std::uint8_t>(1 + (inRecord + 1) / 2);
     record[alphaLength + 1] = static_cast<std::uint8_t>(0x80 | (entry.ton & 0x07) << 4 | (entry.npi & 0x0F));
     PackNibbles(std::span(nibbles).first(inRecord), std::span(record).subspan(alphaLength + 2, kNumberBytes));
-    record[alphaLength + 12] = entry.capabilityId;
-    record[alphaLength + 13] = extensionId;
+    // Entries that came from text carry 0 where the card would have 0xFF: none.
+    record[alphaLength + 12] = entry.capabilityId == 0 ? 0xFF : entry.capabilityId;
+    record[alphaLength + 13] = extensionId == 0 ? 0xFF : extensionId;
     return record;
 }
 

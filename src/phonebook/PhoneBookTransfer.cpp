@@ -57,7 +57,7 @@ bool FailAndClear(card::CardSession& session, reader::ReaderResult code) {
 bool SelectPhoneBookFile(card::CardSession& session, const FileKind& kind, card::EfInformation& info) {
     if (session.Host().CurrentReader() == nullptr) return FailAndClear(session, result::kReaderInaccessible);
     if (!session.HasService(kind.service)) return FailAndClear(session, result::kFileNotAccessible);
-    if (!session.SelectFile(kTelecom, kind.ef, nullptr, &info)) {
+    if (!session.FileHeader(kTelecom, kind.ef, info)) {
         session.ClearCache();
         return false;
     }
@@ -131,8 +131,11 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
     if (kind == nullptr || kind->writeText == 0) return FailAndClear(session, result::kNonSpecific);
     card::EfInformation header;
     if (!SelectPhoneBookFile(session, *kind, header)) return false;
-    // The plan needs the card's present records and extension use: from the caches, or read now.
-    if (!session.LoadCardFiles(kind->loadMask, 0)) return false;
+    // The plan needs the card's present records and the use of every extension record, also by
+    // the other files that share the extension file: from the caches, or read now.
+    const std::uint32_t sharingMask =
+        kind->ef == kAdnFile ? card::load_mask::kAdn | card::load_mask::kLnd | card::load_mask::kMsisdn : kind->loadMask;
+    if (!session.LoadCardFiles(sharingMask, 0)) return false;
     auto& imageBytes = session.Caches().Image(kind->image);
     auto& extensionBytes = session.Caches().Image(kind->extensionImage);
     auto& extensionUseBytes = session.Caches().Map(kind->extensionMap);
@@ -249,7 +252,7 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
         if (!session.StepProgress(ItemText(kind->writeText, number, recordCount),
                                   static_cast<unsigned>(100 * number / recordCount))) {
             session.SetLastResult(result::kCancelledByUser);
-            session.LoadCardFiles(kind->loadMask, 0);
+            session.LoadCardFiles(sharingMask, 0);
             session.SetLastResult(result::kCancelledByUser);
             return false;
         }
@@ -280,7 +283,7 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
         }
     }
     // Rebuild the record-use maps from the updated images; no command goes to the card.
-    if (!session.LoadCardFiles(kind->loadMask, 0)) return false;
+    if (!session.LoadCardFiles(sharingMask, 0)) return false;
     session.SetLastResult(result::kOk);
     return true;
 }

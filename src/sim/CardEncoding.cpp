@@ -245,11 +245,9 @@ std::vector<std::uint8_t> EmptyDiallingRecord(std::size_t alphaLength) {
     return std::vector<std::uint8_t>(alphaLength + kDiallingRecordFixedPart, 0xFF);
 }
 
-std::vector<std::uint8_t> EmptyExtensionRecord() {
-    std::vector<std::uint8_t> record(kExtensionRecordLength, 0xFF);
-    record[0] = 0x00;
-    return record;
-}
+// A free extension record is all 0xFF, as a card leaves it: a record type byte of 0xFF marks
+// the record as unused.
+std::vector<std::uint8_t> EmptyExtensionRecord() { return std::vector<std::uint8_t>(kExtensionRecordLength, 0xFF); }
 
 std::array<std::uint8_t, 7> EncodeTimeStamp(const SmsTimeStamp& stamp) {
     const int quarters = std::abs(stamp.zoneQuarterHours);

@@ -15,8 +15,8 @@ struct CodeVector {
 
 TEST(PlmnSlot, TwoDigitNetworkCodesCarryAFillerNibble) {
     const CodeVector vectors[] = {
-        {{0x32, 0xF0, 0x10}, 230, 1},  {{0x32, 0xF2, 0x10}, 232, 1},  {{0x62, 0xF2, 0x20}, 262, 2},
-        {{0x00, 0xF1, 0x10}, 1, 1},    {{0x99, 0xF9, 0x99}, 999, 99}, {{0x42, 0xF2, 0x01}, 242, 10},
+        {{0x32, 0xF0, 0x10}, 230, 1}, {{0x32, 0xF2, 0x10}, 232, 1},  {{0x62, 0xF2, 0x20}, 262, 2},
+        {{0x00, 0xF1, 0x10}, 1, 1},   {{0x99, 0xF9, 0x99}, 999, 99}, {{0x42, 0xF2, 0x01}, 242, 10},
         {{0x64, 0xF0, 0x00}, 460, 0},
     };
     for (const CodeVector& vector : vectors) {
@@ -27,12 +27,10 @@ TEST(PlmnSlot, TwoDigitNetworkCodesCarryAFillerNibble) {
 }
 
 TEST(PlmnSlot, ThreeDigitNetworkCodesKeepTheirThirdDigit) {
+    // 310/010 (three digits) is not the same network as 310/10 (two digits).
     const CodeVector vectors[] = {
-        {{0x13, 0x00, 0x51}, 310, 150},
-        {{0x13, 0x00, 0x10}, 310, 10},  // "010": not the same network as 310/10
-        {{0x13, 0x03, 0x01}, 313, 100},
-        {{0x03, 0x02, 0x27}, 302, 720},
-        {{0x13, 0x00, 0x77}, 310, 770},
+        {{0x13, 0x00, 0x51}, 310, 150}, {{0x13, 0x00, 0x10}, 310, 10},  {{0x13, 0x03, 0x01}, 313, 100},
+        {{0x03, 0x02, 0x27}, 302, 720}, {{0x13, 0x00, 0x77}, 310, 770},
     };
     for (const CodeVector& vector : vectors) {
         SCOPED_TRACE(::testing::Message() << vector.mcc << "/" << vector.mnc);

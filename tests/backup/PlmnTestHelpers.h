@@ -6,14 +6,10 @@
 
 namespace quillet::backup {
 
-// Shows an entry as "232/01" (or "310/010" with three digits), "-" when empty, '*' when modified.
+// Shows an entry as "232/1", "310/3:150" with three MNC digits, "-" when empty.
 inline void PrintTo(const PlmnEntry& entry, std::ostream* out) {
-    if (entry.valid == 0) {
-        *out << "-";
-    } else {
-        *out << entry.mcc << "/" << (entry.threeDigitMnc ? "3:" : "") << entry.mnc;
-    }
-    if (entry.modified) *out << "*";
+    if (entry.valid == 0) *out << "-";
+    if (entry.valid != 0) *out << entry.mcc << "/" << (entry.threeDigitMnc ? "3:" : "") << entry.mnc;
 }
 
 inline PlmnEntry Valid(std::uint32_t mcc, std::uint32_t mnc, std::uint8_t threeDigits = 0) {

@@ -16,7 +16,7 @@ protected:
     void SetUp() override {
         rig.ui.pins = {"1234"};
         ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
-        rig.sent.clear();
+        rig.ClearLog();
     }
     // Forces the status word of the n-th select from now on.
     void ForceNthSelect(int n, std::uint16_t sw) {
@@ -45,7 +45,7 @@ TEST_F(SessionFiles, RepeatedRecordReadsSendOnlyReadRecord) {
     DfInformation telecom{};
     ASSERT_TRUE(rig.session->SelectFile(0x7F10, 0, &telecom, nullptr));
     EXPECT_EQ(telecom.FileId(), 0x7F10);
-    rig.sent.clear();
+    rig.ClearLog();
     std::uint32_t length = record.size();
     ASSERT_TRUE(rig.session->ReadFileRecord(0x7F10, 0x6F3A, record, length, 1, 4));
     EXPECT_EQ(rig.Instructions(), (Ins{0xA4, 0xC0, 0xB2}));
@@ -58,7 +58,7 @@ TEST_F(SessionFiles, OversizedSelectAnswersAreRefused) {
     EXPECT_EQ(rig.Instructions(), (Ins{0xA4, 0xC0, 0xA4}));
 
     ForceNthSelect(3, 0x9F13);  // the EF announces 19 bytes
-    rig.sent.clear();
+    rig.ClearLog();
     EXPECT_FALSE(rig.session->SelectFile(0x7F10, 0x6F3A, nullptr, nullptr));
     EXPECT_EQ(rig.session->LastResult(), result::kNonSpecific);
     EXPECT_EQ(rig.session->LastStatusWord(), 0x9F13);
@@ -73,7 +73,7 @@ TEST_F(SessionFiles, ABufferTooSmallForTheFileIsRefusedBeforeAnyCommand) {
     std::array<std::uint8_t, 10> iccid{};
     std::uint32_t length = iccid.size();
     ASSERT_TRUE(rig.session->ReadFileRecord(0x3F00, 0x2FE2, iccid, length, 1, 4));
-    rig.sent.clear();
+    rig.ClearLog();
     length = 9;
     EXPECT_FALSE(rig.session->ReadFileRecord(0x3F00, 0x2FE2, iccid, length, 1, 4));
     EXPECT_EQ(rig.session->LastResult(), result::kNonSpecific);
@@ -123,7 +123,7 @@ TEST_F(SessionFiles, FileStatusChangesOnlyWhenNeeded) {
     ASSERT_TRUE(rig.session->BeginSession(true, true, true));
     ASSERT_TRUE(rig.session->RehabilitateFile(0x7F10, 0x6F3B));
     EXPECT_FALSE(rig.Card().Profile().FindFile(0x7F10, 0x6F3B)->invalidated);
-    rig.sent.clear();
+    rig.ClearLog();
     ASSERT_TRUE(rig.session->RehabilitateFile(0x7F10, 0x6F3B));
     EXPECT_TRUE(rig.sent.empty());
     ASSERT_TRUE(rig.session->InvalidateFile(0x7F10, 0x6F3B));
@@ -136,14 +136,14 @@ TEST_F(SessionFiles, ChangingPin1OnACardWithPin1OffSwitchesItOnFirst) {
     profile.chv1Enabled = false;
     SessionRig disabled(profile);
     ASSERT_TRUE(disabled.session->BeginSession(false, false, true));
-    disabled.sent.clear();
+    disabled.ClearLog();
     ASSERT_TRUE(disabled.session->ChangeOrToggleChv("1234", "4321", 1, true)) << disabled.session->FormatLastError();
     EXPECT_EQ(disabled.Instructions(), (Ins{0x28, 0x24}));
     EXPECT_TRUE(disabled.Card().Profile().chv1Enabled);
     EXPECT_EQ(disabled.Card().Profile().chv1.digits, "4321");
 
     // Switching off without a new code sends DISABLE only; PIN2 changes with CHANGE only.
-    rig.sent.clear();
+    rig.ClearLog();
     ASSERT_TRUE(rig.session->ChangeOrToggleChv("1234", std::nullopt, 1, false));
     ASSERT_TRUE(rig.session->ChangeOrToggleChv("5678", "8765", 2, true));
     EXPECT_EQ(rig.Instructions(), (Ins{0x26, 0x24}));

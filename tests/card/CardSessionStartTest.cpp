@@ -52,7 +52,7 @@ TEST(SessionStart, ASecondStartOnTheSameCardOnlyChecksItsIdentity) {
     SessionRig rig;
     rig.ui.pins = {"1234"};
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
-    rig.sent.clear();
+    rig.ClearLog();
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
     EXPECT_EQ(rig.Instructions(), Concat({kIccidRead, kSstRead}));
     EXPECT_TRUE(rig.session->Flags() & CardSession::kChv1Verified);
@@ -69,7 +69,7 @@ TEST(SessionStart, AfterEndSessionTheFullStartRunsButTheCachesStay) {
     EXPECT_FALSE(rig.Reader().IsCardPowered());
     EXPECT_EQ(rig.lowered, 1);
 
-    rig.sent.clear();
+    rig.ClearLog();
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
     EXPECT_EQ(rig.Instructions(), kFullStartWithVerify);
     EXPECT_EQ(rig.ui.prompts.size(), 1u);  // the remembered PIN was used
@@ -133,7 +133,7 @@ TEST(SessionStart, AClosedPinDialogEndsAStrictSessionOnly) {
     EXPECT_EQ(rig.session->Flags(), 0u);
 
     rig.ui.pins = {std::nullopt};
-    rig.sent.clear();
+    rig.ClearLog();
     EXPECT_TRUE(rig.session->BeginSession(true, false, false));
     EXPECT_EQ(rig.session->LastResult(), result::kOk);
     EXPECT_FALSE(rig.session->Flags() & CardSession::kChv1Verified);

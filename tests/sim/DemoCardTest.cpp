@@ -178,9 +178,9 @@ TEST_F(DemoSimCard, DiallingRecordsAndTheirExtensionChainsAreCodedByteForByte) {
     EXPECT_EQ(fdn[2], Dialling({'O', 'f', 'f', 'i', 'c', 'e', ' ', 'P', 'B', 'X'},
                                {0x0B, 0x91, 0x24, 0x20, 0x43, 0x65, 0x87, 0x09, 0x4C, 0x54, 0xC5, 0x16, F, 0x01}));
     EXPECT_EQ(ext2.records[0], Filled({0x02, 0x03, 0x32, 0x54, 0xF6}, 13));
-    // Records nobody links to are free: type 0x00, the rest 0xFF.
-    for (std::size_t i = 3; i < ext1.records.size(); ++i) EXPECT_EQ(ext1.records[i], Filled({0x00}, 13)) << i;
-    for (std::size_t i = 1; i < ext2.records.size(); ++i) EXPECT_EQ(ext2.records[i], Filled({0x00}, 13)) << i;
+    // Records nobody links to are free: all 0xFF.
+    for (std::size_t i = 3; i < ext1.records.size(); ++i) EXPECT_EQ(ext1.records[i], Bytes(13, 0xFF)) << i;
+    for (std::size_t i = 1; i < ext2.records.size(); ++i) EXPECT_EQ(ext2.records[i], Bytes(13, 0xFF)) << i;
 }
 
 TEST_F(DemoSimCard, DiallingFilesAreFilledWithGaps) {

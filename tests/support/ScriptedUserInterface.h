@@ -15,8 +15,10 @@ public:
     // The next PIN dialogs are answered with these codes; std::nullopt closes the dialog.
     std::deque<std::optional<std::string>> pins;
     std::deque<card::Answer> answers;
-    // The progress window's cancel button is pressed at this pump (counting from 1).
+    // The progress window's cancel button is pressed at this pump (counting from 1), or when
+    // the progress text contains this.
     std::optional<int> cancelAtPump;
+    std::optional<std::string> cancelAtText;
 
     std::vector<card::PinPrompt> prompts;
     std::vector<std::pair<std::string, card::MessageIcon>> messages;
@@ -46,7 +48,12 @@ public:
     void SetProgressTitle(std::string_view) override {}
     void SetProgressText(std::string_view text) override { progressTexts.emplace_back(text); }
     void SetProgressPercent(unsigned) override {}
-    bool PumpProgress() override { return !cancelAtPump || ++pumps < *cancelAtPump; }
+    bool PumpProgress() override {
+        if (cancelAtText && !progressTexts.empty() && progressTexts.back().find(*cancelAtText) != std::string::npos) {
+            return false;
+        }
+        return !cancelAtPump || ++pumps < *cancelAtPump;
+    }
     void CloseProgress() override { ++progressClosed; }
 };
 

@@ -26,7 +26,10 @@ public:
         if (!sim::SaveSimProfile(path, profile, error)) ADD_FAILURE() << error;
         m_reader = std::make_unique<sim::VirtualCardReader>();
         if (m_reader->Open("VIRTUAL:" + path, 0) != reader::result::kOk) ADD_FAILURE() << m_reader->LastError();
-        m_reader->SetTraceHook([this](const reader::TraceRecord& record) { sent.push_back(record.header); });
+        m_reader->SetTraceHook([this](const reader::TraceRecord& record) {
+            sent.push_back(record.header);
+            sentData.emplace_back(record.data.begin(), record.data.end());
+        });
         session = std::make_unique<card::CardSession>(*this);
     }
 
@@ -39,6 +42,22 @@ public:
 
     sim::VirtualCardReader& Reader() { return *m_reader; }
     sim::GsmSimCard& Card() { return *m_reader->Card(); }
+    void ClearLog() {
+        sent.clear();
+        sentData.clear();
+    }
+    // The files selected just before each UPDATE RECORD, in order.
+    std::vector<std::uint16_t> UpdatedFiles() const {
+        std::vector<std::uint16_t> files;
+        std::uint16_t selected = 0;
+        for (std::size_t index = 0; index < sent.size(); ++index) {
+            if (sent[index][1] == 0xA4 && sentData[index].size() == 2) {
+                selected = static_cast<std::uint16_t>(sentData[index][0] << 8 | sentData[index][1]);
+            }
+            if (sent[index][1] == 0xDC) files.push_back(selected);
+        }
+        return files;
+    }
     // The instruction bytes sent since the log was last cleared.
     std::vector<std::uint8_t> Instructions() const {
         std::vector<std::uint8_t> instructions;
@@ -54,6 +73,7 @@ public:
     int raised = 0;
     int lowered = 0;
     std::vector<std::array<std::uint8_t, 5>> sent;
+    std::vector<std::vector<std::uint8_t>> sentData;  // what each command sent or received
     std::unique_ptr<card::CardSession> session;
 
 private:
