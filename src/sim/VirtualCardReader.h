@@ -42,6 +42,7 @@ public:
     const std::string& LastError() const { return m_lastError; }
     const std::string& CardFile() const { return m_cardFile; }
     SerialReaderEmulator& Line() { return *m_line; }
+    reader::VirtualClock& Clock() { return m_virtualClock; }
     GsmSimCard* Card() { return m_card.get(); }
 
 private:
