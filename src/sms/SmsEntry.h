@@ -12,20 +12,20 @@ namespace quillet::sms {
 // clipboard, files, backup). An entry is empty when `used` is 0; a fresh position is all zero
 // except its `index`.
 struct SmsEntry {
-    std::uint32_t used;           // non-zero when the position holds a message
-    std::uint16_t index;          // record number on the card, 0-based
-    char text[200];               // zero-terminated message text, at most 199 characters
-    char serviceCentre[21];       // SMS centre digits, at most 20, never a leading '+'
-    char address[21];             // originating or destination address, at most 20 digits, no '+'
-    std::uint8_t addressTon;      // type of number of `address`; 1 = international
-    std::uint8_t addressNpi;      // numbering plan of `address`
-    std::uint8_t centreTon;       // type of number of `serviceCentre`; 1 = international
-    std::uint8_t centreNpi;       // numbering plan of `serviceCentre`
-    char dateOrValidity[16];      // time stamp or validity text, empty when the record has neither
-    std::uint32_t status;         // 0 read, 1 received unread, 2 sent, 3 to be sent
-    std::uint32_t messageRef;     // TP-Message-Reference of a submitted message, 0..255
-    std::uint32_t modified;       // changed since last read from or written to the card
-    std::uint32_t inTransfer;     // source of a drag-and-drop move in progress
+    std::uint32_t used;        // non-zero when the position holds a message
+    std::uint16_t index;       // record number on the card, 0-based
+    char text[200];            // zero-terminated message text, at most 199 characters
+    char serviceCentre[21];    // SMS centre digits, at most 20, never a leading '+'
+    char address[21];          // originating or destination address, at most 20 digits, no '+'
+    std::uint8_t addressTon;   // type of number of `address`; 1 = international
+    std::uint8_t addressNpi;   // numbering plan of `address`
+    std::uint8_t centreTon;    // type of number of `serviceCentre`; 1 = international
+    std::uint8_t centreNpi;    // numbering plan of `serviceCentre`
+    char dateOrValidity[16];   // time stamp or validity text, empty when the record has neither
+    std::uint32_t status;      // 0 read, 1 received unread, 2 sent, 3 to be sent
+    std::uint32_t messageRef;  // TP-Message-Reference of a submitted message, 0..255
+    std::uint32_t modified;    // changed since last read from or written to the card
+    std::uint32_t inTransfer;  // source of a drag-and-drop move in progress
 };
 
 static_assert(sizeof(SmsEntry) == 284);

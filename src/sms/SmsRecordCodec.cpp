@@ -70,9 +70,7 @@ std::uint8_t TonNpiByte(std::uint8_t ton, std::uint8_t npi) {
 // Semi-octet time stamp (3GPP TS 23.040 9.2.3.11): each byte holds two decimal digits, the
 // units in the high nibble.
 std::uint8_t BcdSwappedValue(std::uint8_t byte) { return static_cast<std::uint8_t>((byte >> 4) + 10 * (byte & 0x0F)); }
-std::uint8_t BcdSwappedByte(unsigned value) {
-    return static_cast<std::uint8_t>((value % 10) << 4 | (value / 10) % 10);
-}
+std::uint8_t BcdSwappedByte(unsigned value) { return static_cast<std::uint8_t>((value % 10) << 4 | (value / 10) % 10); }
 
 // Walks the record bytes with a bounds check on every read.
 class Cursor {
@@ -117,14 +115,14 @@ bool ReadTimeStamp(Cursor& cursor, SmsTimeValue& value) {
 }
 
 std::size_t WriteTimeStamp(const SmsTimeValue& value, std::uint8_t* out) {
-    const unsigned fields[kTimeStampLength] = {value.year, value.month, value.day,  value.hour,
+    const unsigned fields[kTimeStampLength] = {value.year,   value.month,  value.day, value.hour,
                                                value.minute, value.second, value.zone};
     for (std::size_t i = 0; i < kTimeStampLength; ++i) out[i] = BcdSwappedByte(fields[i]);
     return kTimeStampLength;
 }
 
-// Decodes the TPDU part of a used record; returns early wherever the record gives out.
-void DecodeTpdu(Cursor& cursor, SmsEntry& entry) {
+// Decodes what follows the status byte of a used record, stopping wherever the record gives out.
+void DecodeAfterStatus(Cursor& cursor, SmsEntry& entry) {
     std::uint8_t centreLength = 0;
     if (!cursor.Next(centreLength) || centreLength > kMaxCentreLength) return;
     if (centreLength != 0) {
@@ -195,7 +193,7 @@ SmsEntry DecodeSmsRecord(std::span<const std::uint8_t> record, std::uint16_t ind
     entry.status = (record[0] >> 1) & 3;
     Cursor cursor(record);
     cursor.MoveTo(1);
-    DecodeTpdu(cursor, entry);
+    DecodeAfterStatus(cursor, entry);
     return entry;
 }
 
@@ -220,12 +218,12 @@ SmsEncodeResult EncodeSmsRecord(const SmsEntry& entry, std::span<std::uint8_t> r
     if (!submit && !(hasTime && time.isDate != 0)) time = SmsTimeValue{};  // a zero time stamp
 
     // A centre without digits keeps its TON/NPI byte when it has one, so it reads back the same.
-    const std::size_t centreLength =
-        !centre.empty() ? 1 + (centre.size() + 1) / 2 : (entry.centreTon | entry.centreNpi) != 0 ? 1 : 0;
+    std::size_t centreLength = centre.empty() ? 0 : 1 + (centre.size() + 1) / 2;
+    if (centre.empty() && (entry.centreTon | entry.centreNpi) != 0) centreLength = 1;
     std::size_t timeLength = kTimeStampLength;
     if (submit) timeLength = validityFormat == kRelative ? 1 : validityFormat == kAbsolute ? kTimeStampLength : 0;
-    const std::size_t headerLength = 1 + 1 + centreLength + 1 + (submit ? 1 : 0) + 2 + (address.size() + 1) / 2 +
-                                     2 + timeLength + 1;
+    const std::size_t headerLength =
+        1 + 1 + centreLength + 1 + (submit ? 1 : 0) + 2 + (address.size() + 1) / 2 + 2 + timeLength + 1;
     const std::size_t limit = std::min(record.size(), kMaxDecodedRecordBytes);
     if (headerLength > limit) return SmsEncodeResult::kRecordTooShort;
 
@@ -268,9 +266,8 @@ std::size_t DecodeSmsFileImage(std::span<const std::uint8_t> image, std::span<Sm
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t offset = i * recordLength;
         if (offset >= records.size()) break;
-        entries[i] =
-            DecodeSmsRecord(records.subspan(offset, std::min(recordLength, records.size() - offset)),
-                            static_cast<std::uint16_t>(i));
+        entries[i] = DecodeSmsRecord(records.subspan(offset, std::min(recordLength, records.size() - offset)),
+                                     static_cast<std::uint16_t>(i));
     }
     return count;
 }

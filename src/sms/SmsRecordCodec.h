@@ -20,7 +20,7 @@ bool IsSmsRecordInUse(std::span<const std::uint8_t> record);
 
 // Decodes one EF_SMS record (status byte, service-centre address, then an SMS-DELIVER or
 // SMS-SUBMIT TPDU, 3GPP TS 23.040 9.2.2) into an entry whose index is `index`. Decoding never
-// fails: a field that lies beyond the record, or after a part the decoder cannot follow, stays
+// fails: a field that lies beyond the record, or after a field the decoder cannot follow, stays
 // empty. Other message types keep only the status and the centre; a record whose centre length is
 // above 11 keeps only its status.
 SmsEntry DecodeSmsRecord(std::span<const std::uint8_t> record, std::uint16_t index);

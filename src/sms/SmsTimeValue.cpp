@@ -96,10 +96,16 @@ bool FindUnit(std::string_view rest, Period& period) {
         for (char& c : word) c = UpperAscii(c);
         if (rest.find(word) == std::string_view::npos) continue;
         switch (unit) {
-            case ValidityWords::kMinutes: period = Period::kMinutes; break;
+            case ValidityWords::kMinutes:
+                period = Period::kMinutes;
+                break;
             case ValidityWords::kHour:
-            case ValidityWords::kHours: period = Period::kHours; break;
-            default: period = Period::kDays; break;
+            case ValidityWords::kHours:
+                period = Period::kHours;
+                break;
+            default:
+                period = Period::kDays;
+                break;
         }
         return true;
     }
@@ -145,8 +151,8 @@ std::size_t CopyCut(std::string_view text, std::span<char> destination) {
 
 std::string FormatDate(unsigned day, unsigned month, unsigned year, unsigned hour, unsigned minute) {
     char buffer[32];
-    std::snprintf(buffer, sizeof(buffer), "%02u.%02u.%02u %02u:%02u", day % 100, month % 100, year % 100,
-                  hour % 100, minute % 100);
+    std::snprintf(buffer, sizeof(buffer), "%02u.%02u.%02u %02u:%02u", day % 100, month % 100, year % 100, hour % 100,
+                  minute % 100);
     return buffer;
 }
 
@@ -239,11 +245,16 @@ int ValidityChoiceOf(std::string_view text, bool exact) {
 std::string_view ValidityChoiceText(int choice) {
     using W = ValidityWords;
     switch (choice) {
-        case 0: return W::Get().StandardText(W::kOneHour);
-        case 1: return W::Get().StandardText(W::kOneDayOffered);
-        case 2: return W::Get().StandardText(W::kOneWeek);
-        case 3: return W::Get().StandardText(W::kMaximum);
-        default: return {};
+        case 0:
+            return W::Get().StandardText(W::kOneHour);
+        case 1:
+            return W::Get().StandardText(W::kOneDayOffered);
+        case 2:
+            return W::Get().StandardText(W::kOneWeek);
+        case 3:
+            return W::Get().StandardText(W::kMaximum);
+        default:
+            return {};
     }
 }
 

@@ -12,13 +12,13 @@ namespace quillet::sms {
 // validity (isDate = 1), or a relative validity period byte (isDate = 0).
 struct SmsTimeValue {
     std::uint32_t isDate;
-    std::uint8_t day;     // 1..31
-    std::uint8_t month;   // 1..12
-    std::uint8_t year;    // 0..99
-    std::uint8_t hour;    // 0..23
-    std::uint8_t minute;  // 0..59
-    std::uint8_t second;  // 0 when parsed from text
-    std::uint8_t zone;    // time zone byte as decoded from the card, never shown
+    std::uint8_t day;       // 1..31
+    std::uint8_t month;     // 1..12
+    std::uint8_t year;      // 0..99
+    std::uint8_t hour;      // 0..23
+    std::uint8_t minute;    // 0..59
+    std::uint8_t second;    // 0 when parsed from text
+    std::uint8_t zone;      // time zone byte as decoded from the card, never shown
     std::uint8_t validity;  // TP-VP in relative format (3GPP TS 23.040 9.2.3.12.1), when isDate = 0
 };
 

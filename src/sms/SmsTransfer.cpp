@@ -1,0 +1,154 @@
+#include "sms/SmsTransfer.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "card/FileImage.h"
+#include "resources/StringTable.h"
+#include "sms/SmsRecordCodec.h"
+
+namespace quillet::sms {
+
+namespace {
+
+namespace result = reader::result;
+
+constexpr std::uint16_t kTelecom = 0x7F10;
+constexpr std::uint16_t kSmsFile = 0x6F3C;
+constexpr unsigned kSmsService = 4;
+constexpr std::uint32_t kReadText = 5017;
+constexpr std::uint32_t kWriteText = 5018;
+
+bool FailAndClear(card::CardSession& session, reader::ReaderResult code) {
+    session.SetLastResult(code);
+    session.ClearCache();
+    return false;
+}
+
+bool PrepareSmsFile(card::CardSession& session, card::EfInformation& header) {
+    if (session.Host().CurrentReader() == nullptr) return FailAndClear(session, result::kReaderInaccessible);
+    if (!session.HasService(kSmsService)) return FailAndClear(session, result::kFileNotAccessible);
+    if (!session.FileHeader(kTelecom, kSmsFile, header)) {
+        session.ClearCache();
+        return false;
+    }
+    if (header.RecordLength() == 0) return FailAndClear(session, result::kNonSpecific);
+    return true;
+}
+
+std::string ItemText(std::size_t item, std::size_t total) {
+    std::string text(resources::LoadString(kWriteText));
+    for (std::size_t value : {item, total}) {
+        const std::size_t at = text.find("%u");
+        if (at != std::string::npos) text.replace(at, 2, std::to_string(value));
+    }
+    return text;
+}
+
+}  // namespace
+
+bool ReadSmsFile(card::CardSession& session, std::span<SmsEntry> entries, std::uint32_t& count) {
+    count = 0;
+    card::EfInformation header;
+    if (!PrepareSmsFile(session, header)) return false;
+    for (std::size_t position = 0; position < entries.size(); ++position) {
+        entries[position] = MakeEmptySmsEntry(static_cast<std::uint16_t>(position));
+    }
+    if (!session.LoadCardFiles(card::load_mask::kSms, kReadText)) {
+        session.ClearCache();
+        return false;
+    }
+    const auto& image = session.Caches().Image(card::CachedFile::Sms);
+    if (!image) return FailAndClear(session, result::kNonSpecific);
+    count = static_cast<std::uint32_t>(DecodeSmsFileImage(*image, entries));
+    session.SetLastResult(result::kOk);
+    return true;
+}
+
+bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteReport& report) {
+    report = SmsWriteReport{};
+    card::EfInformation header;
+    if (!PrepareSmsFile(session, header)) return false;
+    if (!session.LoadCardFiles(card::load_mask::kSms, 0)) return false;
+    auto& imageBytes = session.Caches().Image(card::CachedFile::Sms);
+    if (!imageBytes) return FailAndClear(session, result::kNonSpecific);
+    const card::FileImage records(*imageBytes);
+    const std::size_t recordCount = records.Count();
+    const std::size_t recordLength = records.RecordLength();
+
+    // Position k goes to record k + 1; used entries beyond the file fill its free records.
+    std::vector<SmsEntry*> target(recordCount + 1, nullptr);
+    std::vector<SmsEntry*> overflow;
+    for (std::size_t position = 0; position < entries.size(); ++position) {
+        if (position < recordCount) {
+            target[position + 1] = &entries[position];
+        } else if (entries[position].used) {
+            overflow.push_back(&entries[position]);
+        }
+    }
+    for (std::size_t number = 1; number <= recordCount && !overflow.empty(); ++number) {
+        if (target[number] == nullptr || !target[number]->used) {
+            target[number] = overflow.front();
+            overflow.erase(overflow.begin());
+        }
+    }
+    if (!overflow.empty()) return FailAndClear(session, result::kPositionOverflow);
+
+    // Plan every record before the first command: the card's own bytes for unchanged messages.
+    std::vector<std::vector<std::uint8_t>> plan(recordCount + 1);
+    for (std::size_t number = 1; number <= recordCount; ++number) {
+        const SmsEntry* entry = target[number];
+        std::vector<std::uint8_t>& bytes = plan[number];
+        if (entry != nullptr && entry->used && !entry->modified && entry->index < recordCount) {
+            const std::span<std::uint8_t> original = records.Record(entry->index + 1u);
+            bytes.assign(original.begin(), original.end());
+            continue;
+        }
+        if (entry == nullptr || !entry->used) {
+            // A record that holds no message already stays as it is.
+            if (!IsSmsRecordInUse(records.Record(number))) {
+                const std::span<std::uint8_t> original = records.Record(number);
+                bytes.assign(original.begin(), original.end());
+                continue;
+            }
+            bytes.assign(recordLength, 0xFF);
+            bytes[0] = 0x00;
+            continue;
+        }
+        bytes.assign(recordLength, 0xFF);
+        if (EncodeSmsRecord(*entry, bytes) == SmsEncodeResult::kRecordTooShort) {
+            return FailAndClear(session, result::kNonSpecific);
+        }
+    }
+
+    for (std::size_t number = 1; number <= recordCount; ++number) {
+        if (!session.StepProgress(ItemText(number, recordCount), static_cast<unsigned>(100 * number / recordCount))) {
+            session.SetLastResult(result::kCancelledByUser);
+            return false;
+        }
+        const std::span<std::uint8_t> cached = records.Record(number);
+        const std::vector<std::uint8_t>& bytes = plan[number];
+        if (std::equal(bytes.begin(), bytes.end(), cached.begin(), cached.end())) continue;
+        std::uint32_t length = static_cast<std::uint32_t>(bytes.size());
+        if (!session.WriteFileRecord(kTelecom, kSmsFile, bytes, length, static_cast<std::uint8_t>(number), 4)) {
+            // What the card holds now is not known for sure: read it afresh next time.
+            const reader::ReaderResult code = session.LastResult();
+            session.ClearCache();
+            session.SetLastResult(code);
+            return false;
+        }
+        std::copy(bytes.begin(), bytes.end(), cached.begin());
+        ++report.recordsWritten;
+    }
+    for (std::size_t number = 1; number <= recordCount; ++number) {
+        if (target[number] != nullptr) {
+            target[number]->index = static_cast<std::uint16_t>(number - 1);
+            target[number]->modified = 0;
+        }
+    }
+    session.SetLastResult(result::kOk);
+    return true;
+}
+
+}  // namespace quillet::sms
