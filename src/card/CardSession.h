@@ -170,6 +170,8 @@ private:
     // Selects a file and fetches its description into `response` (at most `capacity` bytes).
     bool SelectWithResponse(std::uint16_t fid, std::span<std::uint8_t> response, std::size_t capacity);
     bool Judge(reader::ReaderResult transport, std::uint16_t sw);
+    template <typename Command>
+    bool ForEachPiece(std::size_t size, Command command);
     bool LoadExtensionFile(CachedFile image, UseMap map, std::uint16_t ef, unsigned service);
     // Shows "text id" formatted with item and total; false when the user cancelled.
     bool StepItemProgress(std::uint32_t textId, unsigned item, unsigned total);

@@ -22,6 +22,18 @@ enum Structure : std::uint8_t { kTransparent = 0, kLinearFixed = 1, kCyclic = 3 
 
 }  // namespace
 
+// Runs one command per piece of at most 255 bytes at increasing offsets, judging each answer.
+template <typename Command>
+bool CardSession::ForEachPiece(std::size_t size, Command command) {
+    for (std::size_t offset = 0; offset < size; offset += kMaxPiece) {
+        const std::size_t piece = std::min(kMaxPiece, size - offset);
+        std::uint16_t sw = 0;
+        const ReaderResult code = command(offset, piece, sw);
+        if (!Judge(code, sw)) return false;
+    }
+    return true;
+}
+
 bool CardSession::Judge(ReaderResult transport, std::uint16_t sw) {
     if (transport != result::kOk) return Fail(transport);
     m_lastStatusWord = sw;
@@ -83,12 +95,10 @@ bool CardSession::ReadFileRecord(std::uint16_t df, std::uint16_t ef, std::span<s
         case kTransparent: {
             const std::size_t size = m_efInfo.FileSize();
             if (capacity < size) return Fail(result::kNonSpecific);
-            for (std::size_t offset = 0; offset < size; offset += kMaxPiece) {
-                const std::size_t piece = std::min(kMaxPiece, size - offset);
-                const ReaderResult code =
-                    ReadBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
-                if (!Judge(code, sw)) return false;
-            }
+            const bool read = ForEachPiece(size, [&](std::size_t offset, std::size_t piece, std::uint16_t& sw) {
+                return ReadBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
+            });
+            if (!read) return false;
             length = static_cast<std::uint32_t>(size);
             break;
         }
@@ -121,12 +131,10 @@ bool CardSession::WriteFileRecord(std::uint16_t df, std::uint16_t ef, std::span<
         case kTransparent: {
             const std::size_t size = m_efInfo.FileSize();
             if (available < size) return Fail(result::kNonSpecific);
-            for (std::size_t offset = 0; offset < size; offset += kMaxPiece) {
-                const std::size_t piece = std::min(kMaxPiece, size - offset);
-                const ReaderResult code =
-                    UpdateBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
-                if (!Judge(code, sw)) return false;
-            }
+            const bool written = ForEachPiece(size, [&](std::size_t offset, std::size_t piece, std::uint16_t& sw) {
+                return UpdateBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
+            });
+            if (!written) return false;
             length = static_cast<std::uint32_t>(size);
             break;
         }

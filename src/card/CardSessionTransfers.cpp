@@ -5,6 +5,7 @@
 
 #include "card/CardSession.h"
 #include "card/FileImage.h"
+#include "card/RecordPlacement.h"
 #include "resources/StringTable.h"
 
 namespace quillet::card {
@@ -51,7 +52,17 @@ const LinkedFile* FindLinkedFile(std::uint16_t ef) {
     return nullptr;
 }
 
-// Fills the two %u of a progress text with the item number and the total.
+// Marks one reference to extension record `number` in its map.
+void MarkReference(std::vector<std::uint8_t>& map, std::size_t number, const LinkedFile& file, bool continuation) {
+    std::uint8_t& byte = map[number];
+    byte |= file.ownMark;
+    byte |= (byte & extension_use::kReferencedOnce) ? extension_use::kReferencedMore : extension_use::kReferencedOnce;
+    if (byte & file.otherKinds) byte |= extension_use::kSeveralKinds;
+    if (continuation) byte |= extension_use::kContinuation;
+}
+
+}  // namespace
+
 std::string FormatItemText(std::string_view pattern, unsigned item, unsigned total) {
     std::string text;
     const unsigned values[] = {item, total};
@@ -66,17 +77,6 @@ std::string FormatItemText(std::string_view pattern, unsigned item, unsigned tot
     }
     return text;
 }
-
-// Marks one reference to extension record `number` in its map.
-void MarkReference(std::vector<std::uint8_t>& map, std::size_t number, const LinkedFile& file, bool continuation) {
-    std::uint8_t& byte = map[number];
-    byte |= file.ownMark;
-    byte |= (byte & extension_use::kReferencedOnce) ? extension_use::kReferencedMore : extension_use::kReferencedOnce;
-    if (byte & file.otherKinds) byte |= extension_use::kSeveralKinds;
-    if (continuation) byte |= extension_use::kContinuation;
-}
-
-}  // namespace
 
 bool CardSession::StepItemProgress(std::uint32_t textId, unsigned item, unsigned total) {
     const std::string text = FormatItemText(resources::LoadString(textId), item, total);

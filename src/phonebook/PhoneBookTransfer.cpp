@@ -5,6 +5,7 @@
 #include <string>
 
 #include "card/FileImage.h"
+#include "card/RecordPlacement.h"
 #include "phonebook/DiallingRecord.h"
 #include "resources/StringTable.h"
 
@@ -80,15 +81,6 @@ std::vector<std::uint8_t> ChainOf(std::span<const std::uint8_t> record, const Fi
     return chain;
 }
 
-std::string ItemText(std::uint32_t textId, std::size_t item, std::size_t total) {
-    std::string text(resources::LoadString(textId));
-    for (std::size_t value : {item, total}) {
-        const std::size_t at = text.find("%u");
-        if (at != std::string::npos) text.replace(at, 2, std::to_string(value));
-    }
-    return text;
-}
-
 }  // namespace
 
 bool ReadPhoneBook(card::CardSession& session, std::uint16_t ef, std::span<PhoneBookEntry> entries,
@@ -146,24 +138,10 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
     const std::size_t recordCount = records.Count();
     const std::size_t recordLength = records.RecordLength();
 
-    // Which entry goes to which record: position k to record k + 1; used entries beyond the
-    // file fill its empty records.
-    std::vector<PhoneBookEntry*> target(recordCount + 1, nullptr);
-    std::vector<PhoneBookEntry*> overflow;
-    for (std::size_t position = 0; position < entries.size(); ++position) {
-        if (position < recordCount) {
-            target[position + 1] = &entries[position];
-        } else if (entries[position].used) {
-            overflow.push_back(&entries[position]);
-        }
-    }
-    for (std::size_t number = 1; number <= recordCount && !overflow.empty(); ++number) {
-        if (target[number] == nullptr || !target[number]->used) {
-            target[number] = overflow.front();
-            overflow.erase(overflow.begin());
-        }
-    }
-    if (!overflow.empty()) return FailAndClear(session, result::kPositionOverflow);
+    // Which entry goes to which record.
+    const std::optional<std::vector<PhoneBookEntry*>> placed = card::PlaceEntries(entries, recordCount);
+    if (!placed) return FailAndClear(session, result::kPositionOverflow);
+    const std::vector<PhoneBookEntry*>& target = *placed;
 
     // An unchanged entry keeps the card's own bytes and its extension chain.
     const auto keepsOriginal = [&](const PhoneBookEntry* entry) {
@@ -249,7 +227,9 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
         return true;
     };
     for (std::size_t number = 1; number <= recordCount; ++number) {
-        if (!session.StepProgress(ItemText(kind->writeText, number, recordCount),
+        if (!session.StepProgress(card::FormatItemText(resources::LoadString(kind->writeText),
+                                                        static_cast<unsigned>(number),
+                                                        static_cast<unsigned>(recordCount)),
                                   static_cast<unsigned>(100 * number / recordCount))) {
             session.SetLastResult(result::kCancelledByUser);
             session.LoadCardFiles(sharingMask, 0);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "card/FileImage.h"
+#include "card/RecordPlacement.h"
 #include "resources/StringTable.h"
 #include "sms/SmsRecordCodec.h"
 
@@ -35,15 +36,6 @@ bool PrepareSmsFile(card::CardSession& session, card::EfInformation& header) {
     }
     if (header.RecordLength() == 0) return FailAndClear(session, result::kNonSpecific);
     return true;
-}
-
-std::string ItemText(std::size_t item, std::size_t total) {
-    std::string text(resources::LoadString(kWriteText));
-    for (std::size_t value : {item, total}) {
-        const std::size_t at = text.find("%u");
-        if (at != std::string::npos) text.replace(at, 2, std::to_string(value));
-    }
-    return text;
 }
 
 }  // namespace
@@ -77,23 +69,10 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
     const std::size_t recordCount = records.Count();
     const std::size_t recordLength = records.RecordLength();
 
-    // Position k goes to record k + 1; used entries beyond the file fill its free records.
-    std::vector<SmsEntry*> target(recordCount + 1, nullptr);
-    std::vector<SmsEntry*> overflow;
-    for (std::size_t position = 0; position < entries.size(); ++position) {
-        if (position < recordCount) {
-            target[position + 1] = &entries[position];
-        } else if (entries[position].used) {
-            overflow.push_back(&entries[position]);
-        }
-    }
-    for (std::size_t number = 1; number <= recordCount && !overflow.empty(); ++number) {
-        if (target[number] == nullptr || !target[number]->used) {
-            target[number] = overflow.front();
-            overflow.erase(overflow.begin());
-        }
-    }
-    if (!overflow.empty()) return FailAndClear(session, result::kPositionOverflow);
+    // Which message goes to which record.
+    const std::optional<std::vector<SmsEntry*>> placed = card::PlaceEntries(entries, recordCount);
+    if (!placed) return FailAndClear(session, result::kPositionOverflow);
+    const std::vector<SmsEntry*>& target = *placed;
 
     // Plan every record before the first command: the card's own bytes for unchanged messages.
     std::vector<std::vector<std::uint8_t>> plan(recordCount + 1);
@@ -123,7 +102,8 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
     }
 
     for (std::size_t number = 1; number <= recordCount; ++number) {
-        if (!session.StepProgress(ItemText(number, recordCount), static_cast<unsigned>(100 * number / recordCount))) {
+        if (!session.StepProgress(card::FormatItemText(resources::LoadString(kWriteText), static_cast<unsigned>(number),
+                                                        static_cast<unsigned>(recordCount)), static_cast<unsigned>(100 * number / recordCount))) {
             session.SetLastResult(result::kCancelledByUser);
             return false;
         }
