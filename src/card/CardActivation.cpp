@@ -4,6 +4,7 @@
 #include <array>
 
 #include "card/GsmCommands.h"
+#include "card/GsmFiles.h"
 #include "card/StatusWords.h"
 
 namespace quillet::card {
@@ -13,8 +14,8 @@ namespace {
 using reader::ReaderResult;
 namespace result = reader::result;
 
-constexpr std::uint16_t kMasterFile = 0x3F00;
-constexpr std::uint16_t kIccidFile = 0x2FE2;
+using gsm_file::kMasterFile;
+constexpr std::uint16_t kIccidFile = gsm_file::kIccid;
 constexpr std::size_t kAtrCapacity = 254;
 
 // Powers the card down after a transport failure; passes every code through.

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "card/CardActivation.h"
+#include "card/GsmFiles.h"
 #include "reader/ReaderResult.h"
 
 namespace quillet::card {
@@ -13,10 +14,10 @@ namespace {
 using reader::ReaderResult;
 namespace result = reader::result;
 
-constexpr std::uint16_t kMasterFile = 0x3F00;
-constexpr std::uint16_t kIccidFile = 0x2FE2;
-constexpr std::uint16_t kGsmDirectory = 0x7F20;
-constexpr std::uint16_t kServiceTableFile = 0x6F38;
+using gsm_file::kGsmDirectory;
+using gsm_file::kMasterFile;
+constexpr std::uint16_t kIccidFile = gsm_file::kIccid;
+constexpr std::uint16_t kServiceTableFile = gsm_file::kServiceTable;
 constexpr const char* kCommunicationError = "Communication error:";
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "card/CardSession.h"
 #include "card/GsmCommands.h"
+#include "card/GsmFiles.h"
 #include "card/StatusWords.h"
 
 namespace quillet::card {
@@ -12,7 +13,7 @@ namespace {
 using reader::ReaderResult;
 namespace result = reader::result;
 
-constexpr std::uint16_t kMasterFile = 0x3F00;
+using gsm_file::kMasterFile;
 constexpr std::size_t kMaxDfResponse = 36;
 constexpr std::size_t kMaxEfResponse = 18;
 // Transparent files move in pieces a single command can carry.

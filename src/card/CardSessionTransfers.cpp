@@ -5,6 +5,7 @@
 
 #include "card/CardSession.h"
 #include "card/FileImage.h"
+#include "card/GsmFiles.h"
 #include "card/RecordPlacement.h"
 #include "resources/StringTable.h"
 
@@ -14,10 +15,10 @@ namespace {
 
 namespace result = reader::result;
 
-constexpr std::uint16_t kTelecom = 0x7F10;
-constexpr std::uint16_t kExt1 = 0x6F4A;
-constexpr std::uint16_t kExt2 = 0x6F4B;
-constexpr std::uint16_t kSmsFile = 0x6F3C;
+constexpr std::uint16_t kTelecom = gsm_file::kTelecomDirectory;
+constexpr std::uint16_t kExt1 = gsm_file::kExt1;
+constexpr std::uint16_t kExt2 = gsm_file::kExt2;
+constexpr std::uint16_t kSmsFile = gsm_file::kSms;
 constexpr unsigned kExt1Service = 10;
 constexpr unsigned kExt2Service = 11;
 constexpr std::uint32_t kSmsCheckText = 5016;
