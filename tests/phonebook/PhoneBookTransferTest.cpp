@@ -202,3 +202,37 @@ TEST_F(SharedExtensions, AnExtensionRecordUsedByAnotherFileIsNeverFreed) {
 
 }  // namespace
 }  // namespace quillet::phonebook
+
+namespace quillet::phonebook {
+namespace {
+
+TEST(PhoneBookSizes, ALargerFileFillsTheWholeEditorAndNoMore) {
+    sim::SimProfile profile = sim::BuildDemoSimProfile();
+    auto& adn = profile.FindFile(0x7F10, 0x6F3A)->records;
+    adn.resize(254, std::vector<std::uint8_t>(30, 0xFF));
+    testing::SessionRig rig(profile);
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    std::array<PhoneBookEntry, 250> entries{};
+    PhoneBookInfo info;
+    ASSERT_TRUE(ReadPhoneBook(*rig.session, kAdnFile, entries, info)) << rig.session->FormatLastError();
+    EXPECT_EQ(info.entryCount, 250u);
+}
+
+TEST(PhoneBookSizes, OtherFilesAndInvalidatedFilesAreRefused) {
+    testing::SessionRig rig(sim::BuildDemoSimProfile());
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    std::array<PhoneBookEntry, 10> entries{};
+    PhoneBookInfo info;
+    EXPECT_FALSE(ReadPhoneBook(*rig.session, 0x6F3C, entries, info));
+    EXPECT_EQ(rig.session->LastResult(), reader::result::kNonSpecific);
+    // A failed read empties the caches; the next command starts its session afresh.
+    rig.Card().MutableProfile().FindFile(0x7F10, 0x6F3A)->invalidated = true;
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    EXPECT_FALSE(ReadPhoneBook(*rig.session, kAdnFile, entries, info));
+    EXPECT_EQ(rig.session->LastResult(), reader::result::kInaccessibleRecord);
+}
+
+}  // namespace
+}  // namespace quillet::phonebook
