@@ -95,7 +95,8 @@ bool CardSession::LoadExtensionFile(CachedFile imageId, UseMap mapId, std::uint1
     EfInformation header;
     if (!FileHeader(kTelecom, ef, header)) return false;
     const std::size_t recordLength = header.RecordLength();
-    if (recordLength == 0) return Fail(result::kNonSpecific);
+    // An extension record is 13 bytes: type, length, ten digit bytes and the next link.
+    if (recordLength < 13) return Fail(result::kNonSpecific);
     const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
     const bool mustRead = !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
     if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));
@@ -173,7 +174,9 @@ bool CardSession::LoadLinkedFile(std::uint16_t ef, std::vector<std::uint8_t>* ma
                 return false;
             }
         }
-        if (record[0] == 0xFF) continue;
+        // A record without a name still holds a number when its length byte says so; its links
+        // count as much as any other record's.
+        if (record[0] == 0xFF && record[recordLength - 14] == 0xFF) continue;
         std::uint8_t& use = map[number];
         use |= record_use::kInUse;
         if (record[recordLength - 2] != 0xFF) use |= record_use::kCapability;

@@ -1,6 +1,7 @@
 #include "sms/SmsTransfer.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,15 @@ bool PrepareSmsFile(card::CardSession& session, card::EfInformation& header) {
     return true;
 }
 
+// The fields a message shows; what else the record holds is kept only through its own bytes.
+bool SameContent(const SmsEntry& a, const SmsEntry& b) {
+    return (a.used != 0) == (b.used != 0) && FieldText(a.text) == FieldText(b.text) &&
+           FieldText(a.serviceCentre) == FieldText(b.serviceCentre) && FieldText(a.address) == FieldText(b.address) &&
+           a.addressTon == b.addressTon && a.addressNpi == b.addressNpi && a.centreTon == b.centreTon &&
+           a.centreNpi == b.centreNpi && FieldText(a.dateOrValidity) == FieldText(b.dateOrValidity) &&
+           a.status == b.status && a.messageRef == b.messageRef;
+}
+
 }  // namespace
 
 bool ReadSmsFile(card::CardSession& session, std::span<SmsEntry> entries, std::uint32_t& count) {
@@ -62,7 +72,11 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
     report = SmsWriteReport{};
     card::EfInformation header;
     if (!PrepareSmsFile(session, header)) return false;
-    if (!session.LoadCardFiles(card::load_mask::kSms, 0)) return false;
+    // The plan compares with the card's records: the cached ones, or read now.
+    if (!session.Caches().Image(card::CachedFile::Sms) && !session.LoadSmsFile(kReadText)) {
+        session.ClearCache();
+        return false;
+    }
     auto& imageBytes = session.Caches().Image(card::CachedFile::Sms);
     if (!imageBytes) return FailAndClear(session, result::kNonSpecific);
     const card::FileImage records(*imageBytes);
@@ -75,16 +89,27 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
     const std::vector<SmsEntry*>& target = *placed;
 
     // Plan every record before the first command: the card's own bytes for unchanged messages.
+    // An unchanged message keeps the card's bytes only when they still decode to it, and each
+    // record's bytes serve one message at most; positions beyond the editor keep their records.
     std::vector<std::vector<std::uint8_t>> plan(recordCount + 1);
+    std::vector<bool> sourceTaken(recordCount + 1, false);
     for (std::size_t number = 1; number <= recordCount; ++number) {
         const SmsEntry* entry = target[number];
         std::vector<std::uint8_t>& bytes = plan[number];
-        if (entry != nullptr && entry->used && !entry->modified && entry->index < recordCount) {
-            const std::span<std::uint8_t> original = records.Record(entry->index + 1u);
-            bytes.assign(original.begin(), original.end());
+        if (entry == nullptr) {
+            const std::span<std::uint8_t> own = records.Record(number);
+            bytes.assign(own.begin(), own.end());
             continue;
         }
-        if (entry == nullptr || !entry->used) {
+        if (entry->used && !entry->modified && entry->index < recordCount && !sourceTaken[entry->index + 1u]) {
+            const std::span<std::uint8_t> original = records.Record(entry->index + 1u);
+            if (SameContent(DecodeSmsRecord(original, entry->index), *entry)) {
+                sourceTaken[entry->index + 1u] = true;
+                bytes.assign(original.begin(), original.end());
+                continue;
+            }
+        }
+        if (!entry->used) {
             // A record that holds no message already stays as it is.
             if (!IsSmsRecordInUse(records.Record(number))) {
                 const std::span<std::uint8_t> original = records.Record(number);
@@ -101,32 +126,52 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
         }
     }
 
+    std::size_t written = 0;
+    std::set<std::size_t> changedRecords;
+    // Marks what reached the card, so a write stopped half-way leaves the editor truthful.
+    const auto settle = [&](std::size_t upTo) {
+        for (std::size_t number = 1; number <= upTo; ++number) {
+            if (target[number] != nullptr) {
+                target[number]->index = static_cast<std::uint16_t>(number - 1);
+                target[number]->modified = 0;
+            }
+        }
+        for (std::size_t number = upTo + 1; number <= recordCount; ++number) {
+            SmsEntry* entry = target[number];
+            // Its card bytes are gone: the fields are all that is left of it.
+            if (entry != nullptr && entry->used && !entry->modified && changedRecords.contains(entry->index + 1u)) {
+                entry->modified = 1;
+            }
+        }
+    };
     for (std::size_t number = 1; number <= recordCount; ++number) {
         if (!session.StepProgress(card::FormatItemText(resources::LoadString(kWriteText), static_cast<unsigned>(number),
                                                         static_cast<unsigned>(recordCount)), static_cast<unsigned>(100 * number / recordCount))) {
+            settle(written);
             session.SetLastResult(result::kCancelledByUser);
             return false;
         }
         const std::span<std::uint8_t> cached = records.Record(number);
         const std::vector<std::uint8_t>& bytes = plan[number];
-        if (std::equal(bytes.begin(), bytes.end(), cached.begin(), cached.end())) continue;
+        if (std::equal(bytes.begin(), bytes.end(), cached.begin(), cached.end())) {
+            written = number;
+            continue;
+        }
         std::uint32_t length = static_cast<std::uint32_t>(bytes.size());
         if (!session.WriteFileRecord(kTelecom, kSmsFile, bytes, length, static_cast<std::uint8_t>(number), 4)) {
             // What the card holds now is not known for sure: read it afresh next time.
             const reader::ReaderResult code = session.LastResult();
+            settle(written);
             session.ClearCache();
             session.SetLastResult(code);
             return false;
         }
         std::copy(bytes.begin(), bytes.end(), cached.begin());
         ++report.recordsWritten;
+        changedRecords.insert(number);
+        written = number;
     }
-    for (std::size_t number = 1; number <= recordCount; ++number) {
-        if (target[number] != nullptr) {
-            target[number]->index = static_cast<std::uint16_t>(number - 1);
-            target[number]->modified = 0;
-        }
-    }
+    settle(recordCount);
     session.SetLastResult(result::kOk);
     return true;
 }

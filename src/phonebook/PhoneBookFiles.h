@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "card/CardSession.h"
+#include "card/FileImage.h"
+
+namespace quillet::phonebook::detail {
+
+// A dialling-number file: its service, load mask, progress texts, caches and extension file.
+struct FileKind {
+    std::uint16_t ef;
+    unsigned service;
+    std::uint32_t loadMask;
+    std::uint32_t readText;
+    std::uint32_t writeText;  // 0: not written by the program
+    card::CachedFile image;
+    card::CachedFile extensionImage;
+    card::UseMap extensionMap;
+    card::UseMap ownMap;
+    std::uint16_t extensionEf;
+};
+
+const FileKind* FindKind(std::uint16_t ef);
+// The other files that keep their extension records in the same extension file.
+std::vector<const FileKind*> FilesSharingExtensions(const FileKind& kind);
+
+bool FailAndClear(card::CardSession& session, reader::ReaderResult code);
+// Describes the file (from the caches when known), refusing one without service, invalidated,
+// or not a dialling-number file.
+bool SelectPhoneBookFile(card::CardSession& session, const FileKind& kind, card::EfInformation& info);
+// The extension records a record's chain runs through: valid, in use, each once.
+std::vector<std::uint8_t> ChainOf(std::span<const std::uint8_t> record, const card::FileImage& extensions);
+
+}  // namespace quillet::phonebook::detail
