@@ -135,6 +135,19 @@ TEST(DiallingRecord, EncodingPadsAndCountsBcdBytes) {
                      0xFF}));
     PhoneBookEntry empty{};
     EXPECT_EQ(EncodeDiallingRecord(empty, 18, 0xFF), Bytes(18, 0xFF));
+    // An entry from text carries 0 for "no capability record": the card gets 0xFF.
+    entry.capabilityId = 0;
+    const Bytes fromText = EncodeDiallingRecord(entry, 18, 0);
+    EXPECT_EQ(fromText[16], 0xFF);
+    EXPECT_EQ(fromText[17], 0xFF);
+    // Names longer than the field are cut; fields longer than 32 bytes still hold at most 32.
+    std::strcpy(entry.name, "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
+    const Bytes wide = EncodeDiallingRecord(entry, 50, 0xFF);
+    EXPECT_EQ(wide[31], '5');
+    EXPECT_EQ(wide[32], 0xFF);
+    PhoneBookEntry decoded{};
+    DecodeDiallingRecord(wide, card::FileImage(const_cast<Bytes&>(kNoExtensions)), 0, decoded);
+    EXPECT_STREQ(decoded.name, entry.name);
 }
 
 }  // namespace

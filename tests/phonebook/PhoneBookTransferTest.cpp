@@ -236,3 +236,92 @@ TEST(PhoneBookSizes, OtherFilesAndInvalidatedFilesAreRefused) {
 
 }  // namespace
 }  // namespace quillet::phonebook
+
+namespace quillet::phonebook {
+namespace {
+
+class PhoneBookWriteSafety : public PhoneBookOnCard {
+protected:
+    // Reads the phone book afresh from the card itself.
+    std::array<PhoneBookEntry, 250> Reread() {
+        rig.session->ClearCache();
+        EXPECT_TRUE(rig.session->BeginSession(true, false, true));
+        std::array<PhoneBookEntry, 250> reread{};
+        EXPECT_TRUE(ReadPhoneBook(*rig.session, kAdnFile, reread, info));
+        return reread;
+    }
+};
+
+class CancelledWrite : public PhoneBookWriteSafety, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CancelledWrite, NeverMixesTwoEntriesDigits) {
+    // Use up the free EXT1 records, so a long number must take what "Conference" releases.
+    for (std::size_t position : {5, 12, 19}) SetNumber(entries[position], "Filler", std::string(60, '3'));
+    PhoneBookWriteReport report;
+    ASSERT_TRUE(WritePhoneBook(*rig.session, kAdnFile, entries, report)) << rig.session->FormatLastError();
+    const std::string conference = entries[3].number;
+    const std::string first = entries[0].number;
+    SetNumber(entries[0], "Long", std::string(60, '6'));
+    SetNumber(entries[3], "Conference", "123");
+    rig.session->BeginProgress(nullptr, 5000, 5106);
+    rig.ui.cancelAtText = "Writing Item " + std::to_string(GetParam()) + " ";
+    EXPECT_FALSE(WritePhoneBook(*rig.session, kAdnFile, entries, report));
+    rig.session->EndProgress(true);
+    rig.ui.cancelAtText.reset();
+
+    const auto reread = Reread();
+    const std::string record4 = reread[3].number;
+    EXPECT_TRUE(record4 == conference || record4 == "123") << record4;
+    const std::string record1 = reread[0].number;
+    EXPECT_TRUE(record1 == std::string(60, '6') || record1 == first) << record1;
+    for (std::uint8_t use : *rig.session->Caches().Map(card::UseMap::Ext1)) EXPECT_EQ(use & 0x04, 0);
+}
+
+// Before anything, just after "Conference" is rewritten, and at the very end (the long number
+// waits for the extension records "Conference" gives up).
+INSTANTIATE_TEST_SUITE_P(AtSeveralPoints, CancelledWrite, ::testing::Values(1, 2, 4, 119, 120));
+
+TEST_F(PhoneBookWriteSafety, AWriteStoppedHalfWayCanBeRepeatedWithoutLoss) {
+    const std::string third = entries[2].name;
+    const std::string seventh = entries[6].name;
+    std::swap(entries[2], entries[6]);
+    rig.session->BeginProgress(nullptr, 5000, 5106);
+    rig.ui.cancelAtText = "Writing Item 7 ";
+    PhoneBookWriteReport report;
+    EXPECT_FALSE(WritePhoneBook(*rig.session, kAdnFile, entries, report));
+    rig.session->EndProgress(true);
+    rig.ui.cancelAtText.reset();
+    ASSERT_TRUE(WritePhoneBook(*rig.session, kAdnFile, entries, report)) << rig.session->FormatLastError();
+    const auto reread = Reread();
+    EXPECT_EQ(std::string(reread[2].name), seventh);
+    EXPECT_EQ(std::string(reread[6].name), third);
+}
+
+TEST_F(PhoneBookWriteSafety, EntriesThatDifferFromTheCardAreWrittenWhateverTheirMark) {
+    // A restored backup hands over entries marked unchanged.
+    std::strcpy(entries[0].name, "From backup");
+    entries[0].modified = 0;
+    PhoneBookWriteReport report;
+    ASSERT_TRUE(WritePhoneBook(*rig.session, kAdnFile, entries, report));
+    EXPECT_EQ(report.recordsWritten, 1u);
+    EXPECT_STREQ(Reread()[0].name, "From backup");
+}
+
+TEST_F(PhoneBookWriteSafety, RecordsBeyondTheEditorAreLeftAlone) {
+    const auto before = CardRecords(kAdnFile);
+    PhoneBookWriteReport report;
+    ASSERT_TRUE(WritePhoneBook(*rig.session, kAdnFile, std::span(entries).first(100), report));
+    EXPECT_EQ(CardRecords(kAdnFile), before);
+}
+
+TEST_F(PhoneBookWriteSafety, SixtyDigitsTravelThroughTwoExtensionRecords) {
+    const std::string sixty = "1234567890" "1234567890" "1234567890" "1234567890" "1234567890" "123456789#";
+    SetNumber(entries[5], "Sixty", sixty);
+    PhoneBookWriteReport report;
+    ASSERT_TRUE(WritePhoneBook(*rig.session, kAdnFile, entries, report));
+    EXPECT_EQ(report.extensionRecordsWritten, 2u);
+    EXPECT_EQ(std::string(Reread()[5].number), sixty);
+}
+
+}  // namespace
+}  // namespace quillet::phonebook

@@ -79,6 +79,23 @@ TEST_F(SmsOnCard, AChangedMessageRewritesOnlyItsRecordAndReadsBackEqual) {
     EXPECT_EQ(reread[0].status, entries[0].status);
 }
 
+TEST_F(SmsOnCard, ACancelledWriteLeavesTheWrittenMessagesMarkedAsOnTheCard) {
+    for (std::size_t position = 0; position < 4; ++position) {
+        SetFieldText(entries[position].text, "changed");
+        entries[position].modified = 1;
+    }
+    rig.session->BeginProgress(nullptr, 5000, 5106);
+    rig.ui.cancelAtText = "Writing Item 3 ";
+    SmsWriteReport report;
+    EXPECT_FALSE(WriteSms(*rig.session, entries, report));
+    EXPECT_EQ(rig.session->LastResult(), result::kCancelledByUser);
+    rig.session->EndProgress(true);
+    EXPECT_EQ(report.recordsWritten, 2u);
+    EXPECT_EQ(entries[0].modified, 0u);
+    EXPECT_EQ(entries[1].modified, 0u);
+    EXPECT_EQ(entries[2].modified, 1u);
+}
+
 TEST_F(SmsOnCard, MoreMessagesThanRecordsAreRefusedBeforeAnythingIsWritten) {
     const auto before = CardRecords();
     std::array<SmsEntry, 99> full{};
