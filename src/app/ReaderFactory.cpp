@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "reader/PosixSerialPort.h"
+#include "reader/ScLinkReader.h"
 #include "reader/SerialCardReader.h"
 #include "sim/VirtualCardReader.h"
 
@@ -21,8 +22,9 @@ std::unique_ptr<reader::CardReader> SystemReaderFactory::Create(ReaderBackend ba
         }
         case ReaderBackend::Virtual:
             return std::make_unique<sim::VirtualCardReader>();
-        case ReaderBackend::RdxDriver:
         case ReaderBackend::ScLink:
+            return std::make_unique<reader::ScLinkReader>();
+        case ReaderBackend::RdxDriver:
         case ReaderBackend::SmartApi:
             break;
     }

@@ -100,6 +100,9 @@ protected:
     // Reads and discards input, but never more than a receive queue's worth, so a card that
     // keeps sending cannot hold the program.
     void DiscardInput();
+    // Hands one finished command to the trace hook (codes of CHV commands withheld); returns code.
+    ReaderResult ReportCommand(const std::array<std::uint8_t, 5>& header, std::span<const std::uint8_t> data,
+                               std::size_t length, Direction direction, std::uint16_t sw, ReaderResult code);
 
     std::uint32_t m_powerDownSettleMs = 300;
     std::uint32_t m_resetLowMs = 200;

@@ -33,19 +33,7 @@ ReaderResult CardReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8
                                   std::uint16_t& sw) {
     const std::array<std::uint8_t, 5> header = {cla, ins, p1, p2, p3};
     const std::uint16_t length = (direction == Direction::FromCard && p3 == 0) ? 256 : p3;
-    auto finish = [&](ReaderResult code) {
-        if (m_traceHook) {
-            TraceRecord record;
-            record.header = header;
-            record.dataToCard = direction == Direction::ToCard;
-            record.dataWithheld = CarriesSecretCodes(ins);
-            if (!record.dataWithheld) record.data = data.first(std::min<std::size_t>(length, data.size()));
-            record.statusWord = sw;
-            record.result = code;
-            m_traceHook(record);
-        }
-        return code;
-    };
+    auto finish = [&](ReaderResult code) { return ReportCommand(header, data, length, direction, sw, code); };
 
     if (!m_portOpen || !m_cardActive || !m_cardPowered) {
         return finish(result::kCardNotActive);
@@ -61,6 +49,22 @@ ReaderResult CardReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8
         return finish(result::kCommandError);
     }
     return finish(RunT0Procedure(ins, data, length, direction, answer[5], sw));
+}
+
+ReaderResult CardReader::ReportCommand(const std::array<std::uint8_t, 5>& header, std::span<const std::uint8_t> data,
+                                       std::size_t length, Direction direction, std::uint16_t sw,
+                                       ReaderResult code) {
+    if (m_traceHook) {
+        TraceRecord record;
+        record.header = header;
+        record.dataToCard = direction == Direction::ToCard;
+        record.dataWithheld = CarriesSecretCodes(header[1]);
+        if (!record.dataWithheld) record.data = data.first(std::min<std::size_t>(length, data.size()));
+        record.statusWord = sw;
+        record.result = code;
+        m_traceHook(record);
+    }
+    return code;
 }
 
 ReaderResult CardReader::RunT0Procedure(std::uint8_t ins, std::span<std::uint8_t> data, std::uint16_t length,
