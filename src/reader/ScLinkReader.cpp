@@ -190,7 +190,9 @@ ReaderResult ScLinkReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uin
     }
     std::array<std::uint8_t, 256 + 2> answer{};
     DWORD answerLength = static_cast<DWORD>(answer.size());
-    const LONG status = Pcsc().transmit(static_cast<SCARDHANDLE>(m_card), SCARD_PCI_T0, command.data(), commandLength,
+    // The protocol control record of T=0; the library's own is not linked in.
+    const SCARD_IO_REQUEST t0{SCARD_PROTOCOL_T0, sizeof(SCARD_IO_REQUEST)};
+    const LONG status = Pcsc().transmit(static_cast<SCARDHANDLE>(m_card), &t0, command.data(), commandLength,
                                         nullptr, answer.data(), &answerLength);
     // The codes of CHV commands do not stay behind in memory.
     std::fill(command.begin(), command.end(), 0);
