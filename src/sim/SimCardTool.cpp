@@ -6,6 +6,8 @@
 #include "sim/DemoCard.h"
 #include "sim/HexText.h"
 #include "sim/SimProfileJson.h"
+#include "sim/GsmSimCard.h"
+#include "sim/VpcdConnector.h"
 
 namespace quillet::sim {
 
@@ -20,6 +22,10 @@ constexpr const char* kUsage =
     "  set-counter FILE CODE N          set the attempts left of CODE to N\n"
     "  block FILE CODE                  use up every attempt of CODE\n"
     "  unblock FILE CODE                give CODE all its attempts again\n"
+    "  --vpcd [PORT] [--lenient] FILE   put the card into pcscd's vpcd reader (port 35963, the\n"
+    "                                   first one; 35964 the second) until stopped; changes are\n"
+    "                                   saved when the card is powered down; --lenient accepts\n"
+    "                                   commands of any shape\n"
     "CODE is chv1, unblock-chv1, chv2 or unblock-chv2.\n";
 
 SecretCode* FindCode(SimProfile& profile, const std::string& name) {
@@ -98,6 +104,48 @@ int RunSimCardTool(const std::vector<std::string>& arguments, std::ostream& out,
             << "\n" << kUsage;
         return false;
     };
+
+    if (command == "--vpcd") {
+        VpcdConnector::Options options;
+        std::string path;
+        for (std::size_t index = 1; index < arguments.size(); ++index) {
+            const std::string& argument = arguments[index];
+            if (argument == "--lenient") {
+                options.strictShapes = false;
+            } else if (!argument.empty() && argument.find_first_not_of("0123456789") == std::string::npos &&
+                       argument.size() <= 5 && std::stoul(argument) <= 65535 && path.empty() && index + 1 < arguments.size()) {
+                options.port = static_cast<std::uint16_t>(std::stoul(argument));
+            } else if (path.empty()) {
+                path = argument;
+            } else {
+                err << "quillet-simcard: --vpcd takes one card file\n" << kUsage;
+                return 2;
+            }
+        }
+        if (path.empty()) {
+            err << "quillet-simcard: --vpcd needs a card file\n" << kUsage;
+            return 2;
+        }
+        SimProfile profile;
+        std::string error;
+        if (!LoadSimProfile(path, profile, error)) {
+            err << "quillet-simcard: " << error << "\n";
+            return 1;
+        }
+        if (profile.kind != SimProfile::Kind::Sim) {
+            err << "quillet-simcard: " << path << " is a telephone chip card; vpcd serves SIM cards only\n";
+            return 1;
+        }
+        GsmSimCard card(profile);
+        VpcdConnector connector(card, options);
+        connector.onPowerDown = [&]() {
+            if (card.HasUnsavedChanges() && SaveSimProfile(path, card.Profile(), error)) card.MarkSaved();
+        };
+        out << "Serving " << path << " to vpcd on " << options.host << ":" << options.port << " (Ctrl+C stops)\n";
+        out.flush();
+        connector.Run();
+        return 0;
+    }
 
     if (command == "create-demo" || command == "create-telephone-card") {
         if (!expect(1)) return 2;

@@ -78,6 +78,27 @@ std::vector<std::uint8_t> VpcdConnector::Answer(const std::vector<std::uint8_t>&
     return answer;
 }
 
+std::vector<std::uint8_t> VpcdConnector::Control(std::uint8_t code) {
+    switch (code) {
+        case kPowerOff:
+            m_powered = false;
+            if (onPowerDown) onPowerDown();
+            break;
+        case kPowerOn:
+        case kReset:
+            if (code == kReset && onPowerDown) onPowerDown();
+            m_atr = m_card.Reset();
+            m_powered = true;
+            break;
+        case kGetAtr:
+            // Asked at any time (pcscd polls): the answer leaves the card as it is.
+            return m_atr;
+        default:
+            break;
+    }
+    return {};
+}
+
 bool VpcdConnector::Serve(int socket) {
     for (;;) {
         std::uint8_t lengthBytes[2];
@@ -86,24 +107,8 @@ bool VpcdConnector::Serve(int socket) {
         std::vector<std::uint8_t> payload(length);
         if (length > 0 && !ReceiveAll(socket, payload.data(), length)) return false;
         if (length == 1) {
-            switch (payload[0]) {
-                case kPowerOff:
-                    m_powered = false;
-                    if (onPowerDown) onPowerDown();
-                    break;
-                case kPowerOn:
-                case kReset:
-                    m_atr = m_card.Reset();
-                    m_powered = true;
-                    if (payload[0] == kReset && onPowerDown) onPowerDown();
-                    break;
-                case kGetAtr:
-                    // Asked at any time (pcscd polls): the answer leaves the card as it is.
-                    if (!SendFrame(socket, m_atr)) return false;
-                    break;
-                default:
-                    break;
-            }
+            const std::vector<std::uint8_t> answer = Control(payload[0]);
+            if (!answer.empty() && !SendFrame(socket, answer)) return false;
             continue;
         }
         if (!SendFrame(socket, Answer(payload))) return false;

@@ -35,8 +35,10 @@ public:
     // Called after the card lost power or was reset, for example to save its file.
     std::function<void()> onPowerDown;
 
-    // The answer to one command frame (for tests of the framing).
+    // The answer to one command frame.
     std::vector<std::uint8_t> Answer(const std::vector<std::uint8_t>& command);
+    // Carries out a control code; the ATR for "get ATR", nothing for the others.
+    std::vector<std::uint8_t> Control(std::uint8_t code);
 
 private:
     bool Serve(int socket);
