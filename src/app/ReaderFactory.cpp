@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "reader/PosixSerialPort.h"
+#include "reader/RdxDriverReader.h"
 #include "reader/ScLinkReader.h"
 #include "reader/SerialCardReader.h"
 #include "sim/VirtualCardReader.h"
@@ -25,6 +26,7 @@ std::unique_ptr<reader::CardReader> SystemReaderFactory::Create(ReaderBackend ba
         case ReaderBackend::ScLink:
             return std::make_unique<reader::ScLinkReader>();
         case ReaderBackend::RdxDriver:
+            return std::make_unique<reader::RdxDriverReader>();
         case ReaderBackend::SmartApi:
             break;
     }
