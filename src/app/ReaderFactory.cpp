@@ -4,6 +4,7 @@
 #include "reader/PosixSerialPort.h"
 #include "reader/RdxDriverReader.h"
 #include "reader/ScLinkReader.h"
+#include "reader/SmartApiReader.h"
 #include "reader/SerialCardReader.h"
 #include "sim/VirtualCardReader.h"
 
@@ -28,7 +29,7 @@ std::unique_ptr<reader::CardReader> SystemReaderFactory::Create(ReaderBackend ba
         case ReaderBackend::RdxDriver:
             return std::make_unique<reader::RdxDriverReader>();
         case ReaderBackend::SmartApi:
-            break;
+            return std::make_unique<reader::SmartApiReader>();
     }
     return nullptr;
 }
