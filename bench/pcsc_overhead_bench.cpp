@@ -72,6 +72,7 @@ int main() {
     // Alternate rounds through the program and through a minimal client that replays the same
     // commands straight to pcsc-lite.
     std::vector<std::vector<std::uint8_t>> commands;
+    std::vector<std::uint16_t> statusWords;
     std::vector<double> ratios;
     std::vector<double> clientTimes;
     for (int round = 0; round < 15; ++round) {
@@ -79,10 +80,12 @@ int main() {
         host.ui.pins = {"1234"};
         if (!session.BeginSession(true, false, true)) return fail("no card session");
         commands.clear();
+        statusWords.clear();
         host.reader.SetTraceHook([&](const reader::TraceRecord& record) {
             std::vector<std::uint8_t> command(record.header.begin(), record.header.end());
             if (record.dataToCard) command.insert(command.end(), record.data.begin(), record.data.end());
             commands.push_back(command);
+            statusWords.push_back(record.statusWord);
         });
         static std::array<phonebook::PhoneBookEntry, 250> entries;
         phonebook::PhoneBookInfo info;
@@ -108,11 +111,14 @@ int main() {
         SCardTransmit(handle, SCARD_PCI_T0, pin.data(), static_cast<DWORD>(pin.size()), nullptr, answer, &answerLength);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const auto clientStart = std::chrono::steady_clock::now();
-        for (const auto& command : commands) {
+        for (std::size_t index = 0; index < commands.size(); ++index) {
+            const auto& command = commands[index];
             answerLength = sizeof answer;
             if (SCardTransmit(handle, SCARD_PCI_T0, command.data(), static_cast<DWORD>(command.size()), nullptr,
-                              answer, &answerLength) != SCARD_S_SUCCESS) {
-                return fail("the minimal client's command failed");
+                              answer, &answerLength) != SCARD_S_SUCCESS ||
+                answerLength < 2 ||
+                (answer[answerLength - 2] << 8 | answer[answerLength - 1]) != statusWords[index]) {
+                return fail("the minimal client's command did not answer as the program's did");
             }
         }
         const double clientTime = Seconds(std::chrono::steady_clock::now() - clientStart);

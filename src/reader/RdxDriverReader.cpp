@@ -97,8 +97,9 @@ bool RdxDriverReader::Call(Request& request) {
     }
     std::uintptr_t* w = request.words;
     driver.entry(&w[3], &w[0], &w[2], &w[1], &w[5], &w[4], &w[6]);
+    // The driver's error number is the low half of its result word.
     m_lastError = static_cast<std::uint32_t>(w[3] & 0xFFFF);
-    return w[3] == 0;
+    return m_lastError == 0;
 }
 
 ReaderResult RdxDriverReader::Failed() const { return MapDriverError(m_lastError); }

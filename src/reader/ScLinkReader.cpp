@@ -248,11 +248,20 @@ void ScLinkReader::Delay(std::uint32_t ms) { m_clock.SleepMs(ms); }
 
 bool ScLinkReader::ListReaders(std::vector<std::string>& readers) {
     readers.clear();
-    DWORD length = 0;
     const SCARDCONTEXT context = static_cast<SCARDCONTEXT>(m_context);
-    if (Pcsc().listReaders(context, nullptr, nullptr, &length) != SCARD_S_SUCCESS || length == 0) return false;
-    std::vector<char> names(length + 1, '\0');
-    if (Pcsc().listReaders(context, nullptr, names.data(), &length) != SCARD_S_SUCCESS) return false;
+    std::vector<char> names;
+    // A reader plugged in between asking for the size and the names needs a second try.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD length = 0;
+        LONG status = Pcsc().listReaders(context, nullptr, nullptr, &length);
+        if (status == SCARD_E_NO_READERS_AVAILABLE) return true;  // a working service with no reader
+        if (status != SCARD_S_SUCCESS || length == 0) return false;
+        names.assign(length + 1, '\0');
+        status = Pcsc().listReaders(context, nullptr, names.data(), &length);
+        if (status == SCARD_S_SUCCESS) break;
+        if (status == SCARD_E_NO_READERS_AVAILABLE) return true;
+        if (status != SCARD_E_INSUFFICIENT_BUFFER || attempt == 2) return false;
+    }
     for (std::size_t start = 0; start < names.size() && names[start] != '\0';) {
         const std::string name(names.data() + start);
         readers.push_back(name);

@@ -123,23 +123,37 @@ void VpcdConnector::Run() {
         address.sin_family = AF_INET;
         address.sin_port = htons(m_options.port);
         ::inet_pton(AF_INET, m_options.host.c_str(), &address.sin_addr);
-        m_socket = socket;
-        if (!m_stop && ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-            m_connected = true;
-            Serve(socket);
-            m_connected = false;
+        {
+            std::lock_guard<std::mutex> lock(m_socketMutex);
+            m_socket = socket;
         }
-        m_socket = -1;
-        ::close(socket);
+        if (!m_stop && ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            // A Stop() that came before the connection was made could not shut it down.
+            bool stopped = false;
+            {
+                std::lock_guard<std::mutex> lock(m_socketMutex);
+                stopped = m_stop;
+            }
+            if (!stopped) {
+                m_connected = true;
+                Serve(socket);
+                m_connected = false;
+            }
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_socketMutex);
+            m_socket = -1;
+            ::close(socket);
+        }
         m_powered = false;
         if (!m_stop) std::this_thread::sleep_for(kReconnectPause);
     }
 }
 
 void VpcdConnector::Stop() {
+    std::lock_guard<std::mutex> lock(m_socketMutex);
     m_stop = true;
-    const int socket = m_socket;
-    if (socket >= 0) ::shutdown(socket, SHUT_RDWR);
+    if (m_socket >= 0) ::shutdown(m_socket, SHUT_RDWR);
 }
 
 }  // namespace quillet::sim

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,8 @@ private:
     std::vector<std::uint8_t> m_atr;
     bool m_powered = false;
     std::atomic<bool> m_stop{false};
-    std::atomic<int> m_socket{-1};
+    std::mutex m_socketMutex;  // Stop() and Run() must not race on the descriptor
+    int m_socket = -1;
     std::atomic<bool> m_connected{false};
 };
 

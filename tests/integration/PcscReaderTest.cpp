@@ -29,9 +29,14 @@ bool WaitForCard(reader::ScLinkReader& reader, bool present);
 class CardInReader {
 public:
     explicit CardInReader(const sim::SimProfile& profile) : card(profile), m_connector(card, {}) {
-        m_thread = std::thread([this] { m_connector.Run(); });
+        // The reader must be empty first: otherwise another card would be taken for this one.
         reader::ScLinkReader watcher;
-        inserted = watcher.Open(kReaderWithCard, 0) == result::kOk && WaitForCard(watcher, true);
+        if (watcher.Open(kReaderWithCard, 0) != result::kOk || !WaitForCard(watcher, false)) return;
+        m_thread = std::thread([this] { m_connector.Run(); });
+        for (int attempt = 0; attempt < 100 && !m_connector.IsConnected(); ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        inserted = m_connector.IsConnected() && WaitForCard(watcher, true);
     }
     ~CardInReader() { Pull(); }
     void Pull() {
@@ -133,6 +138,10 @@ TEST_F(PcscReader, PowersTheCardAndParsesItsAtr) {
     ASSERT_EQ(pcsc.PowerOn(&atr), result::kOk);
     EXPECT_EQ(std::vector<std::uint8_t>(atr.Bytes().begin(), atr.Bytes().end()), profile.atr);
     EXPECT_EQ(pcsc.GetAtrParams().fi, 9);
+    // The card is ours alone while it is powered.
+    reader::ScLinkReader intruder;
+    ASSERT_EQ(intruder.Open(kReaderWithCard, 0), result::kOk);
+    EXPECT_EQ(intruder.PowerOn(nullptr), result::kGeneralReaderError);
     std::array<std::uint8_t, 2> master = {0x3F, 0x00};
     std::uint16_t sw = 0;
     ASSERT_EQ(pcsc.Transmit(0xA0, 0xA4, 0, 0, 2, master, reader::Direction::ToCard, sw), result::kOk);
@@ -140,6 +149,11 @@ TEST_F(PcscReader, PowersTheCardAndParsesItsAtr) {
     std::array<std::uint8_t, 1> none{};
     ASSERT_EQ(pcsc.Transmit(0xA0, 0xC0, 0, 0, 0, none, reader::Direction::FromCard, sw), result::kOk);
     EXPECT_EQ(sw & 0xFF00, 0x6700);  // P3 = 0 asks for nothing: the card tells the length it wanted
+    // Powering off resets the card: nothing stays selected.
+    ASSERT_EQ(pcsc.ResetCard(nullptr), result::kOk);
+    std::array<std::uint8_t, 2> adn = {0x6F, 0x3A};
+    ASSERT_EQ(pcsc.Transmit(0xA0, 0xA4, 0, 0, 2, adn, reader::Direction::ToCard, sw), result::kOk);
+    EXPECT_EQ(sw, 0x9404);
     EXPECT_EQ(pcsc.PowerOff(), result::kOk);
     EXPECT_EQ(pcsc.Close(), result::kOk);
 }
