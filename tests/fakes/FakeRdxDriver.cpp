@@ -7,6 +7,9 @@
 namespace {
 
 std::uint32_t g_failNext = 0;
+// Every call as (function, value, line word or 0), for tests to check what the reader sent.
+std::uint32_t g_log[256][3];
+int g_logged = 0;
 
 }  // namespace
 
@@ -15,17 +18,34 @@ extern "C" {
 // Makes the next driver call fail with this error number.
 __attribute__((visibility("default"))) void quillet_fake_rdx_fail_next(std::uint32_t error) { g_failNext = error; }
 
+// Copies the calls logged since the last time into `out` (three words each); returns how many.
+__attribute__((visibility("default"))) int quillet_fake_rdx_take_log(std::uint32_t (*out)[3], int capacity) {
+    const int count = g_logged < capacity ? g_logged : capacity;
+    for (int index = 0; index < count; ++index) {
+        for (int word = 0; word < 3; ++word) out[index][word] = g_log[index][word];
+    }
+    g_logged = 0;
+    return count;
+}
+
 __attribute__((visibility("default"))) int quillet_fake_load_card(const char* path) {
     return quillet::fakes::FakeCardSlot::Instance().LoadCard(path) ? 1 : 0;
 }
 
 #ifndef QUILLET_FAKE_WITHOUT_ENTRY
 __attribute__((visibility("default"))) int RdxDllEntry(std::uintptr_t* code, std::uintptr_t* pointer,
-                                                       std::uintptr_t* value, std::uintptr_t* /*second*/,
+                                                       std::uintptr_t* value, std::uintptr_t* second,
                                                        std::uintptr_t* toSend, std::uintptr_t* capacity,
                                                        std::uintptr_t* flags) {
     quillet::fakes::FakeCardSlot& slot = quillet::fakes::FakeCardSlot::Instance();
     const std::uintptr_t function = *code;
+    if (g_logged < 256) {
+        const std::uint32_t line = function == 0x7A13 && *second != 0 ? *reinterpret_cast<std::uint32_t*>(*second) : 0;
+        g_log[g_logged][0] = static_cast<std::uint32_t>(function);
+        g_log[g_logged][1] = static_cast<std::uint32_t>(*value);
+        g_log[g_logged][2] = line;
+        ++g_logged;
+    }
     *code = 0;
     *flags = 0;
     if (g_failNext != 0) {

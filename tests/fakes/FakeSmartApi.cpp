@@ -14,6 +14,8 @@ struct SmartStatus {
 
 std::deque<std::uint8_t> g_atrStream;  // what port 0 hands out after the card is powered
 int g_garbleAnswers = 0;               // answers still to be lost (only 0x12 arrives instead)
+bool g_silent = false;                 // the powered card sends no ATR at all
+std::deque<int> g_linePortWrites;      // values written to port 1, for tests
 
 quillet::fakes::FakeCardSlot& Slot() { return quillet::fakes::FakeCardSlot::Instance(); }
 
@@ -23,6 +25,17 @@ quillet::fakes::FakeCardSlot& Slot() { return quillet::fakes::FakeCardSlot::Inst
 
 EXPORT void quillet_fake_smart_garble_answers(int count) { g_garbleAnswers = count; }
 EXPORT void quillet_fake_smart_card_present(int present) { Slot().SetPresent(present != 0); }
+EXPORT void quillet_fake_smart_silent(int silent) { g_silent = silent != 0; }
+// Copies the values written to port 1 since the last time; returns how many.
+EXPORT int quillet_fake_smart_take_line_writes(int* out, int capacity) {
+    int count = 0;
+    while (count < capacity && !g_linePortWrites.empty()) {
+        out[count++] = g_linePortWrites.front();
+        g_linePortWrites.pop_front();
+    }
+    g_linePortWrites.clear();
+    return count;
+}
 
 EXPORT int SmartOpen(int, int, int) { return 3; }
 EXPORT int SmartClose(int) { return 0; }
@@ -45,6 +58,8 @@ EXPORT int SmartInp(int, int port) {
 }
 
 EXPORT int SmartOutp(int, int port, int value) {
+    if (port == 1) g_linePortWrites.push_back(value);
+    if (port == 2 && value == 0x0B && g_silent) return 0;
     if (port == 2 && value == 0x80) {
         Slot().PowerOff();
         g_atrStream.clear();

@@ -24,6 +24,24 @@ void FailNextDriverCall(std::uint32_t error) {
     ::dlclose(driver);
 }
 
+struct DriverCall {
+    std::uint32_t function, value, lineWord;
+    bool operator==(const DriverCall&) const = default;
+};
+
+// The calls the stand-in driver saw since it was last asked.
+std::vector<DriverCall> TakeDriverLog() {
+    void* driver = ::dlopen((kDriverFolder + "/librdxint.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_NE(driver, nullptr);
+    auto take = reinterpret_cast<int (*)(std::uint32_t (*)[3], int)>(::dlsym(driver, "quillet_fake_rdx_take_log"));
+    std::uint32_t log[256][3];
+    const int count = take(log, 256);
+    ::dlclose(driver);
+    std::vector<DriverCall> calls;
+    for (int index = 0; index < count; ++index) calls.push_back({log[index][0], log[index][1], log[index][2]});
+    return calls;
+}
+
 TEST(RdxDriverReader, PowersTheCardAndRunsT0CommandsThroughTheDriver) {
     RdxDriverReader driver(NtFamilyPlatform, kDriverFolder);
     ASSERT_EQ(driver.Open("RDXI DRIVER", 0), result::kOk);
@@ -46,6 +64,9 @@ TEST(RdxDriverReader, PowersTheCardAndRunsT0CommandsThroughTheDriver) {
 TEST(RdxDriverReader, ThePlatformChoosesTheLibrary) {
     RdxDriverReader family95([] { return 1; }, kDriverFolder);
     EXPECT_EQ(family95.Open("RDXI DRIVER", 0), result::kOk);
+    void* loaded95 = ::dlopen((kDriverFolder + "/librdxi95.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_NE(loaded95, nullptr);
+    if (loaded95 != nullptr) ::dlclose(loaded95);
     RdxDriverReader unknown([] { return 3; }, kDriverFolder);
     EXPECT_EQ(unknown.Open("RDXI DRIVER", 0), result::kNonSpecific);
     EXPECT_EQ(unknown.LastDriverError(), 263u);
@@ -70,6 +91,24 @@ TEST(RdxDriverReader, DriverErrorsAreMappedToResults) {
     EXPECT_EQ(status, 0x40);
 }
 
+TEST(RdxDriverReader, LineWordsAndControlCodesReachTheDriver) {
+    RdxDriverReader driver(NtFamilyPlatform, kDriverFolder);
+    ASSERT_EQ(driver.Open("RDXI DRIVER", 0), result::kOk);
+    TakeDriverLog();
+    ASSERT_EQ(driver.SetLineParity(2), result::kOk);
+    ASSERT_EQ(driver.SetLineParity(1), result::kOk);
+    ASSERT_EQ(driver.SetLineParity(0), result::kOk);
+    ASSERT_EQ(driver.StartCard(), result::kOk);
+    ASSERT_EQ(driver.Reconnect(), result::kOk);
+    EXPECT_EQ(TakeDriverLog(), (std::vector<DriverCall>{{0x7A13, 5, 0x82202580},
+                                                         {0x7A13, 5, 0x81202580},
+                                                         {0x7A13, 5, 0x80202580},
+                                                         {0x7A13, 4, 0x81202580},
+                                                         {0x7A13, 3, 0}}));
+    ASSERT_EQ(driver.Close(), result::kOk);
+    EXPECT_EQ(TakeDriverLog(), (std::vector<DriverCall>{{0x7A03, 1, 0}}));
+}
+
 TEST(RdxDriverReader, ReadsATelephoneCard) {
     testing::TemporaryFolder folder;
     const std::string path = folder.File("phone.json");
@@ -82,8 +121,11 @@ TEST(RdxDriverReader, ReadsATelephoneCard) {
     RdxDriverReader reader(NtFamilyPlatform, kDriverFolder);
     ASSERT_EQ(reader.Open("RDXI DRIVER", 0), result::kOk);
     std::array<std::uint8_t, 32> memory{};
+    TakeDriverLog();
     EXPECT_EQ(reader.ReadMemoryCard(memory), result::kOk);
     EXPECT_EQ(memory, sim::BuildDemoTelephoneCard().memory);
+    EXPECT_EQ(TakeDriverLog(), (std::vector<DriverCall>{{0x7A0A, 0x1200, 0}, {0x7A11, 0, 0}, {0x7A36, 0, 0},
+                                                         {0x7A20, 2, 0}}));
     // The driver stays loaded for the process: put the SIM back for the tests after this one.
     const std::string sim = folder.File("sim.json");
     ASSERT_TRUE(sim::SaveSimProfile(sim, sim::BuildDemoSimProfile(), error));

@@ -10,14 +10,18 @@ namespace {
 
 const std::string kLibrary = std::string(QUILLET_FAKES_DIR) + "/smartapi/libsmartapi.so";
 
-void GarbleAnswers(int count) {
+// A control of the stand-in library, for faults.
+template <typename Function>
+Function FakeControl(const char* name) {
     void* library = ::dlopen(kLibrary.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(library, nullptr);
-    auto garble = reinterpret_cast<void (*)(int)>(::dlsym(library, "quillet_fake_smart_garble_answers"));
-    ASSERT_NE(garble, nullptr);
-    garble(count);
-    ::dlclose(library);
+    EXPECT_NE(library, nullptr);
+    auto control = reinterpret_cast<Function>(::dlsym(library, name));
+    EXPECT_NE(control, nullptr);
+    ::dlclose(library);  // still loaded by the reader under test
+    return control;
 }
+
+void GarbleAnswers(int count) { FakeControl<void (*)(int)>("quillet_fake_smart_garble_answers")(count); }
 
 class SmartApi : public ::testing::Test {
 protected:
@@ -55,6 +59,29 @@ TEST_F(SmartApi, AGarbledCommandIsSentOnceMore) {
     EXPECT_EQ(Status(), 0x9000);
     GarbleAnswers(2);
     EXPECT_EQ(Status(), result::kCommandError);
+}
+
+TEST_F(SmartApi, LineSettingsAndMissingCardsReachTheResults) {
+    auto takeLineWrites = FakeControl<int (*)(int*, int)>("quillet_fake_smart_take_line_writes");
+    int writes[16];
+    takeLineWrites(writes, 16);
+    ASSERT_EQ(reader.SetLineParity(1), result::kOk);
+    ASSERT_EQ(reader.SetLineParity(2), result::kOk);
+    ASSERT_EQ(reader.SetLineParity(0), result::kOk);
+    ASSERT_EQ(takeLineWrites(writes, 16), 9);
+    EXPECT_EQ(std::vector<int>(writes, writes + 9),
+              (std::vector<int>{0x40, 0xDE, 0x15, 0x40, 0xFE, 0x15, 0x40, 0xCE, 0x15}));
+
+    ASSERT_EQ(reader.PowerOff(), result::kOk);
+    FakeControl<void (*)(int)>("quillet_fake_smart_card_present")(0);
+    EXPECT_EQ(reader.PowerOn(nullptr), result::kCardNotInserted);
+    FakeControl<void (*)(int)>("quillet_fake_smart_card_present")(1);
+    // A card that never answers its reset: the ATR times out.
+    FakeControl<void (*)(int)>("quillet_fake_smart_silent")(1);
+    EXPECT_EQ(reader.PowerOn(nullptr), result::kDataBlockError);
+    FakeControl<void (*)(int)>("quillet_fake_smart_silent")(0);
+    EXPECT_EQ(reader.Connect(), result::kOk);
+    EXPECT_EQ(reader.PowerOn(nullptr), result::kOk);
 }
 
 TEST(SmartApiLibrary, EveryEntryPointMustBeThere) {
