@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "card/UserInterface.h"
+
+namespace quillet::cli {
+
+// The person at a terminal: codes given on the command line or typed without echo, messages
+// and progress on the error stream (progress only when it is a terminal), questions answered
+// on the terminal, or "No" when there is none to ask.
+class TerminalUserInterface final : public card::UserInterface {
+public:
+    TerminalUserInterface(std::ostream& err, std::optional<std::string> pin, std::optional<std::string> pin2);
+
+    std::optional<card::SecretString> AskPin(const card::PinPrompt& prompt) override;
+    void ShowMessage(std::string_view text, card::MessageIcon icon) override;
+    card::Answer AskQuestion(std::string_view text, card::QuestionButtons buttons) override;
+    void OpenProgress(card::ProgressOwner owner) override;
+    void SetProgressTitle(std::string_view) override {}
+    void SetProgressText(std::string_view text) override;
+    void SetProgressPercent(unsigned) override {}
+    bool PumpProgress() override { return true; }
+    void CloseProgress() override;
+
+private:
+    std::ostream& m_err;
+    card::SecretString m_pin;
+    card::SecretString m_pin2;
+    bool m_pinGiven = false;
+    bool m_pin2Given = false;
+    bool m_showProgress = false;
+};
+
+}  // namespace quillet::cli

@@ -1,0 +1,8 @@
+// quillet-cli: the card editor's commands for scripts and terminals.
+#include <iostream>
+
+#include "cli/CliApp.h"
+
+int main(int argc, char** argv) {
+    return quillet::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}

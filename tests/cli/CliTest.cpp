@@ -1,0 +1,75 @@
+// quillet-cli on a virtual card file.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/CliApp.h"
+#include "sim/DemoCard.h"
+#include "sim/SimProfileJson.h"
+#include "support/TemporaryFolder.h"
+
+namespace quillet::cli {
+namespace {
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(sim::SaveSimProfile(m_card, sim::BuildDemoSimProfile(), error)) << error;
+    }
+    int Run(std::vector<std::string> arguments) {
+        out.str("");
+        err.str("");
+        arguments.insert(arguments.begin(), {"--device", "VIRTUAL:" + m_card});
+        return RunCli(arguments, out, err);
+    }
+    sim::SimProfile Card() {
+        sim::SimProfile profile;
+        std::string error;
+        EXPECT_TRUE(sim::LoadSimProfile(m_card, profile, error)) << error;
+        return profile;
+    }
+
+    testing::TemporaryFolder m_folder;
+    std::string m_card = m_folder.File("card.json");
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(Cli, ReadsAndWritesNetworkLists) {
+    ASSERT_EQ(Run({"--pin", "1234", "networks", "read"}), kExitOk) << err.str();
+    EXPECT_NE(out.str().find("1: 232-01"), std::string::npos) << out.str();
+    ASSERT_EQ(Run({"--pin", "1234", "networks", "write", "--forbidden", "230-03", "310-150"}), kExitOk) << err.str();
+    ASSERT_EQ(Run({"--pin", "1234", "networks", "read", "--forbidden"}), kExitOk);
+    EXPECT_NE(out.str().find("1: 230-03"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("2: 310-150"), std::string::npos) << out.str();
+}
+
+TEST_F(Cli, PinCommandsChangeTheCard) {
+    EXPECT_EQ(Run({"--pin", "1234", "pin", "verify"}), kExitOk) << err.str();
+    EXPECT_EQ(Run({"--pin", "0000", "pin", "verify"}), kExitCardFailure);
+    EXPECT_NE(err.str().find("Communication error:\nNo valid PIN entered"), std::string::npos) << err.str();
+    EXPECT_EQ(Card().chv1.attemptsLeft, 2);
+    EXPECT_EQ(Run({"pin", "change", "1234", "4321"}), kExitOk) << err.str();
+    EXPECT_EQ(Card().chv1.digits, "4321");
+    EXPECT_EQ(Run({"pin", "disable", "4321"}), kExitOk) << err.str();
+    EXPECT_FALSE(Card().chv1Enabled);
+    EXPECT_EQ(Run({"pin", "unblock", "--pin2", "87654321", "2468"}), kExitOk) << err.str();
+    EXPECT_EQ(Card().chv2.digits, "2468");
+}
+
+TEST_F(Cli, UsageAndDeviceErrorsHaveTheirExitCodes) {
+    EXPECT_EQ(Run({}), kExitUsage);
+    EXPECT_EQ(Run({"frobnicate"}), kExitUsage);
+    EXPECT_EQ(Run({"networks", "write", "23001"}), kExitUsage);
+    EXPECT_EQ(Run({"pin", "change", "1234"}), kExitUsage);
+    EXPECT_EQ(Run({"--help"}), kExitOk);
+    out.str("");
+    EXPECT_EQ(RunCli({"--device", "COM9", "pin", "verify"}, out, err), kExitCardFailure);
+    EXPECT_NE(err.str().find("Non-specific error"), std::string::npos);
+    EXPECT_EQ(RunCli({"readers"}, out, err), kExitOk);
+    EXPECT_NE(out.str().find("VIRTUAL"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillet::cli
