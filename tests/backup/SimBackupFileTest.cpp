@@ -1,0 +1,346 @@
+// The *.SIM backup file and its archive strings: layouts assembled by hand, round trips at the
+// field and length limits, refusals that leave the caller's data alone, and mutated files.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "backup/ArchiveString.h"
+#include "backup/SimBackupFile.h"
+#include "support/TemporaryFolder.h"
+
+namespace quillet::backup {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Append(Bytes& bytes, int value) { bytes.push_back(static_cast<std::uint8_t>(value)); }
+void Append(Bytes& bytes, std::string_view text) { bytes.insert(bytes.end(), text.begin(), text.end()); }
+
+// Hand-written bytes: numbers are single bytes, texts their characters only.
+template <typename... Parts>
+Bytes Make(Parts... parts) {
+    Bytes bytes;
+    (Append(bytes, parts), ...);
+    return bytes;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes joined;
+    for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+    return joined;
+}
+
+bool SameBackup(const SimBackup& a, const SimBackup& b) {
+    return std::memcmp(a.phoneBook.data(), b.phoneBook.data(), sizeof a.phoneBook) == 0 &&
+           std::memcmp(a.fixedDialing.data(), b.fixedDialing.data(), sizeof a.fixedDialing) == 0 &&
+           std::memcmp(a.messages.data(), b.messages.data(), sizeof a.messages) == 0 &&
+           std::memcmp(&a.smsParameters, &b.smsParameters, sizeof a.smsParameters) == 0 &&
+           a.phoneBookCount == b.phoneBookCount && a.fixedDialingCount == b.fixedDialingCount &&
+           a.messageCount == b.messageCount && a.preferredNetworks == b.preferredNetworks &&
+           a.forbiddenNetworks == b.forbiddenNetworks;
+}
+
+PlmnEntry Network(std::uint32_t mcc, std::uint32_t mnc, std::uint8_t threeDigits = 0) {
+    return PlmnEntry{1, 0, threeDigits, mcc, mnc};
+}
+
+// A backup with every part at its field limits, marks that the file does not keep, and names
+// in Windows-1250 bytes.
+std::unique_ptr<SimBackup> FullBackup() {
+    auto backup = std::make_unique<SimBackup>();
+    for (std::uint16_t i = 0; i < kBackupPhoneBookPositions; ++i) {
+        auto& entry = backup->phoneBook[i];
+        entry = {i % 3u, i, {}, {}, std::uint8_t(i % 2), 1, 0xFF, std::uint8_t(i % 5 ? 0xFF : 3), 1, 1};
+        sms::SetFieldText(entry.name, "\x8A" + std::string(31, static_cast<char>('a' + i % 26)));
+        sms::SetFieldText(entry.number, std::string(60, static_cast<char>('0' + i % 10)));
+    }
+    std::copy_n(backup->phoneBook.begin() + 100, 10, backup->fixedDialing.begin());
+    for (std::uint16_t i = 0; i < kBackupSmsPositions; ++i) {
+        auto& entry = backup->messages[i];
+        entry = {1, i, {}, "42060305200012345678", "12345678901234567890", 1, 1, 1, 9, {}, i % 4u, 77, 1, 0};
+        sms::SetFieldText(entry.text, std::string(199, static_cast<char>('A' + i % 26)));
+        sms::SetFieldText(entry.dateOrValidity, i % 2 ? "24.12.99 23:59" : "24 hours");
+    }
+    backup->phoneBookCount = kBackupPhoneBookPositions;
+    backup->fixedDialingCount = 10;
+    backup->messageCount = kBackupSmsPositions;
+    backup->smsParameters = {"+42060305200012345678", "maximum 63 week"};
+    backup->preferredNetworks = {Network(232, 1), PlmnEntry{}, Network(310, 150, 1), Network(310, 10, 1)};
+    backup->preferredNetworks[0].modified = 1;
+    backup->forbiddenNetworks = {Network(230, 2)};
+    return backup;
+}
+
+// A few entries of every kind, for tests that go through a file many times.
+std::unique_ptr<SimBackup> SmallBackup() {
+    auto backup = FullBackup();
+    backup->phoneBookCount = 4;
+    backup->fixedDialingCount = 1;
+    backup->messageCount = 1;
+    return backup;
+}
+
+// What a file written from a backup reads back as.
+std::unique_ptr<SimBackup> AsReadBack(const SimBackup& written) {
+    auto expected = std::make_unique<SimBackup>(written);
+    std::fill(expected->phoneBook.begin() + written.phoneBookCount, expected->phoneBook.end(),
+              phonebook::PhoneBookEntry{});
+    std::fill(expected->fixedDialing.begin() + written.fixedDialingCount, expected->fixedDialing.end(),
+              phonebook::PhoneBookEntry{});
+    std::fill(expected->messages.begin() + written.messageCount, expected->messages.end(), sms::SmsEntry{});
+    for (auto& entry : expected->phoneBook) entry.modified = entry.inTransfer = 0;
+    for (auto& entry : expected->fixedDialing) entry.modified = entry.inTransfer = 0;
+    for (auto& entry : expected->messages) entry.messageRef = entry.modified = 0;
+    for (auto& entry : expected->preferredNetworks) entry.modified = entry.threeDigitMnc = 0;
+    return expected;
+}
+
+// A junk-filled backup that must come through a failed read unchanged.
+std::unique_ptr<SimBackup> Sentinel() {
+    auto backup = std::make_unique<SimBackup>();
+    std::memset(backup->phoneBook.data(), 0x5A, sizeof backup->phoneBook);
+    std::memset(backup->messages.data(), 0xA5, sizeof backup->messages);
+    backup->phoneBookCount = 7;
+    backup->forbiddenNetworks = {Network(1, 2)};
+    return backup;
+}
+
+Bytes ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ArchiveString, EachLengthFormAtItsBoundaries) {
+    const struct {
+        std::size_t length;
+        Bytes prefix;
+    } cases[] = {
+        {0, {0x00}},
+        {254, {0xFE}},
+        {255, {0xFF, 0xFF, 0x00}},
+        {65533, {0xFF, 0xFD, 0xFF}},
+        {65534, {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
+        {65535, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}},
+        {65536, {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x01, 0x00}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.length);
+        std::string text(test.length, 'x');
+        if (!text.empty()) text.back() = 'z';
+        ArchiveWriter writer;
+        writer.WriteArchiveString(text);
+        writer.WriteU8(0x42);
+        const Bytes& bytes = writer.Bytes();
+        ASSERT_EQ(bytes.size(), test.prefix.size() + test.length + 1);
+        EXPECT_EQ(ArchiveStringSize(test.length), test.prefix.size() + test.length);
+        EXPECT_TRUE(std::equal(test.prefix.begin(), test.prefix.end(), bytes.begin()));
+
+        // Read whole, and cut to a field of 33 with the rest skipped: the next value stays in step.
+        for (std::size_t fieldSize : {test.length + 1, std::size_t{33}}) {
+            MemoryArchiveSource source(bytes);
+            ArchiveReader reader(source);
+            std::vector<char> field(fieldSize, '?');
+            std::uint8_t after = 0;
+            ASSERT_TRUE(reader.ReadArchiveString(field.data(), field.size()) && reader.ReadU8(after));
+            EXPECT_EQ(std::string(field.data()), text.substr(0, std::min(test.length, fieldSize - 1)));
+            EXPECT_EQ(after, 0x42);
+        }
+    }
+}
+
+TEST(ArchiveString, LongerFormsAreReadReservedAndShortOnesRefused) {
+    const struct {
+        Bytes bytes;
+        ArchiveError error;
+    } cases[] = {
+        {{0xFF, 0x03, 0x00, 'a', 'b', 'c'}, ArchiveError::kNone},
+        {{0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x00, 0x00, 'a'}, ArchiveError::kNone},
+        {{0xFF, 0xFE, 0xFF, 'a'}, ArchiveError::kMalformed},
+        {{0xFF, 0x03}, ArchiveError::kEndOfData},
+        {{0x04, 'a', 'b', 'c'}, ArchiveError::kEndOfData},
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 'b'}, ArchiveError::kEndOfData},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(test.bytes));
+        MemoryArchiveSource source(test.bytes);
+        ArchiveReader reader(source);
+        char field[8];
+        EXPECT_EQ(reader.ReadArchiveString(field), test.error == ArchiveError::kNone);
+        EXPECT_EQ(reader.Error(), test.error);
+    }
+}
+
+TEST(SimBackupFile, LayoutAssembledByHandReadInAnyOrder) {
+    const Bytes dial =
+        Make(12, "SECTION_DIAL", 1, 0, 0, 0, 0x34, 0x12, 0, 0, 1, 0, 0, 0, 3, "Jan", 6, "420603", 1, 2, 0xFF, 3);
+    const Bytes fdn = Make(11, "SECTION_FDN", 0, 0, 0, 0);
+    const Bytes sms = Make(11, "SECTION_SMS", 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 2, "Hi", 6, "420603", 2, "12", 1, 2,
+                           3, 4, 14, "01.02.03 04:05", 3, 0, 0, 0);
+    const Bytes parameters = Make(14, "SECTION_SMSPAR", 7, "+420603", 8, "24 hours");
+    const Bytes plmn = Make(12, "SECTION_PLMN", 1, 0, 0, 0, 1, 0x36, 0x01, 0, 0, 0x04, 0x01, 0, 0);
+    const Bytes fplmn = Make(13, "SECTION_FPLMN", 0, 0, 0, 0);
+    const Bytes end = Make(11, "SECTION_END");
+    const auto Decode = [](std::initializer_list<Bytes> sections) {
+        auto backup = Sentinel();
+        std::uint32_t error = 0;
+        EXPECT_TRUE(DecodeSimBackup(Join(sections), *backup, error)) << error;
+        return backup;
+    };
+
+    auto expected = std::make_unique<SimBackup>();
+    expected->phoneBook[0] = {1, 0x1234, "Jan", "420603", 1, 2, 0xFF, 3, 0, 0};
+    expected->messages[0] = {1, 2, "Hi", "420603", "12", 1, 2, 3, 4, "01.02.03 04:05", 3, 0, 0, 0};
+    expected->phoneBookCount = expected->messageCount = 1;
+    expected->smsParameters = {"+420603", "24 hours"};
+    expected->preferredNetworks = {Network(310, 260)};
+    EXPECT_EQ(EncodeSimBackup(*expected), Join({dial, fdn, sms, parameters, plmn, fplmn, end}));
+    EXPECT_TRUE(SameBackup(*Decode({dial, fdn, sms, parameters, plmn, fplmn, end}), *expected));
+
+    // Any order, any non-zero valid byte, and what follows the end is not read.
+    Bytes looseValid = plmn;
+    looseValid[17] = 7;
+    EXPECT_TRUE(SameBackup(*Decode({fplmn, looseValid, parameters, sms, dial, fdn, end, {0xDE}}), *expected));
+    // A repeated section replaces the earlier one whole; missing ones stay empty.
+    const Bytes twoEntries = Make(12, "SECTION_DIAL", 2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, "A", 1, "1", 0, 0, 0, 0, 1,
+                                  0, 0, 0, 1, 0, 0, 0, 1, "B", 1, "2", 0, 0, 0, 0);
+    expected->smsParameters = {};
+    expected->preferredNetworks.clear();
+    EXPECT_TRUE(SameBackup(*Decode({twoEntries, sms, dial, end}), *expected));
+}
+
+TEST(SimBackupFile, RoundTripsEverySectionThroughAFile) {
+    testing::TemporaryFolder folder;
+    const auto written = FullBackup();
+    std::uint32_t error = 0;
+    ASSERT_TRUE(WriteSimBackupFile(folder.File("card.sim"), *written, error));
+    auto read = Sentinel();
+    ASSERT_TRUE(ReadSimBackupFile(folder.File("card.sim"), *read, error));
+    EXPECT_TRUE(SameBackup(*read, *AsReadBack(*written)));
+    // Without room for the flag, 310/150 still needs three digits but 310/010 becomes 310/10.
+    EXPECT_TRUE(read->preferredNetworks[2].HasThreeDigitMnc());
+    EXPECT_FALSE(read->preferredNetworks[3].HasThreeDigitMnc());
+}
+
+TEST(SimBackupFile, RefusedFilesLeaveTheBackupAlone) {
+    const auto Refused = [](const Bytes& bytes) {
+        auto backup = Sentinel();
+        std::uint32_t error = 0;
+        EXPECT_FALSE(DecodeSimBackup(bytes, *backup, error));
+        EXPECT_TRUE(SameBackup(*backup, *Sentinel()));
+        return error;
+    };
+    // Counts above the buffers are refused at once, before any record (none follows here).
+    EXPECT_EQ(Refused(Make(12, "SECTION_DIAL", 251, 0, 0, 0)), message::kStructureError);
+    EXPECT_EQ(Refused(Make(11, "SECTION_FDN", 0, 0, 0, 1)), message::kStructureError);
+    EXPECT_EQ(Refused(Make(11, "SECTION_SMS", 100, 0, 0, 0)), message::kStructureError);
+    EXPECT_EQ(Refused(Make(12, "SECTION_PLMN", 0x56, 0x55, 0, 0)), message::kStructureError);
+    // Unknown names, also after every known section; names compare case and all.
+    Bytes known = EncodeSimBackup(*SmallBackup());
+    known.resize(known.size() - 12);
+    EXPECT_EQ(Refused(Join({known, Make(11, "SECTION_XYZ", 11, "SECTION_END")})), message::kStructureError);
+    EXPECT_EQ(Refused(Join({known, Make(11, "section_end")})), message::kStructureError);
+    EXPECT_EQ(Refused(Join({known, Make(0)})), message::kStructureError);
+    EXPECT_EQ(Refused(Join({known, Make(0xFF, 0xFE, 0xFF)})), message::kStructureError);
+    EXPECT_EQ(Refused(Join({known, Make(0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF)})), message::kStructureError);
+    // A file cut anywhere before its end mark is incomplete.
+    const Bytes whole = EncodeSimBackup(*SmallBackup());
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+        SCOPED_TRACE(length);
+        EXPECT_EQ(Refused(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length))),
+                  message::kReadError);
+    }
+}
+
+TEST(SimBackupFile, SavingReplacesWholeOrNotAtAll) {
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("card.sim");
+    std::ofstream(path) << "old backup";
+    ::chmod(path.c_str(), 0644);
+    std::uint32_t error = 0;
+
+    // The file system refuses the file halfway (a file size limit): the old file stays.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 512;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = WriteSimBackupFile(path, *FullBackup(), error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, message::kWriteError);
+    EXPECT_EQ(ReadWholeFile(path), Make("old backup"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+
+    // A save through a link replaces the file it points to and keeps its mode.
+    const std::string link = folder.File("link.sim");
+    std::filesystem::create_symlink(path, link);
+    ASSERT_TRUE(WriteSimBackupFile(link, *FullBackup(), error));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadWholeFile(path), EncodeSimBackup(*FullBackup()));
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+
+    EXPECT_FALSE(WriteSimBackupFile(folder.File("missing/card.sim"), SimBackup{}, error));
+    EXPECT_EQ(error, message::kCannotOpenTarget);
+    auto backup = Sentinel();
+    EXPECT_FALSE(ReadSimBackupFile(folder.File("none.sim"), *backup, error));
+    EXPECT_EQ(error, message::kCannotOpenBackup);
+    EXPECT_FALSE(ReadSimBackupFile(folder.Path(), *backup, error));
+    EXPECT_EQ(error, message::kCannotOpenBackup);
+    EXPECT_TRUE(SameBackup(*backup, *Sentinel()));
+}
+
+// Thousands of damaged versions of a small backup: each is read or refused with its message,
+// never read out of bounds (the sanitizer build runs this too), and refusals change nothing.
+TEST(SimBackupFile, DamagedFilesFailCleanly) {
+    const Bytes base = EncodeSimBackup(*SmallBackup());
+    std::mt19937 random(20240611);
+    const auto Pick = [&random](std::size_t limit) {
+        return std::uniform_int_distribution<std::size_t>(0, limit)(random);
+    };
+    const auto sentinel = Sentinel();
+    int accepted = 0;
+    for (int round = 0; round < 4000; ++round) {
+        Bytes bytes = base;
+        for (std::size_t change = Pick(3); change-- > 0 && !bytes.empty();) {
+            const std::size_t at = Pick(bytes.size() - 1);
+            const auto where = bytes.begin() + static_cast<std::ptrdiff_t>(at);
+            const std::size_t kind = Pick(3);
+            if (kind == 0) bytes[at] = static_cast<std::uint8_t>(Pick(255));
+            if (kind == 1) std::fill_n(where, std::min<std::size_t>(4, bytes.size() - at), 0xFF);
+            if (kind == 2) bytes.insert(where, static_cast<std::uint8_t>(Pick(255)));
+            if (kind == 3) bytes.erase(where);
+        }
+        if (Pick(3) == 0) bytes.resize(Pick(bytes.size()));
+
+        auto backup = std::make_unique<SimBackup>(*sentinel);
+        std::uint32_t error = 0;
+        if (DecodeSimBackup(bytes, *backup, error)) {
+            ++accepted;
+            EXPECT_LE(backup->phoneBookCount, kBackupPhoneBookPositions);
+            EXPECT_LE(backup->messageCount, kBackupSmsPositions);
+            for (const auto& entry : backup->phoneBook) ASSERT_EQ(entry.number[sizeof entry.number - 1], 0);
+            for (const auto& entry : backup->messages) ASSERT_EQ(entry.text[sizeof entry.text - 1], 0);
+        } else {
+            ASSERT_TRUE(error == message::kStructureError || error == message::kReadError) << error;
+            ASSERT_TRUE(SameBackup(*backup, *sentinel)) << "round " << round;
+        }
+    }
+    // The damage must leave some files readable, or the loop tests only the first refusal.
+    EXPECT_GT(accepted, 100);
+    EXPECT_LT(accepted, 3900);
+}
+
+}  // namespace
+}  // namespace quillet::backup
