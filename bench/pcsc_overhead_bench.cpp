@@ -15,28 +15,13 @@
 #include "sim/DemoCard.h"
 #include "sim/GsmSimCard.h"
 #include "sim/VpcdConnector.h"
-#include "support/ScriptedUserInterface.h"
+#include "support/PcscHost.h"
 
 using namespace quillet;
 
 namespace {
 
 constexpr const char* kReader = "Virtual PCD 00 00";
-
-class Host final : public card::SessionHost {
-public:
-    reader::CardReader* CurrentReader() override { return &reader; }
-    card::SecretString& RememberedPin(unsigned chv) override { return chv == 2 ? pin2 : pin1; }
-    bool CacheEnabled() const override { return true; }
-    card::UserInterface& Ui() override { return ui; }
-    void RaisePriority() override {}
-    void LowerPriority() override {}
-
-    reader::ScLinkReader reader;
-    testing::ScriptedUserInterface ui;
-    card::SecretString pin1;
-    card::SecretString pin2;
-};
 
 double Seconds(std::chrono::steady_clock::duration duration) {
     return std::chrono::duration<double>(duration).count();
@@ -59,15 +44,9 @@ int main() {
         return 1;
     };
 
-    Host host;
+    testing::PcscHost host;
     if (host.reader.Open(kReader, 0) != reader::result::kOk) return fail("no PC/SC reader (is pcscd running?)");
-    bool present = false;
-    for (int attempt = 0; attempt < 100 && !present; ++attempt) {
-        std::uint16_t status = 0;
-        present = host.reader.GetReaderStatus(status) == reader::result::kOk && (status & 0x40);
-        if (!present) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    if (!present) return fail("the virtual card did not appear in the reader");
+    if (!testing::WaitForCard(host.reader, true)) return fail("the virtual card did not appear in the reader");
 
     // Alternate rounds through the program and through a minimal client that replays the same
     // commands straight to pcsc-lite.

@@ -13,7 +13,7 @@
 #include "sim/DemoCard.h"
 #include "sim/GsmSimCard.h"
 #include "sim/VpcdConnector.h"
-#include "support/ScriptedUserInterface.h"
+#include "support/PcscHost.h"
 
 namespace quillet {
 namespace {
@@ -21,8 +21,8 @@ namespace {
 namespace result = reader::result;
 constexpr const char* kReaderWithCard = "Virtual PCD 00 00";
 constexpr const char* kEmptyReader = "Virtual PCD 00 01";
-
-bool WaitForCard(reader::ScLinkReader& reader, bool present);
+using testing::PcscHost;
+using testing::WaitForCard;
 
 // A card in the first vpcd reader, served from a thread until it is pulled. It counts as
 // inserted once pcscd has seen it, and as pulled once pcscd has seen it go.
@@ -57,30 +57,6 @@ private:
 };
 
 // Waits until pcscd reports the reader's card present (or absent).
-bool WaitForCard(reader::ScLinkReader& reader, bool present) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::uint16_t status = 0;
-        if (reader.GetReaderStatus(status) == result::kOk && ((status & 0x40) != 0) == present) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-}
-
-class PcscHost final : public card::SessionHost {
-public:
-    reader::CardReader* CurrentReader() override { return &reader; }
-    card::SecretString& RememberedPin(unsigned chv) override { return chv == 2 ? pin2 : pin1; }
-    bool CacheEnabled() const override { return true; }
-    card::UserInterface& Ui() override { return ui; }
-    void RaisePriority() override {}
-    void LowerPriority() override {}
-
-    reader::ScLinkReader reader;
-    testing::ScriptedUserInterface ui;
-    card::SecretString pin1;
-    card::SecretString pin2;
-};
-
 class PcscReader : public ::testing::Test {
 protected:
     void SetUp() override {
