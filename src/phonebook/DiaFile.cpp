@@ -1,0 +1,267 @@
+#include "phonebook/DiaFile.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "phonebook/DialNumbers.h"
+#include "phonebook/TextFile.h"
+#include "phonebook/TextHelpers.h"
+#include "phonebook/Transliteration.h"
+#include "resources/StringTable.h"
+
+namespace quillet::phonebook {
+
+namespace {
+
+using card::Answer;
+using card::MessageIcon;
+using card::QuestionButtons;
+
+constexpr std::uint32_t kBadStartText = 57470;
+constexpr std::uint32_t kReplaceAllQuestion = 57471;
+constexpr std::uint32_t kCannotOpenText = 57472;
+constexpr std::uint32_t kOverwriteQuestion = 57473;
+constexpr std::uint32_t kDeleteBetweenQuestion = 57474;
+constexpr std::uint32_t kSyntaxErrorText = 57475;
+constexpr std::uint32_t kReadErrorText = 57476;
+constexpr std::uint32_t kCannotWriteText = 57780;
+constexpr std::uint32_t kWriteErrorText = 57781;
+constexpr std::uint32_t kWrittenText = 57782;
+constexpr std::uint32_t kBadIntervalText = 57783;
+
+constexpr std::string_view kDelimiters = "\t\n";
+constexpr std::size_t kMaxName = sizeof(PhoneBookEntry::name) - 1;
+
+void ShowError(card::UserInterface& ui, std::uint32_t id) {
+    ui.ShowMessage(resources::LoadString(id), MessageIcon::Error);
+}
+
+bool AskYes(card::UserInterface& ui, std::uint32_t id) {
+    return ui.AskQuestion(resources::LoadString(id), QuestionButtons::YesNo) == Answer::Yes;
+}
+
+std::string_view FieldText(const char* field, std::size_t size) {
+    return std::string_view(field, ::strnlen(field, size));
+}
+
+// A dialling string as a file may hold it: dialling characters, a '+' in front only, and at most
+// 60 digits after it. A lone '+' is no number.
+bool IsFileNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    return !text.empty() && text.find('+') == std::string_view::npos && IsValidNumber(text);
+}
+
+enum class LineEnd { Clean, Junk, Failure };
+
+// After the last field only blanks may follow before the line feed; a stray field would otherwise
+// be taken as the start of the next line.
+LineEnd SkipToLineEnd(TextFile& file) {
+    char character = 0;
+    for (;;) {
+        const unsigned code = file.PeekChar(character);
+        if (code == text_file::kEndOfFile) return LineEnd::Clean;
+        if (code != text_file::kOk) return LineEnd::Failure;
+        if (character == '\n') return LineEnd::Clean;
+        if (character != ' ' && character != '\t') return LineEnd::Junk;
+        file.ReadChar(character);
+    }
+}
+
+// Reads one field; a file that ends where a field would start gives an empty field, so the last
+// line needs no line feed.
+bool ReadField(TextFile& file, std::string& field, bool lineFeedIsBlank, unsigned& code) {
+    code = file.ReadToken(field, kDiaFieldCapacity, lineFeedIsBlank, kDelimiters);
+    if (code == text_file::kEndOfFile && !lineFeedIsBlank) code = text_file::kOk;
+    return code == text_file::kOk;
+}
+
+}  // namespace
+
+bool ConfirmReplaceAll(std::span<const PhoneBookEntry> positions, bool confirm, card::UserInterface& ui) {
+    const bool anyUsed = std::any_of(positions.begin(), positions.end(), [](const auto& e) { return e.used != 0; });
+    return !confirm || !anyUsed || AskYes(ui, kReplaceAllQuestion);
+}
+
+bool CheckAddStart(unsigned from, unsigned positionCount, card::UserInterface& ui) {
+    if (from >= 1 && from <= positionCount) return true;
+    ShowError(ui, kBadStartText);
+    return false;
+}
+
+bool CheckSaveRange(unsigned from, unsigned to, unsigned positionCount, card::UserInterface& ui) {
+    if (from >= 1 && to <= positionCount && from <= to) return true;
+    ShowError(ui, kBadIntervalText);
+    return false;
+}
+
+DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options, std::span<PhoneBookEntry> positions,
+                          unsigned& positionCount, card::UserInterface& ui) {
+    const std::size_t limit = std::min(positions.size(), kDiaPositions);
+    const bool adding = options.mode == DiaReadMode::Add;
+    const std::size_t shown = std::min<std::size_t>(positionCount, limit);
+    if (adding && !CheckAddStart(options.start, static_cast<unsigned>(shown), ui)) {
+        return {DiaReadOutcome::BadStart, 0};
+    }
+    const std::size_t s = adding ? options.start - 1 : 0;
+    const bool keepNumbering = adding ? options.keepNumbering : true;
+
+    TextFile file;
+    if (file.Open(path, OpenMode::ReadExisting) != text_file::kOk) {
+        ShowError(ui, kCannotOpenText);
+        return {DiaReadOutcome::CannotOpen, 0};
+    }
+
+    // Open starts from an empty table; Add works on the table in index order, extended to the full size.
+    if (adding) {
+        std::stable_sort(positions.begin(), positions.begin() + static_cast<std::ptrdiff_t>(shown),
+                         [](const PhoneBookEntry& a, const PhoneBookEntry& b) { return a.index < b.index; });
+    }
+    for (std::size_t position = adding ? shown : 0; position < limit; ++position) {
+        positions[position] = EmptyPosition(static_cast<std::uint16_t>(position));
+        positions[position].modified = 1;
+    }
+
+    std::array<bool, kDiaPositions> read{};
+    std::size_t extent = 0;
+    bool first = true;
+    bool numbered = false;
+    bool overwriteAgreed = false;
+    DiaReadResult result;
+    std::string recordField;
+    std::string nameField;
+    std::string numberField;
+
+    for (;;) {
+        unsigned code = file.ReadToken(recordField, kDiaFieldCapacity, true, kDelimiters);
+        if (code == text_file::kEndOfFile) break;
+        const unsigned line = file.LineNumber();
+        if (code != text_file::kOk || !ReadField(file, nameField, false, code) ||
+            !ReadField(file, numberField, false, code)) {
+            result = {DiaReadOutcome::ReadError, line};
+            break;
+        }
+        const LineEnd end = SkipToLineEnd(file);
+        if (end == LineEnd::Failure) {
+            result = {DiaReadOutcome::ReadError, line};
+            break;
+        }
+        const long fileNumber = ParseDecimal(recordField);
+        const bool validRecordNumber = fileNumber >= 1 && fileNumber <= static_cast<long>(kDiaPositions);
+        if (first) {
+            numbered = validRecordNumber && !nameField.empty() && !numberField.empty();
+            first = false;
+        }
+
+        // Two-field lines hold name and number in the first two fields.
+        std::string_view name = nameField;
+        std::string_view number = numberField;
+        bool syntaxOk = end == LineEnd::Clean;
+        long recordNumber = static_cast<long>(extent) + 1;
+        if (numbered) {
+            syntaxOk = syntaxOk && validRecordNumber;
+            if (keepNumbering) recordNumber = fileNumber;
+        } else {
+            syntaxOk = syntaxOk && numberField.empty();
+            name = recordField;
+            number = nameField;
+        }
+
+        std::string plainName(name);
+        std::transform(plainName.begin(), plainName.end(), plainName.begin(), TransliterateChar);
+
+        const long position = recordNumber + static_cast<long>(s);
+        syntaxOk = syntaxOk && position >= 1 && position <= static_cast<long>(limit);
+        syntaxOk = syntaxOk && !plainName.empty() && plainName.size() <= kMaxName &&
+                   plainName.find('\0') == std::string::npos && IsFileNumber(number);
+        // Two lines for one position would silently lose the first of them.
+        syntaxOk = syntaxOk && !read[static_cast<std::size_t>(position - 1)];
+        if (!syntaxOk) {
+            result = {DiaReadOutcome::SyntaxError, line};
+            break;
+        }
+        const std::size_t p = static_cast<std::size_t>(position - 1);
+        extent = std::max(extent, p - s + 1);
+
+        PhoneBookEntry entry = EmptyPosition(static_cast<std::uint16_t>(p));
+        entry.used = 1;
+        entry.modified = 1;
+        CopyBounded(entry.name, sizeof entry.name, plainName);
+        std::string digits;
+        SplitInternational(number, digits, entry.ton, sizeof entry.number);
+        CopyBounded(entry.number, sizeof entry.number, digits);
+
+        if (positions[p].used != 0 && !overwriteAgreed && options.confirm) {
+            if (!AskYes(ui, kOverwriteQuestion)) {
+                result = {DiaReadOutcome::Declined, 0};
+                break;
+            }
+            overwriteAgreed = true;
+        }
+        positions[p] = entry;
+        read[p] = true;
+    }
+    file.Close();
+
+    const bool failed =
+        result.outcome == DiaReadOutcome::SyntaxError || result.outcome == DiaReadOutcome::ReadError;
+    if (adding && !failed) {
+        bool asked = false;
+        for (std::size_t position = s; position < s + extent; ++position) {
+            if (positions[position].used == 0 || read[position]) continue;
+            if (options.confirm && !asked) {
+                if (!AskYes(ui, kDeleteBetweenQuestion)) break;
+                asked = true;
+            }
+            positions[position] = EmptyPosition(static_cast<std::uint16_t>(position));
+            positions[position].modified = 1;
+        }
+    }
+    // What was placed stays visible, also after an error.
+    positionCount = static_cast<unsigned>(std::max<std::size_t>(s + extent, positionCount));
+
+    if (result.outcome == DiaReadOutcome::SyntaxError) {
+        const std::string text = std::string(resources::LoadString(kSyntaxErrorText)) + std::to_string(result.line);
+        ui.ShowMessage(text, MessageIcon::Error);
+    } else if (result.outcome == DiaReadOutcome::ReadError) {
+        result.line = 0;
+        ShowError(ui, kReadErrorText);
+    }
+    return result;
+}
+
+bool WriteDiaFile(const std::string& path, std::span<const PhoneBookEntry> positions, unsigned from, unsigned to,
+                  card::UserInterface& ui) {
+    if (!CheckSaveRange(from, to, static_cast<unsigned>(positions.size()), ui)) return false;
+    TextFile file;
+    if (file.Open(path, OpenMode::CreateAlways) != text_file::kOk) {
+        ShowError(ui, kCannotWriteText);
+        return false;
+    }
+    // Positions count in index order, as the window shows them when it saves.
+    std::vector<PhoneBookEntry> ordered(positions.begin(), positions.end());
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const PhoneBookEntry& a, const PhoneBookEntry& b) { return a.index < b.index; });
+
+    bool written = true;
+    for (std::size_t position = from - 1; written && position < to; ++position) {
+        const PhoneBookEntry& entry = ordered[position];
+        if (entry.used == 0) continue;
+        const std::string number =
+            JoinInternational(FieldText(entry.number, sizeof entry.number), entry.ton);
+        written = file.WriteField(std::to_string(entry.index + 1), '\t') == text_file::kOk &&
+                  file.WriteField(FieldText(entry.name, sizeof entry.name), '\t') == text_file::kOk &&
+                  file.WriteField(number, '\n') == text_file::kOk;
+    }
+    written = file.Close() == text_file::kOk && written;
+    if (written) {
+        ui.ShowMessage(resources::LoadString(kWrittenText), MessageIcon::Information);
+    } else {
+        ShowError(ui, kWriteErrorText);
+    }
+    return written;
+}
+
+}  // namespace quillet::phonebook

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+
+#include "card/UserInterface.h"
+#include "phonebook/PhoneBookEntry.h"
+
+namespace quillet::phonebook {
+
+// *.DIA phone book files: one line per used entry, "record number TAB name TAB number CR LF", the
+// record number being index + 1 and the number carrying its '+' when international. Hand-written
+// files may leave out the record number ("name TAB number"); the first line decides the shape.
+
+inline constexpr std::size_t kDiaPositions = 250;
+inline constexpr std::size_t kDiaFieldCapacity = 65;  // 64 characters per field
+
+enum class DiaReadMode {
+    Open,  // the file replaces every position, read from position 1 with its own record numbers
+    Add,   // the file is merged from a start position
+};
+
+struct DiaReadOptions {
+    DiaReadMode mode = DiaReadMode::Open;
+    unsigned start = 1;          // Add: 1-based first position
+    bool keepNumbering = false;  // Add: place numbered lines by their record numbers ("Include empty entries")
+    bool confirm = true;         // the "Ask for confirmation" setting
+};
+
+enum class DiaReadOutcome {
+    Complete,     // read to the end of the file
+    Declined,     // the user refused to overwrite; what was placed stays
+    BadStart,     // Add with a start position outside the table
+    CannotOpen,   // nothing was changed
+    SyntaxError,  // stopped at `line`; what was placed stays
+    ReadError,    // stopped by a failing read; what was placed stays
+};
+
+struct DiaReadResult {
+    DiaReadOutcome outcome = DiaReadOutcome::Complete;
+    unsigned line = 0;  // SyntaxError: the file's line, 1-based
+};
+
+// Open File's question before anything is touched: true when nothing would be lost or the user agrees.
+bool ConfirmReplaceAll(std::span<const PhoneBookEntry> positions, bool confirm, card::UserInterface& ui);
+// Add from File's start position check, 1 <= from <= positionCount, with its message.
+bool CheckAddStart(unsigned from, unsigned positionCount, card::UserInterface& ui);
+// Save File's range check, 1 <= from <= to <= positionCount, with its message.
+bool CheckSaveRange(unsigned from, unsigned to, unsigned positionCount, card::UserInterface& ui);
+
+// Reads a file into the window's positions (at most 250 are used) and raises positionCount to cover
+// what was read. Add sorts the shown positions by index first. Every failure is shown through `ui`.
+DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options, std::span<PhoneBookEntry> positions,
+                          unsigned& positionCount, card::UserInterface& ui);
+
+// Writes the used entries among positions from..to (1-based, in index order) and reports the outcome
+// through `ui`. The existing file is replaced only by a completely written one. True when all was written.
+bool WriteDiaFile(const std::string& path, std::span<const PhoneBookEntry> positions, unsigned from, unsigned to,
+                  card::UserInterface& ui);
+
+}  // namespace quillet::phonebook

@@ -1,0 +1,493 @@
+// The text-file layer and *.DIA phone book files: reading, writing and every message on the way.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "phonebook/DiaFile.h"
+#include "phonebook/TextFile.h"
+#include "resources/StringTable.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/TemporaryFolder.h"
+
+namespace quillet::phonebook {
+namespace {
+
+using card::Answer;
+using card::MessageIcon;
+using Table = std::array<PhoneBookEntry, kDiaPositions>;
+
+std::string Text(std::uint32_t id) { return std::string(resources::LoadString(id)); }
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+Table FreshTable() {
+    Table table{};
+    for (std::size_t i = 0; i < table.size(); ++i) table[i] = EmptyPosition(static_cast<std::uint16_t>(i));
+    return table;
+}
+
+void Put(Table& table, std::size_t position, const char* name, const char* number, std::uint8_t ton = 0) {
+    PhoneBookEntry& entry = table[position];
+    entry.used = 1;
+    std::strncpy(entry.name, name, sizeof entry.name - 1);
+    std::strncpy(entry.number, number, sizeof entry.number - 1);
+    entry.ton = ton;
+}
+
+// Reads a file into a table; the table's positionCount starts as given.
+struct Reading {
+    Table table = FreshTable();
+    unsigned count = 250;
+    testing::ScriptedUserInterface ui;
+    DiaReadResult result;
+
+    DiaReadResult Run(const std::string& path, DiaReadOptions options = {}) {
+        result = ReadDiaFile(path, options, table, count, ui);
+        return result;
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : table) names.push_back(entry.used ? entry.name : "");
+        while (!names.empty() && names.back().empty()) names.pop_back();
+        return names;
+    }
+};
+
+// --- the file layer ---------------------------------------------------------------------------
+
+TEST(TextFile, OpenCodesAndModes) {
+    testing::TemporaryFolder folder;
+    TextFile file;
+    EXPECT_EQ(file.Open(folder.File("missing.dia"), OpenMode::ReadExisting), text_file::kNotFound);
+    EXPECT_EQ(file.Open(folder.File("no/such/folder.dia"), OpenMode::CreateAlways), text_file::kNotFound);
+    EXPECT_EQ(file.Open(folder.Path().string(), OpenMode::CreateAlways), text_file::kFailure);
+
+    // Open always creates, then appends after a seek to the end.
+    ASSERT_EQ(file.Open(folder.File("log.txt"), OpenMode::ReadWriteAlways), text_file::kOk);
+    EXPECT_EQ(file.WriteField("one", '\n'), text_file::kOk);
+    EXPECT_EQ(file.Close(), text_file::kOk);
+    ASSERT_EQ(file.Open(folder.File("log.txt"), OpenMode::ReadWriteAlways), text_file::kOk);
+    EXPECT_EQ(file.SeekToEnd(), text_file::kOk);
+    EXPECT_EQ(file.WriteField("two", '\n'), text_file::kOk);
+    EXPECT_EQ(file.Close(), text_file::kOk);
+    EXPECT_EQ(ReadBytes(folder.File("log.txt")), "one\r\ntwo\r\n");
+
+    ASSERT_EQ(file.Open(folder.File("log.txt"), OpenMode::ReadExisting), text_file::kOk);
+    EXPECT_EQ(file.WriteField("x", '\t'), text_file::kFailure);  // read-only
+}
+
+TEST(TextFile, TokensSkipBlanksStopAtDelimitersAndStayBounded) {
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("t.txt");
+    const std::string longField(5000, 'x');
+    WriteBytes(path, "\r\n  \tfirst\r field\tse\x1bnc\x1bond\x1b\n" + longField + "\tend\x1b");
+
+    TextFile file;
+    ASSERT_EQ(file.Open(path, OpenMode::ReadExisting), text_file::kOk);
+    std::string token;
+    EXPECT_EQ(file.ReadToken(token, 65, true, "\t\n"), text_file::kOk);
+    EXPECT_EQ(token, "first field");  // CR dropped everywhere
+    EXPECT_EQ(file.LineNumber(), 2u);
+    char next = 0;
+    ASSERT_EQ(file.PeekChar(next), text_file::kOk);
+    EXPECT_EQ(next, '\t');  // the delimiter stays unread
+    EXPECT_EQ(file.ReadToken(token, 65, false, "\t\n"), text_file::kOk);
+    EXPECT_EQ(token, "se\nc\x1bond\x1b");  // ESC 'n' is a line feed, any other ESC stays
+    EXPECT_EQ(file.ReadToken(token, 65, false, "\t\n"), text_file::kOk);
+    EXPECT_EQ(token, "");  // the line feed is not blank here
+    EXPECT_EQ(file.ReadToken(token, 65, true, "\t\n"), text_file::kOk);
+    EXPECT_EQ(token, std::string(64, 'x'));  // cut, and the rest of the field dropped
+    EXPECT_EQ(file.ReadToken(token, 65, false, "\t\n"), text_file::kOk);
+    EXPECT_EQ(token, "end\x1b");  // the end of the file ends a token normally
+    EXPECT_EQ(file.ReadToken(token, 65, true, "\t\n"), text_file::kEndOfFile);
+    EXPECT_EQ(file.ReadChar(next), text_file::kEndOfFile);
+
+    TextFile folderAsFile;
+    ASSERT_EQ(folderAsFile.Open(folder.Path().string(), OpenMode::ReadExisting), text_file::kOk);
+    EXPECT_EQ(folderAsFile.ReadToken(token, 65, true, "\t\n"), text_file::kFailure);
+}
+
+TEST(TextFile, FieldsAreEncodedAndANewFileReplacesTheOldOnlyWhenComplete) {
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("out.txt");
+    WriteBytes(path, "old contents");
+
+    {
+        TextFile file;
+        ASSERT_EQ(file.Open(path, OpenMode::CreateAlways), text_file::kOk);
+        EXPECT_EQ(file.WriteField("a\tb\nc", '\t'), text_file::kOk);
+        EXPECT_EQ(file.WriteField(std::string(300, 'y'), '\n'), text_file::kOk);
+        EXPECT_EQ(ReadBytes(path), "old contents");  // nothing visible before Close
+    }  // dropped without Close
+    EXPECT_EQ(ReadBytes(path), "old contents");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);  // no leftovers
+
+    TextFile file;
+    ASSERT_EQ(file.Open(path, OpenMode::CreateAlways), text_file::kOk);
+    EXPECT_EQ(file.WriteField("a\tb\nc", '\t'), text_file::kOk);
+    EXPECT_EQ(file.WriteField(std::string(300, 'y'), '\n'), text_file::kOk);
+    EXPECT_EQ(file.Close(), text_file::kOk);
+    EXPECT_EQ(ReadBytes(path), "a b\x1bnc\t" + std::string(256, 'y') + "\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+// --- reading and writing *.DIA files --------------------------------------------------------
+
+Table DemoBook() {
+    Table table = FreshTable();
+    Put(table, 0, "Mama", "420602123456", 1);
+    Put(table, 1, "\x8A\x9D\x61stn\xFD Ji\xF8\xED", "0221234567");  // Šťastný Jiří
+    Put(table, 4, "Voicemail", "*#21#p123");
+    Put(table, 9, "Long international", std::string(60, '9').c_str(), 1);
+    Put(table, 10, "Long national", std::string(60, '8').c_str());
+    Put(table, 249, "Exactly thirty-two characters...", "112");
+    Put(table, 248, "Two\nlines", "5");
+    table[0].capabilityId = 3;  // not kept by the file
+    return table;
+}
+
+TEST(DiaFile, SavedBookReadsBackAtTheSamePositions) {
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("book.dia");
+    WriteBytes(path, "previous book");
+    const Table book = DemoBook();
+    testing::ScriptedUserInterface ui;
+    ASSERT_TRUE(WriteDiaFile(path, book, 1, 250, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], std::make_pair(Text(57782), MessageIcon::Information));
+    EXPECT_EQ(ReadBytes(path).substr(0, 24), "1\tMama\t+420602123456\r\n2\t");
+
+    Reading reading;
+    reading.count = 100;  // a card with fewer records: the file raises the count
+    Put(reading.table, 7, "Gone", "1");
+    EXPECT_EQ(reading.Run(path).outcome, DiaReadOutcome::Complete);
+    EXPECT_TRUE(reading.ui.messages.empty());
+    EXPECT_TRUE(reading.ui.questions.empty());
+    EXPECT_EQ(reading.count, 250u);
+    for (std::size_t i = 0; i < kDiaPositions; ++i) {
+        const PhoneBookEntry& got = reading.table[i];
+        EXPECT_EQ(got.used, book[i].used) << i;
+        EXPECT_EQ(got.index, i);
+        EXPECT_EQ(got.modified, 1u);
+        EXPECT_EQ(got.capabilityId, 0xFF);
+        EXPECT_EQ(got.extensionId, 0xFF);
+        if (!got.used) continue;
+        EXPECT_EQ(std::string(got.number), book[i].number) << i;
+        EXPECT_EQ(got.ton, book[i].ton) << i;
+        if (i != 1) {
+            EXPECT_EQ(std::string(got.name), book[i].name) << i;
+        }
+    }
+    EXPECT_EQ(std::string(reading.table[1].name), "Stastny Jiri");  // names from files lose their accents
+
+    // A range in index order, whatever the order of the positions.
+    Table shuffled = book;
+    std::swap(shuffled[0], shuffled[4]);
+    ASSERT_TRUE(WriteDiaFile(path, shuffled, 2, 5, ui));
+    EXPECT_EQ(ReadBytes(path), "2\t\x8A\x9D\x61stn\xFD Ji\xF8\xED\t0221234567\r\n5\tVoicemail\t*#21#p123\r\n");
+}
+
+TEST(DiaFile, SaveFailuresKeepTheOldFile) {
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("book.dia");
+    const std::string old = "1\tKeep me\t123\r\n";
+    WriteBytes(path, old);
+    const Table book = DemoBook();
+    testing::ScriptedUserInterface ui;
+
+    EXPECT_FALSE(WriteDiaFile(path, book, 3, 2, ui));
+    EXPECT_FALSE(WriteDiaFile(path, book, 0, 2, ui));
+    EXPECT_FALSE(WriteDiaFile(folder.Path().string(), book, 1, 250, ui));
+    // The disk fills up in the middle of the save.
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    rlimit small = limit;
+    small.rlim_cur = 40;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = WriteDiaFile(path, book, 1, 250, ui);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+
+    const std::vector<std::pair<std::string, MessageIcon>> expected = {
+        {Text(57783), MessageIcon::Error},
+        {Text(57783), MessageIcon::Error},
+        {Text(57780), MessageIcon::Error},
+        {Text(57781), MessageIcon::Error},
+    };
+    EXPECT_EQ(ui.messages, expected);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+TEST(DiaFile, HandWrittenFilesOfBothShapes) {
+    testing::TemporaryFolder folder;
+    struct Case {
+        const char* contents;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        // two fields, with and without the last line feed, blank lines and CRs anywhere
+        {"Anna\t+49301234\r\n\r\n  Bert \t 030\r\nCarl\t0", {"Anna", "Bert ", "Carl"}},
+        {"Anna\t+49301234\nBert\t030\n", {"Anna", "Bert"}},
+        // numbered lines keep their positions, the last line needs no line feed
+        {"3\tAnna\t1\n1\tBert\t2", {"Bert", "", "Anna"}},
+        // a two-field file whose names are numbers
+        {"7\t123\n", {"7"}},
+        // trailing blanks after the last field
+        {"2\tAnna\t1\t \r\n", {"", "Anna"}},
+    };
+    for (const Case& test : cases) {
+        const std::string path = folder.File("hand.dia");
+        WriteBytes(path, test.contents);
+        Reading reading;
+        EXPECT_EQ(reading.Run(path).outcome, DiaReadOutcome::Complete) << test.contents;
+        EXPECT_TRUE(reading.ui.messages.empty()) << test.contents;
+        EXPECT_EQ(reading.Names(), test.names) << test.contents;
+    }
+    Reading reading;
+    WriteBytes(folder.File("intl.dia"), "Anna\t+49301234\nBert\t+" + std::string(60, '1') + "\n");
+    reading.Run(folder.File("intl.dia"));
+    EXPECT_EQ(std::string(reading.table[0].number), "49301234");
+    EXPECT_EQ(reading.table[0].ton, 1);
+    EXPECT_EQ(std::string(reading.table[1].number), std::string(60, '1'));
+}
+
+TEST(DiaFile, SyntaxErrorsNameTheirLineAndKeepWhatWasPlaced) {
+    testing::TemporaryFolder folder;
+    const std::string good = "1\tAnna\t123\n\n";  // the error is on line 3
+    const std::string bad[] = {
+        "251\tName\t1",                              // record number beyond the table
+        "0\tName\t1",                                // no record 0
+        "x\tName\t1",                                // not a decimal
+        "4\t\t1",                                    // no name (fields collapse)
+        "4\tName\t",                                 // no number
+        "4\tName\t12a",                              // not a dialling character
+        "4\tName\t1+2",                              // '+' inside
+        "4\tName\t+",                                // a '+' alone
+        "4\tName\t++1",                              // two '+'
+        "4\t" + std::string(33, 'n') + "\t1",        // 33 characters
+        "4\tName\t" + std::string(61, '1'),          // 61 digits
+        "4\tName\t+" + std::string(61, '1'),         // 61 digits after '+'
+        "4\tName\t1\textra",                         // a fourth field
+        "1\tAgain\t5",                               // the same position twice
+        std::string("4\tNa") + '\0' + "me\t1",       // a NUL inside the name
+    };
+    for (const std::string& line : bad) {
+        const std::string path = folder.File("bad.dia");
+        WriteBytes(path, good + line + "\n2\tLater\t1\n");
+        Reading reading;
+        const DiaReadResult result = reading.Run(path);
+        EXPECT_EQ(result.outcome, DiaReadOutcome::SyntaxError) << line;
+        EXPECT_EQ(result.line, 3u) << line;
+        ASSERT_EQ(reading.ui.messages.size(), 1u) << line;
+        EXPECT_EQ(reading.ui.messages[0], std::make_pair(Text(57475) + "3", MessageIcon::Error));
+        EXPECT_EQ(reading.Names(), std::vector<std::string>{"Anna"}) << line;
+    }
+
+    Reading twoField;  // a third field in a two-field file
+    WriteBytes(folder.File("two.dia"), "Anna\t1\nBert\t2\t3\n");
+    EXPECT_EQ(twoField.Run(folder.File("two.dia")).line, 2u);
+
+    Reading emptyNumber;  // an empty number on the first line makes it a two-field file
+    WriteBytes(folder.File("first.dia"), "1\tAnna\t\n2\tBert\t5\n");
+    EXPECT_EQ(emptyNumber.Run(folder.File("first.dia")).line, 1u);
+
+    Reading beyond;  // Add: start plus record number beyond 250
+    beyond.count = 250;
+    WriteBytes(folder.File("add.dia"), "1\tAnna\t1\n2\tBert\t2\n");
+    const DiaReadResult result = beyond.Run(folder.File("add.dia"), {DiaReadMode::Add, 250, true, true});
+    EXPECT_EQ(result.line, 2u);
+    EXPECT_STREQ(beyond.table[249].name, "Anna");
+}
+
+TEST(DiaFile, OverwriteAndDeleteQuestions) {
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("numbered.dia");
+    WriteBytes(path, "5\tFive\t5\n9\tNine\t9\n12\tTwelve\t12\n");
+    auto prepared = [] {
+        auto reading = std::make_unique<Reading>();
+        reading->count = 20;
+        for (std::size_t i = 0; i < 14; ++i) Put(reading->table, i, ("Old" + std::to_string(i)).c_str(), "1");
+        return reading;
+    };
+
+    // Without empty entries the three lines land one after another, over used positions.
+    auto packed = prepared();
+    packed->ui.answers = {Answer::Yes};
+    EXPECT_EQ(packed->Run(path, {DiaReadMode::Add, 3, false, true}).outcome, DiaReadOutcome::Complete);
+    EXPECT_EQ(packed->ui.questions, std::vector<std::string>{Text(57473)});  // asked once
+    EXPECT_EQ(packed->Names(), (std::vector<std::string>{"Old0", "Old1", "Five", "Nine", "Twelve", "Old5", "Old6",
+                                                         "Old7", "Old8", "Old9", "Old10", "Old11", "Old12", "Old13"}));
+    EXPECT_EQ(packed->count, 20u);
+
+    // With them, the lines keep their numbers from the start and the old entries between go.
+    auto spread = prepared();
+    spread->ui.answers = {Answer::Yes, Answer::Yes};
+    EXPECT_EQ(spread->Run(path, {DiaReadMode::Add, 2, true, true}).outcome, DiaReadOutcome::Complete);
+    EXPECT_EQ(spread->ui.questions, (std::vector<std::string>{Text(57473), Text(57474)}));
+    EXPECT_EQ(spread->Names(), (std::vector<std::string>{"Old0", "", "", "", "", "Five", "", "", "", "Nine", "", "",
+                                                         "Twelve", "Old13"}));
+    EXPECT_EQ(spread->table[1].modified, 1u);
+
+    // Refusing the deletion keeps the old entries between.
+    auto keep = prepared();
+    keep->ui.answers = {Answer::Yes, Answer::No};
+    keep->Run(path, {DiaReadMode::Add, 2, true, true});
+    EXPECT_STREQ(keep->table[1].name, "Old1");
+    EXPECT_STREQ(keep->table[5].name, "Five");
+
+    // Refusing the overwrite stops quietly before the first used position.
+    auto refused = prepared();
+    refused->ui.answers = {Answer::No};
+    EXPECT_EQ(refused->Run(path, {DiaReadMode::Add, 2, true, true}).outcome, DiaReadOutcome::Declined);
+    EXPECT_TRUE(refused->ui.messages.empty());
+    EXPECT_STREQ(refused->table[5].name, "Old5");
+
+    // Without the confirm setting nothing is asked.
+    auto silent = prepared();
+    silent->Run(path, {DiaReadMode::Add, 2, true, false});
+    EXPECT_TRUE(silent->ui.questions.empty());
+    EXPECT_EQ(silent->table[1].used, 0u);
+
+    // Add reads into the table in index order and extends it to 250 for the read.
+    auto grown = prepared();
+    grown->count = 3;
+    std::swap(grown->table[0], grown->table[2]);
+    grown->ui.answers = {Answer::Yes};
+    grown->Run(path, {DiaReadMode::Add, 3, true, true});
+    EXPECT_EQ(grown->count, 14u);
+    EXPECT_STREQ(grown->table[0].name, "Old0");
+    EXPECT_STREQ(grown->table[13].name, "Twelve");
+    EXPECT_EQ(grown->table[5].used, 0u);  // beyond the old count: initialised, not asked about
+}
+
+TEST(DiaFile, OpenStartAndRangeChecks) {
+    testing::TemporaryFolder folder;
+    Table table = FreshTable();
+    testing::ScriptedUserInterface ui;
+    EXPECT_TRUE(ConfirmReplaceAll(table, true, ui));  // nothing to lose
+    Put(table, 3, "A", "1");
+    EXPECT_TRUE(ConfirmReplaceAll(table, false, ui));
+    ui.answers = {Answer::Cancel};
+    EXPECT_FALSE(ConfirmReplaceAll(table, true, ui));
+    EXPECT_EQ(ui.questions, std::vector<std::string>{Text(57471)});
+    EXPECT_TRUE(CheckAddStart(10, 10, ui));
+    EXPECT_TRUE(CheckSaveRange(1, 10, 10, ui));
+    EXPECT_TRUE(ui.messages.empty());
+
+    unsigned count = 10;
+    EXPECT_EQ(ReadDiaFile(folder.File("x.dia"), {DiaReadMode::Add, 11, false, true}, table, count, ui).outcome,
+              DiaReadOutcome::BadStart);
+    EXPECT_EQ(ReadDiaFile(folder.File("missing.dia"), {}, table, count, ui).outcome, DiaReadOutcome::CannotOpen);
+    EXPECT_EQ(table[3].used, 1u);  // nothing changed
+    EXPECT_EQ(ReadDiaFile(folder.Path().string(), {}, table, count, ui).outcome, DiaReadOutcome::ReadError);
+    const std::vector<std::pair<std::string, MessageIcon>> expected = {
+        {Text(57470), MessageIcon::Error}, {Text(57472), MessageIcon::Error}, {Text(57476), MessageIcon::Error}};
+    EXPECT_EQ(ui.messages, expected);
+}
+
+TEST(DiaFile, DamagedAndHugeFilesEndCleanly) {
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("damaged.dia");
+
+    // Cut in the middle of a line: the entries before it stay.
+    WriteBytes(path, "1\tAnna\t123\r\n2\tBe");
+    Reading truncated;
+    EXPECT_EQ(truncated.Run(path).line, 2u);
+    EXPECT_EQ(truncated.Names(), std::vector<std::string>{"Anna"});
+
+    // Binary garbage.
+    std::mt19937 random(7);
+    std::string garbage(4096, '\0');
+    for (char& byte : garbage) byte = static_cast<char>(random());
+    WriteBytes(path, garbage);
+    Reading binary;
+    EXPECT_EQ(binary.Run(path).outcome, DiaReadOutcome::SyntaxError);
+
+    // 100 000 lines: the table is full after 250 of them.
+    std::string many;
+    for (int i = 0; i < 100000; ++i) many += "Name " + std::to_string(i) + "\t" + std::to_string(i) + "\r\n";
+    WriteBytes(path, many);
+    Reading full;
+    EXPECT_EQ(full.Run(path).line, 251u);
+    EXPECT_STREQ(full.table[249].name, "Name 249");
+
+    // 100 000 blank lines and a 1 MB field before the entries are read through with bounded buffers.
+    WriteBytes(path, std::string(100000, '\n') + "Anna\t1\n" + std::string(1 << 20, 'z') + "\t2\n");
+    Reading blank;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(blank.Run(path).line, 100002u);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(blank.Names(), std::vector<std::string>{"Anna"});
+}
+
+TEST(DiaFile, MutatedFilesFailCleanlyOrRead) {
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("fuzz.dia");
+    testing::ScriptedUserInterface ui;
+    ASSERT_TRUE(WriteDiaFile(path, DemoBook(), 1, 250, ui));
+    const std::string valid = ReadBytes(path);
+    const char interesting[] = {'\t', '\n', '\r', '\x1b', 'n', '+', '0', ' ', '\0', '\xE8'};
+
+    std::mt19937 random(20240611);
+    int complete = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string mutated = valid;
+        const int edits = 1 + static_cast<int>(random() % 4);
+        for (int edit = 0; edit < edits && !mutated.empty(); ++edit) {
+            const std::size_t at = random() % mutated.size();
+            const char byte = random() % 2 ? interesting[random() % sizeof interesting] : static_cast<char>(random());
+            switch (random() % 4) {
+                case 0: mutated[at] = byte; break;
+                case 1: mutated.insert(at, 1, byte); break;
+                case 2: mutated.erase(at, 1 + random() % 8); break;
+                default: mutated.resize(at); break;
+            }
+        }
+        WriteBytes(path, mutated);
+        Reading reading;
+        reading.count = 1 + random() % 250;
+        DiaReadOptions options;
+        if (random() % 2) options = {DiaReadMode::Add, 1 + static_cast<unsigned>(random() % reading.count),
+                                     random() % 2 == 0, random() % 2 == 0};
+        reading.ui.answers = {Answer::Yes, Answer::Yes};
+        const DiaReadResult result = reading.Run(path, options);
+        complete += result.outcome == DiaReadOutcome::Complete;
+        EXPECT_LE(reading.ui.messages.size(), 1u);
+        EXPECT_LE(reading.count, 250u);
+        for (std::size_t i = 0; i < kDiaPositions; ++i) {
+            const PhoneBookEntry& entry = reading.table[i];
+            if (!entry.used) continue;
+            ASSERT_LT(std::strlen(entry.name), sizeof entry.name) << round;
+            ASSERT_LT(std::strlen(entry.number), sizeof entry.number) << round;
+            EXPECT_EQ(entry.index, i) << round;
+        }
+    }
+    EXPECT_GT(complete, 100);  // the mutations do not all break the file
+}
+
+}  // namespace
+}  // namespace quillet::phonebook
