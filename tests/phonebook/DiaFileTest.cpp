@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "phonebook/DiaFile.h"
+#include "phonebook/TextHelpers.h"
 #include "phonebook/TextFile.h"
 #include "resources/StringTable.h"
 #include "support/ScriptedUserInterface.h"
@@ -50,8 +51,8 @@ Table FreshTable() {
 void Put(Table& table, std::size_t position, const char* name, const char* number, std::uint8_t ton = 0) {
     PhoneBookEntry& entry = table[position];
     entry.used = 1;
-    std::strncpy(entry.name, name, sizeof entry.name - 1);
-    std::strncpy(entry.number, number, sizeof entry.number - 1);
+    CopyBounded(entry.name, sizeof entry.name, name);
+    CopyBounded(entry.number, sizeof entry.number, number);
     entry.ton = ton;
 }
 

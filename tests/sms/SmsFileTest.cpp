@@ -1,0 +1,373 @@
+// Message files: *.SMS written and read back, *.SMA archives built by appending and written by hand, every
+// message of the three commands, and hostile input (truncation, garbage, huge files, random mutations).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "resources/StringTable.h"
+#include "sms/SmsFile.h"
+#include "sms/SmsTimeValue.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/TemporaryFolder.h"
+
+namespace quillet::sms {
+namespace {
+
+using testing::ScriptedUserInterface;
+using testing::TemporaryFolder;
+using Window = std::array<SmsEntry, 99>;
+
+Window EmptyWindow() {
+    Window window;
+    for (std::size_t i = 0; i < window.size(); ++i) window[i] = MakeEmptySmsEntry(static_cast<std::uint16_t>(i));
+    return window;
+}
+
+// A message; a leading '+' of a number stands for TON 1.
+SmsEntry Message(std::uint16_t index, std::string_view centre, std::string_view number, std::string_view date,
+                 std::uint32_t status, std::uint32_t ref, std::string_view text) {
+    SmsEntry e = MakeEmptySmsEntry(index);
+    e.used = 1, e.status = status, e.messageRef = ref;
+    e.centreTon = centre.starts_with('+'), e.addressTon = number.starts_with('+');
+    SetFieldText(e.serviceCentre, centre.substr(e.centreTon));
+    SetFieldText(e.address, number.substr(e.addressTon));
+    SetFieldText(e.dateOrValidity, date);
+    SetFieldText(e.text, text);
+    return e;
+}
+
+// The fields a file carries, in one comparable line.
+std::string Fields(const SmsEntry& e) {
+    std::ostringstream out;
+    out << e.used << ' ' << e.index << ' ' << (e.centreTon == 1 ? "+" : "") << FieldText(e.serviceCentre) << ' '
+        << (e.addressTon == 1 ? "+" : "") << FieldText(e.address) << " [" << FieldText(e.dateOrValidity) << "] "
+        << e.status << ' ' << e.messageRef << " [" << FieldText(e.text) << ']';
+    return out.str();
+}
+
+std::string Slurp(const std::string& path) {
+    std::ostringstream content;
+    content << std::ifstream(path, std::ios::binary).rdbuf();
+    return content.str();
+}
+
+void Put(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+
+std::string Text(std::uint32_t id) { return std::string(resources::LoadString(id)); }
+
+// The one message shown (error icon), or "" when none.
+std::string Shown(const ScriptedUserInterface& ui) {
+    EXPECT_LE(ui.messages.size(), 1u);
+    if (ui.messages.empty()) return "";
+    EXPECT_EQ(ui.messages[0].second, card::MessageIcon::Error);
+    return ui.messages[0].first;
+}
+
+// Every used entry is whole: in range, terminated, its date readable again.
+void ExpectSane(const Window& window, std::uint32_t count) {
+    EXPECT_LE(count, 99u);
+    for (std::size_t i = 0; i < window.size(); ++i) {
+        const SmsEntry& e = window[i];
+        ASSERT_EQ(e.index, i);
+        if (e.used == 0) continue;
+        SmsTimeValue value{};
+        EXPECT_TRUE(i < count && e.status <= 3 && e.messageRef <= 255 && FieldText(e.text).size() < 200 &&
+                    FieldText(e.address).size() < 21 && ParseDateOrValidity(FieldText(e.dateOrValidity), value))
+            << Fields(e);
+    }
+}
+
+// Makes writes beyond `bytes` fail with EFBIG while it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit{bytes, m_old.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
+const std::tm kNow = [] {
+    std::tm now{};
+    now.tm_mday = 3, now.tm_mon = 11, now.tm_year = 101, now.tm_hour = 14, now.tm_min = 25;
+    return now;
+}();
+
+TEST(SmsFileTest, SavedLinesHaveTheFileLayout) {
+    TemporaryFolder folder;
+    Window window = EmptyWindow();
+    window[4] = Message(4, "+420603052000", "603111222", "12.05.99 10:00", 2, 17, "Hi\nthere");
+    window[6] = Message(6, "", "", "", 3, 0, "");
+    window[7] = Message(7, "1", "2", "24 hours", 0, 0, "beyond count");
+    ScriptedUserInterface ui;
+    ASSERT_TRUE(SaveSmsFile(folder.File("a.sms"), window, 7, ui, &kNow));
+    EXPECT_EQ(Slurp(folder.File("a.sms")),
+              "5\t>+420603052000\t>603111222\t>12.05.99 10:00\t2\t17\t>Hi\x1bnthere\r\n"
+              "7\t>\t>\t>03.12.01 14:25\t3\t0\t>\r\n");
+
+    ASSERT_TRUE(AddToSmsArchiveFile(folder.File("a.sma"), window, 7, ui, &kNow));
+    EXPECT_EQ(Slurp(folder.File("a.sma")),
+              ">+420603052000\t>603111222\t>12.05.99 10:00\t2\t17\t>Hi\x1bnthere\r\n"
+              ">\t>\t>03.12.01 14:25\t3\t0\t>\r\n");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(SmsFileTest, SaveThenOpenGivesTheSameMessages) {
+    TemporaryFolder folder;
+    Window window = EmptyWindow();
+    window[0] = Message(0, "+420603052000", "+12345678901234567890", "7 days", 3, 255, "plain");
+    window[41] = Message(41, "*#pDEF", "0", "31.12.98 23:59", 1, 0, "CR LF\r\nand\ttab \x1b esc");
+    window[98] = Message(98, "", "", "", 0, 0, std::string(199, 'x'));
+    ScriptedUserInterface ui;
+    ASSERT_TRUE(SaveSmsFile(folder.File("m.sms"), window, 99, ui, &kNow));
+
+    Window read = EmptyWindow();
+    read[10] = Message(10, "", "", "", 0, 0, "old");
+    std::uint32_t count = 30;
+    ASSERT_TRUE(OpenSmsFile(folder.File("m.sms"), read, count, ui));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(count, 99u);
+    EXPECT_EQ(Fields(read[0]), Fields(window[0]));
+    // CR is not kept by the file, so CR LF comes back as LF; TAB and ESC survive.
+    SetFieldText(window[41].text, "CR LF\nand\ttab \x1b esc");
+    EXPECT_EQ(Fields(read[41]), Fields(window[41]));
+    SetFieldText(window[98].dateOrValidity, "03.12.01 14:25");  // an empty date is saved as the time of saving
+    EXPECT_EQ(Fields(read[98]), Fields(window[98]));
+    EXPECT_EQ(read[0].modified, 1u);
+    EXPECT_EQ(read[10].used, 0u);  // the window was cleared
+    ExpectSane(read, count);
+}
+
+TEST(SmsFileTest, AddToFileAppendsAndOpensAsArchive) {
+    TemporaryFolder folder;
+    const std::string path = folder.File("box.sma");
+    Put(path, "\r\n  >1\t>2\t> 5 min\t0\t0\t>hand written\n\n>\t>+3\t>1.2.2003 4:05\t2\t9\t>no line end");
+    ::chmod(path.c_str(), 0640);
+    Window window = EmptyWindow();
+    window[3] = Message(3, "9", "8", "60 mins", 3, 1, "added");
+    ScriptedUserInterface ui;
+    ASSERT_TRUE(AddToSmsArchiveFile(path, window, 99, ui, &kNow));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);  // the replaced archive keeps its mode
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+
+    Window read = EmptyWindow();
+    std::uint32_t count = 0;
+    ASSERT_TRUE(OpenSmsFile(path, read, count, ui)) << Shown(ui);
+    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(Fields(read[0]), Fields(Message(0, "1", "2", " 5 min", 0, 0, "hand written")));
+    EXPECT_EQ(Fields(read[1]), Fields(Message(1, "", "+3", "1.2.2003 4:05", 2, 9, "no line end")));
+    EXPECT_EQ(Fields(read[2]), Fields(Message(2, "9", "8", "60 mins", 3, 1, "added")));
+}
+
+TEST(SmsFileTest, RecordsThatBreakARuleAreSyntaxErrors) {
+    const std::string good = "1\t>+1\t>2\t>1.1.99 0:00\t0\t0\t>t\r\n";
+    const std::vector<std::string> bad = {
+        "0\t>1\t>2\t>1 day\t0\t0\t>t\r\n",
+        "100\t>1\t>2\t>1 day\t0\t0\t>t\r\n",
+        "1\t1\t>2\t>1 day\t0\t0\t>t\r\n",
+        "1\t>1\t>2\t>1 day\t4\t0\t>t\r\n",
+        "1\t>1\t>2\t>1 day\t0\t256\t>t\r\n",
+        "1\t>1\t>2\t>1 day\t0\t-1\t>t\r\n",
+        "1\t>1\t>2\t>0 days\t0\t0\t>t\r\n",
+        "1\t>1\t>2\t>1.13.99 0:00\t0\t0\t>t\r\n",
+        "1\t>1+\t>2\t>1 day\t0\t0\t>t\r\n",
+        "1\t>1\t>2A\t>1 day\t0\t0\t>t\r\n",
+        "1\t>1\t>2\t>1 day\t0\t0\tt\r\n",
+        "1\t>" + std::string(21, '1') + "\t>2\t>1 day\t0\t0\t>t\r\n",
+        "1\t>1\t>2\t>1 day\t0\t0\t>" + std::string(200, 'x') + "\r\n",
+        "1\t>1\t>2\t>1 day\t0\t0\r\n",  // six fields: read as an archive, ">1" lands in the position's place
+        std::string("1\t>1\t>2\t>1 d\0y\t0\t0\t>t\r\n", 23),
+        ">1\t>2\t>1 day\t0\t0\t>t\textra\r\n",
+    };
+    TemporaryFolder folder;
+    for (const std::string& line : bad) {
+        SCOPED_TRACE(line);
+        Put(folder.File("x.sms"), good + line);
+        ScriptedUserInterface ui;
+        Window window = EmptyWindow();
+        std::uint32_t count = 5;
+        EXPECT_FALSE(OpenSmsFile(folder.File("x.sms"), window, count, ui));
+        EXPECT_EQ(Shown(ui), Text(57688));
+        EXPECT_EQ(window[0].used, 1u);  // the good record before the error stays
+    }
+    // Limits that are still inside the rules.
+    Put(folder.File("ok.sms"),
+        "099\t>+" + std::string(20, '9') + "\t>\t>12.05.1999    10:05\t3\t255\t>" + std::string(199, 'y') + "\r\n");
+    ScriptedUserInterface ui;
+    Window window = EmptyWindow();
+    std::uint32_t count = 0;
+    ASSERT_TRUE(OpenSmsFile(folder.File("ok.sms"), window, count, ui)) << Shown(ui);
+    EXPECT_EQ(FieldText(window[98].text).size(), 199u);
+    EXPECT_EQ(FieldText(window[98].dateOrValidity), "12.05.99 10:05");  // too long to keep: shortest form
+}
+
+TEST(SmsFileTest, FailuresReportTheirMessageAndKeepTheOldFiles) {
+    TemporaryFolder folder;
+    Window window = EmptyWindow();
+    window[0] = Message(0, "1", "2", "1 day", 0, 0, std::string(150, 'z'));
+    const std::string missingFolder = folder.File("none/x.sms");
+
+    ScriptedUserInterface ui;
+    EXPECT_FALSE(SaveSmsFile(missingFolder, window, 99, ui, &kNow));
+    EXPECT_FALSE(AddToSmsArchiveFile(missingFolder, window, 99, ui, &kNow));
+    std::filesystem::create_directory(folder.File("dir"));
+    Put(folder.File("dir/inside"), "x");
+    EXPECT_FALSE(AddToSmsArchiveFile(folder.File("dir"), window, 99, ui, &kNow));  // cannot be copied
+    std::uint32_t count = 7;
+    Window before = window;
+    EXPECT_FALSE(OpenSmsFile(folder.File("missing.sms"), window, count, ui));
+    EXPECT_FALSE(OpenSmsFile(folder.File("dir"), window, count, ui));  // reading fails
+    EXPECT_EQ(count, 7u);
+    EXPECT_EQ(std::memcmp(&before, &window, sizeof(window)), 0);  // nothing read, window untouched
+    // Save, Add and Open each have their own texts, though some read alike.
+    const std::vector<std::uint32_t> expected = {57685, 57690, 57691, 57687, 57689, 57686, 57692};
+
+    // A write that fails part-way leaves the existing file as it was and no temporary file behind.
+    Put(folder.File("keep.sms"), "old contents");
+    Put(folder.File("keep.sma"), "old archive");
+    {
+        FileSizeLimit limit(100);
+        EXPECT_FALSE(SaveSmsFile(folder.File("keep.sms"), window, 99, ui, &kNow));
+        EXPECT_FALSE(AddToSmsArchiveFile(folder.File("keep.sma"), window, 99, ui, &kNow));
+    }
+    ASSERT_EQ(ui.messages.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ui.messages[i].first, Text(expected[i])) << i;
+    EXPECT_EQ(Slurp(folder.File("keep.sms")), "old contents");
+    EXPECT_EQ(Slurp(folder.File("keep.sma")), "old archive");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
+}
+
+TEST(SmsFileTest, PositionsDecideTheCount) {
+    TemporaryFolder folder;
+    Put(folder.File("p.sms"), "42\t>1\t>2\t>1 day\t0\t0\t>first\r\n42\t>1\t>2\t>1 day\t0\t0\t>second\r\n");
+    ScriptedUserInterface ui;
+    Window window = EmptyWindow();
+    std::uint32_t count = 30;
+    ASSERT_TRUE(OpenSmsFile(folder.File("p.sms"), window, count, ui));
+    EXPECT_EQ(count, 42u);
+    EXPECT_EQ(FieldText(window[41].text), "second");  // a later record replaces an earlier one
+    count = 99;
+    ASSERT_TRUE(OpenSmsFile(folder.File("p.sms"), window, count, ui));
+    EXPECT_EQ(count, 99u);
+    std::array<SmsEntry, 40> small{};  // a smaller window takes no position beyond its end
+    EXPECT_FALSE(OpenSmsFile(folder.File("p.sms"), small, count, ui));
+    EXPECT_EQ(Shown(ui), Text(57688));
+}
+
+// A 100 000-line file streams through; one endless field and a file of binary noise cost no memory.
+TEST(SmsFileTest, LargeAndBinaryFilesStayBounded) {
+    TemporaryFolder folder;
+    {
+        std::ofstream out(folder.File("long.sms"), std::ios::binary);
+        for (int line = 0; line < 100000; ++line) {
+            out << line % 99 + 1 << "\t>1\t>2\t>1 day\t1\t5\t>line " << line << "\r\n";
+        }
+    }
+    ScriptedUserInterface ui;
+    Window window = EmptyWindow();
+    std::uint32_t count = 0;
+    ASSERT_TRUE(OpenSmsFile(folder.File("long.sms"), window, count, ui));
+    EXPECT_EQ(count, 99u);
+    EXPECT_EQ(FieldText(window[0].text), "line 99990");
+
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    {
+        std::ofstream out(folder.File("endless.sms"), std::ios::binary);
+        out << "1\t>1\t>2\t>1 day\t1\t5\t>";
+        const std::string chunk(1 << 20, 'x');
+        for (int i = 0; i < 32; ++i) out << chunk;
+    }
+    EXPECT_FALSE(OpenSmsFile(folder.File("endless.sms"), window, count, ui));
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 8 * 1024);  // kilobytes
+
+    std::mt19937 random(1250);
+    std::string noise(200000, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    Put(folder.File("noise.sms"), noise);
+    ui.messages.clear();
+    const Window kept = window;
+    count = 12;
+    EXPECT_FALSE(OpenSmsFile(folder.File("noise.sms"), window, count, ui));
+    EXPECT_EQ(Shown(ui), Text(57688));
+    EXPECT_EQ(std::memcmp(&kept, &window, sizeof(window)), 0);
+    EXPECT_EQ(count, 12u);
+}
+
+// Every prefix of a valid file, and thousands of random mutations of it, either read or fail with one
+// message, and never leave a broken entry behind.
+TEST(SmsFileTest, TruncatedAndMutatedFilesFailCleanly) {
+    TemporaryFolder folder;
+    Window window = EmptyWindow();
+    window[0] = Message(0, "+420603052000", "603111222", "12.05.99 10:00", 2, 17, "Hi\nthere");
+    window[5] = Message(5, "", "+1", "364 days", 3, 255, "tab\there");
+    window[9] = Message(9, "1", "2", "", 1, 0, "");
+    ScriptedUserInterface ui;
+    ASSERT_TRUE(SaveSmsFile(folder.File("seed.sms"), window, 99, ui, &kNow));
+    ASSERT_TRUE(AddToSmsArchiveFile(folder.File("seed.sma"), window, 99, ui, &kNow));
+    const std::array<std::string, 2> seeds = {Slurp(folder.File("seed.sms")), Slurp(folder.File("seed.sma"))};
+    const std::string path = folder.File("case");
+
+    auto check = [&](const std::string& content) {
+        Put(path, content);
+        ScriptedUserInterface local;
+        Window read = EmptyWindow();
+        std::uint32_t count = 0;
+        const bool ok = OpenSmsFile(path, read, count, local);
+        EXPECT_EQ(local.messages.size(), ok ? 0u : 1u);
+        if (!ok) {
+            EXPECT_EQ(local.messages[0].first, Text(57688));
+        }
+        ExpectSane(read, count);
+    };
+    for (const std::string& seed : seeds) {
+        for (std::size_t length = 0; length <= seed.size(); ++length) check(seed.substr(0, length));
+    }
+    std::mt19937 random(20240611);
+    static constexpr char kAlphabet[] = "\t\r\n\x1bn>+0123456789. :dayhoursmin#*pDEF\0\xff";
+    const std::string alphabet(kAlphabet, sizeof(kAlphabet) - 1);
+    for (int round = 0; round < 3000; ++round) {
+        std::string content = seeds[round % 2];
+        const int edits = 1 + static_cast<int>(random() % 4);
+        for (int e = 0; e < edits && !content.empty(); ++e) {
+            const std::size_t at = random() % content.size();
+            const char c = alphabet[random() % alphabet.size()];
+            switch (random() % 4) {
+                case 0:
+                    content[at] = c;
+                    break;
+                case 1:
+                    content.insert(at, 1, c);
+                    break;
+                case 2:
+                    content.erase(at, 1);
+                    break;
+                default:
+                    content[at] = static_cast<char>(content[at] ^ (1 << (random() % 8)));
+                    break;
+            }
+        }
+        SCOPED_TRACE(round);
+        check(content);
+        if (::testing::Test::HasFailure()) break;
+    }
+}
+
+}  // namespace
+}  // namespace quillet::sms
