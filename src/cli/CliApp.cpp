@@ -1,5 +1,7 @@
 #include "cli/CliApp.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -7,7 +9,15 @@
 
 #include "app/ApplicationContext.h"
 #include "app/SettingsStore.h"
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "backup/NetworkList.h"
+#include "phonebook/DiaFile.h"
+#include "phonebook/PhoneBookTransfer.h"
+#include "sms/SmsFile.h"
+#include "sms/SmsTransfer.h"
 #include "backup/OperatorTable.h"
 #include "card/ProcessPriority.h"
 #include "cli/TerminalUserInterface.h"
@@ -23,6 +33,11 @@ constexpr const char* kUsage =
     "  networks read [--forbidden]          the preferred (or forbidden) networks\n"
     "  networks write [--forbidden] MCC-MNC ...\n"
     "                                       replace the list (e.g. 230-01 262-02)\n"
+    "  phonebook read [--fdn|--own|--last] [-o FILE]\n"
+    "                                       the phone book as a *.DIA text (stdout without -o)\n"
+    "  phonebook write [--fdn] FILE         replace the card's phone book (FDN: PIN2) by a *.DIA file\n"
+    "  sms read [-o FILE]                   the messages as a *.SMS text (stdout without -o)\n"
+    "  sms write FILE                       replace the card's messages by a *.SMS or *.SMA file\n"
     "  pin verify [--pin2]                  check PIN (or PIN2)\n"
     "  pin change [--pin2] OLD NEW          change PIN (or PIN2)\n"
     "  pin enable CODE | pin disable CODE   switch the PIN on or off\n"
@@ -91,6 +106,7 @@ public:
         return true;
     }
     card::CardSession& Session() { return m_context.Session(); }
+    card::UserInterface& Ui() { return m_ui; }
     // Ends the session; the exit code of the command.
     int Finish(bool succeeded) {
         const std::string message = succeeded ? std::string() : Session().FormatLastError();
@@ -176,6 +192,104 @@ int Networks(const Options& options, std::vector<std::string> words, std::ostrea
     return command.Finish(read);
 }
 
+// Takes "-o FILE" if present; empty when absent.
+std::string TakeOutput(std::vector<std::string>& words) {
+    for (auto word = words.begin(); word != words.end(); ++word) {
+        if (*word == "-o" && word + 1 != words.end()) {
+            std::string path = *(word + 1);
+            words.erase(word, word + 2);
+            return path;
+        }
+    }
+    return {};
+}
+
+// Writes a file through `save` to the path, or to a scratch file that is copied to `out`.
+template <typename Save>
+bool SaveTo(const std::string& path, std::ostream& out, Save save) {
+    if (!path.empty()) return save(path);
+    const std::string scratch =
+        (std::filesystem::temp_directory_path() / ("quillet-cli-" + std::to_string(::getpid()) + ".txt")).string();
+    const bool saved = save(scratch);
+    if (saved) {
+        std::ifstream in(scratch, std::ios::binary);
+        out << in.rdbuf();
+    }
+    std::error_code ignored;
+    std::filesystem::remove(scratch, ignored);
+    return saved;
+}
+
+int PhoneBook(const Options& options, std::vector<std::string> words, std::ostream& out, std::ostream& err) {
+    const std::string output = TakeOutput(words);
+    std::uint16_t ef = phonebook::kAdnFile;
+    if (TakeFlag(words, "--fdn")) ef = phonebook::kFdnFile;
+    if (TakeFlag(words, "--own")) ef = phonebook::kMsisdnFile;
+    if (TakeFlag(words, "--last")) ef = phonebook::kLndFile;
+    const bool reading = !words.empty() && words[0] == "read" && words.size() == 1;
+    const bool writing = !words.empty() && words[0] == "write" && words.size() == 2 &&
+                         (ef == phonebook::kAdnFile || ef == phonebook::kFdnFile) && output.empty();
+    if (!reading && !writing) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    static std::array<phonebook::PhoneBookEntry, phonebook::kDiaPositions> entries;
+    CardCommand command(options, err);
+    if (writing) {
+        for (std::size_t position = 0; position < entries.size(); ++position) {
+            entries[position] = phonebook::EmptyPosition(static_cast<std::uint16_t>(position));
+        }
+        unsigned count = 0;
+        phonebook::DiaReadOptions read;
+        read.confirm = false;
+        const phonebook::DiaReadResult result = phonebook::ReadDiaFile(words[1], read, entries, count, command.Ui());
+        if (result.outcome != phonebook::DiaReadOutcome::Complete) return kExitFileError;
+        for (auto& entry : entries) entry.modified = entry.used ? 1 : entry.modified;
+        if (!command.Start(true, ef == phonebook::kFdnFile)) return kExitCardFailure;
+        phonebook::PhoneBookWriteReport report;
+        return command.Finish(phonebook::WritePhoneBook(command.Session(), ef, entries, report));
+    }
+    if (!command.Start(true, false)) return kExitCardFailure;
+    phonebook::PhoneBookInfo info;
+    if (!phonebook::ReadPhoneBook(command.Session(), ef, entries, info)) return command.Finish(false);
+    const int finished = command.Finish(true);
+    const bool saved = SaveTo(output, out, [&](const std::string& path) {
+        return info.entryCount == 0 ||
+               phonebook::WriteDiaFile(path, std::span(entries).first(info.entryCount), 1, info.entryCount, command.Ui());
+    });
+    return saved ? finished : kExitFileError;
+}
+
+int Sms(const Options& options, std::vector<std::string> words, std::ostream& out, std::ostream& err) {
+    const std::string output = TakeOutput(words);
+    const bool reading = !words.empty() && words[0] == "read" && words.size() == 1;
+    const bool writing = !words.empty() && words[0] == "write" && words.size() == 2 && output.empty();
+    if (!reading && !writing) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    static std::array<sms::SmsEntry, 99> entries;
+    CardCommand command(options, err);
+    std::uint32_t count = 0;
+    if (writing) {
+        for (std::size_t position = 0; position < entries.size(); ++position) {
+            entries[position] = sms::MakeEmptySmsEntry(static_cast<std::uint16_t>(position));
+        }
+        if (!sms::OpenSmsFile(words[1], entries, count, command.Ui())) return kExitFileError;
+        for (auto& entry : entries) entry.modified = entry.used ? 1 : entry.modified;
+        if (!command.Start(true, false)) return kExitCardFailure;
+        sms::SmsWriteReport report;
+        return command.Finish(sms::WriteSms(command.Session(), entries, report));
+    }
+    if (!command.Start(true, false)) return kExitCardFailure;
+    if (!sms::ReadSmsFile(command.Session(), entries, count)) return command.Finish(false);
+    const int finished = command.Finish(true);
+    const bool saved = SaveTo(output, out, [&](const std::string& path) {
+        return sms::SaveSmsFile(path, entries, count, command.Ui());
+    });
+    return saved ? finished : kExitFileError;
+}
+
 int Pin(const Options& options, std::vector<std::string> words, std::ostream& err) {
     const bool second = TakeFlag(words, "--pin2");
     const unsigned chv = second ? 2 : 1;
@@ -235,6 +349,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (command == "readers") return Readers(out);
     if (command == "networks") return Networks(options, rest, out, err);
     if (command == "pin") return Pin(options, rest, err);
+    if (command == "phonebook") return PhoneBook(options, rest, out, err);
+    if (command == "sms") return Sms(options, rest, out, err);
     err << "quillet-cli: unknown command \"" << command << "\"\n" << kUsage;
     return kExitUsage;
 }
