@@ -17,11 +17,13 @@
 #include "phonebook/DiaFile.h"
 #include "phonebook/PhoneBookTransfer.h"
 #include "sms/SmsFile.h"
+#include "sms/SmsParameters.h"
 #include "sms/SmsTransfer.h"
 #include "backup/OperatorTable.h"
 #include "card/ProcessPriority.h"
 #include "cli/TerminalUserInterface.h"
 #include "reader/ScLinkReader.h"
+#include "resources/StringTable.h"
 
 namespace quillet::cli {
 
@@ -38,6 +40,9 @@ constexpr const char* kUsage =
     "  phonebook write [--fdn] FILE         replace the card's phone book (FDN: PIN2) by a *.DIA file\n"
     "  sms read [-o FILE]                   the messages as a *.SMS text (stdout without -o)\n"
     "  sms write FILE                       replace the card's messages by a *.SMS or *.SMA file\n"
+    "  smsp read                            the card's SMS centre and validity period\n"
+    "  smsp write --centre NUMBER --validity TEXT\n"
+    "                                       e.g. --centre +420603052000 --validity \"24 hours\"\n"
     "  pin verify [--pin2]                  check PIN (or PIN2)\n"
     "  pin change [--pin2] OLD NEW          change PIN (or PIN2)\n"
     "  pin enable CODE | pin disable CODE   switch the PIN on or off\n"
@@ -107,6 +112,15 @@ public:
     }
     card::CardSession& Session() { return m_context.Session(); }
     card::UserInterface& Ui() { return m_ui; }
+    // Opens the reader only: for the workers that talk to it themselves.
+    bool OpenReader() {
+        const reader::ReaderResult opened = m_context.OpenReaderByName(m_device);
+        if (opened == reader::result::kOk) return true;
+        m_context.Session().SetLastResult(opened);
+        m_ui.ShowMessage(m_context.Session().FormatLastError(), card::MessageIcon::Error);
+        return false;
+    }
+    card::SessionHost& Host() { return m_context; }
     // Ends the session; the exit code of the command.
     int Finish(bool succeeded) {
         const std::string message = succeeded ? std::string() : Session().FormatLastError();
@@ -290,6 +304,43 @@ int Sms(const Options& options, std::vector<std::string> words, std::ostream& ou
     return saved ? finished : kExitFileError;
 }
 
+// Takes "NAME VALUE" if present; nothing when absent.
+std::optional<std::string> TakeValue(std::vector<std::string>& words, const std::string& name) {
+    for (auto word = words.begin(); word != words.end(); ++word) {
+        if (*word == name && word + 1 != words.end()) {
+            std::string value = *(word + 1);
+            words.erase(word, word + 2);
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+int SmsParameters(const Options& options, std::vector<std::string> words, std::ostream& out, std::ostream& err) {
+    const std::optional<std::string> centre = TakeValue(words, "--centre");
+    const std::optional<std::string> validity = TakeValue(words, "--validity");
+    const bool reading = words.size() == 1 && words[0] == "read" && !centre && !validity;
+    const bool writing = words.size() == 1 && words[0] == "write" && centre && validity;
+    if (!reading && !writing) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    CardCommand command(options, err);
+    if (!command.OpenReader()) return kExitCardFailure;
+    if (writing) {
+        return sms::WriteSmsParameters(command.Host(), *centre, *validity) == sms::kWorkerDone ? kExitOk
+                                                                                               : kExitCardFailure;
+    }
+    sms::SmsParameterTexts parameters;
+    if (sms::ReadSmsParameters(command.Host(), parameters) != sms::kWorkerDone) return kExitCardFailure;
+    if (parameters.centre.empty() && parameters.validity.empty()) {
+        command.Ui().ShowMessage(resources::LoadString(57345), card::MessageIcon::Error);
+        return kExitCardFailure;
+    }
+    out << "centre: " << parameters.centre << "\nvalidity: " << parameters.validity << '\n';
+    return kExitOk;
+}
+
 int Pin(const Options& options, std::vector<std::string> words, std::ostream& err) {
     const bool second = TakeFlag(words, "--pin2");
     const unsigned chv = second ? 2 : 1;
@@ -351,6 +402,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (command == "pin") return Pin(options, rest, err);
     if (command == "phonebook") return PhoneBook(options, rest, out, err);
     if (command == "sms") return Sms(options, rest, out, err);
+    if (command == "smsp") return SmsParameters(options, rest, out, err);
     err << "quillet-cli: unknown command \"" << command << "\"\n" << kUsage;
     return kExitUsage;
 }

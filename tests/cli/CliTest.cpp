@@ -78,6 +78,14 @@ TEST_F(Cli, PhoneBooksAndMessagesTravelThroughTextFiles) {
     EXPECT_EQ(Run({"--pin", "1234", "sms", "write", m_folder.File("missing.sms")}), kExitFileError);
 }
 
+TEST_F(Cli, SmsParametersAreReadAndWritten) {
+    ASSERT_EQ(Run({"--pin", "1234", "smsp", "write", "--centre", "+420603052000", "--validity", "7 days"}), kExitOk)
+        << err.str();
+    ASSERT_EQ(Run({"--pin", "1234", "smsp", "read"}), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), "centre: +420603052000\nvalidity: 7 days\n");
+    EXPECT_EQ(Run({"smsp", "write", "--centre", "+1"}), kExitUsage);
+}
+
 TEST_F(Cli, UsageAndDeviceErrorsHaveTheirExitCodes) {
     EXPECT_EQ(Run({}), kExitUsage);
     EXPECT_EQ(Run({"frobnicate"}), kExitUsage);
