@@ -1,0 +1,169 @@
+#include "backup/BackupFlows.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "backup/NetworkList.h"
+#include "phonebook/PhoneBookTransfer.h"
+#include "resources/StringTable.h"
+#include "sms/SmsParameters.h"
+#include "sms/SmsTransfer.h"
+
+namespace quillet::backup {
+
+namespace {
+
+namespace result = reader::result;
+
+constexpr std::uint32_t kBackupTitle = 5108;
+constexpr std::uint32_t kRestoreTitle = 5109;
+constexpr std::uint32_t kInitializing = 5000;
+constexpr std::uint32_t kReadingPreferred = 5009;
+constexpr std::uint32_t kReadingForbidden = 5019;
+constexpr std::uint32_t kWritingPreferred = 5010;
+constexpr std::uint32_t kWritingForbidden = 5020;
+constexpr std::uint32_t kBackupIncomplete = 57421;
+constexpr std::uint32_t kBackupDone = 57424;
+constexpr std::uint32_t kRestoreIncomplete = 57429;
+constexpr std::uint32_t kRestoreDone = 57430;
+constexpr std::uint32_t kRestorePauseMs = 400;
+constexpr std::uint16_t kTelecom = 0x7F10;
+constexpr std::uint16_t kSmsFile = 0x6F3C;
+
+template <std::size_t N>
+void CopyText(char (&field)[N], const std::string& text) {
+    const std::size_t count = std::min(text.size(), N - 1);
+    std::copy_n(text.begin(), count, field);
+    field[count] = '\0';
+}
+
+void Show(card::UserInterface& ui, std::uint32_t id, card::MessageIcon icon) {
+    ui.ShowMessage(resources::LoadString(id), icon);
+}
+
+// Ends the session and the progress window; shows the error when a step failed.
+bool EndCardSteps(card::CardSession& session, bool succeeded) {
+    const std::string error = session.FormatLastError();
+    session.EndSession();
+    session.EndProgress(true);
+    if (!succeeded) session.Host().Ui().ShowMessage(error, card::MessageIcon::Error);
+    return succeeded;
+}
+
+// How many records a file of the card has; nothing when the card does not describe it.
+std::optional<std::size_t> RecordsOf(card::CardSession& session, std::uint16_t ef) {
+    card::EfInformation info;
+    if (!session.FileHeader(kTelecom, ef, info) || info.RecordLength() == 0) return std::nullopt;
+    return info.FileSize() / info.RecordLength();
+}
+
+}  // namespace
+
+bool BackupCard(card::CardSession& session, const std::string& path) {
+    card::UserInterface& ui = session.Host().Ui();
+    auto backup = std::make_unique<SimBackup>();
+    session.BeginProgress(nullptr, kInitializing, kBackupTitle);
+    bool read = session.BeginSession(true, false, true);
+    phonebook::PhoneBookInfo info;
+    if (read && session.HasService(2)) {
+        read = phonebook::ReadPhoneBook(session, phonebook::kAdnFile, backup->phoneBook, info);
+        backup->phoneBookCount = info.entryCount;
+    }
+    if (read && session.HasService(3)) {
+        read = phonebook::ReadPhoneBook(session, phonebook::kFdnFile, backup->fixedDialing, info);
+        backup->fixedDialingCount = info.entryCount;
+    }
+    if (read && session.HasService(4)) read = sms::ReadSmsFile(session, backup->messages, backup->messageCount);
+    if (read) {
+        session.StepProgress(kReadingPreferred, 70);
+        read = ReadNetworkList(session, backup->preferredNetworks, false);
+    }
+    if (read) {
+        session.StepProgress(kReadingForbidden, 70);
+        read = ReadNetworkList(session, backup->forbiddenNetworks, true);
+    }
+    if (!EndCardSteps(session, read)) {
+        Show(ui, kBackupIncomplete, card::MessageIcon::Exclamation);
+        return false;
+    }
+    sms::SmsParameterTexts parameters;
+    if (sms::ReadSmsParameters(session.Host(), parameters) != sms::kWorkerDone) {
+        Show(ui, kBackupIncomplete, card::MessageIcon::Exclamation);
+        return false;
+    }
+    CopyText(backup->smsParameters.centre, parameters.centre);
+    CopyText(backup->smsParameters.validity, parameters.validity);
+    std::uint32_t error = 0;
+    if (!WriteSimBackupFile(path, *backup, error)) {
+        Show(ui, error, card::MessageIcon::Exclamation);
+        return false;
+    }
+    Show(ui, kBackupDone, card::MessageIcon::Information);
+    return true;
+}
+
+bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface& ui) {
+    std::uint32_t error = 0;
+    if (ReadSimBackupFile(path, backup, error)) return true;
+    Show(ui, error, card::MessageIcon::Exclamation);
+    return false;
+}
+
+bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice) {
+    card::UserInterface& ui = session.Host().Ui();
+    const bool needsPin2 = choice.fixedDialing && backup.fixedDialingCount > 0;
+    session.BeginProgress(nullptr, kInitializing, kRestoreTitle);
+    bool written = session.BeginSession(true, needsPin2, true);
+
+    // A backup with more records than the card's files holds is refused before anything is written.
+    if (written) {
+        const auto tooMany = [&](bool chosen, std::size_t count, std::uint16_t ef) {
+            if (!chosen || count == 0) return false;
+            const std::optional<std::size_t> records = RecordsOf(session, ef);
+            return records && count > *records;
+        };
+        if (tooMany(choice.phoneBook, backup.phoneBookCount, phonebook::kAdnFile) ||
+            tooMany(choice.fixedDialing, backup.fixedDialingCount, phonebook::kFdnFile) ||
+            tooMany(choice.messages, backup.messageCount, kSmsFile)) {
+            session.EndSession();
+            session.EndProgress(true);
+            Show(ui, message::kStructureError, card::MessageIcon::Exclamation);
+            return false;
+        }
+    }
+    phonebook::PhoneBookWriteReport phoneBookReport;
+    if (written && choice.phoneBook && backup.phoneBookCount > 0) {
+        written = phonebook::WritePhoneBook(session, phonebook::kAdnFile,
+                                            std::span(backup.phoneBook).first(backup.phoneBookCount), phoneBookReport);
+    }
+    if (written && choice.fixedDialing && backup.fixedDialingCount > 0) {
+        written = phonebook::WritePhoneBook(session, phonebook::kFdnFile,
+                                            std::span(backup.fixedDialing).first(backup.fixedDialingCount),
+                                            phoneBookReport);
+    }
+    if (written && choice.messages && backup.messageCount > 0) {
+        sms::SmsWriteReport smsReport;
+        written = sms::WriteSms(session, std::span(backup.messages).first(backup.messageCount), smsReport);
+    }
+    if (written && choice.networks) {
+        session.StepProgress(kWritingPreferred, 40);
+        written = WriteNetworkList(session, backup.preferredNetworks, false);
+        if (written) {
+            session.StepProgress(kWritingForbidden, 70);
+            written = WriteNetworkList(session, backup.forbiddenNetworks, true);
+        }
+    }
+    written = EndCardSteps(session, written);
+    const std::string_view centre = backup.smsParameters.centre;
+    const std::string_view validity = backup.smsParameters.validity;
+    if (written && choice.smsParameters && (!centre.empty() || !validity.empty())) {
+        written = sms::WriteSmsParameters(session.Host(), centre, validity) == sms::kWorkerDone;
+    }
+    session.Host().Pause(kRestorePauseMs);
+    Show(ui, written ? kRestoreDone : kRestoreIncomplete,
+         written ? card::MessageIcon::Information : card::MessageIcon::Exclamation);
+    return written;
+}
+
+}  // namespace quillet::backup
