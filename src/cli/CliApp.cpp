@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "app/ApplicationContext.h"
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "backup/BackupFlows.h"
 #include "backup/NetworkList.h"
 #include "phonebook/DiaFile.h"
 #include "phonebook/PhoneBookTransfer.h"
@@ -43,6 +45,9 @@ constexpr const char* kUsage =
     "  smsp read                            the card's SMS centre and validity period\n"
     "  smsp write --centre NUMBER --validity TEXT\n"
     "                                       e.g. --centre +420603052000 --validity \"24 hours\"\n"
+    "  backup FILE                          save the whole card to a *.SIM backup file\n"
+    "  restore FILE [--only PARTS]          write a *.SIM backup to the card; PARTS is a comma list\n"
+    "                                       of phonebook,fdn,sms,smsp,networks (default: all)\n"
     "  pin verify [--pin2]                  check PIN (or PIN2)\n"
     "  pin change [--pin2] OLD NEW          change PIN (or PIN2)\n"
     "  pin enable CODE | pin disable CODE   switch the PIN on or off\n"
@@ -341,6 +346,50 @@ int SmsParameters(const Options& options, std::vector<std::string> words, std::o
     return kExitOk;
 }
 
+int Backup(const Options& options, const std::vector<std::string>& words, std::ostream& err) {
+    if (words.size() != 1) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    CardCommand command(options, err);
+    if (!command.OpenReader()) return kExitCardFailure;
+    return backup::BackupCard(command.Session(), words[0]) ? kExitOk : kExitCardFailure;
+}
+
+// The parts named in a comma list such as "phonebook,sms"; nothing when a name is unknown.
+std::optional<backup::RestoreChoice> ParseRestoreParts(const std::string& list) {
+    backup::RestoreChoice choice{false, false, false, false, false};
+    const std::map<std::string, bool backup::RestoreChoice::*> parts = {
+        {"phonebook", &backup::RestoreChoice::phoneBook}, {"fdn", &backup::RestoreChoice::fixedDialing},
+        {"sms", &backup::RestoreChoice::messages},        {"smsp", &backup::RestoreChoice::smsParameters},
+        {"networks", &backup::RestoreChoice::networks}};
+    std::stringstream names(list);
+    std::string name;
+    bool any = false;
+    while (std::getline(names, name, ',')) {
+        const auto part = parts.find(name);
+        if (part == parts.end()) return std::nullopt;
+        choice.*(part->second) = true;
+        any = true;
+    }
+    if (!any) return std::nullopt;
+    return choice;
+}
+
+int Restore(const Options& options, std::vector<std::string> words, std::ostream& err) {
+    const std::optional<std::string> only = TakeValue(words, "--only");
+    const std::optional<backup::RestoreChoice> choice = only ? ParseRestoreParts(*only) : backup::RestoreChoice{};
+    if (words.size() != 1 || !choice) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    CardCommand command(options, err);
+    auto saved = std::make_unique<backup::SimBackup>();
+    if (!backup::OpenBackup(words[0], *saved, command.Ui())) return kExitFileError;
+    if (!command.OpenReader()) return kExitCardFailure;
+    return backup::RestoreToCard(command.Session(), *saved, *choice) ? kExitOk : kExitCardFailure;
+}
+
 int Pin(const Options& options, std::vector<std::string> words, std::ostream& err) {
     const bool second = TakeFlag(words, "--pin2");
     const unsigned chv = second ? 2 : 1;
@@ -403,6 +452,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (command == "phonebook") return PhoneBook(options, rest, out, err);
     if (command == "sms") return Sms(options, rest, out, err);
     if (command == "smsp") return SmsParameters(options, rest, out, err);
+    if (command == "backup") return Backup(options, rest, err);
+    if (command == "restore") return Restore(options, rest, err);
     err << "quillet-cli: unknown command \"" << command << "\"\n" << kUsage;
     return kExitUsage;
 }

@@ -86,6 +86,28 @@ TEST_F(Cli, SmsParametersAreReadAndWritten) {
     EXPECT_EQ(Run({"smsp", "write", "--centre", "+1"}), kExitUsage);
 }
 
+TEST_F(Cli, ABackupRestoresTheChosenPartsOnly) {
+    const std::string backup = m_folder.File("card.sim");
+    ASSERT_EQ(Run({"--pin", "1234", "backup", backup}), kExitOk) << err.str();
+    EXPECT_NE(err.str().find("Backup of SIM Card successfully completed"), std::string::npos) << err.str();
+    const sim::SimProfile original = Card();
+
+    ASSERT_EQ(Run({"--pin", "1234", "networks", "write", "262-01"}), kExitOk) << err.str();
+    ASSERT_EQ(Run({"--pin", "1234", "smsp", "write", "--centre", "+1", "--validity", "1 hour"}), kExitOk);
+    ASSERT_EQ(Run({"--pin", "1234", "restore", backup, "--only", "networks"}), kExitOk) << err.str();
+    sim::SimProfile restored = Card();
+    EXPECT_EQ(restored.FindFile(0x7F20, 0x6F30)->content, original.FindFile(0x7F20, 0x6F30)->content);
+    EXPECT_NE(restored.FindFile(0x7F10, 0x6F42)->records, original.FindFile(0x7F10, 0x6F42)->records);
+
+    ASSERT_EQ(Run({"--pin", "1234", "--pin2", "5678", "restore", backup}), kExitOk) << err.str();
+    EXPECT_EQ(Card().FindFile(0x7F10, 0x6F42)->records, original.FindFile(0x7F10, 0x6F42)->records);
+
+    EXPECT_EQ(Run({"restore", backup, "--only", "phonebook,contacts"}), kExitUsage);
+    EXPECT_EQ(Run({"restore", m_folder.File("missing.sim")}), kExitFileError);
+    EXPECT_NE(err.str().find("Cannot open backup file."), std::string::npos);
+    EXPECT_EQ(Run({"backup"}), kExitUsage);
+}
+
 TEST_F(Cli, UsageAndDeviceErrorsHaveTheirExitCodes) {
     EXPECT_EQ(Run({}), kExitUsage);
     EXPECT_EQ(Run({"frobnicate"}), kExitUsage);
