@@ -1,0 +1,40 @@
+// *.DIA phone book files, opened into an empty window and added to a filled one.
+#include <array>
+
+#include "FileReaderTarget.h"
+#include "FuzzTarget.h"
+#include "phonebook/DiaFile.h"
+
+namespace quillet::fuzz {
+
+std::vector<std::string> Seeds() {
+    return {"1\tJan Novak\t+420603123456\r\n2\tEva\t112\r\n17\tOffice\t+4202*31#p12\r\n",
+            "Jan Novak\t+420603123456\r\nEva\t112",
+            "250\tLast\t1\r\n1\tFirst\t2\r\n",
+            "1\tName \x1bn tab\t+1\r\n"};
+}
+
+}  // namespace quillet::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace quillet;
+    static std::array<phonebook::PhoneBookEntry, phonebook::kDiaPositions> positions;
+    const std::span<const std::uint8_t> bytes(data, size);
+    const std::string path = fuzz::InputFile(bytes);
+    for (const phonebook::DiaReadMode mode : {phonebook::DiaReadMode::Open, phonebook::DiaReadMode::Add}) {
+        for (std::size_t index = 0; index < positions.size(); ++index) {
+            positions[index] = phonebook::EmptyPosition(static_cast<std::uint16_t>(index));
+            positions[index].used = mode == phonebook::DiaReadMode::Add && index % 3 == 0;
+        }
+        testing::ScriptedUserInterface ui;
+        fuzz::AnswerFrom(bytes, ui);
+        phonebook::DiaReadOptions options;
+        options.mode = mode;
+        options.start = size > 1 ? 1 + data[1] % 260 : 1;
+        options.keepNumbering = size > 2 && (data[2] & 1) != 0;
+        unsigned count = mode == phonebook::DiaReadMode::Add ? 120 : 0;
+        phonebook::ReadDiaFile(path, options, positions, count, ui);
+        if (count > positions.size()) __builtin_trap();
+    }
+    return 0;
+}

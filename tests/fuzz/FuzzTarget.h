@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fuzz target: one entry point that takes any bytes, in the form libFuzzer expects, and the
+// well-formed inputs its mutations start from. FuzzDriver.cpp runs it for a bounded time.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace quillet::fuzz {
+
+std::vector<std::string> Seeds();
+
+}  // namespace quillet::fuzz

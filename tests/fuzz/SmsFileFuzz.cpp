@@ -1,0 +1,31 @@
+// *.SMS and *.SMA message files opened into a message window.
+#include <array>
+
+#include "FileReaderTarget.h"
+#include "FuzzTarget.h"
+#include "sms/SmsFile.h"
+
+namespace quillet::fuzz {
+
+std::vector<std::string> Seeds() {
+    return {"1\t>+420603052000\t>+420777123456\t>06.12.26 10:15\t1\t0\t>Dinner at 8?\r\n"
+            "3\t>+420603052000\t>112\t>24 hours\t5\t7\t>Sent text\r\n",
+            ">+420603052000\t>+420777123456\t>01.01.99 00:00\t1\t0\t>archived\r\n"
+            ">\t>1\t>\t3\t255\t>\r\n",
+            "99\t>\t>\t>\t7\t0\t>last position\r\n"};
+}
+
+}  // namespace quillet::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace quillet;
+    static std::array<sms::SmsEntry, sms::kMaxSmsFilePosition> entries;
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        entries[index] = sms::MakeEmptySmsEntry(static_cast<std::uint16_t>(index));
+    }
+    testing::ScriptedUserInterface ui;
+    std::uint32_t count = 40;
+    sms::OpenSmsFile(fuzz::InputFile({data, size}), entries, count, ui);
+    if (count > entries.size()) __builtin_trap();
+    return 0;
+}
