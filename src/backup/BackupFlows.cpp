@@ -166,4 +166,13 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
     return written;
 }
 
+bool RestoreFromBackup(card::CardSession& session, const std::string& path, bool restore, bool open,
+                       SimBackup& backup, const ChooseRestoreParts& chooseParts) {
+    if (!restore && !open) return false;
+    if (!OpenBackup(path, backup, session.Host().Ui())) return false;
+    if (!restore) return true;
+    const std::optional<RestoreChoice> choice = chooseParts();
+    return choice && RestoreToCard(session, backup, *choice);
+}
+
 }  // namespace quillet::backup

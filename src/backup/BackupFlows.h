@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "backup/SimBackupFile.h"
@@ -28,5 +30,14 @@ bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface&
 // numbers, messages, preferred and forbidden networks, SMS parameters, stopping at the first
 // failure. Counts larger than the card's files are refused before anything is written.
 bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice);
+
+// Restore Card (restore) and Open Backup File (open) as one flow: reads the backup at `path` into
+// `backup` (its message shown on failure); with `restore`, asks the user which parts to write
+// (nothing when the question is declined) and writes them to the card. With `open` the buffers
+// stay in `backup` for the windows. Does nothing when both flags are false. True when the file was
+// read and, with `restore`, the card fully written.
+using ChooseRestoreParts = std::function<std::optional<RestoreChoice>()>;
+bool RestoreFromBackup(card::CardSession& session, const std::string& path, bool restore, bool open,
+                       SimBackup& backup, const ChooseRestoreParts& chooseParts);
 
 }  // namespace quillet::backup

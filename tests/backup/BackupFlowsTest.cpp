@@ -119,6 +119,56 @@ TEST_F(BackupAndRestore, ARefusedPinStopsTheRestoreAndSaysItIsIncomplete) {
     EXPECT_EQ(target.Card().Profile(), before);
 }
 
+TEST_F(BackupAndRestore, OpeningABackupOrDecliningThePartsLeavesTheCardAlone) {
+    const sim::SimProfile before = target.Card().Profile();
+    auto opened = std::make_unique<SimBackup>();
+    int asked = 0;
+    const ChooseRestoreParts decline = [&] {
+        ++asked;
+        return std::optional<RestoreChoice>();
+    };
+    ASSERT_TRUE(RestoreFromBackup(*target.session, path, false, true, *opened, decline));
+    EXPECT_EQ(EncodeSimBackup(*opened), EncodeSimBackup(*backup));
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(RestoreFromBackup(*target.session, path, true, false, *opened, decline));
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(RestoreFromBackup(*target.session, path, false, false, *opened, decline));
+    EXPECT_TRUE(target.sent.empty());
+    EXPECT_EQ(target.Card().Profile(), before);
+}
+
+TEST(Backup, ACardWithoutFixedDialingRestoresWithoutPin2) {
+    sim::SimProfile profile = sim::BuildDemoSimProfile();
+    profile.FindFile(kGsm, 0x6F38)->content[0] &= 0xCF;  // service 3 neither allocated nor activated
+    SessionRig rig(profile);
+    rig.ui.pins = {"1234"};
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("no-fdn.sim");
+    ASSERT_TRUE(BackupCard(*rig.session, path));
+    auto backup = std::make_unique<SimBackup>();
+    ASSERT_TRUE(OpenBackup(path, *backup, rig.ui));
+    EXPECT_EQ(backup->fixedDialingCount, 0u);
+    EXPECT_GT(backup->phoneBookCount, 0u);
+
+    rig.ui.prompts.clear();
+    rig.ClearLog();
+    ASSERT_TRUE(RestoreToCard(*rig.session, *backup, RestoreChoice{}));
+    EXPECT_EQ(rig.ui.prompts.size(), 0u);  // PIN1 is remembered, and PIN2 is not needed
+    for (std::uint16_t ef : rig.UpdatedFiles()) EXPECT_NE(ef, 0x6F3B);
+}
+
+TEST(Backup, OnlyEmptySmsParametersChosenWritesNothingAndSucceeds) {
+    SessionRig rig(sim::BuildDemoSimProfile());
+    rig.ui.pins = {"1234"};
+    const sim::SimProfile before = rig.Card().Profile();
+    auto backup = std::make_unique<SimBackup>();
+    backup->phoneBookCount = 3;
+    RestoreChoice choice{false, false, false, true, false};
+    EXPECT_TRUE(RestoreToCard(*rig.session, *backup, choice));
+    EXPECT_TRUE(LastMessageIs(rig, 57430));
+    EXPECT_EQ(rig.Card().Profile(), before);
+}
+
 TEST(Backup, AFileThatCannotBeWrittenLeavesNothingBehindAndSaysSo) {
     SessionRig rig(sim::BuildDemoSimProfile());
     rig.ui.pins = {"1234"};
