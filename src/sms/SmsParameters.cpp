@@ -107,6 +107,28 @@ public:
             return false;
         }
     }
+    // The steps both workers start with: a reader, the card activated with CHV1 given, and the
+    // header of the SMS parameter file, whose records must have the standard's layout. False when
+    // the run must stop (the failure has been reported).
+    bool OpenSmspFile(std::uint32_t noReaderText, card::FileInfo& info) {
+        reader::CardReader* reader = m_host.CurrentReader();
+        if (reader == nullptr) {
+            m_ui.ShowMessage(resources::LoadString(noReaderText), card::MessageIcon::Error);
+            return false;
+        }
+        bool cancelled = false;
+        if (!Prepare(cancelled)) return false;
+        Bar(30);
+        const reader::ReaderResult code = card::GetFileInfo(*reader, kTelecom, kSmspFile, info);
+        // Records outside the layout the card standard gives are refused.
+        const bool standard = info.recordLength >= kFixedPart && info.recordLength <= 256;
+        if (code != result::kOk || !standard) {
+            Fail(code != result::kOk ? code : result::kBadCardRecord);
+            return false;
+        }
+        Bar(40);
+        return true;
+    }
 
 private:
     card::SessionHost& m_host;
@@ -120,20 +142,10 @@ int ReadSmsParameters(card::SessionHost& host, SmsParameterTexts& parameters) {
     parameters = SmsParameterTexts{};
     Worker worker(host, kReadError);
     worker.Bar(10);
-    reader::CardReader* reader = host.CurrentReader();
-    if (reader == nullptr) {
-        host.Ui().ShowMessage(resources::LoadString(kNoReaderOnRead), card::MessageIcon::Error);
-        return kWorkerFailed;
-    }
-    bool cancelled = false;
-    if (!worker.Prepare(cancelled)) return kWorkerFailed;
-    worker.Bar(30);
     card::FileInfo info;
-    reader::ReaderResult code = card::GetFileInfo(*reader, kTelecom, kSmspFile, info);
-    if (code != result::kOk) return worker.Fail(code);
-    // Records outside the layout the card standard gives are refused.
-    if (info.recordLength < kFixedPart || info.recordLength > 256) return worker.Fail(result::kBadCardRecord);
-    worker.Bar(40);
+    if (!worker.OpenSmspFile(kNoReaderOnRead, info)) return kWorkerFailed;
+    reader::CardReader* reader = host.CurrentReader();
+    reader::ReaderResult code = result::kOk;
 
     bool found = false;
     std::string centre;
@@ -177,22 +189,13 @@ int WriteSmsParameters(card::SessionHost& host, std::string_view centreText, std
         ParseDateOrValidity(validityText, value) && !value.isDate ? value.validity : static_cast<std::uint8_t>(0);
     Worker worker(host, kWriteError);
     worker.Bar(10);
-    reader::CardReader* reader = host.CurrentReader();
-    if (reader == nullptr) {
-        host.Ui().ShowMessage(resources::LoadString(kNoReaderOnWrite), card::MessageIcon::Error);
-        return kWorkerFailed;
-    }
     const bool international = !centreText.empty() && centreText.front() == '+';
     const std::string_view digits = international ? centreText.substr(1) : centreText;
     if (digits.size() > kMaxCentreDigits) return worker.Fail(result::kBadCardRecord);
-    bool cancelled = false;
-    if (!worker.Prepare(cancelled)) return kWorkerFailed;
-    worker.Bar(30);
     card::FileInfo info;
-    reader::ReaderResult code = card::GetFileInfo(*reader, kTelecom, kSmspFile, info);
-    if (code != result::kOk) return worker.Fail(code);
-    if (info.recordLength < kFixedPart || info.recordLength > 256) return worker.Fail(result::kBadCardRecord);
-    worker.Bar(40);
+    if (!worker.OpenSmspFile(kNoReaderOnWrite, info)) return kWorkerFailed;
+    reader::CardReader* reader = host.CurrentReader();
+    reader::ReaderResult code = result::kOk;
     std::vector<std::uint8_t> record(info.recordLength);
     code = card::ReadRecordInto(*reader, record, 1, info);
     if (code != result::kOk) return worker.Fail(code);
