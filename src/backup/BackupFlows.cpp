@@ -51,6 +51,13 @@ bool EndCardSteps(card::CardSession& session, bool succeeded) {
     return succeeded;
 }
 
+// Shows a step of the progress window; a press of its cancel button ends the run as cancelled.
+bool Step(card::CardSession& session, std::uint32_t text, unsigned percent) {
+    if (session.StepProgress(text, percent)) return true;
+    session.SetLastResult(result::kCancelledByUser);
+    return false;
+}
+
 // How many records a file of the card has; nothing when the card does not describe it.
 std::optional<std::size_t> RecordsOf(card::CardSession& session, std::uint16_t ef) {
     card::EfInformation info;
@@ -75,14 +82,8 @@ bool BackupCard(card::CardSession& session, const std::string& path) {
         backup->fixedDialingCount = info.entryCount;
     }
     if (read && session.HasService(4)) read = sms::ReadSmsFile(session, backup->messages, backup->messageCount);
-    if (read) {
-        session.StepProgress(kReadingPreferred, 70);
-        read = ReadNetworkList(session, backup->preferredNetworks, false);
-    }
-    if (read) {
-        session.StepProgress(kReadingForbidden, 70);
-        read = ReadNetworkList(session, backup->forbiddenNetworks, true);
-    }
+    read = read && Step(session, kReadingPreferred, 70) && ReadNetworkList(session, backup->preferredNetworks, false);
+    read = read && Step(session, kReadingForbidden, 70) && ReadNetworkList(session, backup->forbiddenNetworks, true);
     if (!EndCardSteps(session, read)) {
         Show(ui, kBackupIncomplete, card::MessageIcon::Exclamation);
         return false;
@@ -112,47 +113,59 @@ bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface&
 
 bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice) {
     card::UserInterface& ui = session.Host().Ui();
-    const bool needsPin2 = choice.fixedDialing && backup.fixedDialingCount > 0;
+    const std::uint32_t phoneBookCount = std::min<std::uint32_t>(backup.phoneBookCount, kBackupPhoneBookPositions);
+    const std::uint32_t fixedDialingCount = std::min<std::uint32_t>(backup.fixedDialingCount, kBackupPhoneBookPositions);
+    const std::uint32_t messageCount = std::min<std::uint32_t>(backup.messageCount, kBackupSmsPositions);
     session.BeginProgress(nullptr, kInitializing, kRestoreTitle);
-    bool written = session.BeginSession(true, needsPin2, true);
+    bool written = session.BeginSession(true, false, true);
 
-    // A backup with more records than the card's files holds is refused before anything is written.
+    // Every chosen part must fit the card's file before anything is written: a backup with more
+    // records than the file is refused, and a card without the file fails the restore. PIN2 is
+    // asked for only once the backup is known to fit.
+    enum class Fit { Fits, TooMany, NoFile };
+    const auto fit = [&](bool chosen, std::uint32_t count, std::uint16_t ef) {
+        if (!chosen || count == 0) return Fit::Fits;
+        const std::optional<std::size_t> records = RecordsOf(session, ef);
+        if (!records) return Fit::NoFile;
+        return count > *records ? Fit::TooMany : Fit::Fits;
+    };
     if (written) {
-        const auto tooMany = [&](bool chosen, std::size_t count, std::uint16_t ef) {
-            if (!chosen || count == 0) return false;
-            const std::optional<std::size_t> records = RecordsOf(session, ef);
-            return records && count > *records;
-        };
-        if (tooMany(choice.phoneBook, backup.phoneBookCount, phonebook::kAdnFile) ||
-            tooMany(choice.fixedDialing, backup.fixedDialingCount, phonebook::kFdnFile) ||
-            tooMany(choice.messages, backup.messageCount, kSmsFile)) {
+        Fit worst = Fit::Fits;
+        for (const Fit part : {fit(choice.phoneBook, phoneBookCount, phonebook::kAdnFile),
+                               fit(choice.fixedDialing, fixedDialingCount, phonebook::kFdnFile),
+                               fit(choice.messages, messageCount, kSmsFile)}) {
+            if (part != Fit::Fits && worst == Fit::Fits) worst = part;
+        }
+        if (worst == Fit::TooMany) {
             session.EndSession();
             session.EndProgress(true);
             Show(ui, message::kStructureError, card::MessageIcon::Exclamation);
             return false;
         }
-    }
-    phonebook::PhoneBookWriteReport phoneBookReport;
-    if (written && choice.phoneBook && backup.phoneBookCount > 0) {
-        written = phonebook::WritePhoneBook(session, phonebook::kAdnFile,
-                                            std::span(backup.phoneBook).first(backup.phoneBookCount), phoneBookReport);
-    }
-    if (written && choice.fixedDialing && backup.fixedDialingCount > 0) {
-        written = phonebook::WritePhoneBook(session, phonebook::kFdnFile,
-                                            std::span(backup.fixedDialing).first(backup.fixedDialingCount),
-                                            phoneBookReport);
-    }
-    if (written && choice.messages && backup.messageCount > 0) {
-        sms::SmsWriteReport smsReport;
-        written = sms::WriteSms(session, std::span(backup.messages).first(backup.messageCount), smsReport);
-    }
-    if (written && choice.networks) {
-        session.StepProgress(kWritingPreferred, 40);
-        written = WriteNetworkList(session, backup.preferredNetworks, false);
-        if (written) {
-            session.StepProgress(kWritingForbidden, 70);
-            written = WriteNetworkList(session, backup.forbiddenNetworks, true);
+        if (worst == Fit::NoFile) {
+            session.SetLastResult(result::kFileNotAccessible);
+            written = false;
         }
+    }
+    if (written && choice.fixedDialing && fixedDialingCount > 0) written = session.BeginSession(true, true, true);
+    phonebook::PhoneBookWriteReport phoneBookReport;
+    if (written && choice.phoneBook && phoneBookCount > 0) {
+        written = phonebook::WritePhoneBook(session, phonebook::kAdnFile,
+                                            std::span(backup.phoneBook).first(phoneBookCount), phoneBookReport);
+    }
+    if (written && choice.fixedDialing && fixedDialingCount > 0) {
+        written = phonebook::WritePhoneBook(session, phonebook::kFdnFile,
+                                            std::span(backup.fixedDialing).first(fixedDialingCount), phoneBookReport);
+    }
+    if (written && choice.messages && messageCount > 0) {
+        sms::SmsWriteReport smsReport;
+        written = sms::WriteSms(session, std::span(backup.messages).first(messageCount), smsReport);
+    }
+    if (choice.networks) {
+        written = written && Step(session, kWritingPreferred, 40) &&
+                  WriteNetworkList(session, backup.preferredNetworks, false);
+        written = written && Step(session, kWritingForbidden, 70) &&
+                  WriteNetworkList(session, backup.forbiddenNetworks, true);
     }
     written = EndCardSteps(session, written);
     const std::string_view centre = backup.smsParameters.centre;

@@ -103,14 +103,7 @@ public:
             m_context.Session().SetLastResult(opened);
             return Fail();
         }
-        if (m_trace) {
-            m_context.Reader()->SetTraceHook([this](const reader::TraceRecord& record) {
-                m_err << "> " << Hex(record.header) << ' ' << (record.dataWithheld ? "(code withheld)" : Hex(record.data))
-                      << " : " << Hex(std::array<std::uint8_t, 2>{static_cast<std::uint8_t>(record.statusWord >> 8),
-                                                                 static_cast<std::uint8_t>(record.statusWord)})
-                      << '\n';
-            });
-        }
+        InstallTrace();
         Session().BeginProgress(nullptr, 5000, 5106);
         if (!Session().BeginSession(askChv1, askChv2, true)) return Fail();
         return true;
@@ -120,7 +113,10 @@ public:
     // Opens the reader only: for the workers that talk to it themselves.
     bool OpenReader() {
         const reader::ReaderResult opened = m_context.OpenReaderByName(m_device);
-        if (opened == reader::result::kOk) return true;
+        if (opened == reader::result::kOk) {
+            InstallTrace();
+            return true;
+        }
         m_context.Session().SetLastResult(opened);
         m_ui.ShowMessage(m_context.Session().FormatLastError(), card::MessageIcon::Error);
         return false;
@@ -139,6 +135,17 @@ public:
     }
 
 private:
+    // With --trace, every command and its status words go to stderr; PIN codes are withheld.
+    void InstallTrace() {
+        if (!m_trace) return;
+        m_context.Reader()->SetTraceHook([this](const reader::TraceRecord& record) {
+            m_err << "> " << Hex(record.header) << ' ' << (record.dataWithheld ? "(code withheld)" : Hex(record.data))
+                  << " : " << Hex(std::array<std::uint8_t, 2>{static_cast<std::uint8_t>(record.statusWord >> 8),
+                                                             static_cast<std::uint8_t>(record.statusWord)})
+                  << '\n';
+        });
+    }
+
     bool Fail() {
         m_ui.ShowMessage(Session().FormatLastError(), card::MessageIcon::Error);
         Session().EndSession();

@@ -107,15 +107,17 @@ public:
             return false;
         }
     }
-    // The steps both workers start with: a reader, the card activated with CHV1 given, and the
-    // header of the SMS parameter file, whose records must have the standard's layout. False when
-    // the run must stop (the failure has been reported).
-    bool OpenSmspFile(std::uint32_t noReaderText, card::FileInfo& info) {
+    // False, with `noReaderText` shown, when no reader is open.
+    bool HasReader(std::uint32_t noReaderText) {
+        if (m_host.CurrentReader() != nullptr) return true;
+        m_ui.ShowMessage(resources::LoadString(noReaderText), card::MessageIcon::Error);
+        return false;
+    }
+    // The steps both workers take on the card first: activate it, give CHV1, and read the header of
+    // the SMS parameter file, whose records must have the standard's layout. False when the run
+    // must stop (the failure has been reported).
+    bool OpenSmspFile(card::FileInfo& info) {
         reader::CardReader* reader = m_host.CurrentReader();
-        if (reader == nullptr) {
-            m_ui.ShowMessage(resources::LoadString(noReaderText), card::MessageIcon::Error);
-            return false;
-        }
         bool cancelled = false;
         if (!Prepare(cancelled)) return false;
         Bar(30);
@@ -143,7 +145,7 @@ int ReadSmsParameters(card::SessionHost& host, SmsParameterTexts& parameters) {
     Worker worker(host, kReadError);
     worker.Bar(10);
     card::FileInfo info;
-    if (!worker.OpenSmspFile(kNoReaderOnRead, info)) return kWorkerFailed;
+    if (!worker.HasReader(kNoReaderOnRead) || !worker.OpenSmspFile(info)) return kWorkerFailed;
     reader::CardReader* reader = host.CurrentReader();
     reader::ReaderResult code = result::kOk;
 
@@ -189,11 +191,12 @@ int WriteSmsParameters(card::SessionHost& host, std::string_view centreText, std
         ParseDateOrValidity(validityText, value) && !value.isDate ? value.validity : static_cast<std::uint8_t>(0);
     Worker worker(host, kWriteError);
     worker.Bar(10);
+    if (!worker.HasReader(kNoReaderOnWrite)) return kWorkerFailed;
     const bool international = !centreText.empty() && centreText.front() == '+';
     const std::string_view digits = international ? centreText.substr(1) : centreText;
     if (digits.size() > kMaxCentreDigits) return worker.Fail(result::kBadCardRecord);
     card::FileInfo info;
-    if (!worker.OpenSmspFile(kNoReaderOnWrite, info)) return kWorkerFailed;
+    if (!worker.OpenSmspFile(info)) return kWorkerFailed;
     reader::CardReader* reader = host.CurrentReader();
     reader::ReaderResult code = result::kOk;
     std::vector<std::uint8_t> record(info.recordLength);

@@ -109,6 +109,30 @@ TEST_F(BackupAndRestore, ABackupLargerThanTheCardIsRefusedBeforeAnythingIsWritte
     const auto& instructions = smallCard.Instructions();
     EXPECT_EQ(std::count(instructions.begin(), instructions.end(), 0xDC), 0);
     EXPECT_EQ(std::count(instructions.begin(), instructions.end(), 0xD6), 0);
+    EXPECT_EQ(smallCard.ui.prompts.size(), 1u);  // PIN2 is not asked for a restore that is refused
+}
+
+TEST_F(BackupAndRestore, ACardWithoutAChosenFileIsNotWrittenAtAll) {
+    sim::SimProfile noFdn = BlankCardProfile();
+    std::erase_if(noFdn.files, [](const sim::SimElementaryFile& file) { return file.id == 0x6F3B; });
+    SessionRig card(noFdn);
+    card.ui.pins = {"1234", "5678"};
+    const sim::SimProfile before = card.Card().Profile();
+    EXPECT_FALSE(RestoreToCard(*card.session, *backup, RestoreChoice{}));
+    EXPECT_TRUE(LastMessageIs(card, 57429));
+    EXPECT_EQ(card.Card().Profile(), before);
+    EXPECT_EQ(card.ui.prompts.size(), 1u);
+}
+
+TEST_F(BackupAndRestore, CancellingBeforeTheNetworksStopsTheRestoreThere) {
+    target.ui.pins = {"1234", "5678"};
+    target.ui.cancelAtText = resources::LoadString(5010);  // "Writing preferred networks"
+    EXPECT_FALSE(RestoreToCard(*target.session, *backup, RestoreChoice{}));
+    EXPECT_TRUE(LastMessageIs(target, 57429));
+    EXPECT_NE(File(target, kTelecom, 0x6F3C).records, BlankCardProfile().FindFile(kTelecom, 0x6F3C)->records);
+    for (std::uint16_t ef : {0x6F30, 0x6F7B}) {
+        EXPECT_EQ(File(target, kGsm, ef).content, BlankCardProfile().FindFile(kGsm, ef)->content);
+    }
 }
 
 TEST_F(BackupAndRestore, ARefusedPinStopsTheRestoreAndSaysItIsIncomplete) {
@@ -177,18 +201,6 @@ TEST(Backup, AFileThatCannotBeWrittenLeavesNothingBehindAndSaysSo) {
     EXPECT_FALSE(BackupCard(*rig.session, path));
     EXPECT_TRUE(LastMessageIs(rig, message::kCannotOpenTarget));
     EXPECT_FALSE(std::ifstream(path).good());
-}
-
-TEST(Backup, ABrokenFileIsNotOpened) {
-    testing::TemporaryFolder folder;
-    const std::string path = folder.File("broken.sim");
-    std::ofstream(path) << "\x0cSECTION_DIAL\xff\xff\xff\xff";
-    testing::ScriptedUserInterface ui;
-    auto backup = std::make_unique<SimBackup>();
-    EXPECT_FALSE(OpenBackup(path, *backup, ui));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].second, card::MessageIcon::Exclamation);
-    EXPECT_EQ(backup->phoneBookCount, 0u);
 }
 
 }  // namespace

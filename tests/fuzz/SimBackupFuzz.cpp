@@ -1,4 +1,5 @@
 // *.SIM backup files: decoded, and what decodes must encode back to a file that decodes the same.
+#include <cstdio>
 #include <memory>
 
 #include "FuzzTarget.h"
