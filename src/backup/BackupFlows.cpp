@@ -67,7 +67,7 @@ std::optional<std::size_t> RecordsOf(card::CardSession& session, std::uint16_t e
 
 }  // namespace
 
-bool BackupCard(card::CardSession& session, const std::string& path) {
+BackupOutcome BackupCard(card::CardSession& session, const std::string& path) {
     card::UserInterface& ui = session.Host().Ui();
     auto backup = std::make_unique<SimBackup>();
     session.BeginProgress(nullptr, kInitializing, kBackupTitle);
@@ -86,22 +86,22 @@ bool BackupCard(card::CardSession& session, const std::string& path) {
     read = read && Step(session, kReadingForbidden, 70) && ReadNetworkList(session, backup->forbiddenNetworks, true);
     if (!EndCardSteps(session, read)) {
         Show(ui, kBackupIncomplete, card::MessageIcon::Exclamation);
-        return false;
+        return BackupOutcome::CardFailed;
     }
     sms::SmsParameterTexts parameters;
     if (sms::ReadSmsParameters(session.Host(), parameters) != sms::kWorkerDone) {
         Show(ui, kBackupIncomplete, card::MessageIcon::Exclamation);
-        return false;
+        return BackupOutcome::CardFailed;
     }
     CopyText(backup->smsParameters.centre, parameters.centre);
     CopyText(backup->smsParameters.validity, parameters.validity);
     std::uint32_t error = 0;
     if (!WriteSimBackupFile(path, *backup, error)) {
         Show(ui, error, card::MessageIcon::Exclamation);
-        return false;
+        return BackupOutcome::FileFailed;
     }
     Show(ui, kBackupDone, card::MessageIcon::Information);
-    return true;
+    return BackupOutcome::Done;
 }
 
 bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface& ui) {

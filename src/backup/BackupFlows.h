@@ -18,10 +18,12 @@ struct RestoreChoice {
     bool networks = true;
 };
 
+enum class BackupOutcome { Done, CardFailed, FileFailed };
+
 // Reads the phone book, the fixed dialling numbers, the messages, both network lists and the
 // SMS parameters from the card and saves them to `path`. Every outcome is told through the
-// session host's user interface; true when the backup is complete.
-bool BackupCard(card::CardSession& session, const std::string& path);
+// session host's user interface as well.
+BackupOutcome BackupCard(card::CardSession& session, const std::string& path);
 
 // Reads a backup file for opening it in windows; its message is shown on failure.
 bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface& ui);

@@ -360,7 +360,12 @@ int Backup(const Options& options, const std::vector<std::string>& words, std::o
     }
     CardCommand command(options, err);
     if (!command.OpenReader()) return kExitCardFailure;
-    return backup::BackupCard(command.Session(), words[0]) ? kExitOk : kExitCardFailure;
+    switch (backup::BackupCard(command.Session(), words[0])) {
+    case backup::BackupOutcome::Done: return kExitOk;
+    case backup::BackupOutcome::FileFailed: return kExitFileError;
+    case backup::BackupOutcome::CardFailed: break;
+    }
+    return kExitCardFailure;
 }
 
 // The parts named in a comma list such as "phonebook,sms"; nothing when a name is unknown.

@@ -43,7 +43,7 @@ class BackupAndRestore : public ::testing::Test {
 protected:
     void SetUp() override {
         source.ui.pins = {"1234"};
-        ASSERT_TRUE(BackupCard(*source.session, path)) << source.ui.messages.back().first;
+        ASSERT_EQ(BackupCard(*source.session, path), BackupOutcome::Done) << source.ui.messages.back().first;
         ASSERT_TRUE(LastMessageIs(source, 57424));
         ASSERT_TRUE(OpenBackup(path, *backup, target.ui));
     }
@@ -68,7 +68,7 @@ TEST_F(BackupAndRestore, TheSecondCardReceivesEveryPartOfTheFirst) {
     // What the second card holds backs up to the same file as the first.
     const std::string second = folder.File("second.sim");
     target.ui.pins = {"1234"};
-    ASSERT_TRUE(BackupCard(*target.session, second));
+    ASSERT_EQ(BackupCard(*target.session, second), BackupOutcome::Done);
     auto again = std::make_unique<SimBackup>();
     ASSERT_TRUE(OpenBackup(second, *again, target.ui));
     EXPECT_EQ(EncodeSimBackup(*again), EncodeSimBackup(*backup));
@@ -168,7 +168,7 @@ TEST(Backup, ACardWithoutFixedDialingRestoresWithoutPin2) {
     rig.ui.pins = {"1234"};
     testing::TemporaryFolder folder;
     const std::string path = folder.File("no-fdn.sim");
-    ASSERT_TRUE(BackupCard(*rig.session, path));
+    ASSERT_EQ(BackupCard(*rig.session, path), BackupOutcome::Done);
     auto backup = std::make_unique<SimBackup>();
     ASSERT_TRUE(OpenBackup(path, *backup, rig.ui));
     EXPECT_EQ(backup->fixedDialingCount, 0u);
@@ -198,7 +198,7 @@ TEST(Backup, AFileThatCannotBeWrittenLeavesNothingBehindAndSaysSo) {
     rig.ui.pins = {"1234"};
     testing::TemporaryFolder folder;
     const std::string path = folder.File("missing-folder/card.sim");
-    EXPECT_FALSE(BackupCard(*rig.session, path));
+    EXPECT_EQ(BackupCard(*rig.session, path), BackupOutcome::FileFailed);
     EXPECT_TRUE(LastMessageIs(rig, message::kCannotOpenTarget));
     EXPECT_FALSE(std::ifstream(path).good());
 }

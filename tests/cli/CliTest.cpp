@@ -106,6 +106,7 @@ TEST_F(Cli, ABackupRestoresTheChosenPartsOnly) {
     EXPECT_EQ(Run({"restore", m_folder.File("missing.sim")}), kExitFileError);
     EXPECT_NE(err.str().find("Cannot open backup file."), std::string::npos);
     EXPECT_EQ(Run({"backup"}), kExitUsage);
+    EXPECT_EQ(Run({"--pin", "1234", "backup", m_folder.File("no-such-folder/card.sim")}), kExitFileError);
 }
 
 TEST_F(Cli, UsageAndDeviceErrorsHaveTheirExitCodes) {
