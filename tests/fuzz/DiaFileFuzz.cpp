@@ -34,7 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.keepNumbering = size > 2 && (data[2] & 1) != 0;
         unsigned count = mode == phonebook::DiaReadMode::Add ? 120 : 0;
         phonebook::ReadDiaFile(path, options, positions, count, ui);
-        if (count > positions.size()) __builtin_trap();
+        // At most one message, no count beyond the window, and every entry stays where it is.
+        fuzz::Require(ui.messages.size() <= 1 && count <= positions.size());
+        for (std::size_t index = 0; index < positions.size(); ++index) {
+            const phonebook::PhoneBookEntry& entry = positions[index];
+            fuzz::Require(entry.index == index);
+            fuzz::Require(!entry.used || (entry.name[sizeof entry.name - 1] == 0 && entry.number[sizeof entry.number - 1] == 0));
+        }
     }
     return 0;
 }

@@ -13,4 +13,10 @@ namespace quillet::fuzz {
 
 std::vector<std::string> Seeds();
 
+// A reader broke a promise: ends the run as a crash, so the driver saves the input.
+[[noreturn]] inline void Broken() { __builtin_trap(); }
+inline void Require(bool promise) {
+    if (!promise) Broken();
+}
+
 }  // namespace quillet::fuzz

@@ -30,10 +30,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static auto first = std::make_unique<SimBackup>();
     static auto second = std::make_unique<SimBackup>();
     *first = SimBackup{};
+    static const std::vector<std::uint8_t> untouched = EncodeSimBackup(*first);
     std::uint32_t error = 0;
-    if (!DecodeSimBackup({data, size}, *first, error)) return 0;
+    if (!DecodeSimBackup({data, size}, *first, error)) {
+        // A refusal names the damage and leaves the caller's backup as it was.
+        quillet::fuzz::Require(error == message::kStructureError || error == message::kReadError);
+        quillet::fuzz::Require(EncodeSimBackup(*first) == untouched);
+        return 0;
+    }
+    quillet::fuzz::Require(first->phoneBookCount <= kBackupPhoneBookPositions &&
+                           first->messageCount <= kBackupSmsPositions);
+    for (const auto& entry : first->phoneBook) quillet::fuzz::Require(entry.number[sizeof entry.number - 1] == 0);
+    for (const auto& entry : first->messages) quillet::fuzz::Require(entry.text[sizeof entry.text - 1] == 0);
     const std::vector<std::uint8_t> encoded = EncodeSimBackup(*first);
     *second = SimBackup{};
-    if (!DecodeSimBackup(encoded, *second, error) || EncodeSimBackup(*second) != encoded) __builtin_trap();
+    quillet::fuzz::Require(DecodeSimBackup(encoded, *second, error) && EncodeSimBackup(*second) == encoded);
     return 0;
 }

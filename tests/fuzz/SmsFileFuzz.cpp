@@ -3,7 +3,9 @@
 
 #include "FileReaderTarget.h"
 #include "FuzzTarget.h"
+#include "resources/StringTable.h"
 #include "sms/SmsFile.h"
+#include "sms/SmsTimeValue.h"
 
 namespace quillet::fuzz {
 
@@ -25,7 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     testing::ScriptedUserInterface ui;
     std::uint32_t count = 40;
-    sms::OpenSmsFile(fuzz::InputFile({data, size}), entries, count, ui);
-    if (count > entries.size()) __builtin_trap();
+    const bool opened = sms::OpenSmsFile(fuzz::InputFile({data, size}), entries, count, ui);
+    // A refusal says so once, with the file's message; what was read keeps every field's limits.
+    fuzz::Require(ui.messages.size() == (opened ? 0u : 1u) && count <= entries.size());
+    fuzz::Require(opened || ui.messages[0].first == resources::LoadString(57688));
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        const sms::SmsEntry& entry = entries[index];
+        fuzz::Require(entry.index == index);
+        if (entry.used == 0) continue;
+        sms::SmsTimeValue value{};
+        fuzz::Require(index < count && entry.status <= 3 && entry.messageRef <= 255 &&
+                      sms::FieldText(entry.text).size() < 200 && sms::FieldText(entry.address).size() < 21 &&
+                      sms::ParseDateOrValidity(sms::FieldText(entry.dateOrValidity), value));
+    }
     return 0;
 }

@@ -1,5 +1,5 @@
 // Message files: *.SMS written and read back, *.SMA archives built by appending and written by hand, every
-// message of the three commands, and hostile input (truncation, garbage, huge files, random mutations).
+// message of the three commands, and hostile input (truncation, garbage, huge files; random damage is the fuzz target's job).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -312,7 +312,7 @@ TEST(SmsFileTest, LargeAndBinaryFilesStayBounded) {
 
 // Every prefix of a valid file, and thousands of random mutations of it, either read or fail with one
 // message, and never leave a broken entry behind.
-TEST(SmsFileTest, TruncatedAndMutatedFilesFailCleanly) {
+TEST(SmsFileTest, TruncatedFilesFailCleanly) {
     TemporaryFolder folder;
     Window window = EmptyWindow();
     window[0] = Message(0, "+420603052000", "603111222", "12.05.99 10:00", 2, 17, "Hi\nthere");
@@ -338,34 +338,6 @@ TEST(SmsFileTest, TruncatedAndMutatedFilesFailCleanly) {
     };
     for (const std::string& seed : seeds) {
         for (std::size_t length = 0; length <= seed.size(); ++length) check(seed.substr(0, length));
-    }
-    std::mt19937 random(20240611);
-    static constexpr char kAlphabet[] = "\t\r\n\x1bn>+0123456789. :dayhoursmin#*pDEF\0\xff";
-    const std::string alphabet(kAlphabet, sizeof(kAlphabet) - 1);
-    for (int round = 0; round < 3000; ++round) {
-        std::string content = seeds[round % 2];
-        const int edits = 1 + static_cast<int>(random() % 4);
-        for (int e = 0; e < edits && !content.empty(); ++e) {
-            const std::size_t at = random() % content.size();
-            const char c = alphabet[random() % alphabet.size()];
-            switch (random() % 4) {
-                case 0:
-                    content[at] = c;
-                    break;
-                case 1:
-                    content.insert(at, 1, c);
-                    break;
-                case 2:
-                    content.erase(at, 1);
-                    break;
-                default:
-                    content[at] = static_cast<char>(content[at] ^ (1 << (random() % 8)));
-                    break;
-            }
-        }
-        SCOPED_TRACE(round);
-        check(content);
-        if (::testing::Test::HasFailure()) break;
     }
 }
 
