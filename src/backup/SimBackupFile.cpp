@@ -55,7 +55,7 @@ void WritePhoneBookSection(ArchiveWriter& writer, Section section,
     for (const PhoneBookEntry& entry : entries.first(stored)) {
         writer.WriteU32(entry.index);
         writer.WriteU32(entry.used);
-        writer.WriteArchiveString(FieldText(entry.name));
+        writer.WriteArchiveString(phonebook::NameBytes(entry));
         writer.WriteArchiveString(FieldText(entry.number));
         writer.WriteU8(entry.ton);
         writer.WriteU8(entry.npi);
@@ -163,6 +163,17 @@ private:
         return count <= limit || StructureError();
     }
 
+    // Names keep every byte, zeros included; the field's own rules cut them to a card name.
+    bool ReadName(PhoneBookEntry& entry) {
+        std::uint32_t length = 0;
+        if (!m_reader.ReadArchiveStringLength(length)) return false;
+        char bytes[sizeof entry.name] = {};
+        const std::size_t kept = std::min<std::size_t>(length, sizeof bytes);
+        if (!m_reader.ReadBytes(reinterpret_cast<std::uint8_t*>(bytes), kept)) return false;
+        phonebook::SetNameBytes(entry, std::string_view(bytes, kept));
+        return m_reader.Skip(length - kept);
+    }
+
     bool ReadPhoneBook(std::array<PhoneBookEntry, kBackupPhoneBookPositions>& entries, std::uint32_t& count) {
         std::uint32_t stored = 0;
         if (!ReadCount(stored, entries.size())) return false;
@@ -174,7 +185,7 @@ private:
             m_reader.ReadU32(index);
             entry.index = static_cast<std::uint16_t>(index);
             m_reader.ReadU32(entry.used);
-            m_reader.ReadArchiveString(entry.name);
+            ReadName(entry);
             m_reader.ReadArchiveString(entry.number);
             m_reader.ReadU8(entry.ton);
             m_reader.ReadU8(entry.npi);

@@ -45,9 +45,7 @@ void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::File
     entry.used = 1;
     entry.capabilityId = record[alphaLength + 12];
     entry.extensionId = record[alphaLength + 13];
-    const std::size_t nameLength = std::min<std::size_t>(
-        std::find(record.begin(), record.begin() + alphaLength, 0xFF) - record.begin(), sizeof(entry.name) - 1);
-    std::memcpy(entry.name, record.data(), nameLength);
+    SetNameBytes(entry, std::string_view(reinterpret_cast<const char*>(record.data()), alphaLength));
 
     std::string digits;
     if (lengthByte != 0) {
@@ -93,8 +91,8 @@ std::vector<std::uint8_t> EncodeDiallingRecord(const PhoneBookEntry& entry, std:
     std::vector<std::uint8_t> record(recordLength, 0xFF);
     if (!entry.used || recordLength < kDiallingFixedPart) return record;
     const std::size_t alphaLength = recordLength - kDiallingFixedPart;
-    const std::size_t nameLength = std::min(strnlen(entry.name, sizeof(entry.name) - 1), alphaLength);
-    std::memcpy(record.data(), entry.name, nameLength);
+    const std::string_view name = NameBytes(entry).substr(0, alphaLength);
+    std::memcpy(record.data(), name.data(), name.size());
 
     const std::vector<std::uint8_t> nibbles = NumberNibbles(entry);
     const std::size_t inRecord = std::min(nibbles.size(), kDigitsPerRecord);

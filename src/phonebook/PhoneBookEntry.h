@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <type_traits>
 
 namespace quillet::phonebook {
@@ -36,5 +37,12 @@ static_assert(offsetof(PhoneBookEntry, inTransfer) == 108);
 
 // A fresh position: all zero but its index, and no capability or extension record.
 PhoneBookEntry EmptyPosition(std::uint16_t index);
+
+// The name as the card's alpha bytes. A card name may hold 0x00 bytes (GSM '@', UCS2 text);
+// such a name is stored zero-filled with a 0xFF after its last byte, a byte no card name can
+// contain, so the bytes after the first zero survive a write. Other names are plain
+// zero-terminated text. The bytes stop at the first 0xFF and at 32.
+std::string_view NameBytes(const PhoneBookEntry& entry);
+void SetNameBytes(PhoneBookEntry& entry, std::string_view bytes);
 
 }  // namespace quillet::phonebook

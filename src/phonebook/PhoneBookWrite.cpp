@@ -27,7 +27,7 @@ constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
 constexpr std::size_t kHighestLinkableExtension = 254;
 
 bool SameContent(const PhoneBookEntry& a, const PhoneBookEntry& b) {
-    return (a.used != 0) == (b.used != 0) && std::strncmp(a.name, b.name, sizeof a.name) == 0 &&
+    return (a.used != 0) == (b.used != 0) && NameBytes(a) == NameBytes(b) &&
            std::strncmp(a.number, b.number, sizeof a.number) == 0 && a.ton == b.ton && a.npi == b.npi &&
            a.capabilityId == b.capabilityId;
 }

@@ -50,6 +50,25 @@ TEST(DiallingRecord, DecodesNameNumberAndTypeOfNumber) {
     EXPECT_EQ(EncodeDiallingRecord(entry, kJan.size(), 0xFF), kJan);
 }
 
+// GSM '@' is 0x00 and UCS2 text is full of zero bytes; none of them may cut the name on the way
+// back to a card, not even a zero at the very end.
+TEST(DiallingRecord, NamesWithZeroBytesComeBackWhole) {
+    for (const Bytes& name : {Bytes{0x80, 0x00, 0x41, 0x01, 0x00}, Bytes{'A', 0x00, 'B'}, Bytes{0x00}}) {
+        Bytes record(8 + 14, 0xFF);
+        std::copy(name.begin(), name.end(), record.begin());
+        record[8] = 0x01;
+        const PhoneBookEntry entry = Decode(record);
+        EXPECT_EQ(NameBytes(entry), std::string(name.begin(), name.end()));
+        EXPECT_EQ(EncodeDiallingRecord(entry, record.size(), 0xFF), record);
+    }
+    // A plain name is the plain zero-terminated text, and no card name holds 0xFF.
+    PhoneBookEntry entry{};
+    SetNameBytes(entry, std::string("Eva\xFFZ", 5));
+    EXPECT_EQ(std::string(entry.name, sizeof entry.name), "Eva" + std::string(30, '\0'));
+    SetNameBytes(entry, std::string(40, '\0'));
+    EXPECT_EQ(NameBytes(entry).size(), 32u);
+}
+
 TEST(DiallingRecord, EmptyAndShortRecords) {
     const PhoneBookEntry empty = Decode(Bytes(18, 0xFF));
     EXPECT_EQ(empty.used, 0u);
