@@ -1,0 +1,64 @@
+// quillet: the windowed card editor.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "ui/AppIcon.h"
+#include "ui/MainApp.h"
+#include "ui/MainFrame.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quillet [--device NAME]\n"
+    "  --device NAME  use this reader for this run instead of the one chosen in Other > Setup\n"
+    "                 (NOTHING, COM1..COM8, PCMCIA FY-1300, RDXI DRIVER, PCSC:<reader>,\n"
+    "                 VIRTUAL for the built-in demo card, VIRTUAL:<card file>)\n";
+
+long ResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    quillet::ui::StartupOptions options;
+    for (int index = 1; index < argc; ++index) {
+        const std::string argument = argv[index];
+        if (argument == "--device" && index + 1 < argc) {
+            options.device = argv[++index];
+        } else if (argument == "--help" || argument == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else {
+            std::cerr << "quillet: unknown argument " << argument << "\n" << kUsage;
+            return 2;
+        }
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillet!"));
+    QApplication::setOrganizationName(QStringLiteral("Ostrakon"));
+    QApplication::setWindowIcon(quillet::ui::ApplicationIcon());
+    QApplication::setDesktopFileName(QStringLiteral("quillet"));
+
+    quillet::ui::MainApp app;
+    // The start-up benchmark asks to hear of the first paint and then stops the program there.
+    if (std::getenv("QUILLET_REPORT_FIRST_PAINT") != nullptr) {
+        app.onFramePainted = [] {
+            std::printf("first-paint rss_kb=%ld\n", ResidentKilobytes());
+            std::fflush(stdout);
+            std::_Exit(0);
+        };
+    }
+    if (!app.StartUp(options)) return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace quillet::ui {
+
+// The core keeps names, texts and messages as Windows-1250 bytes, exactly as cards and files hold
+// them; Qt wants Unicode. These convert at that boundary. The five bytes Windows-1250 leaves
+// undefined show as U+FFFD, and characters it cannot hold become '?'.
+QString FromCp1250(std::string_view bytes);
+std::string ToCp1250(const QString& text);
+
+}  // namespace quillet::ui

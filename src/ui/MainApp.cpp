@@ -1,0 +1,70 @@
+#include "ui/MainApp.h"
+
+#include <QApplication>
+
+#include "reader/ScLinkReader.h"
+#include "resources/StringTable.h"
+#include "ui/MainFrame.h"
+#include "ui/MessageBoxes.h"
+#include "ui/ProgramInfoDialog.h"
+
+namespace quillet::ui {
+
+namespace {
+
+class NoEditors final : public EditorCatalog {
+public:
+    bool Offers(app::EditorKind) const override { return false; }
+    std::unique_ptr<app::Editor> Create(app::EditorKind) override { return nullptr; }
+};
+
+}  // namespace
+
+MainApp::MainApp(EditorCatalog* editors)
+    : listPcscReaders(&reader::ScLinkReader::ListGatewayReaders),
+      m_settings(app::AppSettings::Defaults()),
+      m_readers(m_store),
+      m_noEditors(editors ? nullptr : std::make_unique<NoEditors>()),
+      m_editors(editors ? editors : m_noEditors.get()),
+      m_context(std::make_unique<app::ApplicationContext>(m_readers, m_ui, m_priority)) {}
+
+// The windows go first; the context then ends the session before it lets the reader go.
+MainApp::~MainApp() {
+    m_frame.reset();
+    m_context.reset();
+}
+
+bool MainApp::StartUp(const StartupOptions& options) {
+    app::LoadSettings(m_store, m_settings);
+    m_context->SetCacheEnabled(m_settings.useCache != 0);
+
+    m_frame = std::make_unique<MainFrame>(*this);
+    if (onFramePainted) QObject::connect(m_frame.get(), &MainFrame::FirstPainted, onFramePainted);
+    m_ui.SetMainWindow(m_frame.get());
+    if (m_settings.startAsToolbar != 0) m_frame->ShrinkToToolbar();
+    m_frame->show();
+    m_frame->UpdateMenus();
+    m_frame->repaint();
+
+    if (options.programInfoSeconds > 0) {
+        ProgramInfoDialog info(m_frame.get());
+        info.DoModalTimed(options.programInfoSeconds);
+    }
+    OpenStartupReader(options);
+    return true;
+}
+
+// A device given for this run is opened without being stored; the stored one, when it fails,
+// becomes "NOTHING" in memory as the reader does.
+void MainApp::OpenStartupReader(const StartupOptions& options) {
+    const std::string device = options.device.value_or(m_settings.device);
+    const reader::ReaderResult result = m_context->OpenReaderByName(device);
+    if (!options.device) m_settings.device = m_context->DeviceName();
+    if (result == reader::result::kOk) return;
+    ShowMessageBox(m_frame.get(),
+                   std::string(resources::LoadString(142)) + " :\r\n" + device + " - " +
+                       std::string(reader::ReaderResultText(result)),
+                   card::MessageIcon::Exclamation);
+}
+
+}  // namespace quillet::ui

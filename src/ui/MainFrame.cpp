@@ -1,0 +1,344 @@
+#include "ui/MainFrame.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QInputDialog>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QShortcut>
+#include <QToolBar>
+
+#include "app/AppSettings.h"
+#include "resources/StringTable.h"
+#include "ui/AppIcon.h"
+#include "ui/CommandTable.h"
+#include "ui/CountryListDialog.h"
+#include "ui/Cp1250.h"
+#include "ui/GreyClientArea.h"
+#include "ui/MainApp.h"
+#include "ui/MessageBoxes.h"
+#include "ui/ProgramInfoDialog.h"
+#include "ui/SetupDialog.h"
+#include "ui/TelephoneCardDialog.h"
+#include "ui/ToolbarIcons.h"
+
+namespace quillet::ui {
+
+namespace {
+
+using app::EditorKind;
+
+constexpr int kToolTipLength = 79;
+constexpr int kWindowMenuPosition = 5;
+
+// The editors' private clipboard formats, named so a Windows build shares them.
+const QString kPhoneBookFormat = QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_Dial\"");
+const QString kSmsFormat = QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_SMS\"");
+
+// Commands the Edit menu and the toolbar pass on to the active editor, by the id the editor knows.
+const std::map<int, int> kForwarded = {
+    {40060, 2053}, {40061, 2054}, {40062, 2055}, {40063, 2056}, {40066, 2058}, {40067, 2057}, {40068, 2059},
+    {40069, 2062}, {40079, 2063}, {40082, 1005}, {2011, 1005},  {2012, 2100},  {2014, 2053},  {2015, 2054},
+    {2016, 2055},  {2017, 2063},
+};
+
+}  // namespace
+
+MainFrame::MainFrame(MainApp& app)
+    : m_app(app),
+      m_editors(std::make_unique<app::EditorLists>(app.Editors(), [this] { UpdateMenus(); })) {
+    setWindowTitle(QStringLiteral("Quillet!"));
+    setWindowIcon(ApplicationIcon());
+    m_clientArea = new GreyClientArea(this);
+    setCentralWidget(m_clientArea);
+    connect(m_clientArea, &GreyClientArea::Painted, this, [this] {
+        if (m_painted) return;
+        m_painted = true;
+        emit FirstPainted();
+    });
+    BuildMenus();
+    BuildToolBar();
+    BuildAccelerators();
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &MainFrame::UpdateMenus);
+    resize(640, 360);
+}
+
+// The lists go first: an editor may still report to this window while it closes.
+MainFrame::~MainFrame() { m_editors.reset(); }
+
+QMenu* MainFrame::AddMenu(QWidget* parent, const MenuEntry& entry) {
+    auto* menu = new QMenu(QString::fromLatin1(entry.label), parent);
+    menu->setToolTipsVisible(true);
+    for (const MenuEntry& child : entry.children) {
+        if (child.IsSeparator()) {
+            menu->addSeparator();
+        } else if (child.IsSubmenu()) {
+            menu->addMenu(AddMenu(menu, child));
+        } else {
+            QAction* action = menu->addAction(QString::fromLatin1(child.label));
+            action->setObjectName(QStringLiteral("command%1").arg(child.id));
+            const int id = child.id;
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+            if (!Available(id)) action->setToolTip(UnavailableReason(id));
+            m_menuActions[id] = action;
+        }
+    }
+    return menu;
+}
+
+void MainFrame::BuildMenus() {
+    for (const MenuEntry& top : MainMenu()) {
+        QMenu* menu = AddMenu(menuBar(), top);
+        menuBar()->addMenu(menu);
+        m_topMenus.push_back(menu);
+    }
+}
+
+void MainFrame::BuildToolBar() {
+    m_toolBar = addToolBar(QStringLiteral("Quillet!"));
+    m_toolBar->setObjectName(QStringLiteral("mainToolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setIconSize(QSize(16, 15));
+    for (const int id : ToolbarCommands()) {
+        if (id == 0) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        QString tip = FromCp1250(resources::LoadString(id)).left(kToolTipLength);
+        if (!Available(id)) tip += QLatin1Char('\n') + UnavailableReason(id);
+        QAction* action = m_toolBar->addAction(ToolbarIcon(id), tip);
+        action->setObjectName(QStringLiteral("button%1").arg(id));
+        action->setToolTip(tip);
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        m_toolbarActions[id] = action;
+    }
+}
+
+void MainFrame::BuildAccelerators() {
+    for (const Accelerator& accelerator : Accelerators()) {
+        auto* shortcut = new QShortcut(accelerator.keys, this);
+        const int id = accelerator.commandId;
+        connect(shortcut, &QShortcut::activated, this, [this, id] { OnCommand(id); });
+    }
+}
+
+QAction* MainFrame::MenuAction(int commandId) const {
+    const auto found = m_menuActions.find(commandId);
+    return found == m_menuActions.end() ? nullptr : found->second;
+}
+
+QAction* MainFrame::ToolbarAction(int commandId) const {
+    const auto found = m_toolbarActions.find(commandId);
+    return found == m_toolbarActions.end() ? nullptr : found->second;
+}
+
+QMenu* MainFrame::TopMenu(int position) const {
+    return position >= 0 && position < static_cast<int>(m_topMenus.size()) ? m_topMenus[position] : nullptr;
+}
+
+bool MainFrame::Available(int commandId) const {
+    const EditorCatalog& editors = m_app.Editors();
+    switch (NeedOf(commandId)) {
+        case CommandNeed::Nothing: return true;
+        case CommandNeed::PhoneBookEditor: return editors.Offers(EditorKind::PhoneBook);
+        case CommandNeed::FixedDialingEditor: return editors.Offers(EditorKind::FixedDialing);
+        case CommandNeed::SmsEditor: return editors.Offers(EditorKind::Sms);
+        case CommandNeed::AnyEditor:
+            return editors.Offers(EditorKind::PhoneBook) || editors.Offers(EditorKind::FixedDialing) ||
+                   editors.Offers(EditorKind::Sms);
+        case CommandNeed::LaterVersion: return false;
+    }
+    return false;
+}
+
+int MainFrame::AutoReadMode() const { return m_app.Settings().autoRead != 0 ? app::kOpenAndRead : app::kOpenEmpty; }
+
+app::ActiveEditor MainFrame::ActiveKind() const {
+    if (m_editors->IsActiveFront(EditorKind::PhoneBook)) return app::ActiveEditor::PhoneBook;
+    if (m_editors->IsActiveFront(EditorKind::FixedDialing)) return app::ActiveEditor::FixedDialing;
+    if (m_editors->IsActiveFront(EditorKind::Sms)) return app::ActiveEditor::Sms;
+    return app::ActiveEditor::None;
+}
+
+void MainFrame::ApplyState(QAction* action, int commandId, const app::MenuStates& states) const {
+    if (action) action->setEnabled(Available(commandId) && states.IsEnabled(commandId));
+}
+
+void MainFrame::UpdateMenus() {
+    app::MenuContext context;
+    context.active = ActiveKind();
+    context.phoneBookWindows = static_cast<int>(m_editors->OpenCount(EditorKind::PhoneBook));
+    context.smsWindows = static_cast<int>(m_editors->OpenCount(EditorKind::Sms));
+    context.anyEditorOpen = m_editors->AnyOpen();
+    if (const QMimeData* data = QApplication::clipboard()->mimeData(); data && context.active != app::ActiveEditor::None) {
+        context.clipboardHasEditorFormat =
+            data->hasFormat(context.active == app::ActiveEditor::Sms ? kSmsFormat : kPhoneBookFormat);
+    }
+    const app::MenuStates states = app::ComputeMenuStates(context);
+    for (const auto& [id, action] : m_menuActions) ApplyState(action, id, states);
+    for (const auto& [id, action] : m_toolbarActions) ApplyState(action, id, states);
+    m_topMenus[kWindowMenuPosition]->menuAction()->setEnabled(states.windowMenuEnabled);
+}
+
+void MainFrame::OnEditorActivated(app::Editor* editor) { m_editors->OnEditorActivated(editor); }
+
+void MainFrame::OnEditorClosed(app::EditorKind kind, app::Editor* editor) { m_editors->OnEditorClosed(kind, editor); }
+
+void MainFrame::CloseAllEditors() { m_editors->CloseAllEditors(); }
+
+void MainFrame::ShrinkToToolbar() {
+    // The client area keeps only the toolbar: caption and menu stay, the grey area goes.
+    const int height = menuBar()->sizeHint().height() + m_toolBar->sizeHint().height();
+    m_clientArea->setMinimumHeight(0);
+    resize(width(), height);
+}
+
+void MainFrame::ShowEditor(EditorKind kind) {
+    if (m_editors->OpenCount(kind) > 0) {
+        m_editors->ActivateEditor(kind, 1, false, -1);
+    } else {
+        m_editors->ActivateEditor(kind, 0, true, AutoReadMode());
+    }
+}
+
+void MainFrame::NewEditor(EditorKind kind) {
+    m_editors->ActivateEditor(kind, 0, true, m_editors->OpenCount(kind) > 0 ? -1 : AutoReadMode());
+}
+
+void MainFrame::SendToFront(EditorKind kind, int commandId) {
+    if (app::Editor* editor = m_editors->ActivateEditor(kind, 0, false, -1)) editor->SendCommand(commandId);
+}
+
+void MainFrame::ShowWindowNumber(EditorKind kind, int number) {
+    const int mode = m_editors->OpenCount(kind) > 0 ? -1 : AutoReadMode();
+    m_editors->ActivateEditor(kind, 100 + number, false, mode);
+}
+
+void MainFrame::NextWindow(EditorKind kind) {
+    if (m_editors->OpenCount(kind) > 0) m_editors->ActivateEditor(kind, 1, false, -1);
+}
+
+void MainFrame::SaveActive() {
+    if (m_editors->IsActiveFront(EditorKind::PhoneBook)) {
+        SendToFront(EditorKind::PhoneBook, 40005);
+    } else if (m_editors->IsActiveFront(EditorKind::Sms)) {
+        SendToFront(EditorKind::Sms, 40009);
+    } else if (m_editors->IsActiveFront(EditorKind::FixedDialing)) {
+        SendToFront(EditorKind::FixedDialing, 40005);
+    }
+}
+
+void MainFrame::OpenFileFromToolBar() {
+    const auto sendOpen = [this]() -> bool {
+        if (m_editors->IsActiveFront(EditorKind::PhoneBook)) {
+            SendToFront(EditorKind::PhoneBook, 40002);
+        } else if (m_editors->IsActiveFront(EditorKind::Sms)) {
+            SendToFront(EditorKind::Sms, 40008);
+        } else if (m_editors->IsActiveFront(EditorKind::FixedDialing)) {
+            SendToFront(EditorKind::FixedDialing, 40002);
+        } else {
+            return false;
+        }
+        return true;
+    };
+    if (sendOpen()) return;
+
+    QStringList kinds;
+    if (m_app.Editors().Offers(EditorKind::PhoneBook)) kinds << QStringLiteral("Phone Book");
+    if (m_app.Editors().Offers(EditorKind::Sms)) kinds << QStringLiteral("SMS Messages");
+    bool chosen = false;
+    const QString kind =
+        QInputDialog::getItem(this, QStringLiteral("Open File"), QStringLiteral("&File of type: "), kinds, 0, false,
+                              &chosen);
+    if (!chosen || kind.isEmpty()) return;
+    const EditorKind editorKind = kind == QStringLiteral("Phone Book") ? EditorKind::PhoneBook : EditorKind::Sms;
+    // The new window comes up empty and then opens its file; window activation may arrive late,
+    // so the command goes straight to it.
+    if (app::Editor* editor = m_editors->ActivateEditor(editorKind, 0, true, -1)) {
+        editor->SendCommand(editorKind == EditorKind::PhoneBook ? 40002 : 40008);
+    }
+}
+
+void MainFrame::ShowSetup() {
+    SetupDialog dialog(SetupTargets{m_app.Settings(), m_app.Store(), m_app.Context(), m_app.listPcscReaders}, this);
+    dialog.exec();
+}
+
+void MainFrame::ShowCountryCodes() {
+    CountryListDialog dialog(this);
+    dialog.exec();
+}
+
+void MainFrame::ShowTelephoneCard() {
+    if (m_app.Context().Reader() == nullptr) {
+        ShowMessageBox(this, resources::LoadString(59020), card::MessageIcon::Error);
+        return;
+    }
+    TelephoneCardDialog dialog(m_app.Context(), this);
+    dialog.Run();
+}
+
+void MainFrame::ShowProgramInfo() {
+    ProgramInfoDialog dialog(this);
+    dialog.DoModalTimed(-1);
+}
+
+void MainFrame::OnCommand(int commandId) {
+    if (!Available(commandId)) return;
+    if (const auto forward = kForwarded.find(commandId); forward != kForwarded.end()) {
+        m_editors->ForwardToActiveEditor(forward->second);
+        return;
+    }
+    switch (commandId) {
+        case 40001:
+        case 2005: ShowEditor(EditorKind::PhoneBook); break;
+        case 40089: ShowEditor(EditorKind::FixedDialing); break;
+        case 40004:
+        case 2007: ShowEditor(EditorKind::Sms); break;
+        case 40002:
+        case 40006: SendToFront(EditorKind::PhoneBook, commandId); break;
+        case 40008:
+        case 40009:
+        case 40010: SendToFront(EditorKind::Sms, commandId); break;
+        case 40005:
+        case 2002: SaveActive(); break;
+        case 40007:
+        case 2006: NewEditor(EditorKind::PhoneBook); break;
+        case 2008: NewEditor(EditorKind::Sms); break;
+        case 40201:
+        case 40202:
+        case 40203: ShowWindowNumber(EditorKind::PhoneBook, commandId - 40201); break;
+        case 40301:
+        case 40302:
+        case 40303: ShowWindowNumber(EditorKind::Sms, commandId - 40301); break;
+        case 40074: NextWindow(EditorKind::PhoneBook); break;
+        case 40076: NextWindow(EditorKind::Sms); break;
+        case 40071: CloseAllEditors(); break;
+        case 2001: OpenFileFromToolBar(); break;
+        case 40021: ShowSetup(); break;
+        case 40027: ShowCountryCodes(); break;
+        case 40086: ShowTelephoneCard(); break;
+        case 40081: ShowProgramInfo(); break;
+        case 40023:
+            // Exit leaves at once, without asking about changes in the editors.
+            m_exiting = true;
+            close();
+            break;
+        default: break;  // help commands have no action
+    }
+}
+
+// Closing the window closes the editors first; one the user keeps open keeps the program running.
+void MainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_exiting) {
+        CloseAllEditors();
+        if (m_editors->AnyOpen()) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+}  // namespace quillet::ui

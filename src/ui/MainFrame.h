@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+
+#include "app/EditorLists.h"
+#include "app/MenuRules.h"
+
+class QAction;
+class QMenu;
+class QToolBar;
+
+namespace quillet::ui {
+
+class GreyClientArea;
+class MainApp;
+struct MenuEntry;
+
+// The main window: menu, toolbar and a grey client area. It owns no document; it opens its own
+// dialogs or passes commands on to the editor windows it keeps in its lists.
+class MainFrame final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainFrame(MainApp& app);
+    ~MainFrame() override;
+
+    // Carries out a menu, toolbar or accelerator command.
+    void OnCommand(int commandId);
+    // Enables and disables menu items and toolbar buttons for the active editor.
+    void UpdateMenus();
+    void CloseAllEditors();
+    // Shrinks the window to its caption, menu and toolbar.
+    void ShrinkToToolbar();
+
+    // What the editor windows report.
+    void OnEditorActivated(app::Editor* editor);
+    void OnEditorClosed(app::EditorKind kind, app::Editor* editor);
+
+    app::EditorLists& Editors() { return *m_editors; }
+    // The menu item or the toolbar button of a command (null when it has none).
+    QAction* MenuAction(int commandId) const;
+    QAction* ToolbarAction(int commandId) const;
+    QMenu* TopMenu(int position) const;
+    QToolBar* ToolBar() const { return m_toolBar; }
+    GreyClientArea* ClientArea() const { return m_clientArea; }
+
+signals:
+    void FirstPainted();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildAccelerators();
+    QMenu* AddMenu(QWidget* parent, const MenuEntry& entry);
+    bool Available(int commandId) const;
+    int AutoReadMode() const;
+    app::ActiveEditor ActiveKind() const;
+    void ApplyState(QAction* action, int commandId, const app::MenuStates& states) const;
+
+    void ShowEditor(app::EditorKind kind);
+    void NewEditor(app::EditorKind kind);
+    void SendToFront(app::EditorKind kind, int commandId);
+    void ShowWindowNumber(app::EditorKind kind, int number);
+    void NextWindow(app::EditorKind kind);
+    void SaveActive();
+    void OpenFileFromToolBar();
+    void ShowSetup();
+    void ShowCountryCodes();
+    void ShowTelephoneCard();
+    void ShowProgramInfo();
+
+    MainApp& m_app;
+    std::unique_ptr<app::EditorLists> m_editors;
+    GreyClientArea* m_clientArea = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    std::vector<QMenu*> m_topMenus;
+    std::map<int, QAction*> m_menuActions;
+    std::map<int, QAction*> m_toolbarActions;
+    bool m_exiting = false;
+    bool m_painted = false;
+};
+
+}  // namespace quillet::ui

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "card/UserInterface.h"
+
+class QWidget;
+
+namespace quillet::ui {
+
+class ProgressDialog;
+
+// The windowed program's side of the core's questions, messages, code requests and progress.
+class QtUserInterface final : public card::UserInterface {
+public:
+    // Dialogs without an owner of their own belong to this window (the main window).
+    explicit QtUserInterface(QWidget* mainWindow = nullptr);
+    ~QtUserInterface() override;
+
+    void SetMainWindow(QWidget* mainWindow) { m_mainWindow = mainWindow; }
+
+    std::optional<card::SecretString> AskPin(const card::PinPrompt& prompt) override;
+    void ShowMessage(std::string_view text, card::MessageIcon icon) override;
+    card::Answer AskQuestion(std::string_view text, card::QuestionButtons buttons) override;
+
+    void OpenProgress(card::ProgressOwner owner) override;
+    void SetProgressTitle(std::string_view title) override;
+    void SetProgressText(std::string_view text) override;
+    void SetProgressPercent(unsigned percent) override;
+    bool PumpProgress() override;
+    void CloseProgress() override;
+
+    // The open progress window, if any (for tests and for parenting message boxes).
+    ProgressDialog* Progress() const { return m_progress.get(); }
+
+private:
+    QWidget* DialogParent() const;
+
+    QPointer<QWidget> m_mainWindow;
+    std::unique_ptr<ProgressDialog> m_progress;
+};
+
+}  // namespace quillet::ui

@@ -1,0 +1,80 @@
+#include "ui/TelephoneCardDialog.h"
+
+#include <array>
+
+#include "app/ApplicationContext.h"
+#include "app/TelephoneCard.h"
+#include "resources/StringTable.h"
+#include "ui/Cp1250.h"
+#include "ui/MessageBoxes.h"
+#include "ui_TelephoneCardDialog.h"
+
+namespace quillet::ui {
+
+namespace {
+
+// The binary text's tab stops sit 14 dialog units apart: about 3.5 average characters.
+constexpr qreal kTabStopCharacters = 3.5;
+
+std::string StringOf(std::uint32_t id) { return std::string(resources::LoadString(id)); }
+
+}  // namespace
+
+TelephoneCardDialog::TelephoneCardDialog(app::ApplicationContext& context, QWidget* parent)
+    : QDialog(parent), m_context(context), m_ui(std::make_unique<Ui::TelephoneCardDialog>()) {
+    m_ui->setupUi(this);
+    QFont fixed(QStringLiteral("Monospace"));
+    fixed.setStyleHint(QFont::TypeWriter);
+    m_ui->binaryText->setFont(fixed);
+    m_ui->binaryText->setTabStopDistance(QFontMetricsF(fixed).averageCharWidth() * 2 * kTabStopCharacters);
+    connect(m_ui->rereadButton, &QPushButton::clicked, this, [this] {
+        if (!ReadCard()) reject();
+    });
+}
+
+TelephoneCardDialog::~TelephoneCardDialog() = default;
+
+int TelephoneCardDialog::Run() {
+    if (!ReadCard()) return QDialog::Rejected;
+    return exec();
+}
+
+void TelephoneCardDialog::ShowUnits(unsigned remaining, unsigned total) {
+    m_ui->remainingField->setText(QString::number(remaining));
+    m_ui->totalField->setText(QString::number(total));
+}
+
+bool TelephoneCardDialog::ReadCard() {
+    m_ui->countryField->clear();
+    m_ui->binaryText->clear();
+    ShowUnits(0, 0);
+    repaint();
+
+    reader::CardReader* cardReader = m_context.Reader();
+    if (cardReader == nullptr) {
+        ShowMessageBox(this, resources::LoadString(59020), card::MessageIcon::Error);
+        return true;
+    }
+    std::array<std::uint8_t, app::kTelephoneCardBytes> image{};
+    const reader::ReaderResult result = cardReader->ReadMemoryCard(image);
+    if (result != reader::result::kOk) {
+        ShowMessageBox(this, StringOf(59021) + "\r\n" + std::string(reader::ReaderResultText(result)),
+                       card::MessageIcon::Error);
+        return false;
+    }
+    const app::TelephoneCardInfo info = app::DecodeTelephoneCard(image);
+    if (!info.valid) ShowMessageBox(this, resources::LoadString(59024), card::MessageIcon::Exclamation);
+    ShowUnits(info.remainingUnits, info.totalUnits);
+    m_ui->countryField->setText(FromCp1250(info.country));
+    QString binary = FromCp1250(info.binaryText);
+    binary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_ui->binaryText->setPlainText(binary);
+    return true;
+}
+
+QString TelephoneCardDialog::RemainingText() const { return m_ui->remainingField->text(); }
+QString TelephoneCardDialog::TotalText() const { return m_ui->totalField->text(); }
+QString TelephoneCardDialog::CountryText() const { return m_ui->countryField->text(); }
+QString TelephoneCardDialog::BinaryText() const { return m_ui->binaryText->toPlainText(); }
+
+}  // namespace quillet::ui
