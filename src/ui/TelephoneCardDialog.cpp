@@ -1,5 +1,7 @@
 #include "ui/TelephoneCardDialog.h"
 
+#include <QTextDocument>
+#include <QTextOption>
 #include <array>
 
 #include "app/ApplicationContext.h"
@@ -13,8 +15,9 @@ namespace quillet::ui {
 
 namespace {
 
-// The binary text's tab stops sit 14 dialog units apart: about 3.5 average characters.
-constexpr qreal kTabStopCharacters = 3.5;
+// The binary text's tab stops, in dialog units (a quarter of an average character's width).
+constexpr int kTabStops[] = {28, 42, 56, 70, 84, 98, 112, 126, 140};
+constexpr qreal kDialogUnitsPerCharacter = 4.0;
 
 std::string StringOf(std::uint32_t id) { return std::string(resources::LoadString(id)); }
 
@@ -26,7 +29,21 @@ TelephoneCardDialog::TelephoneCardDialog(app::ApplicationContext& context, QWidg
     QFont fixed(QStringLiteral("Monospace"));
     fixed.setStyleHint(QFont::TypeWriter);
     m_ui->binaryText->setFont(fixed);
-    m_ui->binaryText->setTabStopDistance(QFontMetricsF(fixed).averageCharWidth() * 2 * kTabStopCharacters);
+    const qreal unit = QFontMetricsF(fixed).averageCharWidth() / kDialogUnitsPerCharacter;
+    QList<QTextOption::Tab> tabs;
+    for (const int stop : kTabStops) tabs.append(QTextOption::Tab(stop * unit, QTextOption::LeftTab));
+    QTextOption layout = m_ui->binaryText->document()->defaultTextOption();
+    layout.setTabs(tabs);
+    m_ui->binaryText->document()->setDefaultTextOption(layout);
+    // Room for the four lines and the last column, without scroll bars.
+    const QFontMetrics metrics(fixed);
+    const int margins =
+        2 * (m_ui->binaryText->frameWidth() + static_cast<int>(m_ui->binaryText->document()->documentMargin()));
+    m_ui->binaryText->setFixedSize(
+        static_cast<int>(kTabStops[std::size(kTabStops) - 1] * unit) + 4 * metrics.averageCharWidth() + margins,
+        5 * metrics.lineSpacing() + margins);
+    m_ui->binaryText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ui->binaryText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(m_ui->rereadButton, &QPushButton::clicked, this, [this] {
         if (!ReadCard()) reject();
     });
