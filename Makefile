@@ -18,7 +18,7 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	@$(BUILD_DIR)/src/main/quillet-reader-demo
+	@$(BUILD_DIR)/src/main/quillet --device VIRTUAL
 
 test: build
 	@bash scripts/run-tests.sh $(BUILD_DIR) $(SANITIZE_DIR)
