@@ -1,6 +1,7 @@
 #include "app/EditorLists.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <utility>
 

@@ -219,30 +219,21 @@ void MainFrame::NextWindow(EditorKind kind) {
     if (m_editors->OpenCount(kind) > 0) m_editors->ActivateEditor(kind, 1, false, -1);
 }
 
-void MainFrame::SaveActive() {
+bool MainFrame::SendByActiveKind(int phoneBookCommand, int smsCommand) {
     if (m_editors->IsActiveFront(EditorKind::PhoneBook)) {
-        SendToFront(EditorKind::PhoneBook, 40005);
+        SendToFront(EditorKind::PhoneBook, phoneBookCommand);
     } else if (m_editors->IsActiveFront(EditorKind::Sms)) {
-        SendToFront(EditorKind::Sms, 40009);
+        SendToFront(EditorKind::Sms, smsCommand);
     } else if (m_editors->IsActiveFront(EditorKind::FixedDialing)) {
-        SendToFront(EditorKind::FixedDialing, 40005);
+        SendToFront(EditorKind::FixedDialing, phoneBookCommand);
+    } else {
+        return false;
     }
+    return true;
 }
 
 void MainFrame::OpenFileFromToolBar() {
-    const auto sendOpen = [this]() -> bool {
-        if (m_editors->IsActiveFront(EditorKind::PhoneBook)) {
-            SendToFront(EditorKind::PhoneBook, 40002);
-        } else if (m_editors->IsActiveFront(EditorKind::Sms)) {
-            SendToFront(EditorKind::Sms, 40008);
-        } else if (m_editors->IsActiveFront(EditorKind::FixedDialing)) {
-            SendToFront(EditorKind::FixedDialing, 40002);
-        } else {
-            return false;
-        }
-        return true;
-    };
-    if (sendOpen()) return;
+    if (SendByActiveKind(40002, 40008)) return;
 
     QStringList kinds;
     if (m_app.Editors().Offers(EditorKind::PhoneBook)) kinds << QStringLiteral("Phone Book");
@@ -302,7 +293,7 @@ void MainFrame::OnCommand(int commandId) {
         case 40009:
         case 40010: SendToFront(EditorKind::Sms, commandId); break;
         case 40005:
-        case 2002: SaveActive(); break;
+        case 2002: SendByActiveKind(40005, 40009); break;
         case 40007:
         case 2006: NewEditor(EditorKind::PhoneBook); break;
         case 2008: NewEditor(EditorKind::Sms); break;

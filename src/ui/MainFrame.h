@@ -67,7 +67,9 @@ private:
     void SendToFront(app::EditorKind kind, int commandId);
     void ShowWindowNumber(app::EditorKind kind, int number);
     void NextWindow(app::EditorKind kind);
-    void SaveActive();
+    // Sends the active editor its command: the phone-book one to a phone-book or fixed-dialing
+    // window, the SMS one to an SMS window. False when no editor is active.
+    bool SendByActiveKind(int phoneBookCommand, int smsCommand);
     void OpenFileFromToolBar();
     void ShowSetup();
     void ShowCountryCodes();

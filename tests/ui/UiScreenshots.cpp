@@ -14,6 +14,7 @@
 #include "ui/SetupDialog.h"
 #include "ui/TelephoneCardDialog.h"
 #include "ui/ToolbarIcons.h"
+#include "support/QtTestEnvironment.h"
 #include <QPainter>
 
 namespace {
@@ -33,12 +34,8 @@ int main(int argc, char** argv) {
         std::cerr << "usage: ui_screenshots FOLDER\n";
         return 2;
     }
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    char scratch[] = "/tmp/quillet-shots-XXXXXX";
-    if (mkdtemp(scratch) == nullptr) return 1;
-    const std::string base = scratch;
-    setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (base + "/data").c_str(), 1);
+    const std::string base = quillet::testing::PrepareQtEnvironment("quillet-shots");
+    if (base.empty()) return 1;
 
     QApplication application(argc, argv);
     const QString folder = QString::fromLocal8Bit(argv[1]);
