@@ -1,6 +1,6 @@
 // Start-up of the windowed program: from starting the process to the first paint of the main
-// window, and its resident memory at that moment. The program is started on the offscreen
-// platform with a fresh configuration and no reader, and reports the first paint itself.
+// window, and its resident memory at that moment. The program is started with a fresh
+// configuration and no reader, and reports the first paint itself.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -34,10 +34,15 @@ bool RunOnce(const std::string& program, const std::string& home, Sample& sample
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 
-    std::vector<std::string> environment = {"QT_QPA_PLATFORM=offscreen", "QUILLET_REPORT_FIRST_PAINT=1",
+    // Offscreen unless the caller names a platform (for example xcb under xvfb-run).
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    std::vector<std::string> environment = {std::string("QT_QPA_PLATFORM=") + (platform ? platform : "offscreen"),
+                                            "QUILLET_REPORT_FIRST_PAINT=1",
                                             "XDG_CONFIG_HOME=" + home + "/config", "XDG_DATA_HOME=" + home + "/data",
                                             "XDG_RUNTIME_DIR=" + home, "HOME=" + home};
-    if (const char* path = std::getenv("PATH")) environment.push_back(std::string("PATH=") + path);
+    for (const char* passed : {"PATH", "DISPLAY", "XAUTHORITY"}) {
+        if (const char* value = std::getenv(passed)) environment.push_back(std::string(passed) + "=" + value);
+    }
     std::vector<char*> envp;
     for (std::string& entry : environment) envp.push_back(entry.data());
     envp.push_back(nullptr);

@@ -116,6 +116,8 @@ TEST_F(SetupDialogTest, ASearchThatFindsNoReaderSaysSoAndSelectsNothing) {
 TEST_F(SetupDialogTest, FromDatabaseTakesTheChosenCodeWithoutItsPlus) {
     auto dialog = Open();
     QString firstByCode;
+    int fittedWidth = 0;
+    int widestName = 0;
     responder.Expect([&](QWidget* widget) {
         auto* countries = qobject_cast<ui::CountryListDialog*>(widget);
         if (countries == nullptr) return false;
@@ -125,6 +127,10 @@ TEST_F(SetupDialogTest, FromDatabaseTakesTheChosenCodeWithoutItsPlus) {
         emit list->header()->sectionClicked(1);
         firstByCode = list->topLevelItem(0)->text(1);
         emit list->header()->sectionClicked(0);
+        // A double click on the divider fits the column to its widest name.
+        emit list->header()->sectionHandleDoubleClicked(0);
+        fittedWidth = list->columnWidth(0);
+        widestName = list->fontMetrics().horizontalAdvance("Cyprus (Turkish Occupied Area)");
         const auto germany = list->findItems("Germany", Qt::MatchExactly, 0);
         list->setCurrentItem(germany.front());
         countries->accept();
@@ -133,6 +139,8 @@ TEST_F(SetupDialogTest, FromDatabaseTakesTheChosenCodeWithoutItsPlus) {
     dialog->ChooseCountryCode();
     EXPECT_TRUE(responder.Done());
     EXPECT_EQ(firstByCode, "+1");
+    EXPECT_GE(fittedWidth, widestName + 20);
+    EXPECT_LE(fittedWidth, widestName + 40);
     EXPECT_EQ(dialog->Form().countryCodeEdit->text(), "49");
 }
 
