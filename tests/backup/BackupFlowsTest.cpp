@@ -103,8 +103,7 @@ TEST_F(BackupAndRestore, ABackupLargerThanTheCardIsRefusedBeforeAnythingIsWritte
     sim::SimProfile small = BlankCardProfile();
     auto& messages = small.FindFile(kTelecom, 0x6F3C)->records;
     messages.resize(2);
-    SessionRig smallCard(small);
-    smallCard.ui.pins = {"1234", "5678"};
+    SessionRig smallCard(small, {"1234", "5678"});
     const sim::SimProfile before = smallCard.Card().Profile();
     EXPECT_FALSE(RestoreToCard(*smallCard.session, *backup, RestoreChoice{}));
     EXPECT_TRUE(LastMessageIs(smallCard, message::kStructureError));
@@ -118,8 +117,7 @@ TEST_F(BackupAndRestore, ABackupLargerThanTheCardIsRefusedBeforeAnythingIsWritte
 TEST_F(BackupAndRestore, ACardWithoutAChosenFileIsNotWrittenAtAll) {
     sim::SimProfile noFdn = BlankCardProfile();
     std::erase_if(noFdn.files, [](const sim::SimElementaryFile& file) { return file.id == 0x6F3B; });
-    SessionRig card(noFdn);
-    card.ui.pins = {"1234", "5678"};
+    SessionRig card(noFdn, {"1234", "5678"});
     const sim::SimProfile before = card.Card().Profile();
     EXPECT_FALSE(RestoreToCard(*card.session, *backup, RestoreChoice{}));
     EXPECT_TRUE(LastMessageIs(card, 57429));
@@ -167,8 +165,7 @@ TEST_F(BackupAndRestore, OpeningABackupOrDecliningThePartsLeavesTheCardAlone) {
 TEST(Backup, ACardWithoutFixedDialingRestoresWithoutPin2) {
     sim::SimProfile profile = sim::BuildDemoSimProfile();
     profile.FindFile(kGsm, 0x6F38)->content[0] &= 0xCF;  // service 3 neither allocated nor activated
-    SessionRig rig(profile);
-    rig.ui.pins = {"1234"};
+    SessionRig rig(profile, {"1234"});
     testing::TemporaryFolder folder;
     const std::string path = folder.File("no-fdn.sim");
     ASSERT_EQ(BackupCard(*rig.session, path), BackupOutcome::Done);
@@ -184,26 +181,20 @@ TEST(Backup, ACardWithoutFixedDialingRestoresWithoutPin2) {
     for (std::uint16_t ef : rig.UpdatedFiles()) EXPECT_NE(ef, 0x6F3B);
 }
 
-TEST(Backup, OnlyEmptySmsParametersChosenWritesNothingAndSucceeds) {
-    SessionRig rig(sim::BuildDemoSimProfile());
-    rig.ui.pins = {"1234"};
-    const sim::SimProfile before = rig.Card().Profile();
-    auto backup = std::make_unique<SimBackup>();
-    backup->phoneBookCount = 3;
-    RestoreChoice choice{false, false, false, true, false};
-    EXPECT_TRUE(RestoreToCard(*rig.session, *backup, choice));
-    EXPECT_TRUE(LastMessageIs(rig, 57430));
-    EXPECT_EQ(rig.Card().Profile(), before);
+TEST_F(BackupAndRestore, OnlyEmptySmsParametersChosenWritesNothingAndSucceeds) {
+    const sim::SimProfile before = source.Card().Profile();
+    SimBackup empty;
+    empty.phoneBookCount = 3;
+    EXPECT_TRUE(RestoreToCard(*source.session, empty, RestoreChoice{false, false, false, true, false}));
+    EXPECT_TRUE(LastMessageIs(source, 57430));
+    EXPECT_EQ(source.Card().Profile(), before);
 }
 
-TEST(Backup, AFileThatCannotBeWrittenLeavesNothingBehindAndSaysSo) {
-    SessionRig rig(sim::BuildDemoSimProfile());
-    rig.ui.pins = {"1234"};
-    testing::TemporaryFolder folder;
-    const std::string path = folder.File("missing-folder/card.sim");
-    EXPECT_EQ(BackupCard(*rig.session, path), BackupOutcome::FileFailed);
-    EXPECT_TRUE(LastMessageIs(rig, message::kCannotOpenTarget));
-    EXPECT_FALSE(std::ifstream(path).good());
+TEST_F(BackupAndRestore, AFileThatCannotBeWrittenLeavesNothingBehindAndSaysSo) {
+    const std::string missing = folder.File("missing-folder/card.sim");
+    EXPECT_EQ(BackupCard(*source.session, missing), BackupOutcome::FileFailed);
+    EXPECT_TRUE(LastMessageIs(source, message::kCannotOpenTarget));
+    EXPECT_FALSE(std::ifstream(missing).good());
 }
 
 }  // namespace

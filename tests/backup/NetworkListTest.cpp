@@ -1,14 +1,130 @@
-// Reading and writing the preferred and forbidden network lists on the virtual card.
+// The network lists: the PLMN slot coding against codes assembled by hand from 3GPP TS 24.008
+// 10.5.1.3, the built-in operator table with its lookups, and the lists on the virtual card.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
+#include <tuple>
 
 #include "backup/NetworkList.h"
-#include "backup/PlmnTestHelpers.h"
+#include "backup/OperatorTable.h"
+#include "backup/PlmnEntry.h"
 #include "support/SessionRig.h"
 
 namespace quillet::backup {
+
+// Shows an entry as "232/1", "310/3:150" with three MNC digits, "-" when empty.
+void PrintTo(const PlmnEntry& entry, std::ostream* out) {
+    if (entry.valid == 0) *out << "-";
+    if (entry.valid != 0) *out << entry.mcc << "/" << (entry.threeDigitMnc ? "3:" : "") << entry.mnc;
+}
+
 namespace {
+
+PlmnEntry Valid(std::uint32_t mcc, std::uint32_t mnc, std::uint8_t threeDigits = 0) {
+    PlmnEntry entry;
+    entry.valid = 1;
+    entry.mcc = mcc;
+    entry.mnc = mnc;
+    entry.threeDigitMnc = threeDigits;
+    return entry;
+}
+
+struct CodeVector {
+    PlmnSlot bytes;
+    std::uint32_t mcc;
+    std::uint32_t mnc;
+};
+
+TEST(PlmnSlot, TwoDigitNetworkCodesCarryAFillerNibble) {
+    const CodeVector vectors[] = {
+        {{0x32, 0xF0, 0x10}, 230, 1}, {{0x32, 0xF2, 0x10}, 232, 1},  {{0x62, 0xF2, 0x20}, 262, 2},
+        {{0x00, 0xF1, 0x10}, 1, 1},   {{0x99, 0xF9, 0x99}, 999, 99}, {{0x42, 0xF2, 0x01}, 242, 10},
+        {{0x64, 0xF0, 0x00}, 460, 0},
+    };
+    for (const CodeVector& vector : vectors) {
+        SCOPED_TRACE(::testing::Message() << vector.mcc << "/" << vector.mnc);
+        EXPECT_EQ(DecodePlmnSlot(vector.bytes), Valid(vector.mcc, vector.mnc));
+        EXPECT_EQ(EncodePlmnSlot(Valid(vector.mcc, vector.mnc)), vector.bytes);
+    }
+}
+
+TEST(PlmnSlot, ThreeDigitNetworkCodesKeepTheirThirdDigit) {
+    // 310/010 (three digits) is not the same network as 310/10 (two digits).
+    const CodeVector vectors[] = {
+        {{0x13, 0x00, 0x51}, 310, 150}, {{0x13, 0x00, 0x10}, 310, 10},  {{0x13, 0x03, 0x01}, 313, 100},
+        {{0x03, 0x02, 0x27}, 302, 720}, {{0x13, 0x00, 0x77}, 310, 770},
+    };
+    for (const CodeVector& vector : vectors) {
+        SCOPED_TRACE(::testing::Message() << vector.mcc << "/" << vector.mnc);
+        EXPECT_EQ(DecodePlmnSlot(vector.bytes), Valid(vector.mcc, vector.mnc, 1));
+        EXPECT_EQ(EncodePlmnSlot(Valid(vector.mcc, vector.mnc, 1)), vector.bytes);
+    }
+    EXPECT_EQ(EncodePlmnSlot(Valid(310, 10)), (PlmnSlot{0x13, 0xF0, 0x01}));
+    // A code above 99 cannot be two digits, flag or not (as when a backup file gave it).
+    EXPECT_EQ(EncodePlmnSlot(Valid(310, 220)), (PlmnSlot{0x13, 0x00, 0x22}));
+}
+
+TEST(PlmnSlot, EmptyAndMalformedSlots) {
+    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0xFF, 0xFF, 0xFF}), PlmnEntry{});
+    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0xFF, 0x00, 0x00}), PlmnEntry{});
+    EXPECT_EQ(EncodePlmnSlot(PlmnEntry{0, 1, 0, 232, 1}), (PlmnSlot{0xFF, 0xFF, 0xFF}));
+
+    // A filler nibble in the network code is left out, and the code is written back whole.
+    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0x62, 0xF0, 0x0F}), Valid(260, 0));
+    EXPECT_EQ(EncodePlmnSlot(Valid(260, 0)), (PlmnSlot{0x62, 0xF0, 0x00}));
+    // Non-decimal nibbles are left out of the country code too.
+    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0xA2, 0xF3, 0x10}), Valid(23, 1));
+    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0xF0, 0xF0, 0xFF}), Valid(0, 0));
+    // Only a decimal digit counts as a third MNC digit.
+    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0x32, 0xE2, 0x10}), Valid(232, 1));
+}
+
+constexpr std::string_view kUnknownName = "Nezn\xE1m\xE1 s\xED\x9D";
+
+std::pair<bool, std::string_view> Name(std::uint32_t mcc, std::uint32_t mnc) {
+    std::string_view name = "stale";
+    const bool known = LookupOperatorName(mcc, mnc, name);
+    return {known, name};
+}
+
+std::tuple<bool, std::uint32_t, std::uint32_t> Code(std::string_view name) {
+    std::uint32_t mcc = 7;
+    std::uint32_t mnc = 7;
+    const bool known = LookupOperatorCode(name, mcc, mnc);
+    return {known, mcc, mnc};
+}
+
+TEST(OperatorTable, RowsAreGroupedByCountryMark) {
+    const auto rows = OperatorTable();
+    ASSERT_EQ(rows.size(), 233u);
+    const auto mark = [](std::string_view name) { return name.substr(name.rfind(" - ") + 3); };
+    for (std::size_t index = 1; index < rows.size(); ++index) {
+        EXPECT_LE(mark(rows[index - 1].name), mark(rows[index].name)) << rows[index].name;
+    }
+    EXPECT_EQ(std::tie(UnknownOperator().name, UnknownOperator().mcc, UnknownOperator().mnc),
+              std::make_tuple(kUnknownName, 0u, 0u));
+}
+
+TEST(OperatorTable, LookupsTakeTheFirstMatchingRow) {
+    EXPECT_EQ(Name(232, 1), std::make_pair(true, std::string_view("Mobilkom Austria AG - A")));
+    EXPECT_EQ(Name(250, 7), std::make_pair(true, std::string_view("BM Telecom Ltd. - RUS")));
+    EXPECT_EQ(Name(310, 150), std::make_pair(true, std::string_view("BellSouth Mobility DCS - USA")));
+    EXPECT_EQ(Name(460, 0), std::make_pair(true, std::string_view("China Telecom - CHN")));
+
+    EXPECT_EQ(Code("ZAO SMARTS - RUS"), std::make_tuple(true, 250u, 7u));
+    EXPECT_EQ(Code("Western Wireless Corporation - USA"), std::make_tuple(true, 310u, 220u));
+}
+
+TEST(OperatorTable, UnknownCodesAndNamesGiveTheUnknownNetwork) {
+    for (const auto& [mcc, mnc] : {std::pair(0u, 0u), std::pair(232u, 2u), std::pair(2u, 32u)}) {
+        EXPECT_EQ(Name(mcc, mnc), std::make_pair(false, kUnknownName)) << mcc << "/" << mnc;
+    }
+    for (const std::string_view name : std::initializer_list<std::string_view>{
+             "mobilkom austria ag - a", "Mobilkom Austria AG", "Mobilkom Austria AG - A ", kUnknownName, ""}) {
+        EXPECT_EQ(Code(name), std::make_tuple(false, 0u, 0u)) << name;
+    }
+}
 
 namespace result = reader::result;
 using Bytes = std::vector<std::uint8_t>;
@@ -88,14 +204,6 @@ TEST_F(NetworkList, WritingEncodesValidSlotsAndBlanksEverythingElse) {
               (Bytes{0x32, 0xF2, 0x30, 0x32, 0xF2, 0x30, 0x32, 0xF2, 0x30, 0x32, 0xF2, 0x30}));
     ASSERT_TRUE(WriteNetworkList(*rig.session, List(4), kForbidden));
     EXPECT_EQ(CardFile(kFplmn).content, Bytes(12, 0xFF));
-
-    // A filler nibble in a network code reads as nothing and is written back as 0.
-    std::ranges::copy(Bytes{0x62, 0xF0, 0x0F}, CardFile(kFplmn).content.begin());
-    ASSERT_TRUE(ReadNetworkList(*rig.session, list, kForbidden));
-    EXPECT_EQ(list, (List{Valid(260, 0), PlmnEntry{}, PlmnEntry{}, PlmnEntry{}}));
-    ASSERT_TRUE(WriteNetworkList(*rig.session, list, kForbidden));
-    EXPECT_EQ(CardFile(kFplmn).content,
-              (Bytes{0x62, 0xF0, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 TEST_F(NetworkList, TransfersNeedAReaderAndAnIdentifiedCard) {

@@ -1,13 +1,9 @@
 // The *.SIM backup file and its archive strings: layouts assembled by hand, round trips at the
 // field and length limits, refusals that leave the caller's data alone (random damage is the fuzz target's job).
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -22,19 +18,14 @@ using Bytes = std::vector<std::uint8_t>;
 
 void Append(Bytes& bytes, int value) { bytes.push_back(static_cast<std::uint8_t>(value)); }
 void Append(Bytes& bytes, std::string_view text) { bytes.insert(bytes.end(), text.begin(), text.end()); }
+void Append(Bytes& bytes, const Bytes& more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
 
-// Hand-written bytes: numbers are single bytes, texts their characters only.
+// Hand-written bytes: numbers are single bytes, texts their characters only, and byte strings as they are.
 template <typename... Parts>
-Bytes Make(Parts... parts) {
+Bytes Make(const Parts&... parts) {
     Bytes bytes;
     (Append(bytes, parts), ...);
     return bytes;
-}
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes joined;
-    for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
-    return joined;
 }
 
 bool SameBackup(const SimBackup& a, const SimBackup& b) {
@@ -112,11 +103,6 @@ std::unique_ptr<SimBackup> Sentinel() {
     return backup;
 }
 
-Bytes ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(ArchiveString, EachLengthFormAtItsBoundaries) {
     const struct {
         std::size_t length;
@@ -187,10 +173,10 @@ TEST(SimBackupFile, LayoutAssembledByHandReadInAnyOrder) {
     const Bytes plmn = Make(12, "SECTION_PLMN", 1, 0, 0, 0, 1, 0x36, 0x01, 0, 0, 0x04, 0x01, 0, 0);
     const Bytes fplmn = Make(13, "SECTION_FPLMN", 0, 0, 0, 0);
     const Bytes end = Make(11, "SECTION_END");
-    const auto Decode = [](std::initializer_list<Bytes> sections) {
+    const auto Decode = [](const auto&... sections) {
         auto backup = Sentinel();
         std::uint32_t error = 0;
-        EXPECT_TRUE(DecodeSimBackup(Join(sections), *backup, error)) << error;
+        EXPECT_TRUE(DecodeSimBackup(Make(sections...), *backup, error)) << error;
         return backup;
     };
 
@@ -200,19 +186,19 @@ TEST(SimBackupFile, LayoutAssembledByHandReadInAnyOrder) {
     expected->phoneBookCount = expected->messageCount = 1;
     expected->smsParameters = {"+420603", "24 hours"};
     expected->preferredNetworks = {Network(310, 260)};
-    EXPECT_EQ(EncodeSimBackup(*expected), Join({dial, fdn, sms, parameters, plmn, fplmn, end}));
-    EXPECT_TRUE(SameBackup(*Decode({dial, fdn, sms, parameters, plmn, fplmn, end}), *expected));
+    EXPECT_EQ(EncodeSimBackup(*expected), Make(dial, fdn, sms, parameters, plmn, fplmn, end));
+    EXPECT_TRUE(SameBackup(*Decode(dial, fdn, sms, parameters, plmn, fplmn, end), *expected));
 
     // Any order, any non-zero valid byte, and what follows the end is not read.
     Bytes looseValid = plmn;
     looseValid[17] = 7;
-    EXPECT_TRUE(SameBackup(*Decode({fplmn, looseValid, parameters, sms, dial, fdn, end, {0xDE}}), *expected));
+    EXPECT_TRUE(SameBackup(*Decode(fplmn, looseValid, parameters, sms, dial, fdn, end, 0xDE), *expected));
     // A repeated section replaces the earlier one whole; missing ones stay empty.
     const Bytes twoEntries = Make(12, "SECTION_DIAL", 2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, "A", 1, "1", 0, 0, 0, 0, 1,
                                   0, 0, 0, 1, 0, 0, 0, 1, "B", 1, "2", 0, 0, 0, 0);
     expected->smsParameters = {};
     expected->preferredNetworks.clear();
-    EXPECT_TRUE(SameBackup(*Decode({twoEntries, sms, dial, end}), *expected));
+    EXPECT_TRUE(SameBackup(*Decode(twoEntries, sms, dial, end), *expected));
 }
 
 TEST(SimBackupFile, RoundTripsEverySectionThroughAFile) {
@@ -244,11 +230,11 @@ TEST(SimBackupFile, RefusedFilesLeaveTheBackupAlone) {
     // Unknown names, also after every known section; names compare case and all.
     Bytes known = EncodeSimBackup(*SmallBackup());
     known.resize(known.size() - 12);
-    EXPECT_EQ(Refused(Join({known, Make(11, "SECTION_XYZ", 11, "SECTION_END")})), message::kStructureError);
-    EXPECT_EQ(Refused(Join({known, Make(11, "section_end")})), message::kStructureError);
-    EXPECT_EQ(Refused(Join({known, Make(0)})), message::kStructureError);
-    EXPECT_EQ(Refused(Join({known, Make(0xFF, 0xFE, 0xFF)})), message::kStructureError);
-    EXPECT_EQ(Refused(Join({known, Make(0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF)})), message::kStructureError);
+    EXPECT_EQ(Refused(Make(known, 11, "SECTION_XYZ", 11, "SECTION_END")), message::kStructureError);
+    EXPECT_EQ(Refused(Make(known, 11, "section_end")), message::kStructureError);
+    EXPECT_EQ(Refused(Make(known, 0)), message::kStructureError);
+    EXPECT_EQ(Refused(Make(known, 0xFF, 0xFE, 0xFF)), message::kStructureError);
+    EXPECT_EQ(Refused(Make(known, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF)), message::kStructureError);
     // A file cut anywhere before its end mark is incomplete.
     const Bytes whole = EncodeSimBackup(*SmallBackup());
     for (std::size_t length = 0; length < whole.size(); ++length) {
@@ -261,34 +247,27 @@ TEST(SimBackupFile, RefusedFilesLeaveTheBackupAlone) {
 TEST(SimBackupFile, SavingReplacesWholeOrNotAtAll) {
     testing::TemporaryFolder folder;
     const std::string path = folder.File("card.sim");
-    std::ofstream(path) << "old backup";
+    testing::WriteFileBytes(path, "old backup");
     ::chmod(path.c_str(), 0644);
     std::uint32_t error = 0;
-
-    // The file system refuses the file halfway (a file size limit): the old file stays.
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 512;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = WriteSimBackupFile(path, *FullBackup(), error);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_FALSE(written);
+    {
+        testing::FileSizeLimit limit(512);  // the file system refuses the file halfway: the old file stays
+        EXPECT_FALSE(WriteSimBackupFile(path, *FullBackup(), error));
+    }
     EXPECT_EQ(error, message::kWriteError);
-    EXPECT_EQ(ReadWholeFile(path), Make("old backup"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+    EXPECT_EQ(testing::ReadFileBytes(path), "old backup");
+    EXPECT_EQ(folder.Entries(), 1);
 
     // A save through a link replaces the file it points to and keeps its mode.
     const std::string link = folder.File("link.sim");
     std::filesystem::create_symlink(path, link);
     ASSERT_TRUE(WriteSimBackupFile(link, *FullBackup(), error));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ReadWholeFile(path), EncodeSimBackup(*FullBackup()));
+    EXPECT_EQ(Make(testing::ReadFileBytes(path)), EncodeSimBackup(*FullBackup()));
     struct stat info {};
     ::stat(path.c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+    EXPECT_EQ(folder.Entries(), 2);
 
     EXPECT_FALSE(WriteSimBackupFile(folder.File("missing/card.sim"), SimBackup{}, error));
     EXPECT_EQ(error, message::kCannotOpenTarget);
@@ -300,7 +279,5 @@ TEST(SimBackupFile, SavingReplacesWholeOrNotAtAll) {
     EXPECT_TRUE(SameBackup(*backup, *Sentinel()));
 }
 
-// Thousands of damaged versions of a small backup: each is read or refused with its message,
-// never read out of bounds (the sanitizer build runs this too), and refusals change nothing.
 }  // namespace
 }  // namespace quillet::backup

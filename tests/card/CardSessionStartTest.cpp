@@ -1,6 +1,8 @@
 // Starting card sessions: what is sent, what is kept, and how CHVs are obtained.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/SessionRig.h"
 
 namespace quillet::card {
@@ -13,62 +15,48 @@ using Ins = std::vector<std::uint8_t>;
 // Select with its response, then READ BINARY: the ICCID read, and the SST read after a DF change.
 const Ins kIccidRead = {0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
 const Ins kSstRead = {0xA4, 0xC0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
+// Activation (MF, ICCID), the session's own MF select and ICCID read, VERIFY, the service table.
+const Ins kFullStartWithVerify = {0xA4, 0xC0, 0xA4, 0xC0, 0xB0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0, 0x20,
+                                  0xA4, 0xC0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
 
-Ins Concat(std::initializer_list<Ins> parts) {
-    Ins all;
-    for (const Ins& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
+std::tuple<std::uint32_t, std::string, std::string> Shown(const PinPrompt& prompt) {
+    return {prompt.dialogId, prompt.title, prompt.label};
 }
 
-// Activation (MF, ICCID), the session's own MF select and ICCID read, VERIFY, the service table.
-const Ins kFullStartWithVerify = Concat({{0xA4, 0xC0, 0xA4, 0xC0, 0xB0}, {0xA4, 0xC0}, {0xA4, 0xC0, 0xB0}, {0x20},
-                                         kSstRead});
-
 TEST(SessionStart, AFullStartActivatesVerifiesAndReadsTheServiceTable) {
-    SessionRig rig;
-    rig.ui.pins = {"1234"};
+    SessionRig rig(testing::MakeTestSimProfile(), {"1234"});
     ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
     EXPECT_EQ(rig.session->Flags(), CardSession::kSessionOpen | CardSession::kIdentified | CardSession::kChv1Verified |
                                         CardSession::kChv1Enabled | CardSession::kChv2Initialised);
     ASSERT_EQ(rig.ui.prompts.size(), 1u);
-    EXPECT_EQ(rig.ui.prompts[0].dialogId, 109u);
-    EXPECT_EQ(rig.ui.prompts[0].title, "Quillet! - Enter PIN");
-    EXPECT_EQ(rig.ui.prompts[0].label, "Please enter PIN:");
+    EXPECT_EQ(Shown(rig.ui.prompts[0]), std::make_tuple(109u, "Quillet! - Enter PIN", "Please enter PIN:"));
     EXPECT_EQ(rig.pin1.View(), "1234");
     EXPECT_EQ(rig.session->ServiceTable().size(), 4u);
-    // SST FF 3F FF 0F: services 1-4 all there, of 5-8 only 5-7, of 13-16 only 13-14.
-    EXPECT_TRUE(rig.session->HasService(4));
-    EXPECT_TRUE(rig.session->HasService(7));
-    EXPECT_FALSE(rig.session->HasService(8));
-    EXPECT_TRUE(rig.session->HasService(14));
-    EXPECT_FALSE(rig.session->HasService(15));
-    EXPECT_FALSE(rig.session->HasService(0));
-    EXPECT_FALSE(rig.session->HasService(17));  // beyond the table
+    // SST FF 3F FF 0F: services 1-4 all there, of 5-8 only 5-7, of 13-16 only 13-14; none beyond.
+    for (const auto& [service, present] : {std::pair(4, true), std::pair(7, true), std::pair(8, false),
+                                           std::pair(14, true), std::pair(15, false), std::pair(0, false),
+                                           std::pair(17, false)}) {
+        EXPECT_EQ(rig.session->HasService(service), present) << service;
+    }
     EXPECT_EQ(rig.raised, 1);
     EXPECT_EQ(rig.Instructions(), kFullStartWithVerify);
 }
 
-TEST(SessionStart, ASecondStartOnTheSameCardOnlyChecksItsIdentity) {
-    SessionRig rig;
-    rig.ui.pins = {"1234"};
+TEST(SessionStart, TheSameCardIsOnlyIdentifiedAgainAndAfterEndSessionKeepsItsCachesAndPin) {
+    SessionRig rig(testing::MakeTestSimProfile(), {"1234"});
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
     rig.ClearLog();
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
-    EXPECT_EQ(rig.Instructions(), Concat({kIccidRead, kSstRead}));
+    Ins identityCheck = kIccidRead;
+    identityCheck.insert(identityCheck.end(), kSstRead.begin(), kSstRead.end());
+    EXPECT_EQ(rig.Instructions(), identityCheck);
     EXPECT_TRUE(rig.session->Flags() & CardSession::kChv1Verified);
-    EXPECT_EQ(rig.ui.prompts.size(), 1u);
-}
 
-TEST(SessionStart, AfterEndSessionTheFullStartRunsButTheCachesStay) {
-    SessionRig rig;
-    rig.ui.pins = {"1234"};
-    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
     rig.session->Caches().images[2] = std::vector<std::uint8_t>{1, 2, 3};
     EXPECT_TRUE(rig.session->EndSession());
     EXPECT_EQ(rig.session->Flags(), 0u);
     EXPECT_FALSE(rig.Reader().IsCardPowered());
     EXPECT_EQ(rig.lowered, 1);
-
     rig.ClearLog();
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
     EXPECT_EQ(rig.Instructions(), kFullStartWithVerify);
@@ -84,28 +72,34 @@ TEST(SessionStart, ThePinRememberedForOneCardIsForgottenForAnother) {
     EXPECT_EQ(rig.ui.prompts.size(), 1u);
 }
 
-TEST(SessionStart, AnotherCardGetsAFullStartEmptyCachesAndAFreshPinQuestion) {
-    SessionRig rig;
-    rig.ui.pins = {"1234", "1234"};
+TEST(SessionStart, AnotherIdentityGetsAFullStartEmptyCachesAndAFreshPinQuestion) {
+    SessionRig rig(testing::MakeTestSimProfile(), {"1234", "1234", "1234"});
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
-    rig.session->Caches().images[0] = std::vector<std::uint8_t>{1};
 
+    // The identity changes under the powered card.
+    rig.session->Caches().images[3] = std::vector<std::uint8_t>{1};
+    rig.Card().MutableProfile().files[0].content[2] = 0x11;
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
+    EXPECT_EQ(rig.session->Iccid()[2], 0x11);
+    EXPECT_FALSE(rig.session->Caches().images[3].has_value());
+    EXPECT_EQ(rig.ui.prompts.size(), 2u);  // the remembered PIN was forgotten with the old card
+
+    // Another card is inserted without EndSession: the identity check fails, so the session starts over.
+    rig.session->Caches().images[0] = std::vector<std::uint8_t>{1};
     sim::SimProfile otherProfile = testing::MakeTestSimProfile();
     otherProfile.files[0].content[0] = 0x89;
     sim::GsmSimCard other(otherProfile);
     rig.Reader().Line().InsertCard(&other);
-    // Without EndSession: the identity check fails, so the session starts over.
     ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
     EXPECT_FALSE(rig.session->Caches().images[0].has_value());
-    EXPECT_EQ(rig.ui.prompts.size(), 2u);
+    EXPECT_EQ(rig.ui.prompts.size(), 3u);
     EXPECT_EQ(rig.session->Iccid()[0], 0x89);
     rig.session->EndSession();
     rig.Reader().Line().InsertCard(nullptr);
 }
 
 TEST(SessionStart, AWrongRememberedPinCostsOneAttemptAndIsForgotten) {
-    SessionRig rig;
-    rig.ui.pins = {"1234"};
+    SessionRig rig(testing::MakeTestSimProfile(), {"1234"});
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
     rig.session->EndSession();
     rig.ui.prompts.clear();
@@ -124,20 +118,25 @@ TEST(SessionStart, AWrongRememberedPinCostsOneAttemptAndIsForgotten) {
     EXPECT_EQ(rig.Card().Profile().chv1.attemptsLeft, 3);
 }
 
-TEST(SessionStart, AClosedPinDialogEndsAStrictSessionOnly) {
-    SessionRig rig;
-    rig.ui.pins = {std::nullopt};
+TEST(SessionStart, AClosedPinDialogEndsAStrictSessionOnlyAndChv1StaysUnverified) {
+    SessionRig rig(testing::MakeTestSimProfile(), {std::nullopt});
     EXPECT_FALSE(rig.session->BeginSession(true, false, true));
     EXPECT_EQ(rig.session->LastResult(), result::kPinEntryCancelled);
     EXPECT_EQ(rig.session->FormatLastError(), "Communication error:\r\nOperation cancelled");
     EXPECT_EQ(rig.session->Flags(), 0u);
 
     rig.ui.pins = {std::nullopt};
-    rig.ClearLog();
     EXPECT_TRUE(rig.session->BeginSession(true, false, false));
     EXPECT_EQ(rig.session->LastResult(), result::kOk);
-    EXPECT_FALSE(rig.session->Flags() & CardSession::kChv1Verified);
     EXPECT_TRUE(rig.session->ServiceTable().empty());  // not readable without CHV1
+    // The skipped CHV1 is not asked again for the rest of the session.
+    rig.ui.pins = {"1234"};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, false));
+    EXPECT_EQ(rig.ui.prompts.size(), 2u);
+    EXPECT_FALSE(rig.session->Flags() & CardSession::kChv1Verified);
+    EXPECT_FALSE(rig.session->RequireService(2));
+    EXPECT_EQ(rig.session->LastResult(), result::kFileNotAccessible);
+    EXPECT_FALSE(rig.session->IsChvBlocked(1));
     // Reading a CHV1 file now meets the card's 9804.
     std::array<std::uint8_t, 4> sst{};
     std::uint32_t length = sst.size();
@@ -161,14 +160,11 @@ TEST(SessionStart, ABlockedChv1StopsAStrictSessionWithoutAsking) {
 }
 
 TEST(SessionStart, Chv2IsAskedWithItsOwnDialogAndBlockedAlwaysStops) {
-    SessionRig rig;
-    rig.ui.pins = {"1234", std::nullopt};
+    SessionRig rig(testing::MakeTestSimProfile(), {"1234", std::nullopt});
     EXPECT_FALSE(rig.session->BeginSession(true, true, false));
     EXPECT_EQ(rig.session->LastResult(), result::kPinEntryCancelled);
     ASSERT_EQ(rig.ui.prompts.size(), 2u);
-    EXPECT_EQ(rig.ui.prompts[1].dialogId, 172u);
-    EXPECT_EQ(rig.ui.prompts[1].title, "Quillet! - Enter PIN2");
-    EXPECT_EQ(rig.ui.prompts[1].label, "Please enter PIN2:");
+    EXPECT_EQ(Shown(rig.ui.prompts[1]), std::make_tuple(172u, "Quillet! - Enter PIN2", "Please enter PIN2:"));
 
     rig.ui.pins = {"5678"};
     EXPECT_TRUE(rig.session->BeginSession(true, true, false)) << rig.session->FormatLastError();
@@ -176,8 +172,7 @@ TEST(SessionStart, Chv2IsAskedWithItsOwnDialogAndBlockedAlwaysStops) {
 
     sim::SimProfile profile = testing::MakeTestSimProfile();
     profile.chv2.attemptsLeft = 0;
-    SessionRig blocked(profile);
-    blocked.ui.pins = {"1234"};
+    SessionRig blocked(profile, {"1234"});
     EXPECT_FALSE(blocked.session->BeginSession(true, true, false));
     EXPECT_EQ(blocked.session->LastResult(), result::kCardBlocked);
 }
@@ -208,34 +203,10 @@ TEST(SessionStart, NoReaderAndNoCacheSetting) {
     EXPECT_FALSE(rig.session->Caches().maps[1].has_value());
 }
 
-}  // namespace
-}  // namespace quillet::card
-
-namespace quillet::card {
-namespace {
-
-using testing::SessionRig;
-namespace result = reader::result;
-
-TEST(SessionStartEdges, AnIdentityChangedUnderAPoweredCardStartsOver) {
-    SessionRig rig;
-    rig.ui.pins = {"1234"};
-    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
-    rig.session->Caches().images[3] = std::vector<std::uint8_t>{1};
-    rig.Card().MutableProfile().files[0].content[2] = 0x11;
-    rig.ui.pins = {"1234"};
-    ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
-    EXPECT_EQ(rig.session->Iccid()[2], 0x11);
-    EXPECT_FALSE(rig.session->Caches().images[3].has_value());
-    // The remembered PIN was forgotten with the old card, so the new one is asked for.
-    EXPECT_EQ(rig.ui.prompts.size(), 2u);
-}
-
-TEST(SessionStartEdges, AFailedServiceTableReadClosesTheSession) {
+TEST(SessionStart, AFailedServiceTableReadClosesTheSession) {
     sim::SimProfile profile = testing::MakeTestSimProfile();
     profile.files[1].access.read = sim::AccessLevel::Adm;
-    SessionRig rig(profile);
-    rig.ui.pins = {"1234"};
+    SessionRig rig(profile, {"1234"});
     EXPECT_FALSE(rig.session->BeginSession(true, false, true));
     EXPECT_EQ(rig.session->LastResult(), result::kNoValidPin);
     EXPECT_EQ(rig.session->Flags(), 0u);
@@ -243,35 +214,21 @@ TEST(SessionStartEdges, AFailedServiceTableReadClosesTheSession) {
     EXPECT_EQ(rig.raised, rig.lowered);
 }
 
-TEST(SessionStartEdges, AnIdentityFileOfRecordsIsRefusedSafely) {
+TEST(SessionStart, AnIdentityFileOfRecordsIsRefusedSafely) {
     sim::SimProfile profile = testing::MakeTestSimProfile();
     sim::SimElementaryFile& iccid = profile.files[0];
     iccid.structure = sim::FileStructure::LinearFixed;
     iccid.recordLength = 200;
     iccid.records = {testing::Filled(200, 0x42)};
     iccid.content.clear();
-    SessionRig rig(profile);
-    rig.ui.pins = {"1234"};
+    SessionRig rig(profile, {"1234"});
     // The card refuses READ BINARY on a record file; nothing is read past the identity buffer.
     EXPECT_FALSE(rig.session->BeginSession(true, false, true));
     EXPECT_EQ(rig.session->LastResult(), result::kBadStatusWord);
     EXPECT_EQ(rig.session->Flags(), 0u);
 }
 
-TEST(SessionStartEdges, ASkippedChv1StaysUnverifiedForTheRestOfTheSession) {
-    SessionRig rig;
-    rig.ui.pins = {std::nullopt};
-    ASSERT_TRUE(rig.session->BeginSession(true, false, false));
-    rig.ui.pins = {"1234"};
-    ASSERT_TRUE(rig.session->BeginSession(true, false, false));
-    EXPECT_EQ(rig.ui.prompts.size(), 1u);
-    EXPECT_FALSE(rig.session->Flags() & CardSession::kChv1Verified);
-    EXPECT_FALSE(rig.session->RequireService(2));  // no service table without CHV1
-    EXPECT_EQ(rig.session->LastResult(), result::kFileNotAccessible);
-    EXPECT_FALSE(rig.session->IsChvBlocked(1));
-}
-
-TEST(SessionStartEdges, ChvCodesNeverReachTheTrace) {
+TEST(SessionStart, ChvCodesNeverReachTheTrace) {
     SessionRig rig;
     std::vector<reader::TraceRecord> verifies;
     rig.Reader().SetTraceHook([&](const reader::TraceRecord& record) {

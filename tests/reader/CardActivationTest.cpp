@@ -1,91 +1,93 @@
 // Powering the card, reading and parsing its answer to reset, and powering it off.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "support/EmulatedSerialReader.h"
+#include "support/ReaderCommands.h"
 
 namespace quillet::reader {
 namespace {
 
 using testing::EmulatedSerialReader;
+using Bytes = std::vector<std::uint8_t>;
 
 std::uint16_t ReadBinary(CardReader& reader, std::uint8_t length, std::vector<std::uint8_t>& out) {
-    std::uint16_t sw = 0;
     out.assign(length == 0 ? 256 : length, 0);
-    const ReaderResult code = reader.Transmit(0xA0, 0xB0, 0, 0, length, out, Direction::FromCard, sw);
-    return code == result::kOk ? sw : code;
+    return testing::Command(reader, 0xB0, 0, 0, length, out, Direction::FromCard);
 }
 
-TEST(CardActivation, ParsesTheFirstTwoLevelsAndKeepsTheAtr) {
-    // TA1 TB1 TC1 TD1 (T=0), TB2 TC2, then 2 historical bytes.
-    const std::vector<std::uint8_t> atr = {0x3B, 0xF2, 0x94, 0x85, 0x07, 0x60, 0x21, 0x0C, 'A', 'B'};
-    EmulatedSerialReader rig({}, atr);
-    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-    ASSERT_EQ(rig.PowerOn(), result::kOk);
-
-    AtrParams expected;
-    expected.k = 2;
-    expected.y1 = 0xF;
-    expected.fi = 9;
-    expected.di = 4;
-    expected.ii = 2;
-    expected.pi1 = 5;
-    expected.n = 7;
-    expected.t = 0;
-    expected.y2 = 6;
-    expected.tb2 = 0x21;
-    expected.wi = 0x0C;
-    EXPECT_EQ(rig.reader->GetAtrParams(), expected);
-    EXPECT_EQ(std::vector<std::uint8_t>(rig.atr.Bytes().begin(), rig.atr.Bytes().end()), atr);
-    EXPECT_TRUE(rig.reader->IsCardPowered());
-    EXPECT_TRUE(rig.reader->IsCardActive());
-    EXPECT_EQ(rig.line->Settings().parity, Parity::Even);
-}
-
-TEST(CardActivation, ConsumesDeeperLevelsAndTheCheckByteBeforeTheFirstCommand) {
-    // TD1 -> T=0 with TD2 following; TD2 -> T=1 with TA3 TB3 TC3 TD3; TD3 -> T=15 with TA4;
-    // then one historical byte and TCK (present because T=1 and T=15 are offered).
-    std::vector<std::uint8_t> atr = {0x3B, 0x81, 0x80, 0xF1, 0xFE, 0x45, 0x00, 0x1F, 0x03, 0x31};
+Bytes WithCheckByte(Bytes atr) {
     std::uint8_t tck = 0;
     for (std::size_t index = 1; index < atr.size(); ++index) tck ^= atr[index];
     atr.push_back(tck);
-    EmulatedSerialReader rig({}, atr);
-    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-    ASSERT_EQ(rig.PowerOn(), result::kOk);
-    EXPECT_EQ(rig.atr.length, atr.size());
-    EXPECT_EQ(rig.reader->GetAtrParams().t, 0);
-    EXPECT_EQ(rig.reader->GetAtrParams().y2, 8);
-    // Third-level bytes do not overwrite the second level's.
-    EXPECT_EQ(rig.reader->GetAtrParams().tb2, 0);
-    EXPECT_EQ(rig.reader->GetAtrParams().wi, 10);
-
-    std::vector<std::uint8_t> data;
-    EXPECT_EQ(ReadBinary(*rig.reader, 4, data), 0x9000);
-    EXPECT_EQ(data, (std::vector<std::uint8_t>{0, 1, 2, 3}));
+    return atr;
 }
 
-TEST(CardActivation, InverseConventionCardSwitchesToOddParity) {
-    // The card sends 0x3F in inverse convention, which the reader sees as 0x03.
-    sim::SerialReaderSetup setup;
-    setup.inverseConvention = true;
-    EmulatedSerialReader rig(setup, {0x3F, 0x11, 0x13, 'Z'});
-    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-    ASSERT_EQ(rig.PowerOn(), result::kOk);
-    EXPECT_EQ(rig.reader->GetAtrParams().inverseConvention, 1);
-    EXPECT_EQ(rig.reader->GetAtrParams().fi, 1);
-    EXPECT_EQ(rig.reader->GetAtrParams().di, 3);
-    EXPECT_EQ(rig.atr.storage[0], 0x3F);
-    EXPECT_EQ(rig.atr.storage[3], 'Z');
-    EXPECT_EQ(rig.line->Settings().parity, Parity::Odd);
+// Answers to reset, each on a fresh reader. A good one is kept as it came, sets the parameters and
+// the parity and lets commands through; a bad one leaves the card powered but not active.
+TEST(CardActivation, AnswersToResetAreParsedOrRefused) {
+    const struct {
+        const char* what;
+        Bytes atr;
+        bool inverse;
+        std::uint64_t delayMicros;
+        std::optional<AtrParams> params;  // none: refused
+    } cases[] = {
+        {"TA1 TB1 TC1 TD1 (T=0), TB2 TC2, 2 historical bytes",
+         {0x3B, 0xF2, 0x94, 0x85, 0x07, 0x60, 0x21, 0x0C, 'A', 'B'}, false, 5'000,
+         AtrParams{.k = 2, .y1 = 0xF, .fi = 9, .di = 4, .ii = 2, .pi1 = 5, .n = 7, .t = 0, .y2 = 6, .tb2 = 0x21,
+                   .wi = 0x0C}},
+        // TD1 -> T=0 with TD2 following; TD2 -> T=1 with TA3 TB3 TC3 TD3; TD3 -> T=15 with TA4; one
+        // historical byte and TCK (present because T=1 and T=15 are offered). Third-level bytes do not
+        // overwrite the second level's.
+        {"deeper levels and the check byte",
+         WithCheckByte({0x3B, 0x81, 0x80, 0xF1, 0xFE, 0x45, 0x00, 0x1F, 0x03, 0x31}), false, 5'000,
+         AtrParams{.k = 1, .y1 = 8, .t = 0, .y2 = 8}},
+        // The card sends 0x3F in inverse convention, which the reader sees as 0x03.
+        {"inverse convention", {0x3F, 0x11, 0x13, 'Z'}, true, 5'000,
+         AtrParams{.inverseConvention = 1, .k = 1, .y1 = 1, .fi = 1, .di = 3}},
+        {"TS 0x3F in direct convention", {0x3F, 0x00}, false, 5'000, AtrParams{}},
+        // Each ATR byte may take up to 50 pauses: about one second.
+        {"slow, within the limit", testing::kSimpleAtr, false, 800'000, AtrParams{.k = 4, .y1 = 1}},
+        {"too slow", testing::kSimpleAtr, false, 1'500'000, std::nullopt},
+        {"silent", {}, false, 5'000, std::nullopt},
+        {"neither convention", {0x3C, 0x00}, false, 5'000, std::nullopt},
+        {"historical bytes cut short", {0x3B, 0x13, 0x11, 'A'}, false, 5'000, std::nullopt},
+        {"TD1 announced but missing", {0x3B, 0x80}, false, 5'000, std::nullopt},
+        {"TCK announced but missing", {0x3B, 0x80, 0x01}, false, 5'000, std::nullopt},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        sim::SerialReaderSetup setup;
+        setup.inverseConvention = test.inverse;
+        setup.atrDelayMicros = test.delayMicros;
+        EmulatedSerialReader rig(setup, test.atr);
+        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+        if (!test.params) {
+            EXPECT_EQ(rig.PowerOn(), result::kBadAtr);
+            EXPECT_TRUE(rig.reader->IsCardPowered());
+            EXPECT_FALSE(rig.reader->IsCardActive());
+            // A failed activation keeps the card powered until it is powered off.
+            EXPECT_EQ(rig.PowerOn(), result::kRepeatActivation);
+            continue;
+        }
+        ASSERT_EQ(rig.PowerOn(), result::kOk);
+        EXPECT_EQ(rig.reader->GetAtrParams(), *test.params);
+        EXPECT_EQ(Bytes(rig.atr.Bytes().begin(), rig.atr.Bytes().end()), test.atr);
+        EXPECT_TRUE(rig.reader->IsCardPowered() && rig.reader->IsCardActive());
+        EXPECT_EQ(rig.line->Settings().parity, test.inverse ? Parity::Odd : Parity::Even);
 
-    std::vector<std::uint8_t> data;
-    EXPECT_EQ(ReadBinary(*rig.reader, 3, data), 0x9000);
-    EXPECT_EQ(data, (std::vector<std::uint8_t>{0, 1, 2}));
-    std::uint16_t sw = 0;
-    std::array<std::uint8_t, 3> update = {0x12, 0x80, 0xFE};
-    EXPECT_EQ(rig.reader->Transmit(0xA0, 0xD6, 0, 0, 3, update, Direction::ToCard, sw), result::kOk);
-    EXPECT_EQ(sw, 0x9000);
-    EXPECT_EQ(rig.card.Commands().back().data, std::vector<std::uint8_t>(update.begin(), update.end()));
-    EXPECT_EQ(rig.line->ParityErrors(), 0);
+        Bytes data;
+        EXPECT_EQ(ReadBinary(*rig.reader, 4, data), 0x9000);
+        EXPECT_EQ(data, (Bytes{0, 1, 2, 3}));
+        std::uint16_t sw = 0;
+        std::array<std::uint8_t, 3> update = {0x12, 0x80, 0xFE};
+        EXPECT_EQ(rig.reader->Transmit(0xA0, 0xD6, 0, 0, 3, update, Direction::ToCard, sw), result::kOk);
+        EXPECT_EQ(sw, 0x9000);
+        EXPECT_EQ(rig.card.Commands().back().data, Bytes(update.begin(), update.end()));
+        EXPECT_EQ(rig.line->ParityErrors(), 0);
+    }
 }
 
 TEST(CardActivation, EachActivationStartsFromDefaultParameters) {
@@ -102,47 +104,6 @@ TEST(CardActivation, EachActivationStartsFromDefaultParameters) {
     ASSERT_EQ(rig.PowerOn(), result::kOk);
     EXPECT_EQ(rig.reader->GetAtrParams(), AtrParams{});
     EXPECT_EQ(rig.line->Settings().parity, Parity::Even);
-}
-
-TEST(CardActivation, ASlowAnswerToResetIsWaitedForWithinItsLimit) {
-    // Each ATR byte may take up to 50 pauses: about one second.
-    sim::SerialReaderSetup setup;
-    setup.atrDelayMicros = 800'000;
-    EmulatedSerialReader slow(setup);
-    ASSERT_EQ(slow.reader->Open("COM1", 0), result::kOk);
-    EXPECT_EQ(slow.PowerOn(), result::kOk);
-
-    setup.atrDelayMicros = 1'500'000;
-    EmulatedSerialReader tooSlow(setup);
-    ASSERT_EQ(tooSlow.reader->Open("COM1", 0), result::kOk);
-    EXPECT_EQ(tooSlow.PowerOn(), result::kBadAtr);
-}
-
-TEST(CardActivation, DirectConventionWithTs3FIsTakenAsItIs) {
-    EmulatedSerialReader rig({}, {0x3F, 0x00});
-    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-    ASSERT_EQ(rig.PowerOn(), result::kOk);
-    EXPECT_EQ(rig.reader->GetAtrParams().inverseConvention, 0);
-    EXPECT_EQ(rig.line->Settings().parity, Parity::Even);
-}
-
-TEST(CardActivation, BadAnswersToResetAreBadResponses) {
-    const std::vector<std::vector<std::uint8_t>> badAnswers = {
-        {},                              // silent card
-        {0x3C, 0x00},                    // neither convention
-        {0x3B, 0x13, 0x11, 'A'},         // historical bytes cut short
-        {0x3B, 0x80},                    // TD1 announced but missing
-        {0x3B, 0x80, 0x01},              // TCK announced but missing
-    };
-    for (const auto& atr : badAnswers) {
-        EmulatedSerialReader rig({}, atr);
-        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-        EXPECT_EQ(rig.PowerOn(), result::kBadAtr) << ::testing::PrintToString(atr);
-        EXPECT_TRUE(rig.reader->IsCardPowered());
-        EXPECT_FALSE(rig.reader->IsCardActive());
-        // A failed activation keeps the card powered until it is powered off.
-        EXPECT_EQ(rig.PowerOn(), result::kRepeatActivation);
-    }
 }
 
 TEST(CardActivation, AnEndlessAnswerToResetStopsAtTheLongestPossibleAtr) {
@@ -182,18 +143,13 @@ TEST(CardActivation, ACardThatNeverStopsSendingFailsTheNextCommand) {
     EXPECT_LT(rig.clock.NowMs(), 10'000u);
 }
 
-TEST(CardActivation, NoCardInTheReader) {
-    sim::SerialReaderSetup setup;
-    setup.cardInserted = false;
-    EmulatedSerialReader rig(setup);
-    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-    EXPECT_EQ(rig.PowerOn(), result::kCardNotInserted);
-    EXPECT_FALSE(rig.reader->IsCardPowered());
-}
-
-TEST(CardActivation, AFailedPowerCommandIsReportedAndTheReaderIsBroughtBack) {
+TEST(CardActivation, NoCardOrAFailedPowerCommandIsReportedAndTheReaderIsBroughtBack) {
     EmulatedSerialReader rig;
     ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    rig.line->Setup().cardInserted = false;
+    EXPECT_EQ(rig.PowerOn(), result::kCardNotInserted);
+    EXPECT_FALSE(rig.reader->IsCardPowered());
+    rig.line->Setup().cardInserted = true;
     // The host writes FlushInput nothing, then 0x01 for the status: the start command is next.
     rig.line->Setup().garbleEchoOfByte = rig.line->HostBytesWritten() + 1;
     EXPECT_EQ(rig.PowerOn(), result::kInvalidReaderId);

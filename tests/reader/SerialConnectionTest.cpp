@@ -1,5 +1,8 @@
-// Opening the serial reader, its identification and the reader-level commands.
+// The serial reader: opening it, its identification, the reader-level commands, and reading the
+// memory of a prepaid telephone chip card.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "support/EmulatedSerialReader.h"
 
@@ -23,70 +26,52 @@ TEST(SerialConnection, OpenResetsAndIdentifiesTheReader) {
     // Power-down settle time, reset low time and the reader's boot before it identifies.
     EXPECT_GE(rig.clock.NowMs(), 500u);
     EXPECT_LT(rig.clock.NowMs(), 700u);
-}
 
-TEST(SerialConnection, AcceptsBothIdentifications) {
-    sim::SerialReaderSetup setup;
-    setup.identification = "RDX20";
-    EmulatedSerialReader rig(setup);
-    EXPECT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-}
-
-TEST(SerialConnection, IdentificationRestartsAfterABrokenMatch) {
-    sim::SerialReaderSetup setup;
-    setup.noiseBeforeIdentification = {'R', 'D', 'X', '1', 0x00};
-    EmulatedSerialReader rig(setup);
-    EXPECT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-}
-
-TEST(SerialConnection, TheByteThatBreaksAMatchIsNotANewStart) {
-    // "RDX" then "RDX10": the second 'R' breaks the match at position 3 and is dropped, so the
-    // rest "DX10" never matches from position 0.
-    sim::SerialReaderSetup setup;
-    setup.noiseBeforeIdentification = {'R', 'D', 'X'};
-    EmulatedSerialReader rig(setup);
-    EXPECT_EQ(rig.reader->Open("COM1", 0), result::kReaderNotConnected);
-}
-
-TEST(SerialConnection, AReaderThatNeverIdentifiesTimesOut) {
-    sim::SerialReaderSetup setup;
-    setup.identifies = false;
-    EmulatedSerialReader rig(setup);
-    const std::uint32_t start = rig.clock.NowMs();
-    EXPECT_EQ(rig.reader->Open("COM1", 0), result::kReaderNotConnected);
+    // Close drops the lines and the port.
+    EXPECT_EQ(rig.reader->Close(), result::kOk);
+    EXPECT_FALSE(rig.reader->IsPortOpen());
     EXPECT_FALSE(rig.reader->IsReaderConnected());
-    // Settle time, reset low time and the 300 ms identification timeout, plus one poll.
-    EXPECT_LE(rig.clock.NowMs() - start, 300u + 200u + 300u + 20u);
+    EXPECT_FALSE(rig.line->IsOpen());
+    EXPECT_FALSE(rig.line->Dtr());
+    EXPECT_FALSE(rig.line->Rts());
 }
 
-TEST(SerialConnection, AReaderThatOnlySendsNoiseTimesOut) {
-    sim::SerialReaderSetup setup;
-    setup.identifies = false;
-    setup.noiseBeforeIdentification.assign(5000, 'R');
-    EmulatedSerialReader rig(setup);
-    EXPECT_EQ(rig.reader->Open("COM1", 0), result::kReaderNotConnected);
-    EXPECT_LE(rig.clock.NowMs(), 300u + 200u + 300u + 20u + 20u);
-}
-
-TEST(SerialConnection, PortFailuresHaveTheirCodes) {
-    {
-        sim::SerialReaderSetup setup;
-        setup.failOpen = true;
-        EmulatedSerialReader rig(setup);
-        EXPECT_EQ(rig.reader->Open("COM1", 0), result::kPortNotSet);
-        EXPECT_FALSE(rig.reader->IsPortOpen());
-    }
-    {
-        sim::SerialReaderSetup setup;
-        setup.failSettings = true;
-        EmulatedSerialReader rig(setup);
-        EXPECT_EQ(rig.reader->Open("COM1", 0), result::kPortError);
-    }
-    {
-        sim::SerialReaderSetup setup;
-        setup.failModemLines = true;
-        EmulatedSerialReader rig(setup);
-        EXPECT_EQ(rig.reader->Open("COM1", 0), result::kPortError);
+// How opening ends for readers that identify late, wrongly or never, and for ports that fail, all
+// within the settle time, the reset low time and the 300 ms identification timeout.
+TEST(SerialConnection, OpeningDependsOnTheIdentificationAndThePort) {
+    const struct {
+        const char* what;
+        std::function<void(sim::SerialReaderSetup&)> setup;
+        ReaderResult expected;
+    } cases[] = {
+        {"the other identification", [](auto& setup) { setup.identification = "RDX20"; }, result::kOk},
+        {"a broken match, then the identification",
+         [](auto& setup) { setup.noiseBeforeIdentification = {'R', 'D', 'X', '1', 0x00}; }, result::kOk},
+        // "RDX" then "RDX10": the second 'R' breaks the match at position 3 and is dropped, so the
+        // rest "DX10" never matches from position 0.
+        {"a breaking byte is no new start", [](auto& setup) { setup.noiseBeforeIdentification = {'R', 'D', 'X'}; },
+         result::kReaderNotConnected},
+        {"no identification", [](auto& setup) { setup.identifies = false; }, result::kReaderNotConnected},
+        {"only noise",
+         [](auto& setup) {
+             setup.identifies = false;
+             setup.noiseBeforeIdentification.assign(5000, 'R');
+         },
+         result::kReaderNotConnected},
+        {"a port that does not open", [](auto& setup) { setup.failOpen = true; }, result::kPortNotSet},
+        {"a port that takes no settings", [](auto& setup) { setup.failSettings = true; }, result::kPortError},
+        {"a port without modem lines", [](auto& setup) { setup.failModemLines = true; }, result::kPortError},
+    };
+    for (const auto& [what, setup, expected] : cases) {
+        SCOPED_TRACE(what);
+        sim::SerialReaderSetup readerSetup;
+        setup(readerSetup);
+        EmulatedSerialReader rig(readerSetup);
+        EXPECT_EQ(rig.reader->Open("COM1", 0), expected);
+        EXPECT_EQ(rig.reader->IsReaderConnected(), expected == result::kOk);
+        EXPECT_EQ(rig.reader->IsPortOpen(), expected != result::kPortNotSet);
+        const bool noise = readerSetup.noiseBeforeIdentification.size() > 100;
+        EXPECT_LE(rig.clock.NowMs(), 300u + 200u + 300u + 20u + (noise ? 20u : 0u));  // one more poll for noise
     }
 }
 
@@ -109,7 +94,7 @@ TEST(SerialConnection, ReaderCommandWithoutItsEchoIsAnIdentificationError) {
     EXPECT_FALSE(rig.reader->IsReaderConnected());
 }
 
-TEST(SerialConnection, StatusAnswerWithAndWithoutPrefix) {
+TEST(SerialConnection, StatusAnswersWithAndWithoutPrefixAndBadOnes) {
     EmulatedSerialReader rig;
     ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
     std::uint16_t status = 0;
@@ -117,40 +102,20 @@ TEST(SerialConnection, StatusAnswerWithAndWithoutPrefix) {
     EXPECT_EQ(rig.reader->GetReaderStatus(status), result::kOk);
     EXPECT_EQ(status, 0x45);
     EXPECT_TRUE(rig.reader->IsCardInserted());
+    rig.line->Setup().statusCheckError = 1;
+    EXPECT_EQ(rig.reader->GetReaderStatus(status), result::kGeneralReaderError);
 
+    rig.line->Setup().statusCheckError = 0;
     rig.line->Setup().statusWithA5 = true;
     rig.line->Setup().cardInserted = false;
     EXPECT_EQ(rig.reader->GetReaderStatus(status), result::kOk);
     EXPECT_FALSE(rig.reader->IsCardInserted());
-}
-
-TEST(SerialConnection, BadStatusAnswersAreGeneralErrors) {
-    EmulatedSerialReader rig;
-    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-    std::uint16_t status = 0;
-    rig.line->Setup().statusCheckError = 1;
-    EXPECT_EQ(rig.reader->GetReaderStatus(status), result::kGeneralReaderError);
-
-    // 0xA5 followed by anything but the echo.
-    rig.line->Setup().statusCheckError = 0;
-    rig.line->Setup().statusWithA5 = true;
+    // 0xA5 followed by anything but the echo, or by nothing.
     rig.line->Setup().garbleEchoOfByte = rig.line->HostBytesWritten();
     EXPECT_EQ(rig.reader->GetReaderStatus(status), result::kGeneralReaderError);
-
     rig.line->Setup().garbleEchoOfByte.reset();
     rig.line->Setup().dropEchoes = true;
     EXPECT_EQ(rig.reader->GetReaderStatus(status), result::kGeneralReaderError);
-}
-
-TEST(SerialConnection, CloseDropsTheLinesAndThePort) {
-    EmulatedSerialReader rig;
-    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-    EXPECT_EQ(rig.reader->Close(), result::kOk);
-    EXPECT_FALSE(rig.reader->IsPortOpen());
-    EXPECT_FALSE(rig.reader->IsReaderConnected());
-    EXPECT_FALSE(rig.line->IsOpen());
-    EXPECT_FALSE(rig.line->Dtr());
-    EXPECT_FALSE(rig.line->Rts());
 }
 
 TEST(SerialExchange, ReceiveModesTakeWaitOrDiscard) {
@@ -203,11 +168,84 @@ TEST(SerialExchange, CardPowerModes) {
 }
 
 TEST(SerialConnection, DefaultPortPathsFollowTheComNumber) {
-    EXPECT_EQ(DefaultPortPath("COM1"), "/dev/ttyS0");
-    EXPECT_EQ(DefaultPortPath("COM8"), "/dev/ttyS7");
-    EXPECT_EQ(DefaultPortPath("/dev/ttyUSB0"), "/dev/ttyUSB0");
-    EXPECT_EQ(DefaultPortPath("COMX"), "COMX");
-    EXPECT_EQ(DefaultPortPath("COM0"), "COM0");
+    const std::pair<const char*, const char*> paths[] = {
+        {"COM1", "/dev/ttyS0"}, {"COM8", "/dev/ttyS7"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"}, {"COMX", "COMX"},
+        {"COM0", "COM0"}};
+    for (const auto& [name, path] : paths) EXPECT_EQ(DefaultPortPath(name), path) << name;
+}
+
+std::array<std::uint8_t, 32> SampleMemory() {
+    std::array<std::uint8_t, 32> memory{};
+    for (std::size_t index = 0; index < memory.size(); ++index) {
+        memory[index] = static_cast<std::uint8_t>(0x81 + index * 7);
+    }
+    return memory;
+}
+
+EmulatedSerialReader MemoryCardReader(int checksumError = 0) {
+    sim::SerialReaderSetup setup;
+    setup.memoryCard = SampleMemory();
+    setup.memoryChecksumError = checksumError;
+    return EmulatedSerialReader(setup, {}, {}, false);
+}
+
+TEST(MemoryCard, ReadsTheWholeMemoryAndLeavesTheReaderFreshlyReset) {
+    auto rig = MemoryCardReader();
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    std::array<std::uint8_t, 32> memory{};
+    ASSERT_EQ(rig.reader->ReadMemoryCard(memory), result::kOk);
+    // Reset before and after the read, each acknowledged with the reset code.
+    EXPECT_EQ(rig.line->ReaderCommandCodes(), (std::vector<std::uint8_t>{0x1A, 0x1A, 0x1A}));
+    EXPECT_EQ(memory, SampleMemory());
+    EXPECT_TRUE(rig.reader->IsReaderConnected());
+    EXPECT_FALSE(rig.reader->IsCardPowered());
+    EXPECT_FALSE(rig.reader->IsCardActive());
+}
+
+TEST(MemoryCard, ReadingAMemoryCardPowersDownASim) {
+    EmulatedSerialReader rig;
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    ASSERT_EQ(rig.PowerOn(), result::kOk);
+    std::array<std::uint8_t, 32> memory{};
+    EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kInvalidReaderId);  // a SIM sends no block
+    EXPECT_FALSE(rig.reader->IsCardPowered());
+    EXPECT_FALSE(rig.reader->IsCardActive());
+    EXPECT_FALSE(rig.line->CardPowered());
+}
+
+TEST(MemoryCard, ABadCheckSumLeavesTheBufferUntouched) {
+    auto rig = MemoryCardReader(1);
+    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+    std::array<std::uint8_t, 32> memory{};
+    EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kInvalidReaderId);
+    EXPECT_EQ(memory, (std::array<std::uint8_t, 32>{}));
+}
+
+TEST(MemoryCard, FailuresHaveTheirCodes) {
+    std::array<std::uint8_t, 32> memory{};
+    {
+        auto rig = MemoryCardReader();
+        rig.line->Setup().cardInserted = false;
+        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+        EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kMemoryCardNotInserted);
+    }
+    {
+        // A reader with no card chip answering: the block never comes.
+        sim::SerialReaderSetup setup;
+        EmulatedSerialReader rig(setup, {}, {}, false);
+        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+        EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kInvalidReaderId);
+    }
+    {
+        auto rig = MemoryCardReader();
+        EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kPortNotSet);
+    }
+    {
+        auto rig = MemoryCardReader();
+        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+        rig.line->Setup().identifies = false;
+        EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kReaderNotConnected);
+    }
 }
 
 }  // namespace

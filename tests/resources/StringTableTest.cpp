@@ -8,7 +8,7 @@
 namespace quillet::resources {
 namespace {
 
-TEST(StringTable, IdsAreSortedAndUniqueSoLookupFindsEveryEntry) {
+TEST(StringTable, IdsAreSortedAndUniqueSoLookupFindsEveryEntryAndNoOther) {
     ASSERT_GT(kStringEntryCount, 0u);
     for (std::size_t index = 1; index < kStringEntryCount; ++index) {
         EXPECT_LT(kStringEntries[index - 1].id, kStringEntries[index].id) << "at index " << index;
@@ -16,14 +16,19 @@ TEST(StringTable, IdsAreSortedAndUniqueSoLookupFindsEveryEntry) {
     for (std::size_t index = 0; index < kStringEntryCount; ++index) {
         EXPECT_EQ(LoadString(kStringEntries[index].id), std::string_view(kStringEntries[index].text));
     }
+    EXPECT_FALSE(FindString(0).has_value());
+    EXPECT_FALSE(FindString(114).has_value());
+    EXPECT_EQ(LoadString(0xFFFFFFFF), "");
 }
 
-TEST(StringTable, ResultMessagesExistExactlyForTheResultCodes) {
-    for (std::uint32_t id = 102; id <= 152; ++id) {
-        const bool exists = FindString(id).has_value();
-        EXPECT_EQ(exists, id <= 113 || id >= 127) << id;
-    }
+TEST(StringTable, TheTextsTheProgramLooksUpAreThere) {
+    // The result messages exist exactly for the result codes.
+    for (std::uint32_t id = 102; id <= 152; ++id) EXPECT_EQ(FindString(id).has_value(), id <= 113 || id >= 127) << id;
     EXPECT_EQ(LoadString(131), LoadString(145));
+    // Unit words and the report vocabulary.
+    for (std::uint32_t id = 4000; id <= 4011; ++id) EXPECT_TRUE(FindString(id).has_value()) << id;
+    for (std::uint32_t id = 2310; id <= 2329; ++id) EXPECT_TRUE(FindString(id).has_value()) << id;
+    for (std::uint32_t id = 500; id <= 502; ++id) EXPECT_EQ(LoadString(id), ".");
 }
 
 TEST(StringTable, TextsKeepTheirExactBytes) {
@@ -33,24 +38,6 @@ TEST(StringTable, TextsKeepTheirExactBytes) {
     EXPECT_EQ(LoadString(5001), "Reading phone book from SIM\nReading item %u (total %u)");
     EXPECT_EQ(LoadString(57500), "Some entries are not updated on the card.\r\nContinue?");
     EXPECT_EQ(LoadString(2313), "Serial Number: ");
-}
-
-TEST(StringTable, UnitWordsAndReportVocabularyAreComplete) {
-    for (std::uint32_t id = 4000; id <= 4011; ++id) {
-        EXPECT_TRUE(FindString(id).has_value()) << id;
-    }
-    for (std::uint32_t id = 2310; id <= 2329; ++id) {
-        EXPECT_TRUE(FindString(id).has_value()) << id;
-    }
-    for (std::uint32_t id = 500; id <= 502; ++id) {
-        EXPECT_EQ(LoadString(id), ".");
-    }
-}
-
-TEST(StringTable, UnknownIdsGiveNoText) {
-    EXPECT_FALSE(FindString(0).has_value());
-    EXPECT_FALSE(FindString(114).has_value());
-    EXPECT_EQ(LoadString(0xFFFFFFFF), "");
 }
 
 }  // namespace

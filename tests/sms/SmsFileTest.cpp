@@ -1,11 +1,10 @@
 // Message files: *.SMS written and read back, *.SMA archives built by appending and written by hand, every
 // message of the three commands, and hostile input (truncation, garbage, huge files; random damage is the fuzz target's job).
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <array>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -20,8 +19,10 @@
 namespace quillet::sms {
 namespace {
 
+using testing::ReadFileBytes;
 using testing::ScriptedUserInterface;
 using testing::TemporaryFolder;
+using testing::WriteFileBytes;
 using Window = std::array<SmsEntry, 99>;
 
 Window EmptyWindow() {
@@ -52,14 +53,6 @@ std::string Fields(const SmsEntry& e) {
     return out.str();
 }
 
-std::string Slurp(const std::string& path) {
-    std::ostringstream content;
-    content << std::ifstream(path, std::ios::binary).rdbuf();
-    return content.str();
-}
-
-void Put(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
-
 std::string Text(std::uint32_t id) { return std::string(resources::LoadString(id)); }
 
 // The one message shown (error icon), or "" when none.
@@ -84,21 +77,6 @@ void ExpectSane(const Window& window, std::uint32_t count) {
     }
 }
 
-// Makes writes beyond `bytes` fail with EFBIG while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit{bytes, m_old.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
-
 const std::tm kNow = [] {
     std::tm now{};
     now.tm_mday = 3, now.tm_mon = 11, now.tm_year = 101, now.tm_hour = 14, now.tm_min = 25;
@@ -113,12 +91,12 @@ TEST(SmsFileTest, SavedLinesHaveTheFileLayout) {
     window[7] = Message(7, "1", "2", "24 hours", 0, 0, "beyond count");
     ScriptedUserInterface ui;
     ASSERT_TRUE(SaveSmsFile(folder.File("a.sms"), window, 7, ui, &kNow));
-    EXPECT_EQ(Slurp(folder.File("a.sms")),
+    EXPECT_EQ(ReadFileBytes(folder.File("a.sms")),
               "5\t>+420603052000\t>603111222\t>12.05.99 10:00\t2\t17\t>Hi\x1bnthere\r\n"
               "7\t>\t>\t>03.12.01 14:25\t3\t0\t>\r\n");
 
     ASSERT_TRUE(AddToSmsArchiveFile(folder.File("a.sma"), window, 7, ui, &kNow));
-    EXPECT_EQ(Slurp(folder.File("a.sma")),
+    EXPECT_EQ(ReadFileBytes(folder.File("a.sma")),
               ">+420603052000\t>603111222\t>12.05.99 10:00\t2\t17\t>Hi\x1bnthere\r\n"
               ">\t>\t>03.12.01 14:25\t3\t0\t>\r\n");
     EXPECT_TRUE(ui.messages.empty());
@@ -153,7 +131,7 @@ TEST(SmsFileTest, SaveThenOpenGivesTheSameMessages) {
 TEST(SmsFileTest, AddToFileAppendsAndOpensAsArchive) {
     TemporaryFolder folder;
     const std::string path = folder.File("box.sma");
-    Put(path, "\r\n  >1\t>2\t> 5 min\t0\t0\t>hand written\n\n>\t>+3\t>1.2.2003 4:05\t2\t9\t>no line end");
+    WriteFileBytes(path, "\r\n  >1\t>2\t> 5 min\t0\t0\t>hand written\n\n>\t>+3\t>1.2.2003 4:05\t2\t9\t>no line end");
     ::chmod(path.c_str(), 0640);
     Window window = EmptyWindow();
     window[3] = Message(3, "9", "8", "60 mins", 3, 1, "added");
@@ -162,7 +140,7 @@ TEST(SmsFileTest, AddToFileAppendsAndOpensAsArchive) {
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);  // the replaced archive keeps its mode
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+    EXPECT_EQ(folder.Entries(), 1);
 
     Window read = EmptyWindow();
     std::uint32_t count = 0;
@@ -196,7 +174,7 @@ TEST(SmsFileTest, RecordsThatBreakARuleAreSyntaxErrors) {
     TemporaryFolder folder;
     for (const std::string& line : bad) {
         SCOPED_TRACE(line);
-        Put(folder.File("x.sms"), good + line);
+        WriteFileBytes(folder.File("x.sms"), good + line);
         ScriptedUserInterface ui;
         Window window = EmptyWindow();
         std::uint32_t count = 5;
@@ -205,7 +183,7 @@ TEST(SmsFileTest, RecordsThatBreakARuleAreSyntaxErrors) {
         EXPECT_EQ(window[0].used, 1u);  // the good record before the error stays
     }
     // Limits that are still inside the rules.
-    Put(folder.File("ok.sms"),
+    WriteFileBytes(folder.File("ok.sms"),
         "099\t>+" + std::string(20, '9') + "\t>\t>12.05.1999    10:05\t3\t255\t>" + std::string(199, 'y') + "\r\n");
     ScriptedUserInterface ui;
     Window window = EmptyWindow();
@@ -225,7 +203,7 @@ TEST(SmsFileTest, FailuresReportTheirMessageAndKeepTheOldFiles) {
     EXPECT_FALSE(SaveSmsFile(missingFolder, window, 99, ui, &kNow));
     EXPECT_FALSE(AddToSmsArchiveFile(missingFolder, window, 99, ui, &kNow));
     std::filesystem::create_directory(folder.File("dir"));
-    Put(folder.File("dir/inside"), "x");
+    WriteFileBytes(folder.File("dir/inside"), "x");
     EXPECT_FALSE(AddToSmsArchiveFile(folder.File("dir"), window, 99, ui, &kNow));  // cannot be copied
     std::uint32_t count = 7;
     Window before = window;
@@ -237,23 +215,23 @@ TEST(SmsFileTest, FailuresReportTheirMessageAndKeepTheOldFiles) {
     const std::vector<std::uint32_t> expected = {57685, 57690, 57691, 57687, 57689, 57686, 57692};
 
     // A write that fails part-way leaves the existing file as it was and no temporary file behind.
-    Put(folder.File("keep.sms"), "old contents");
-    Put(folder.File("keep.sma"), "old archive");
+    WriteFileBytes(folder.File("keep.sms"), "old contents");
+    WriteFileBytes(folder.File("keep.sma"), "old archive");
     {
-        FileSizeLimit limit(100);
+        testing::FileSizeLimit limit(100);
         EXPECT_FALSE(SaveSmsFile(folder.File("keep.sms"), window, 99, ui, &kNow));
         EXPECT_FALSE(AddToSmsArchiveFile(folder.File("keep.sma"), window, 99, ui, &kNow));
     }
     ASSERT_EQ(ui.messages.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ui.messages[i].first, Text(expected[i])) << i;
-    EXPECT_EQ(Slurp(folder.File("keep.sms")), "old contents");
-    EXPECT_EQ(Slurp(folder.File("keep.sma")), "old archive");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3);
+    EXPECT_EQ(ReadFileBytes(folder.File("keep.sms")), "old contents");
+    EXPECT_EQ(ReadFileBytes(folder.File("keep.sma")), "old archive");
+    EXPECT_EQ(folder.Entries(), 3);
 }
 
 TEST(SmsFileTest, PositionsDecideTheCount) {
     TemporaryFolder folder;
-    Put(folder.File("p.sms"), "42\t>1\t>2\t>1 day\t0\t0\t>first\r\n42\t>1\t>2\t>1 day\t0\t0\t>second\r\n");
+    WriteFileBytes(folder.File("p.sms"), "42\t>1\t>2\t>1 day\t0\t0\t>first\r\n42\t>1\t>2\t>1 day\t0\t0\t>second\r\n");
     ScriptedUserInterface ui;
     Window window = EmptyWindow();
     std::uint32_t count = 30;
@@ -300,7 +278,7 @@ TEST(SmsFileTest, LargeAndBinaryFilesStayBounded) {
     std::mt19937 random(1250);
     std::string noise(200000, '\0');
     for (char& c : noise) c = static_cast<char>(random());
-    Put(folder.File("noise.sms"), noise);
+    WriteFileBytes(folder.File("noise.sms"), noise);
     ui.messages.clear();
     const Window kept = window;
     count = 12;
@@ -321,11 +299,11 @@ TEST(SmsFileTest, TruncatedFilesFailCleanly) {
     ScriptedUserInterface ui;
     ASSERT_TRUE(SaveSmsFile(folder.File("seed.sms"), window, 99, ui, &kNow));
     ASSERT_TRUE(AddToSmsArchiveFile(folder.File("seed.sma"), window, 99, ui, &kNow));
-    const std::array<std::string, 2> seeds = {Slurp(folder.File("seed.sms")), Slurp(folder.File("seed.sma"))};
+    const std::array<std::string, 2> seeds = {ReadFileBytes(folder.File("seed.sms")), ReadFileBytes(folder.File("seed.sma"))};
     const std::string path = folder.File("case");
 
     auto check = [&](const std::string& content) {
-        Put(path, content);
+        WriteFileBytes(path, content);
         ScriptedUserInterface local;
         Window read = EmptyWindow();
         std::uint32_t count = 0;

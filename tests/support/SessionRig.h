@@ -20,7 +20,10 @@ namespace quillet::testing {
 // user, and a log of every command the reader sent.
 class SessionRig final : public card::SessionHost {
 public:
-    explicit SessionRig(const sim::SimProfile& profile = MakeTestSimProfile()) {
+    // The PIN dialogs are answered with `pins` in turn (std::nullopt closes the dialog).
+    explicit SessionRig(const sim::SimProfile& profile = MakeTestSimProfile(),
+                        std::deque<std::optional<std::string>> pins = {}) {
+        ui.pins = std::move(pins);
         std::string error;
         const std::string path = m_folder.File("card.json");
         if (!sim::SaveSimProfile(path, profile, error)) ADD_FAILURE() << error;

@@ -1,7 +1,9 @@
 // Files within a card session: selection caching, whole-file and record transfers, file status,
-// the session-level CHV changes and the progress window.
+// the session-level CHV changes and the progress window; loading the phone-book files into the
+// caches and mapping how their records use EXT1 and EXT2.
 #include <gtest/gtest.h>
 
+#include "sim/DemoCard.h"
 #include "support/SessionRig.h"
 
 namespace quillet::card {
@@ -69,7 +71,7 @@ TEST_F(SessionFiles, OversizedSelectAnswersAreRefused) {
     EXPECT_EQ(rig.session->LastResult(), result::kBadStatusWord);
 }
 
-TEST_F(SessionFiles, ABufferTooSmallForTheFileIsRefusedBeforeAnyCommand) {
+TEST_F(SessionFiles, ABufferTooSmallForTheFileIsRefusedBeforeAnyCommandALargerOneKeepsItsRest) {
     std::array<std::uint8_t, 10> iccid{};
     std::uint32_t length = iccid.size();
     ASSERT_TRUE(rig.session->ReadFileRecord(0x3F00, 0x2FE2, iccid, length, 1, 4));
@@ -83,6 +85,16 @@ TEST_F(SessionFiles, ABufferTooSmallForTheFileIsRefusedBeforeAnyCommand) {
     length = shortRecord.size();
     EXPECT_FALSE(rig.session->WriteFileRecord(0x7F10, 0x6F3A, shortRecord, length, 1, 4));
     EXPECT_EQ(rig.session->LastResult(), result::kNonSpecific);
+
+    std::vector<std::uint8_t> record(30, 0x55);
+    length = record.size();
+    ASSERT_TRUE(rig.session->WriteFileRecord(0x7F10, 0x6F3A, record, length, 3, 4));
+    std::vector<std::uint8_t> read(40, 0xEE);
+    length = read.size();
+    ASSERT_TRUE(rig.session->ReadFileRecord(0x7F10, 0x6F3A, read, length, 3, 4));
+    EXPECT_EQ(length, 30u);
+    record.resize(40, 0xEE);
+    EXPECT_EQ(read, record);
 }
 
 TEST_F(SessionFiles, AFileLargerThanOneCommandTravelsWhole) {
@@ -101,18 +113,6 @@ TEST_F(SessionFiles, AFileLargerThanOneCommandTravelsWhole) {
     ASSERT_EQ(rig.sent.size(), 6u);
     EXPECT_EQ(rig.sent[3][3], 255);  // offset low byte of the second piece
     EXPECT_EQ(rig.sent[3][4], 45);
-}
-
-TEST_F(SessionFiles, RecordsAreWrittenAndReadBack) {
-    std::vector<std::uint8_t> record(30, 0x55);
-    std::uint32_t length = record.size();
-    ASSERT_TRUE(rig.session->WriteFileRecord(0x7F10, 0x6F3A, record, length, 3, 4));
-    std::vector<std::uint8_t> read(40, 0xEE);
-    length = read.size();
-    ASSERT_TRUE(rig.session->ReadFileRecord(0x7F10, 0x6F3A, read, length, 3, 4));
-    EXPECT_EQ(length, 30u);
-    EXPECT_EQ(std::vector<std::uint8_t>(read.begin(), read.begin() + 30), record);
-    EXPECT_EQ(read[30], 0xEE);
 }
 
 TEST_F(SessionFiles, FileStatusChangesOnlyWhenNeeded) {
@@ -151,21 +151,19 @@ TEST_F(SessionFiles, ChangingPin1OnACardWithPin1OffSwitchesItOnFirst) {
     EXPECT_EQ(rig.session->LastResult(), result::kNonSpecific);
     EXPECT_FALSE(rig.session->ChangeOrToggleChv("0000", "1111", 2, true));
     EXPECT_EQ(rig.session->LastResult(), result::kNoValidPin);
-}
+    // Unblocking gives the CHV a new code.
+    ASSERT_TRUE(rig.session->UnblockCardChv("87654321", "2468", 2)) << rig.session->FormatLastError();
+    EXPECT_EQ(rig.Card().Profile().chv2.digits, "2468");
+    EXPECT_EQ(rig.sent.back()[3], 2);  // P2 of UNBLOCK CHV2
 
-TEST_F(SessionFiles, ChvChangesNeedAnIdentifiedCard) {
+    // CHV changes need an identified card.
     rig.session->EndSession();
+    rig.ClearLog();
     EXPECT_FALSE(rig.session->ChangeOrToggleChv("1234", "4321", 1, true));
     EXPECT_EQ(rig.session->LastResult(), result::kNonSpecific);
     EXPECT_FALSE(rig.session->UnblockCardChv("12345678", "1111", 1));
     EXPECT_EQ(rig.session->LastResult(), result::kNonSpecific);
     EXPECT_TRUE(rig.sent.empty());
-}
-
-TEST_F(SessionFiles, UnblockingGivesTheChvANewCode) {
-    ASSERT_TRUE(rig.session->UnblockCardChv("87654321", "2468", 2)) << rig.session->FormatLastError();
-    EXPECT_EQ(rig.Card().Profile().chv2.digits, "2468");
-    EXPECT_EQ(rig.sent.back()[3], 2);  // P2 of UNBLOCK CHV2
 }
 
 TEST_F(SessionFiles, TheProgressWindowIsSharedAndCanBeCancelled) {
@@ -185,6 +183,99 @@ TEST_F(SessionFiles, TheProgressWindowIsSharedAndCanBeCancelled) {
     rig.session->BeginProgress(nullptr, 5000, 5106);
     rig.session->EndProgress(true);
     EXPECT_EQ(rig.ui.progressClosed, 2);
+}
+
+std::vector<std::uint8_t> DiallingRecord(std::uint8_t extension) {
+    // "A", 1 digit, national, then the extension identifier; 30 bytes in all.
+    std::vector<std::uint8_t> record(30, 0xFF);
+    record[0] = 'A';
+    record[16] = 0x02;
+    record[17] = 0x81;
+    record[18] = 0xF1;
+    record[29] = extension;
+    return record;
+}
+
+std::vector<std::uint8_t> ExtensionRecord(std::uint8_t next) {
+    std::vector<std::uint8_t> record(13, 0xFF);
+    record[0] = 0x02;
+    record[1] = 0x01;
+    record[2] = 0xF5;
+    record[12] = next;
+    return record;
+}
+
+class FileLoad : public ::testing::Test {
+protected:
+    void Start(sim::SimProfile profile) {
+        rig = std::make_unique<SessionRig>(profile);
+        rig->ui.pins = {"1234"};
+        ASSERT_TRUE(rig->session->BeginSession(true, false, true)) << rig->session->FormatLastError();
+    }
+    sim::SimProfile Demo() {
+        sim::SimProfile profile = sim::BuildDemoSimProfile();
+        auto& adn = profile.FindFile(0x7F10, 0x6F3A)->records;
+        for (auto& record : adn) record.assign(30, 0xFF);
+        for (auto& record : profile.FindFile(0x7F10, 0x6F44)->records) record.assign(30, 0xFF);
+        for (auto& record : profile.FindFile(0x7F10, 0x6F4A)->records) record.assign(13, 0xFF);
+        return profile;
+    }
+    std::vector<std::uint8_t> Map(UseMap map) { return *rig->session->Caches().Map(map); }
+
+    std::unique_ptr<SessionRig> rig;
+};
+
+TEST_F(FileLoad, SharedAndChainedExtensionRecordsAreMarked) {
+    sim::SimProfile profile = Demo();
+    auto& adn = profile.FindFile(0x7F10, 0x6F3A)->records;
+    auto& ext1 = profile.FindFile(0x7F10, 0x6F4A)->records;
+    adn[0] = DiallingRecord(1);
+    adn[1] = DiallingRecord(1);  // two ADN records share EXT1 record 1
+    adn[2] = DiallingRecord(2);  // record 2 continues in record 3
+    ext1[0] = ExtensionRecord(0xFF);
+    ext1[1] = ExtensionRecord(3);
+    ext1[2] = ExtensionRecord(0xFF);
+    profile.FindFile(0x7F10, 0x6F44)->records[0] = DiallingRecord(3);  // LND reaches record 3 too
+    adn[3] = DiallingRecord(9);    // record 9 is free
+    adn[4] = DiallingRecord(0);    // 0 is no record
+    adn[5] = DiallingRecord(200);  // beyond the file
+    Start(profile);
+    ASSERT_TRUE(rig->session->LoadCardFiles(load_mask::kAdn | load_mask::kLnd, 0));
+
+    const auto ext = Map(UseMap::Ext1);
+    EXPECT_EQ(ext[0], 10);
+    EXPECT_EQ(ext[1], 0x01 | 0x20 | 0x02 | 0x04);
+    EXPECT_EQ(ext[2], 0x01 | 0x20 | 0x02);
+    EXPECT_EQ(ext[3], 0x01 | 0x20 | 0x10 | 0x80 | 0x02 | 0x04 | 0x08);
+    EXPECT_EQ(ext[9], 0x00);
+    const auto adnUse = Map(UseMap::Adn);
+    EXPECT_EQ(adnUse[1], 0x01 | 0x02);
+    EXPECT_EQ(adnUse[3], 0x01 | 0x02);
+    EXPECT_EQ(adnUse[4], 0x01 | 0x40);
+    EXPECT_EQ(adnUse[5], 0x01 | 0x10);
+    EXPECT_EQ(adnUse[6], 0x01 | 0x10);
+    EXPECT_EQ(adnUse[7], 0x00);
+}
+
+TEST_F(FileLoad, WithoutExt1EveryExtensionIdentifierIsOutOfRange) {
+    sim::SimProfile profile = Demo();
+    profile.FindFile(0x7F10, 0x6F3A)->records[0] = DiallingRecord(1);
+    // Take service 10 (EXT1) out of the service table: byte 2, bits 2 and 3.
+    profile.FindFile(0x7F20, 0x6F38)->content[2] &= 0xF3;
+    Start(profile);
+    ASSERT_TRUE(rig->session->LoadCardFiles(load_mask::kAdn, 0));
+    EXPECT_EQ(Map(UseMap::Ext1), std::vector<std::uint8_t>{0});
+    EXPECT_EQ(Map(UseMap::Adn)[1], 0x01 | 0x10);
+}
+
+TEST_F(FileLoad, CancellingTheLoadEmptiesEveryCache) {
+    Start(sim::BuildDemoSimProfile());
+    rig->session->BeginProgress(nullptr, 5000, 5106);
+    rig->ui.cancelAtText = "item 3 ";
+    EXPECT_FALSE(rig->session->LoadCardFiles(load_mask::kAdn, 0));
+    EXPECT_EQ(rig->session->LastResult(), result::kCancelledByUser);
+    for (const auto& image : rig->session->Caches().images) EXPECT_FALSE(image.has_value());
+    rig->session->EndProgress(true);
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
-// Reading and writing the messages of the virtual demo card: nothing lost, only changes written.
+// The messages and SMS parameters of the virtual demo card: read, written back with nothing lost and
+// only changes written, and the failures on the way.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "sim/DemoCard.h"
+#include "sms/SmsParameters.h"
 #include "sms/SmsRecordCodec.h"
+#include "sms/SmsTimeValue.h"
 #include "sms/SmsTransfer.h"
 #include "support/SessionRig.h"
 
@@ -31,9 +36,18 @@ protected:
 
 TEST_F(SmsOnCard, ReadsEveryRecordOfTheFile) {
     EXPECT_EQ(count, CardRecords().size());
-    std::size_t used = 0;
-    for (std::size_t position = 0; position < count; ++position) used += entries[position].used != 0;
-    EXPECT_GE(used, 10u);
+    std::multiset<std::uint32_t> statuses;
+    for (std::size_t position = 0; position < count; ++position) {
+        if (entries[position].used != 0) statuses.insert(entries[position].status);
+    }
+    EXPECT_GE(statuses.size(), 10u);
+    for (std::uint32_t status : {0, 1, 2, 3}) EXPECT_TRUE(statuses.contains(status)) << status;
+    // The demo card's first message, as its own encoder wrote it.
+    EXPECT_EQ(FieldText(entries[0].serviceCentre), "420603052000");
+    EXPECT_EQ(FieldText(entries[0].address), "420603123456");
+    EXPECT_EQ(entries[0].centreTon + entries[0].addressTon, 2u);
+    EXPECT_EQ(FieldText(entries[0].dateOrValidity), "03.12.01 14:25");
+    EXPECT_EQ(FieldText(entries[0].text), "Dinner at 8?");
     EXPECT_EQ(entries[98].index, 98);
     EXPECT_EQ(entries[98].used, 0u);
     // A second read of the same card sends nothing.
@@ -111,6 +125,72 @@ TEST_F(SmsOnCard, MoreMessagesThanRecordsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(rig.session->LastResult(), result::kPositionOverflow);
     EXPECT_TRUE(rig.sent.empty());
     EXPECT_EQ(CardRecords(), before);
+}
+
+TEST(SmsParameters, ReadsTheDemoCardsAndWritesRecordOne) {
+    SessionRig rig(sim::BuildDemoSimProfile(), {"1234"});
+    SmsParameterTexts parameters;
+    ASSERT_EQ(ReadSmsParameters(rig, parameters), kWorkerDone) << (rig.ui.messages.empty() ? "" : rig.ui.messages[0].first);
+    EXPECT_EQ(parameters.centre, "+420603052000");
+    EXPECT_EQ(parameters.validity, "24 hours");
+    EXPECT_EQ(rig.pin1.View(), "1234");
+    EXPECT_FALSE(rig.Reader().IsCardPowered());
+
+    ASSERT_EQ(WriteSmsParameters(rig, "+12345", "7 days"), kWorkerDone);  // the PIN is remembered now
+    EXPECT_EQ(rig.ui.prompts.size(), 1u);
+    const std::vector<std::uint8_t>& record = rig.Card().Profile().FindFile(0x7F10, 0x6F42)->records.at(0);
+    const std::size_t y = record.size() - 28;
+    EXPECT_EQ(record[y] & 0x12, 0);  // centre and validity present
+    EXPECT_EQ(std::vector(record.begin() + y + 13, record.begin() + y + 18),
+              (std::vector<std::uint8_t>{4, 0x91, 0x21, 0x43, 0xF5}));  // +12345
+    EXPECT_EQ(record[y + 27], 173);  // 7 days
+    ASSERT_EQ(ReadSmsParameters(rig, parameters), kWorkerDone);
+    EXPECT_EQ(parameters.centre, "+12345");
+    EXPECT_EQ(parameters.validity, "7 days");
+}
+
+TEST(SmsParameters, RecordsWithoutParametersAreSkipped) {
+    sim::SimProfile profile = sim::BuildDemoSimProfile();
+    auto& records = profile.FindFile(0x7F10, 0x6F42)->records;
+    records.push_back(records[0]);
+    const std::size_t y = records[0].size() - 28;
+    records[0][y] |= 0x12;  // neither centre nor validity
+    records[1][y] = static_cast<std::uint8_t>((records[1][y] | 0x02) & ~0x10);  // validity only
+    records[1][y + 27] = 167;
+    SessionRig rig(profile, {"1234"});
+    SmsParameterTexts parameters;
+    ASSERT_EQ(ReadSmsParameters(rig, parameters), kWorkerDone);
+    EXPECT_EQ(parameters.centre, "");
+    EXPECT_EQ(ValidityChoiceOf(parameters.validity, false), 1);
+}
+
+TEST(SmsParameters, FailuresAreReportedAndARefusedRememberedPinIsAskedAgain) {
+    SessionRig rig(sim::BuildDemoSimProfile());
+    rig.readerPresent = false;
+    SmsParameterTexts parameters;
+    EXPECT_EQ(ReadSmsParameters(rig, parameters), kWorkerFailed);
+    ASSERT_EQ(rig.ui.messages.size(), 1u);
+    EXPECT_EQ(rig.ui.messages[0].first, "No smartcard reader connected!");
+
+    rig.readerPresent = true;
+    rig.ui.messages.clear();
+    // Remember the PIN for this card first, then let it go stale.
+    rig.ui.pins = {"1234"};
+    ASSERT_EQ(ReadSmsParameters(rig, parameters), kWorkerDone);
+    rig.pin1 = card::SecretString("9999");
+    rig.ui.pins = {"1234"};
+    EXPECT_EQ(ReadSmsParameters(rig, parameters), kWorkerDone);
+    EXPECT_EQ(rig.ui.prompts.size(), 2u);
+    EXPECT_TRUE(rig.ui.messages.empty());
+
+    rig.pin1.Clear();
+    rig.ui.pins = {"0000"};
+    EXPECT_EQ(WriteSmsParameters(rig, "+1", "1 day"), kWorkerFailed);
+    ASSERT_EQ(rig.ui.messages.size(), 1u);
+    EXPECT_EQ(rig.ui.messages[0].first, "Error during card reader operation:\r\nNo valid PIN entered");
+    rig.ui.pins = {std::nullopt};
+    EXPECT_EQ(WriteSmsParameters(rig, "+1", "1 day"), kWorkerFailed);  // cancelled: no message
+    EXPECT_EQ(rig.ui.messages.size(), 1u);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
-// Card profiles as JSON files: round trip, atomic saving and refusal of malformed files.
+// Card files: profiles as JSON (round trip, atomic saving, refusal of malformed files) and
+// quillet-simcard's commands on them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "sim/SimCardTool.h"
 #include "sim/SimProfileJson.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSimProfile.h"
@@ -93,7 +96,7 @@ TEST(SimProfileJson, SavingReplacesTheFileWhole) {
     ASSERT_TRUE(LoadSimProfile(path, loaded, error)) << error;
     EXPECT_EQ(loaded, profile);
     // Only the card file is left: the temporary file was renamed into place.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(temporary.Entries(), 1);
 
     // A card file reached through a link stays a file behind the link, with its permissions.
     std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
@@ -112,6 +115,66 @@ TEST(SimProfileJson, SavingReplacesTheFileWhole) {
     EXPECT_FALSE(SaveSimProfile((folder / "missing" / "card.json").string(), profile, error));
     EXPECT_FALSE(LoadSimProfile((folder / "nothing.json").string(), loaded, error));
     EXPECT_NE(error.find("nothing.json: cannot be opened"), std::string::npos);
+}
+
+class SimCardTool : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(Run({"create-demo", m_card}), 0); }
+    int Run(std::vector<std::string> arguments) {
+        m_out.str("");
+        m_err.str("");
+        return RunSimCardTool(arguments, m_out, m_err);
+    }
+    SimProfile Load() {
+        SimProfile profile;
+        std::string error;
+        EXPECT_TRUE(LoadSimProfile(m_card, profile, error)) << error;
+        return profile;
+    }
+
+    testing::TemporaryFolder m_temporary;
+    const std::filesystem::path& m_folder = m_temporary.Path();
+    std::string m_card = m_temporary.File("card.json");
+    std::ostringstream m_out;
+    std::ostringstream m_err;
+};
+
+TEST_F(SimCardTool, CreatesAndDumpsTheDemoCards) {
+    ASSERT_EQ(Run({"dump", m_card}), 0);
+    EXPECT_NE(m_out.str().find("chv1: 1234, 3 of 3 attempts left"), std::string::npos);
+    EXPECT_NE(m_out.str().find("7F10/6F3A"), std::string::npos);
+
+    const std::string phone = (m_folder / "phone.json").string();
+    ASSERT_EQ(Run({"create-telephone-card", phone}), 0);
+    ASSERT_EQ(Run({"dump", phone}), 0);
+    EXPECT_NE(m_out.str().find("Telephone chip card memory"), std::string::npos);
+    EXPECT_EQ(Run({"block", phone, "chv1"}), 1);
+}
+
+TEST_F(SimCardTool, SetsBlocksAndResetsCounters) {
+    ASSERT_EQ(Run({"block", m_card, "chv1"}), 0);
+    EXPECT_EQ(Load().chv1.attemptsLeft, 0);
+    ASSERT_EQ(Run({"set-counter", m_card, "unblock-chv2", "4"}), 0);
+    EXPECT_EQ(Load().unblockChv2.attemptsLeft, 4);
+    ASSERT_EQ(Run({"unblock", m_card, "chv1"}), 0);
+    EXPECT_EQ(Load().chv1.attemptsLeft, 3);
+    ASSERT_EQ(Run({"block", m_card, "chv2"}), 0);
+    ASSERT_EQ(Run({"reset-counters", m_card}), 0);
+    EXPECT_EQ(Load().chv2.attemptsLeft, 3);
+    EXPECT_EQ(Load().unblockChv2.attemptsLeft, 10);
+}
+
+TEST_F(SimCardTool, WrongUsageChangesNothing) {
+    const SimProfile before = Load();
+    EXPECT_EQ(Run({}), 2);
+    EXPECT_EQ(Run({"frobnicate", m_card}), 2);
+    EXPECT_EQ(Run({"block", m_card}), 2);
+    EXPECT_EQ(Run({"block", m_card, "pin9"}), 2);
+    EXPECT_EQ(Run({"set-counter", m_card, "chv1", "4"}), 2);
+    EXPECT_EQ(Run({"set-counter", m_card, "chv1", "-1"}), 2);
+    EXPECT_EQ(Load(), before);
+    EXPECT_EQ(Run({"dump", (m_folder / "missing.json").string()}), 1);
+    EXPECT_NE(m_err.str().find("missing.json: cannot be opened"), std::string::npos);
 }
 
 }  // namespace

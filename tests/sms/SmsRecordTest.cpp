@@ -1,0 +1,337 @@
+// EF_SMS records and their texts. The vectors of tests/vectors/sms, each run four ways: decoded,
+// decoded with extra 0xFF padding, written back, and decoded from every cut of the record. Then what
+// the vectors cannot show: the 7-bit packing, limits of the user data, the 256-byte window, writing
+// entries the vectors do not hold, and decoding a file image. Last the date-or-validity texts: the
+// cases of tests/vectors/sms/date-texts.txt, then the limits of parsing, display and normalisation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sms/SmsRecordCodec.h"
+#include "sms/SmsTimeValue.h"
+#include "sms/SmsUserData.h"
+
+namespace quillet::sms {
+namespace {
+
+struct Vector {
+    std::string name;
+    std::vector<std::uint8_t> record;  // padded with 0xFF to the card's record length
+    SmsEntry expected{};
+    bool exact = false;
+    bool roundTrip = true;
+};
+
+bool SetField(Vector& v, const std::string& key, const std::string& value) {
+    static const std::set<std::string> kKeys = {"used",       "status",     "messageRef", "centreTon", "centreNpi",
+                                                "addressTon", "addressNpi", "centre",     "address",   "date",
+                                                "text",       "exact",      "roundtrip",  "record"};
+    if (!kKeys.contains(key)) return false;
+    SmsEntry& e = v.expected;
+    const auto number = [&] { return static_cast<std::uint8_t>(std::stoul(value)); };
+    if (key == "used") e.used = number();
+    if (key == "status") e.status = number();
+    if (key == "messageRef") e.messageRef = number();
+    if (key == "centreTon") e.centreTon = number();
+    if (key == "centreNpi") e.centreNpi = number();
+    if (key == "addressTon") e.addressTon = number();
+    if (key == "addressNpi") e.addressNpi = number();
+    if (key == "centre") SetFieldText(e.serviceCentre, value);
+    if (key == "address") SetFieldText(e.address, value);
+    if (key == "date") SetFieldText(e.dateOrValidity, value);
+    if (key == "text") SetFieldText(e.text, value);
+    if (key == "exact") v.exact = value == "yes";
+    if (key == "roundtrip") v.roundTrip = value != "no";
+    std::istringstream bytes(key == "record" ? value : "");
+    for (std::string hex; bytes >> hex;) v.record.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
+    return true;
+}
+
+std::vector<Vector> LoadVectors() {
+    std::vector<Vector> vectors;
+    for (const char* file : {"deliver.txt", "submit.txt", "malformed.txt"}) {
+        std::ifstream in(std::string(QUILLET_VECTORS_DIR "/sms/") + file);
+        EXPECT_TRUE(in.is_open()) << file;
+        Vector current;
+        for (std::string line; std::getline(in, line);) {
+            if (line.empty() || line[0] == '#') continue;
+            const std::size_t space = std::min(line.find(' '), line.size());
+            const std::string key = line.substr(0, space), value = line.substr(std::min(space + 1, line.size()));
+            if (key == "case") {
+                current = Vector{};
+                current.name = std::string(file) + ":" + value;
+            } else if (key == "end") {
+                current.record.resize(std::max(current.record.size(), kSmsRecordLength), 0xFF);
+                vectors.push_back(current);
+            } else if (!SetField(current, key, value)) {
+                ADD_FAILURE() << file << ": cannot read line: " << line;
+            }
+        }
+    }
+    return vectors;
+}
+
+const std::vector<Vector>& Vectors() {
+    static const std::vector<Vector> vectors = LoadVectors();
+    return vectors;
+}
+
+void ExpectFields(const SmsEntry& a, const SmsEntry& e) {
+    EXPECT_EQ((std::array{a.used, a.status, a.messageRef, std::uint32_t{a.index}}),
+              (std::array{e.used, e.status, e.messageRef, std::uint32_t{e.index}}));
+    EXPECT_EQ((std::array{a.centreTon, a.centreNpi, a.addressTon, a.addressNpi}),
+              (std::array{e.centreTon, e.centreNpi, e.addressTon, e.addressNpi}));
+    EXPECT_EQ(FieldText(a.serviceCentre), FieldText(e.serviceCentre));
+    EXPECT_EQ(FieldText(a.address), FieldText(e.address));
+    EXPECT_EQ(FieldText(a.dateOrValidity), FieldText(e.dateOrValidity));
+    EXPECT_EQ(FieldText(a.text), FieldText(e.text));
+}
+
+// Decoded as given and with extra 0xFF padding, up to and past the 256 bytes looked at.
+TEST(SmsVectors, DecodeGivesTheExpectedFieldsWithAnyPadding) {
+    ASSERT_GE(Vectors().size(), 24u);
+    for (const Vector& v : Vectors()) {
+        SCOPED_TRACE(v.name);
+        EXPECT_EQ(IsSmsRecordInUse(v.record), v.expected.used != 0);
+        for (std::size_t length : {176, 200, 256, 300}) {
+            std::vector<std::uint8_t> padded = v.record;
+            padded.resize(length, 0xFF);
+            ExpectFields(DecodeSmsRecord(padded, 0), v.expected);
+        }
+    }
+}
+
+TEST(SmsVectors, WritingTheFieldsBackReadsTheSame) {
+    for (const Vector& v : Vectors()) {
+        if (!v.roundTrip) continue;
+        SCOPED_TRACE(v.name);
+        std::vector<std::uint8_t> written(kSmsRecordLength, 0x5A);
+        ASSERT_EQ(EncodeSmsRecord(v.expected, written), SmsEncodeResult::kOk);
+        ExpectFields(DecodeSmsRecord(written, 0), v.expected);
+        if (v.exact) {
+            EXPECT_EQ(written, v.record);
+        }
+    }
+}
+
+// Each cut is its own heap block, so a sanitizer build sees any read past it. Every field comes
+// out complete or shortened: texts to a prefix, numbers and the date to nothing.
+TEST(SmsVectors, CutRecordsGiveShortenedFields) {
+    const auto partOf = [](auto got, auto want) { return got == want || got == decltype(got){}; };
+    for (const Vector& v : Vectors()) {
+        for (std::size_t length = 0; length <= v.record.size(); ++length) {
+            SCOPED_TRACE(v.name + " cut to " + std::to_string(length));
+            const SmsEntry a = DecodeSmsRecord(std::vector(v.record.begin(), v.record.begin() + length), 7);
+            const SmsEntry& e = v.expected;
+            EXPECT_EQ(a.index, 7);
+            EXPECT_TRUE(a.used == (length == 0 ? 0 : e.used) && a.status == (length == 0 ? 0 : e.status));
+            EXPECT_TRUE(FieldText(e.serviceCentre).starts_with(FieldText(a.serviceCentre)));
+            EXPECT_TRUE(FieldText(e.address).starts_with(FieldText(a.address)));
+            EXPECT_TRUE(FieldText(e.text).starts_with(FieldText(a.text)));
+            EXPECT_TRUE(partOf(FieldText(a.dateOrValidity), FieldText(e.dateOrValidity)));
+            EXPECT_TRUE(partOf(a.centreTon, e.centreTon) && partOf(a.centreNpi, e.centreNpi) &&
+                        partOf(a.addressTon, e.addressTon) && partOf(a.addressNpi, e.addressNpi) &&
+                        partOf(a.messageRef, e.messageRef));
+        }
+    }
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::string Decode(const Bytes& userData, std::size_t capacity = 200, std::uint8_t firstOctet = 0x04) {
+    std::vector<char> text(capacity, 'x');
+    EXPECT_EQ(text.at(DecodeUserData(text, userData, firstOctet)), '\0');
+    return text.data();
+}
+
+TEST(SmsUserData, PacksAndUnpacksTheStandardExample) {
+    const Bytes example = {0x0A, 0xE8, 0x32, 0x9B, 0xFD, 0x46, 0x97, 0xD9, 0xEC, 0x37};  // 3GPP TS 23.038
+    Bytes out(12, 0xFF);
+    EXPECT_EQ(EncodeUserData("hellohello", out), 10u);
+    EXPECT_EQ(out, (Bytes{0x0A, 0xE8, 0x32, 0x9B, 0xFD, 0x46, 0x97, 0xD9, 0xEC, 0x37, 0xFF, 0xFF}));
+    EXPECT_EQ(Decode(example), "hellohello");
+    EXPECT_EQ(Decode(example, 5), "hell");
+    EXPECT_EQ(Decode(example, 200, 0x44), "");  // user-data header
+    EXPECT_EQ(Decode({}), "");
+    EXPECT_EQ(EncodeUserData("a\tb\xE9@~", out), 6u);
+    EXPECT_EQ(Decode(out), "a?b?@~");
+}
+
+TEST(SmsUserData, ReadsOnlyTheSeptetsPresent) {
+    // "ABCDEFGH" fills exactly seven bytes; its last septet lies wholly in the last byte.
+    const Bytes packed = {0x41, 0xE1, 0x90, 0x58, 0x34, 0x1E, 0x91};
+    EXPECT_EQ(UnpackSeptet(packed, 7), 'H');
+    EXPECT_EQ(UnpackSeptet(packed, 8), 0);
+    Bytes userData = {0xFF};  // TP-UDL claims 255 septets
+    userData.insert(userData.end(), packed.begin(), packed.end());
+    EXPECT_EQ(Decode(userData), "ABCDEFGH");
+    userData.pop_back();
+    EXPECT_EQ(Decode(userData), "ABCDEF");
+}
+
+TEST(SmsRecord, LooksAtNoMoreThan256Bytes) {
+    // 255 address digits push TP-UDL to offset 142; of the 255 septets announced (all 0, '@')
+    // 113 bytes lie inside the window, which hold 129 septets.
+    Bytes record(300, 0x00);
+    record[0] = 0x01, record[2] = 0x04, record[3] = 0xFF, record[4] = 0x81, record[142] = 0xFF;
+    const SmsEntry entry = DecodeSmsRecord(record, 0);
+    EXPECT_EQ(FieldText(entry.address), std::string(20, '0'));
+    EXPECT_EQ(FieldText(entry.text), std::string(129, '@'));
+}
+
+SmsEntry Message(std::uint32_t status, const char* date, const std::string& text) {
+    SmsEntry entry = MakeEmptySmsEntry(3);
+    entry.used = 1;
+    entry.status = status;
+    SetFieldText(entry.address, "5551234");
+    SetFieldText(entry.dateOrValidity, date);
+    SetFieldText(entry.text, text);
+    return entry;
+}
+
+TEST(SmsRecord, WritesTheTimeFieldTheMessageKindHas) {
+    Bytes record(kSmsRecordLength);
+    // Received with a validity text: zero time stamp at offset 11.
+    ASSERT_EQ(EncodeSmsRecord(Message(0, "7 days", "hi"), record), SmsEncodeResult::kOk);
+    EXPECT_EQ(Bytes(record.begin() + 11, record.begin() + 18), Bytes(7, 0x00));
+    // To send with a text that is neither: validity format 0.
+    ASSERT_EQ(EncodeSmsRecord(Message(3, "soon", "hi"), record), SmsEncodeResult::kOk);
+    EXPECT_EQ(record[2], 0x01);
+    for (std::uint32_t status : {0u, 3u}) {
+        ASSERT_EQ(EncodeSmsRecord(Message(status, "1.2.2003 4:05", "hi"), record), SmsEncodeResult::kOk);
+        EXPECT_EQ(FieldText(DecodeSmsRecord(record, 0).dateOrValidity), "01.02.03 04:05");
+    }
+}
+
+TEST(SmsRecord, WritingReportsWhatDidNotFit) {
+    Bytes record(kSmsRecordLength);
+    SmsEntry entry = Message(3, "", std::string(199, 'q'));
+    EXPECT_EQ(EncodeSmsRecord(entry, record), SmsEncodeResult::kTextShortened);
+    EXPECT_EQ(FieldText(DecodeSmsRecord(record, 0).text), std::string(160, 'q'));
+    // The longest header (20-digit centre and address, absolute validity) leaves 139 bytes: 158
+    // septets. Fields without their terminator end at their size.
+    std::memset(entry.address, '1', sizeof(entry.address));
+    std::memset(entry.serviceCentre, '2', sizeof(entry.serviceCentre));
+    SetFieldText(entry.dateOrValidity, "1.1.99 0:00");
+    EXPECT_EQ(EncodeSmsRecord(entry, record), SmsEncodeResult::kTextShortened);
+    const SmsEntry back = DecodeSmsRecord(record, 0);
+    EXPECT_EQ(FieldText(back.address), std::string(20, '1'));
+    EXPECT_EQ(FieldText(back.serviceCentre), std::string(20, '2'));
+    EXPECT_EQ(FieldText(back.text), std::string(158, 'q'));
+    Bytes tooShort(12, 0x42);
+    EXPECT_EQ(EncodeSmsRecord(Message(0, "", "hi"), tooShort), SmsEncodeResult::kRecordTooShort);
+    EXPECT_EQ(tooShort, Bytes(12, 0x42));
+}
+
+TEST(SmsRecord, FileImageClearsEveryEntryAndDecodesTheRecordsThatFit) {
+    Bytes image = {3, 176, 0x07, 0x00, 0x01, 0x09, 0x04, 0x81, 0x21, 0x43, 0x00, 0x00, 0x00, 0x00};
+    image.resize(2 + 176, 0xFF);
+    image.push_back(0x00);
+    image.resize(2 + 2 * 176, 0xFF);
+    image.push_back(0x03);  // the last record is cut after its status byte
+    std::vector<SmsEntry> entries(5, Message(1, "", "old"));
+    EXPECT_EQ(DecodeSmsFileImage(image, entries), 3u);
+    EXPECT_EQ(FieldText(entries[0].address), "1234");
+    EXPECT_EQ(entries[0].messageRef, 9u);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].index, i);
+        EXPECT_EQ(entries[i].used, i == 0 || i == 2 ? 1u : 0u);
+        EXPECT_EQ(FieldText(entries[i].text), "");
+    }
+    std::vector<SmsEntry> two(2);
+    EXPECT_EQ(DecodeSmsFileImage(image, two), 2u);
+    EXPECT_EQ(DecodeSmsFileImage(Bytes{}, two), 0u);
+}
+
+std::string Format(const SmsTimeValue& value, std::size_t capacity = 64) {
+    std::string buffer(capacity, 'x');
+    const std::size_t length = FormatDateOrValidity(value, buffer);
+    EXPECT_EQ(buffer.at(length), '\0');
+    return buffer.substr(0, length);
+}
+
+// A parsed text as the vectors write it: "-" when refused, the byte of a relative validity, or the
+// date's fields as dd.mm.yy hh:mm (seconds must be 0).
+std::string Parsed(const std::string& text) {
+    SmsTimeValue v{};
+    if (!ParseDateOrValidity(text, v)) return "-";
+    if (v.isDate == 0) return std::to_string(v.validity);
+    char date[40];
+    std::snprintf(date, sizeof(date), "%02d.%02d.%02d %02d:%02d%s", v.day, v.month, v.year, v.hour, v.minute,
+                  v.second == 0 ? "" : " with seconds");
+    return date;
+}
+
+TEST(SmsDateTexts, VectorsParseShowAndChoose) {
+    std::ifstream in(QUILLET_VECTORS_DIR "/sms/date-texts.txt");
+    int cases = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t space = line.find(' '), bar = line.rfind(" | ");
+        ASSERT_TRUE(space != std::string::npos && bar != std::string::npos && bar >= space) << line;
+        const std::string kind = line.substr(0, space), text = line.substr(space + 1, bar - space - 1);
+        const std::string want = line.substr(bar + 3);
+        SCOPED_TRACE(line);
+        ++cases;
+        if (kind == "parse") {
+            EXPECT_EQ(Parsed(text), want);
+        } else if (kind == "show") {
+            SmsTimeValue value{};
+            value.validity = static_cast<std::uint8_t>(std::stoi(text));
+            EXPECT_EQ(Format(value), want);
+        } else if (kind == "offered") {
+            EXPECT_EQ(ValidityChoiceText(std::stoi(text)), want == "-" ? "" : want);
+        } else {
+            ASSERT_EQ(kind, "choice");
+            EXPECT_EQ(
+                std::to_string(ValidityChoiceOf(text, true)) + " " + std::to_string(ValidityChoiceOf(text, false)),
+                want);
+        }
+    }
+    EXPECT_GE(cases, 77);
+}
+
+TEST(SmsDateTexts, ParsingReadsTransliteratedTextUpTo63Characters) {
+    SmsTimeValue value{};
+    ASSERT_TRUE(ParseDateOrValidity("10 d\xC1ys", value));  // Windows-1250 A-acute reads as A
+    EXPECT_EQ(value.validity, 176);
+    // 0x91 turns into 0x92 and then into '.', as does any unknown byte such as 0x80.
+    EXPECT_TRUE(
+        ParseDateOrValidity("1\x91"
+                            "1\x80"
+                            "99 10:00",
+                            value));
+    EXPECT_TRUE(ParseDateOrValidity("1.1.99 10:00" + std::string(51, ' ') + "x", value));
+    EXPECT_FALSE(ParseDateOrValidity("1.1.99 10:00" + std::string(50, ' ') + "x", value));
+}
+
+TEST(SmsDateTexts, NormalizeKeepsValidTextsAndOtherwiseWritesTheTime) {
+    std::tm now{};
+    now.tm_min = 7, now.tm_hour = 8, now.tm_mday = 9, now.tm_mon = 0, now.tm_year = 124;
+    const auto normalize = [&](std::string text, std::size_t size = 16) {
+        text.resize(size, '\0');
+        NormalizeDateText(text, now);
+        return std::string(text.c_str());
+    };
+    EXPECT_EQ(normalize("12.5.99 7:05"), "12.5.99 7:05");
+    EXPECT_EQ(normalize("7 days"), "7 days");
+    EXPECT_EQ(normalize(""), "09.01.24 08:07");
+    EXPECT_EQ(normalize("0 days"), "09.01.24 08:07");
+    EXPECT_EQ(normalize("abcdefghijklmnop"), "09.01.24 08:07");  // no terminator in the buffer
+    EXPECT_EQ(normalize("x", 6), "09.01");
+    char field[16] = "bad";
+    NormalizeDateText(field);
+    SmsTimeValue value{};
+    EXPECT_TRUE(ParseDateOrValidity(field, value) && value.isDate == 1);
+}
+
+}  // namespace
+}  // namespace quillet::sms
