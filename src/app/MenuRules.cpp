@@ -28,7 +28,7 @@ MenuStates ComputeMenuStates(const MenuContext& context) {
     SetAll(states, {2002, 2003, 2014, 2015, 2016}, anyActive);
     // Toolbar: find, find next, internationalize.
     SetAll(states, {2011, 2012, 2017}, phoneBookLike);
-    // Phone Book > Save File, Edit > Internationalization.
+    // Phone Book > Save File and Phone Book > Internationalization.
     SetAll(states, {40005, 40079}, phoneBookLike);
     // SMS Save File and Add to File stay usable with no editor: they open an SMS window first.
     SetAll(states, {40009, 40010}, smsActive || !anyActive);

@@ -30,28 +30,34 @@ long ResidentKilobytes() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Qt takes its own options (-platform, -style, ...) out of the arguments first.
+    QApplication application(argc, argv);
     quillet::ui::StartupOptions options;
-    for (int index = 1; index < argc; ++index) {
-        const std::string argument = argv[index];
-        if (argument == "--device" && index + 1 < argc) {
-            options.device = argv[++index];
-        } else if (argument == "--help" || argument == "-h") {
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype index = 1; index < arguments.size(); ++index) {
+        const QString& argument = arguments[index];
+        if (argument == QStringLiteral("--device")) {
+            if (index + 1 == arguments.size()) {
+                std::cerr << "quillet: --device needs a device name\n" << kUsage;
+                return 2;
+            }
+            options.device = arguments[++index].toStdString();
+        } else if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
             std::cout << kUsage;
             return 0;
         } else {
-            std::cerr << "quillet: unknown argument " << argument << "\n" << kUsage;
+            std::cerr << "quillet: unknown argument " << argument.toStdString() << "\n" << kUsage;
             return 2;
         }
     }
 
-    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet!"));
     QApplication::setOrganizationName(QStringLiteral("Ostrakon"));
     QApplication::setWindowIcon(quillet::ui::ApplicationIcon());
     QApplication::setDesktopFileName(QStringLiteral("quillet"));
 
     quillet::ui::MainApp app;
-    // The start-up benchmark asks to hear of the first paint and then stops the program there.
+    // For the start-up benchmark: report the first paint of the main window and stop there.
     if (std::getenv("QUILLET_REPORT_FIRST_PAINT") != nullptr) {
         app.onFramePainted = [] {
             std::printf("first-paint rss_kb=%ld\n", ResidentKilobytes());

@@ -188,7 +188,7 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
         PhoneBookEntry entry = EmptyPosition(static_cast<std::uint16_t>(p));
         entry.used = 1;
         entry.modified = 1;
-        CopyBounded(entry.name, sizeof entry.name, plainName);
+        SetNameBytes(entry, plainName);
         std::string digits;
         SplitInternational(number, digits, entry.ton, sizeof entry.number);
         CopyBounded(entry.number, sizeof entry.number, digits);

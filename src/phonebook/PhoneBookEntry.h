@@ -39,9 +39,11 @@ static_assert(offsetof(PhoneBookEntry, inTransfer) == 108);
 PhoneBookEntry EmptyPosition(std::uint16_t index);
 
 // The name as the card's alpha bytes. A card name may hold 0x00 bytes (GSM '@', UCS2 text);
-// such a name is stored zero-filled with a 0xFF after its last byte, a byte no card name can
-// contain, so the bytes after the first zero survive a write. Other names are plain
-// zero-terminated text. The bytes stop at the first 0xFF and at 32.
+// such a name is stored zero-filled with a 0xFF after its last byte, so the bytes after the
+// first zero survive a write. 0xFF can mark the end because reading a card record already ends
+// the name at its first 0xFF. Other names are plain zero-terminated text. The bytes stop at the
+// first 0xFF and at 32. Names are set only through SetNameBytes, which clears the whole field,
+// so no byte of an earlier name lingers behind the marker.
 std::string_view NameBytes(const PhoneBookEntry& entry);
 void SetNameBytes(PhoneBookEntry& entry, std::string_view bytes);
 

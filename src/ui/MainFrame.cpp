@@ -47,7 +47,7 @@ const std::map<int, int> kForwarded = {
 
 MainFrame::MainFrame(MainApp& app)
     : m_app(app),
-      m_editors(std::make_unique<app::EditorLists>(app.Editors(), [this] { UpdateMenus(); })) {
+      m_editors(NewEditorLists()) {
     setWindowTitle(QStringLiteral("Quillet!"));
     setWindowIcon(ApplicationIcon());
     m_clientArea = new GreyClientArea(this);
@@ -64,8 +64,18 @@ MainFrame::MainFrame(MainApp& app)
     resize(640, 360);
 }
 
-// The lists go first: an editor may still report to this window while it closes.
-MainFrame::~MainFrame() { m_editors.reset(); }
+std::unique_ptr<app::EditorLists> MainFrame::NewEditorLists() {
+    return std::make_unique<app::EditorLists>(m_app.Editors(), [this] { UpdateMenus(); });
+}
+
+// The editor objects go while an empty list stands in for theirs, so a window that still reports
+// to this one while it is destroyed finds nothing to change.
+void MainFrame::DropEditors() { m_editors = NewEditorLists(); }
+
+MainFrame::~MainFrame() {
+    DropEditors();
+    m_editors.reset();
+}
 
 QMenu* MainFrame::AddMenu(QWidget* parent, const MenuEntry& entry) {
     auto* menu = new QMenu(QString::fromLatin1(entry.label), parent);
@@ -312,9 +322,12 @@ void MainFrame::OnCommand(int commandId) {
         case 40086: ShowTelephoneCard(); break;
         case 40081: ShowProgramInfo(); break;
         case 40023:
-            // Exit leaves at once, without asking about changes in the editors.
+            // Exit leaves at once: the editors go without asking about their changes, before the
+            // application's own closing of its windows could reach them.
             m_exiting = true;
+            DropEditors();
             close();
+            QCoreApplication::exit(0);
             break;
         default: break;  // help commands have no action
     }

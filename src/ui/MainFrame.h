@@ -53,6 +53,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    std::unique_ptr<app::EditorLists> NewEditorLists();
+    void DropEditors();
     void BuildMenus();
     void BuildToolBar();
     void BuildAccelerators();

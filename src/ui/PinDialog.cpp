@@ -16,14 +16,15 @@ PinDialog::PinDialog(const card::PinPrompt& prompt, QWidget* parent)
 
 PinDialog::~PinDialog() { WipeField(); }
 
-// The field is emptied as soon as the code is taken, so it does not stay in the widget.
+// The field is emptied as soon as the code is taken, so it does not stay in the widget. setText
+// rather than clear(), which would keep the code in the field's undo history.
 void PinDialog::WipeField() {
-    m_ui->codeEdit->clear();
+    m_ui->codeEdit->setText(QString());
     m_ui->codeEdit->setModified(false);
 }
 
 std::optional<card::SecretString> PinDialog::AskCode() {
-    m_ui->codeEdit->clear();
+    WipeField();
     if (exec() != QDialog::Accepted) {
         WipeField();
         return std::nullopt;

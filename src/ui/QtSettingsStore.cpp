@@ -6,6 +6,14 @@ namespace quillet::ui {
 
 QtSettingsStore::QtSettingsStore() : m_settings(QStringLiteral("Ostrakon"), QStringLiteral("Quillet! 3.5")) {}
 
+namespace {
+
+// The reader's settings hold device names and file paths, the system's own text; the other
+// sections hold card text (names, numbers), which the core keeps as Windows-1250 bytes.
+bool HoldsSystemText(const std::string& section) { return section == "commData"; }
+
+}  // namespace
+
 QString QtSettingsStore::KeyOf(const std::string& section, const std::string& key) {
     return QString::fromStdString(section) + QLatin1Char('/') + QString::fromStdString(key);
 }
@@ -13,11 +21,13 @@ QString QtSettingsStore::KeyOf(const std::string& section, const std::string& ke
 std::string QtSettingsStore::ReadString(const std::string& section, const std::string& key,
                                         const std::string& fallback) const {
     const QVariant value = m_settings.value(KeyOf(section, key));
-    return value.isValid() ? ToCp1250(value.toString()) : fallback;
+    if (!value.isValid()) return fallback;
+    return HoldsSystemText(section) ? value.toString().toStdString() : ToCp1250(value.toString());
 }
 
 void QtSettingsStore::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    m_settings.setValue(KeyOf(section, key), FromCp1250(value));
+    m_settings.setValue(KeyOf(section, key),
+                        HoldsSystemText(section) ? QString::fromStdString(value) : FromCp1250(value));
 }
 
 // An unreadable value counts as missing.

@@ -12,11 +12,11 @@ namespace quillet::ui {
 
 QtUserInterface::QtUserInterface(QWidget* mainWindow) : m_mainWindow(mainWindow) {}
 
-QtUserInterface::~QtUserInterface() = default;
+QtUserInterface::~QtUserInterface() { CloseProgress(); }
 
 // Questions asked during card work sit over the progress window, so they are not hidden by it.
 QWidget* QtUserInterface::DialogParent() const {
-    if (m_progress && m_progress->isVisible()) return m_progress.get();
+    if (m_progress && m_progress->isVisible()) return m_progress.data();
     return m_mainWindow.data();
 }
 
@@ -33,11 +33,12 @@ card::Answer QtUserInterface::AskQuestion(std::string_view text, card::QuestionB
     return AskQuestionBox(DialogParent(), text, buttons);
 }
 
-// The owner is the window that started the work; the core hands it over opaquely.
+// The core hands the owner over opaquely; in this program an owner is always the QWidget of the
+// window that started the work.
 void QtUserInterface::OpenProgress(card::ProgressOwner owner) {
     if (m_progress) return;
     auto* ownerWindow = static_cast<QWidget*>(const_cast<void*>(owner));
-    m_progress = std::make_unique<ProgressDialog>(ownerWindow ? ownerWindow : m_mainWindow.data());
+    m_progress = new ProgressDialog(ownerWindow ? ownerWindow : m_mainWindow.data());
     m_progress->show();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
@@ -59,6 +60,6 @@ void QtUserInterface::SetProgressPercent(unsigned percent) {
 
 bool QtUserInterface::PumpProgress() { return m_progress ? m_progress->Pump() : true; }
 
-void QtUserInterface::CloseProgress() { m_progress.reset(); }
+void QtUserInterface::CloseProgress() { delete m_progress.data(); }
 
 }  // namespace quillet::ui

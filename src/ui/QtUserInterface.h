@@ -1,15 +1,13 @@
 #pragma once
 
 #include <QPointer>
-#include <memory>
 
 #include "card/UserInterface.h"
+#include "ui/ProgressDialog.h"
 
 class QWidget;
 
 namespace quillet::ui {
-
-class ProgressDialog;
 
 // The windowed program's side of the core's questions, messages, code requests and progress.
 class QtUserInterface final : public card::UserInterface {
@@ -32,13 +30,14 @@ public:
     void CloseProgress() override;
 
     // The open progress window, if any (for tests and for parenting message boxes).
-    ProgressDialog* Progress() const { return m_progress.get(); }
+    ProgressDialog* Progress() const { return m_progress.data(); }
 
 private:
     QWidget* DialogParent() const;
 
     QPointer<QWidget> m_mainWindow;
-    std::unique_ptr<ProgressDialog> m_progress;
+    // Owned by the window that started the work, which may go first and take it along.
+    QPointer<ProgressDialog> m_progress;
 };
 
 }  // namespace quillet::ui

@@ -31,7 +31,8 @@ SetupDialog::SetupDialog(SetupTargets targets, QWidget* parent)
     if (app::FindDeviceEntry(m_devices, current) == 0 && current != app::ApplicationContext::kNoDevice) {
         m_devices.push_back(current);
     }
-    for (const std::string& device : m_devices) m_ui->deviceList->addItem(FromCp1250(device));
+    // Device names are the system's own text (reader names, file paths), not card text.
+    for (const std::string& device : m_devices) m_ui->deviceList->addItem(QString::fromStdString(device));
     SelectDevice(m_targets.context.DeviceName());
 
     const app::AppSettings& settings = m_targets.settings;
@@ -72,6 +73,8 @@ void SetupDialog::FindReader() {
     hooks.closeSearchWindow = [&] { search.reset(); };
 
     const std::optional<std::string> found = app::FindReader(m_targets.context, hooks);
+    // The search has changed the reader in use; the setting follows it as it does every open.
+    m_targets.settings.device = m_targets.context.DeviceName();
     if (found) {
         SelectDevice(*found);
         ShowMessageBox(this, StringOf(57563) + *found, card::MessageIcon::Information);
@@ -102,9 +105,10 @@ void SetupDialog::accept() {
         case app::SetupCheck::Ok: break;
     }
 
-    const std::string device = ToCp1250(m_ui->deviceList->currentText());
+    const std::string device = m_ui->deviceList->currentText().toStdString();
     const reader::ReaderResult result = m_targets.context.OpenReaderByName(device);
     if (result != reader::result::kOk) {
+        m_targets.settings.device = m_targets.context.DeviceName();
         ShowMessageBox(this, StringOf(142) + device + "\r\n  ->  " + std::string(reader::ReaderResultText(result)),
                        card::MessageIcon::Exclamation);
         return;

@@ -49,11 +49,15 @@ private:
             if (m_handlers.front()(modal)) m_handlers.pop_front();
             return;
         }
-        // Nothing expected: close stray message boxes so the test ends and says so.
+        // Nothing expected: close stray windows so the test ends and says so.
+        ++unexpected;
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            ++unexpected;
             texts.push_back(box->text());
             box->done(QMessageBox::Cancel);
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
         }
     }
 

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include "sim/DemoCard.h"
+#include "sim/SimProfileJson.h"
 #include "ui/CountryListDialog.h"
 #include "ui/SetupDialog.h"
 #include "ui_SetupDialog.h"
@@ -100,6 +102,22 @@ TEST_F(SetupDialogTest, OkStoresEveryValue) {
     EXPECT_FALSE(app->Context().CacheEnabled());
 }
 
+// A card file given on the command line is offered too, so OK keeps it instead of switching the
+// reader off.
+TEST_F(SetupDialogTest, ACardFileDeviceStaysChoosable) {
+    std::string error;
+    const std::string card = folder.File("Plze\xc5\x88.json");
+    ASSERT_TRUE(sim::SaveSimProfile(card, sim::BuildDemoSimProfile(), error)) << error;
+    ASSERT_EQ(app->Context().OpenReaderByName("VIRTUAL:" + card), reader::result::kOk);
+    auto dialog = Open();
+    EXPECT_EQ(dialog->Form().deviceList->currentText(), QString::fromStdString("VIRTUAL:" + card));
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(app->Context().DeviceName(), "VIRTUAL:" + card);
+    app->Store().Sync();
+    EXPECT_EQ(Stored("commData/device").toString(), QString::fromStdString("VIRTUAL:" + card));
+}
+
 TEST_F(SetupDialogTest, ASearchThatFindsNoReaderSaysSoAndSelectsNothing) {
     ASSERT_EQ(app->Context().OpenReaderByName("VIRTUAL"), reader::result::kOk);
     auto dialog = Open();
@@ -111,6 +129,7 @@ TEST_F(SetupDialogTest, ASearchThatFindsNoReaderSaysSoAndSelectsNothing) {
     EXPECT_EQ(responder.icons[0], QMessageBox::Information);
     EXPECT_EQ(dialog->Form().deviceList->currentText(), "NOTHING");
     EXPECT_EQ(app->Context().Reader(), nullptr);
+    EXPECT_EQ(app->Settings().device, "NOTHING");
 }
 
 TEST_F(SetupDialogTest, FromDatabaseTakesTheChosenCodeWithoutItsPlus) {

@@ -1,6 +1,7 @@
 // Starting and ending the windowed program: defaults, the reader message, the toolbar-only
 // window, the grey client area, the information display, Exit and closing with changes.
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QLabel>
 #include <QMenuBar>
 #include <QToolBar>
@@ -113,26 +114,61 @@ TEST_F(Startup, TheInformationClosesByItselfAtStartUpButNotFromTheHelpMenu) {
     EXPECT_EQ(version, "Quillet! 3.5 PC/SC   R.125-04/2000");
 }
 
-TEST_F(Startup, ExitLeavesWithoutAskingButClosingTheWindowAsksFirst) {
+TEST_F(Startup, ClosingTheWindowAsksFirstButExitLeavesWithoutAsking) {
     TestEditorCatalog editors;
     responder.AnswerMessage();
     auto app = Start({}, &editors);
     editors.app = app.get();
     ui::MainFrame& frame = *app->Frame();
     frame.OnCommand(40001);
-    ASSERT_EQ(editors.made.size(), 1u);
+    frame.OnCommand(40007);
+    ASSERT_EQ(editors.made.size(), 2u);
     editors.made[0]->changed = true;
 
     responder.AnswerMessage(QMessageBox::No);
     EXPECT_FALSE(frame.close());
     EXPECT_TRUE(frame.isVisible());
-    EXPECT_FALSE(editors.made[0]->closed);
     ASSERT_EQ(responder.texts.size(), 2u);
     EXPECT_EQ(responder.texts[1], "By closing these windows you will lose all changes.\nClose all windows?");
+    EXPECT_EQ(editors.destroyed, 0);
 
-    frame.OnCommand(40023);
+    // Exit from the running program: the editors go, changes and all, and nobody is asked.
+    QTimer::singleShot(0, &frame, [&frame] { frame.OnCommand(40023); });
+    EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(frame.isVisible());
+    EXPECT_EQ(editors.destroyed, 2);
     EXPECT_EQ(responder.texts.size(), 2u);
+    EXPECT_EQ(responder.unexpected, 0);
+}
+
+// Windows that report while the program comes down must find it still standing.
+TEST_F(Startup, EndingTheProgramWithOpenEditorsIsOrderly) {
+    TestEditorCatalog editors;
+    responder.AnswerMessage();
+    auto app = Start({}, &editors);
+    editors.app = app.get();
+    app->Frame()->OnCommand(40001);
+    app->Frame()->OnCommand(40004);
+    app.reset();
+    EXPECT_EQ(editors.destroyed, 2);
+}
+
+TEST_F(Startup, AStoredReaderOpensQuietlyAndAFailedRunDeviceKeepsTheSetting) {
+    std::string error;
+    const std::string card = folder.File("demo.json");
+    ASSERT_TRUE(sim::SaveSimProfile(card, sim::BuildDemoSimProfile(), error)) << error;
+    QSettings(QStringLiteral("Ostrakon"), QStringLiteral("Quillet! 3.5"))
+        .setValue("commData/device", QString::fromStdString("VIRTUAL:" + card));
+    auto app = Start();
+    EXPECT_TRUE(responder.texts.isEmpty());
+    EXPECT_EQ(app->Settings().device, "VIRTUAL:" + card);
+    app.reset();
+
+    responder.AnswerMessage();
+    app = Start(ui::StartupOptions{"COM5"});
+    ASSERT_EQ(responder.texts.size(), 1u);
+    EXPECT_TRUE(responder.texts[0].contains(":\nCOM5 - "));
+    EXPECT_EQ(app->Settings().device, "VIRTUAL:" + card);
 }
 
 }  // namespace

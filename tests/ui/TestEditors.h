@@ -16,30 +16,38 @@ namespace quillet::testing {
 // closing back the way a real window does, and asks its close question through a real message box.
 class TestEditor final : public app::Editor {
 public:
-    TestEditor(ui::MainApp& app, app::EditorKind kind) : m_app(app), kind(kind) {}
+    TestEditor(ui::MainApp& app, app::EditorKind kind, int& destroyed)
+        : m_app(app), m_frame(*app.Frame()), kind(kind), m_destroyed(destroyed) {}
+    // A window reports that it closed even while it is being destroyed.
+    ~TestEditor() override {
+        ++m_destroyed;
+        m_frame.OnEditorClosed(kind, this);
+    }
 
     void OpenWindow(int windowNumber, int openMode) override {
         number = windowNumber;
         mode = openMode;
     }
-    void MakeActive() override { m_app.Frame()->OnEditorActivated(this); }
+    void MakeActive() override { m_frame.OnEditorActivated(this); }
     void SendCommand(int commandId) override { commands.push_back(commandId); }
     bool CloseWithConfirm(int messageId, bool& askedOut) override {
         askedOut = false;
         if (changed && messageId != -1 && m_app.Settings().confirm != 0) {
             askedOut = true;
             const card::Answer answer = ui::AskQuestionBox(
-                m_app.Frame(), resources::LoadString(static_cast<std::uint32_t>(messageId)),
+                &m_frame, resources::LoadString(static_cast<std::uint32_t>(messageId)),
                 card::QuestionButtons::YesNoCancel);
             if (answer != card::Answer::Yes) return true;
         }
         closed = true;
-        m_app.Frame()->OnEditorClosed(kind, this);
+        m_frame.OnEditorClosed(kind, this);
         return false;
     }
 
     ui::MainApp& m_app;
+    ui::MainFrame& m_frame;
     app::EditorKind kind;
+    int& m_destroyed;
     int number = -1;
     int mode = -2;
     bool changed = false;
@@ -52,13 +60,14 @@ class TestEditorCatalog final : public ui::EditorCatalog {
 public:
     bool Offers(app::EditorKind) const override { return true; }
     std::unique_ptr<app::Editor> Create(app::EditorKind kind) override {
-        auto editor = std::make_unique<TestEditor>(*app, kind);
+        auto editor = std::make_unique<TestEditor>(*app, kind, destroyed);
         made.push_back(editor.get());
         return editor;
     }
 
     ui::MainApp* app = nullptr;
     std::vector<TestEditor*> made;
+    int destroyed = 0;
 };
 
 }  // namespace quillet::testing
