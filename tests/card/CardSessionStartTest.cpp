@@ -31,14 +31,12 @@ TEST(SessionStart, AFullStartActivatesVerifiesAndReadsTheServiceTable) {
     ASSERT_EQ(rig.ui.prompts.size(), 1u);
     EXPECT_EQ(Shown(rig.ui.prompts[0]), std::make_tuple(109u, "Quillet! - Enter PIN", "Please enter PIN:"));
     EXPECT_EQ(rig.pin1.View(), "1234");
-    EXPECT_EQ(rig.session->ServiceTable().size(), 4u);
     // SST FF 3F FF 0F: services 1-4 all there, of 5-8 only 5-7, of 13-16 only 13-14; none beyond.
     for (const auto& [service, present] : {std::pair(4, true), std::pair(7, true), std::pair(8, false),
                                            std::pair(14, true), std::pair(15, false), std::pair(0, false),
                                            std::pair(17, false)}) {
         EXPECT_EQ(rig.session->HasService(service), present) << service;
     }
-    EXPECT_EQ(rig.raised, 1);
     EXPECT_EQ(rig.Instructions(), kFullStartWithVerify);
 }
 
@@ -64,17 +62,11 @@ TEST(SessionStart, TheSameCardIsOnlyIdentifiedAgainAndAfterEndSessionKeepsItsCac
     ASSERT_TRUE(rig.session->Caches().images[2].has_value());
 }
 
-TEST(SessionStart, ThePinRememberedForOneCardIsForgottenForAnother) {
-    SessionRig rig;
-    rig.pin1 = SecretString("1234");  // remembered for a card this reader has not seen
-    rig.ui.pins = {"1234"};
-    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
-    EXPECT_EQ(rig.ui.prompts.size(), 1u);
-}
-
 TEST(SessionStart, AnotherIdentityGetsAFullStartEmptyCachesAndAFreshPinQuestion) {
     SessionRig rig(testing::MakeTestSimProfile(), {"1234", "1234", "1234"});
+    rig.pin1 = SecretString("1234");  // remembered for a card this reader has not seen: asked all the same
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    EXPECT_EQ(rig.ui.prompts.size(), 1u);
 
     // The identity changes under the powered card.
     rig.session->Caches().images[3] = std::vector<std::uint8_t>{1};
@@ -107,10 +99,8 @@ TEST(SessionStart, AWrongRememberedPinCostsOneAttemptAndIsForgotten) {
     rig.pin1 = SecretString("9999");
     EXPECT_FALSE(rig.session->BeginSession(true, false, true));
     EXPECT_EQ(rig.session->LastResult(), result::kNoValidPin);
-    EXPECT_EQ(rig.session->Flags(), 0u);
-    EXPECT_TRUE(rig.pin1.Empty());
+    EXPECT_TRUE(rig.pin1.Empty() && rig.ui.prompts.empty());
     EXPECT_EQ(rig.Card().Profile().chv1.attemptsLeft, 2);
-    EXPECT_TRUE(rig.ui.prompts.empty());
 
     rig.ui.pins = {"1234"};
     EXPECT_TRUE(rig.session->BeginSession(true, false, true));
@@ -121,27 +111,17 @@ TEST(SessionStart, AWrongRememberedPinCostsOneAttemptAndIsForgotten) {
 TEST(SessionStart, AClosedPinDialogEndsAStrictSessionOnlyAndChv1StaysUnverified) {
     SessionRig rig(testing::MakeTestSimProfile(), {std::nullopt});
     EXPECT_FALSE(rig.session->BeginSession(true, false, true));
-    EXPECT_EQ(rig.session->LastResult(), result::kPinEntryCancelled);
     EXPECT_EQ(rig.session->FormatLastError(), "Communication error:\r\nOperation cancelled");
     EXPECT_EQ(rig.session->Flags(), 0u);
 
     rig.ui.pins = {std::nullopt};
     EXPECT_TRUE(rig.session->BeginSession(true, false, false));
-    EXPECT_EQ(rig.session->LastResult(), result::kOk);
     EXPECT_TRUE(rig.session->ServiceTable().empty());  // not readable without CHV1
     // The skipped CHV1 is not asked again for the rest of the session.
     rig.ui.pins = {"1234"};
     ASSERT_TRUE(rig.session->BeginSession(true, false, false));
     EXPECT_EQ(rig.ui.prompts.size(), 2u);
     EXPECT_FALSE(rig.session->Flags() & CardSession::kChv1Verified);
-    EXPECT_FALSE(rig.session->RequireService(2));
-    EXPECT_EQ(rig.session->LastResult(), result::kFileNotAccessible);
-    EXPECT_FALSE(rig.session->IsChvBlocked(1));
-    // Reading a CHV1 file now meets the card's 9804.
-    std::array<std::uint8_t, 4> sst{};
-    std::uint32_t length = sst.size();
-    EXPECT_FALSE(rig.session->ReadFileRecord(0x7F20, 0x6F38, sst, length, 1, 4));
-    EXPECT_EQ(rig.session->LastResult(), result::kNoValidPin);
 }
 
 TEST(SessionStart, ABlockedChv1StopsAStrictSessionWithoutAsking) {

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <deque>
 #include <memory>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -42,6 +41,11 @@ void Put(Table& table, std::size_t position, const char* name, const char* numbe
     entry.ton = ton;
 }
 
+// A used entry as "name|number|ton", an unused one as "".
+std::string Row(const PhoneBookEntry& entry) {
+    return entry.used ? std::string(entry.name) + "|" + entry.number + "|" + std::to_string(entry.ton) : "";
+}
+
 // Reads a file into a table; the table's positionCount starts as given.
 struct Reading {
     Table table = FreshTable();
@@ -67,76 +71,38 @@ struct Reading {
     }
 };
 
-// --- the file layer ---------------------------------------------------------------------------
+// --- the file layer (what the *.DIA tests below cannot reach) -------------------------------
 
-TEST(TextFile, OpenCodesAndModes) {
+TEST(TextFile, OpenCodesBoundedTokensAndEncodedFields) {
     testing::TemporaryFolder folder;
     TextFile file;
     EXPECT_EQ(file.Open(folder.File("missing.dia"), OpenMode::ReadExisting), text_file::kNotFound);
     EXPECT_EQ(file.Open(folder.File("no/such/folder.dia"), OpenMode::CreateAlways), text_file::kNotFound);
     EXPECT_EQ(file.Open(folder.Path().string(), OpenMode::CreateAlways), text_file::kFailure);
 
-    // Open always creates, then appends after a seek to the end.
-    ASSERT_EQ(file.Open(folder.File("log.txt"), OpenMode::ReadWriteAlways), text_file::kOk);
-    EXPECT_EQ(file.WriteField("one", '\n'), text_file::kOk);
-    EXPECT_EQ(file.Close(), text_file::kOk);
-    ASSERT_EQ(file.Open(folder.File("log.txt"), OpenMode::ReadWriteAlways), text_file::kOk);
-    EXPECT_EQ(file.SeekToEnd(), text_file::kOk);
-    EXPECT_EQ(file.WriteField("two", '\n'), text_file::kOk);
-    EXPECT_EQ(file.Close(), text_file::kOk);
-    EXPECT_EQ(ReadFileBytes(folder.File("log.txt")), "one\r\ntwo\r\n");
-
-    ASSERT_EQ(file.Open(folder.File("log.txt"), OpenMode::ReadExisting), text_file::kOk);
-    EXPECT_EQ(file.WriteField("x", '\t'), text_file::kFailure);  // read-only
-}
-
-TEST(TextFile, TokensSkipBlanksStopAtDelimitersAndStayBounded) {
-    testing::TemporaryFolder folder;
     const std::string path = folder.File("t.txt");
-    const std::string longField(5000, 'x');
-    WriteFileBytes(path, "\r\n  \tfirst\r field\tse\x1bnc\x1bond\x1b\n" + longField + "\tend\x1b");
-
-    TextFile file;
+    WriteFileBytes(path, "se\x1bnc\x1bond\x1b\t" + std::string(5000, 'x') + "\tend");
     ASSERT_EQ(file.Open(path, OpenMode::ReadExisting), text_file::kOk);
     std::string token;
-    EXPECT_EQ(file.ReadToken(token, 65, true, "\t\n"), text_file::kOk);
-    EXPECT_EQ(token, "first field");  // CR dropped everywhere
-    EXPECT_EQ(file.LineNumber(), 2u);
-    char next = 0;
-    ASSERT_EQ(file.PeekChar(next), text_file::kOk);
-    EXPECT_EQ(next, '\t');  // the delimiter stays unread
     EXPECT_EQ(file.ReadToken(token, 65, false, "\t\n"), text_file::kOk);
     EXPECT_EQ(token, "se\nc\x1bond\x1b");  // ESC 'n' is a line feed, any other ESC stays
-    EXPECT_EQ(file.ReadToken(token, 65, false, "\t\n"), text_file::kOk);
-    EXPECT_EQ(token, "");  // the line feed is not blank here
     EXPECT_EQ(file.ReadToken(token, 65, true, "\t\n"), text_file::kOk);
     EXPECT_EQ(token, std::string(64, 'x'));  // cut, and the rest of the field dropped
-    EXPECT_EQ(file.ReadToken(token, 65, false, "\t\n"), text_file::kOk);
-    EXPECT_EQ(token, "end\x1b");  // the end of the file ends a token normally
-    EXPECT_EQ(file.ReadToken(token, 65, true, "\t\n"), text_file::kEndOfFile);
-    EXPECT_EQ(file.ReadChar(next), text_file::kEndOfFile);
+    EXPECT_EQ(file.ReadToken(token, 65, true, "\t\n"), text_file::kOk);
+    EXPECT_EQ(token, "end");
 
-    TextFile folderAsFile;
-    ASSERT_EQ(folderAsFile.Open(folder.Path().string(), OpenMode::ReadExisting), text_file::kOk);
-    EXPECT_EQ(folderAsFile.ReadToken(token, 65, true, "\t\n"), text_file::kFailure);
-}
-
-TEST(TextFile, FieldsAreEncodedAndANewFileReplacesTheOldOnlyWhenComplete) {
-    testing::TemporaryFolder folder;
-    const std::string path = folder.File("out.txt");
-    WriteFileBytes(path, "old contents");
-    for (const bool close : {false, true}) {  // the first file is dropped without Close
-        TextFile file;
-        ASSERT_EQ(file.Open(path, OpenMode::CreateAlways), text_file::kOk);
-        EXPECT_EQ(file.WriteField("a\tb\nc", '\t'), text_file::kOk);
-        EXPECT_EQ(file.WriteField(std::string(300, 'y'), '\n'), text_file::kOk);
-        EXPECT_EQ(ReadFileBytes(path), "old contents");  // nothing visible before Close
-        if (close) {
-            EXPECT_EQ(file.Close(), text_file::kOk);
-        }
+    // A TAB inside a field becomes a space, a field keeps 256 characters, and a file dropped
+    // without Close leaves the old one and no leftovers.
+    for (const bool close : {false, true}) {
+        TextFile out;
+        ASSERT_EQ(out.Open(path, OpenMode::CreateAlways), text_file::kOk);
+        EXPECT_EQ(out.WriteField("a\tb\nc", '\t'), text_file::kOk);
+        EXPECT_EQ(out.WriteField(std::string(300, 'y'), '\n'), text_file::kOk);
+        EXPECT_EQ(ReadFileBytes(path).substr(0, 2), "se");  // nothing visible before Close
+        EXPECT_EQ(close ? out.Close() : text_file::kOk, text_file::kOk);
     }
     EXPECT_EQ(ReadFileBytes(path), "a b\x1bnc\t" + std::string(256, 'y') + "\r\n");
-    EXPECT_EQ(folder.Entries(), 1);  // no leftovers, not even of the dropped file
+    EXPECT_EQ(folder.Entries(), 1);
 }
 
 // --- reading and writing *.DIA files --------------------------------------------------------
@@ -170,23 +136,13 @@ TEST(DiaFile, SavedBookReadsBackAtTheSamePositions) {
     Put(reading.table, 7, "Gone", "1");
     EXPECT_EQ(reading.Run(path).outcome, DiaReadOutcome::Complete);
     EXPECT_TRUE(reading.ui.messages.empty());
-    EXPECT_TRUE(reading.ui.questions.empty());
     EXPECT_EQ(reading.count, 250u);
     for (std::size_t i = 0; i < kDiaPositions; ++i) {
-        const PhoneBookEntry& got = reading.table[i];
-        EXPECT_EQ(got.used, book[i].used) << i;
-        EXPECT_EQ(got.index, i);
-        EXPECT_EQ(got.modified, 1u);
-        EXPECT_EQ(got.capabilityId, 0xFF);
-        EXPECT_EQ(got.extensionId, 0xFF);
-        if (!got.used) continue;
-        EXPECT_EQ(std::string(got.number), book[i].number) << i;
-        EXPECT_EQ(got.ton, book[i].ton) << i;
-        if (i != 1) {
-            EXPECT_EQ(std::string(got.name), book[i].name) << i;
-        }
+        EXPECT_EQ(reading.table[i].modified, 1u) << i;  // all of it goes to the card
+        EXPECT_EQ(Row(reading.table[i]), i == 1 ? "Stastny Jiri|0221234567|0" : Row(book[i])) << i;
     }
-    EXPECT_EQ(std::string(reading.table[1].name), "Stastny Jiri");  // names from files lose their accents
+    // Names from files lose their accents; the card's extension details are not taken from the file.
+    EXPECT_TRUE(reading.table[0].capabilityId == 0xFF && reading.table[0].extensionId == 0xFF);
 
     // A range in index order, whatever the order of the positions.
     Table shuffled = book;
@@ -229,7 +185,7 @@ TEST(DiaFile, HandWrittenFilesOfBothShapes) {
     };
     const Case cases[] = {
         // two fields, with and without the last line feed, blank lines and CRs anywhere
-        {"Anna\t+49301234\r\n\r\n  Bert \t 030\r\nCarl\t0", {"Anna", "Bert ", "Carl"}},
+        {"Anna\t+49301234\r\n\r\n  Be\rrt \t 030\r\nCarl\t0", {"Anna", "Bert ", "Carl"}},
         {"Anna\t+49301234\nBert\t030\n", {"Anna", "Bert"}},
         // numbered lines keep their positions, the last line needs no line feed
         {"3\tAnna\t1\n1\tBert\t2", {"Bert", "", "Anna"}},
@@ -246,9 +202,8 @@ TEST(DiaFile, HandWrittenFilesOfBothShapes) {
     }
     Reading reading;
     reading.Read("Anna\t+49301234\nBert\t+" + std::string(60, '1') + "\n");
-    EXPECT_EQ(std::string(reading.table[0].number), "49301234");
-    EXPECT_EQ(reading.table[0].ton, 1);
-    EXPECT_EQ(std::string(reading.table[1].number), std::string(60, '1'));
+    EXPECT_EQ(Row(reading.table[0]), "Anna|49301234|1");
+    EXPECT_EQ(Row(reading.table[1]), "Bert|" + std::string(60, '1') + "|1");
 }
 
 TEST(DiaFile, SyntaxErrorsNameTheirLineAndKeepWhatWasPlaced) {
@@ -256,16 +211,12 @@ TEST(DiaFile, SyntaxErrorsNameTheirLineAndKeepWhatWasPlaced) {
     const std::string bad[] = {
         "251\tName\t1",                              // record number beyond the table
         "0\tName\t1",                                // no record 0
-        "x\tName\t1",                                // not a decimal
-        "4\t\t1",                                    // no name (fields collapse)
         "4\tName\t",                                 // no number
         "4\tName\t12a",                              // not a dialling character
         "4\tName\t1+2",                              // '+' inside
         "4\tName\t+",                                // a '+' alone
-        "4\tName\t++1",                              // two '+'
         "4\t" + std::string(33, 'n') + "\t1",        // 33 characters
         "4\tName\t" + std::string(61, '1'),          // 61 digits
-        "4\tName\t+" + std::string(61, '1'),         // 61 digits after '+'
         "4\tName\t1\textra",                         // a fourth field
         "1\tAgain\t5",                               // the same position twice
         std::string("4\tNa") + '\0' + "me\t1",       // a NUL inside the name
@@ -375,13 +326,6 @@ TEST(DiaFile, DamagedAndHugeFilesEndCleanly) {
     Reading truncated;
     EXPECT_EQ(truncated.Read("1\tAnna\t123\r\n2\tBe").line, 2u);
     EXPECT_EQ(truncated.Names(), std::vector<std::string>{"Anna"});
-
-    // Binary garbage.
-    std::mt19937 random(7);
-    std::string garbage(4096, '\0');
-    for (char& byte : garbage) byte = static_cast<char>(random());
-    Reading binary;
-    EXPECT_EQ(binary.Read(garbage).outcome, DiaReadOutcome::SyntaxError);
 
     // 100 000 lines: the table is full after 250 of them.
     std::string many;

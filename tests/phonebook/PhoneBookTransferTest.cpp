@@ -79,9 +79,7 @@ TEST_F(PhoneBookOnCard, ReadsEveryRecordWithItsExtensionDigits) {
     EXPECT_EQ(entry(3), Entry("Conference", "442079460000p123456789#p987654321#p1357924", 1));
     EXPECT_EQ(entry(4), Entry(std::string("Petr \0 work", 11), "420224876543", 1));
     EXPECT_EQ(entries[5].used, 0u);  // a gap
-    EXPECT_GE(std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.used != 0; }), 100);
-    EXPECT_EQ(entries[200].index, 200);  // positions beyond the card are numbered too
-    EXPECT_EQ(entries[200].used, 0u);
+    EXPECT_TRUE(entries[200].index == 200 && entries[200].used == 0);  // positions beyond the card are numbered too
 
     // The second read of the same card comes from the caches.
     ASSERT_TRUE(ReadPhoneBook(*rig.session, kAdnFile, entries, info));
@@ -98,23 +96,28 @@ TEST_F(PhoneBookOnCard, WritingAnUnchangedPhoneBookSendsNothingAndLeavesRecordsB
     EXPECT_EQ(rig.Card().Profile(), before);
 }
 
-TEST_F(PhoneBookOnCard, OneChangedEntryRewritesOnlyItsRecord) {
+TEST_F(PhoneBookOnCard, OnlyEntriesThatDifferFromTheCardAreRewrittenWhateverTheirMark) {
     auto expected = CardRecords(kAdnFile);
     std::strcpy(entries[9].name, "Renamed");
     entries[9].modified = 1;
+    std::strcpy(entries[0].name, "From backup");  // a restored backup hands over entries marked unchanged
+    entries[0].modified = 0;
     ASSERT_TRUE(Write(entries)) << rig.session->FormatLastError();
-    EXPECT_EQ(report.recordsWritten, 1u);
-    EXPECT_EQ(Updates(), 1u);
+    EXPECT_EQ(report.recordsWritten, 2u);
+    EXPECT_EQ(Updates(), 2u);
     std::fill_n(std::copy_n("Renamed", 7, expected[9].begin()), 16 - 7, 0xFF);
+    std::fill_n(std::copy_n("From backup", 11, expected[0].begin()), 16 - 11, 0xFF);
     EXPECT_EQ(CardRecords(kAdnFile), expected);
     EXPECT_EQ(entries[9].modified, 0u);
 }
 
-TEST_F(PhoneBookOnCard, MovedUnchangedEntriesKeepTheirOwnBytes) {
-    // Swap the UCS2-named entry (record 3) with an ordinary one, as a re-sorted view would.
+TEST_F(PhoneBookOnCard, MovedUnchangedEntriesKeepTheirOwnBytesAfterAStoppedWriteIsRepeated) {
+    // Swap the UCS2-named entry (record 3) with an ordinary one, as a re-sorted view would; the
+    // first write is cancelled between the two.
     const auto before = CardRecords(kAdnFile);
     std::swap(entries[2], entries[6]);
-    ASSERT_TRUE(Write(entries));
+    EXPECT_FALSE(WriteCancelledAt(7));
+    ASSERT_TRUE(Write(entries)) << rig.session->FormatLastError();
     EXPECT_EQ(CardRecords(kAdnFile)[6], before[2]);
     EXPECT_EQ(CardRecords(kAdnFile)[2], before[6]);
     EXPECT_EQ(entries[6].index, 6);
@@ -161,41 +164,6 @@ TEST_F(PhoneBookOnCard, TooManyEntriesOrDigitsAreRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(rig.Card().Profile(), before);
 }
 
-TEST_F(PhoneBookOnCard, ACancelledWriteLeavesEveryRecordConsistent) {
-    for (std::size_t position : {5, 12, 19}) SetNumber(entries[position], "Chain", std::string(40, '7'));
-    EXPECT_FALSE(WriteCancelledAt(14));
-    EXPECT_EQ(rig.session->LastResult(), result::kCancelledByUser);
-
-    // Read back from the card itself: every chain ends in a used extension record.
-    const Book reread = Reread();
-    const auto& map = *rig.session->Caches().Map(card::UseMap::Adn);
-    for (std::size_t record = 1; record < map.size(); ++record) {
-        EXPECT_EQ(map[record] & 0xF0, 0) << record;  // no link to a missing or free extension
-    }
-    EXPECT_EQ(std::string(reread[5].number), std::string(40, '7'));
-    EXPECT_EQ(reread[19].used, 0u);  // not reached before the cancel
-}
-
-TEST_F(PhoneBookOnCard, AWriteStoppedHalfWayCanBeRepeatedWithoutLoss) {
-    const std::string third = entries[2].name;
-    const std::string seventh = entries[6].name;
-    std::swap(entries[2], entries[6]);
-    EXPECT_FALSE(WriteCancelledAt(7));
-    ASSERT_TRUE(Write(entries)) << rig.session->FormatLastError();
-    const Book reread = Reread();
-    EXPECT_EQ(std::string(reread[2].name), seventh);
-    EXPECT_EQ(std::string(reread[6].name), third);
-}
-
-TEST_F(PhoneBookOnCard, EntriesThatDifferFromTheCardAreWrittenWhateverTheirMark) {
-    // A restored backup hands over entries marked unchanged.
-    std::strcpy(entries[0].name, "From backup");
-    entries[0].modified = 0;
-    ASSERT_TRUE(Write(entries));
-    EXPECT_EQ(report.recordsWritten, 1u);
-    EXPECT_STREQ(Reread()[0].name, "From backup");
-}
-
 TEST_F(PhoneBookOnCard, TheFixedDialingNumbersNeedPin2AndUseExt2) {
     Book fdn{};
     ASSERT_TRUE(ReadPhoneBook(*rig.session, kFdnFile, fdn, info));
@@ -228,6 +196,9 @@ TEST_P(CancelledWrite, NeverMixesTwoEntriesDigits) {
     const std::string record1 = reread[0].number;
     EXPECT_TRUE(record1 == std::string(60, '6') || record1 == first) << record1;
     for (std::uint8_t use : *rig.session->Caches().Map(card::UseMap::Ext1)) EXPECT_EQ(use & 0x04, 0);
+    // No record links to a missing or free extension record (the map's first byte is its size).
+    const auto& adn = *rig.session->Caches().Map(card::UseMap::Adn);
+    for (std::size_t record = 1; record < adn.size(); ++record) EXPECT_EQ(adn[record] & 0xF0, 0) << record;
 }
 
 // Before anything, just after "Conference" is rewritten, and at the very end (the long number

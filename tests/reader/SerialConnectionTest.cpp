@@ -1,8 +1,9 @@
 // The serial reader: opening it, its identification, the reader-level commands, and reading the
-// memory of a prepaid telephone chip card.
+// memory of a prepaid telephone chip card. (Data transfers with the card are T0TransmitTest's.)
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "support/EmulatedSerialReader.h"
 
@@ -15,13 +16,9 @@ TEST(SerialConnection, OpenResetsAndIdentifiesTheReader) {
     EmulatedSerialReader rig;
     ASSERT_EQ(rig.reader->Open("COM3", 0), result::kOk);
     EXPECT_EQ(rig.line->OpenedDevice(), "/dev/ttyS2");
-    EXPECT_TRUE(rig.reader->IsPortOpen());
-    EXPECT_TRUE(rig.reader->IsReaderConnected());
-    EXPECT_TRUE(rig.line->Dtr());
-    EXPECT_TRUE(rig.line->Rts());
-    EXPECT_EQ(rig.line->Settings().parity, Parity::Even);
-    EXPECT_EQ(rig.line->Settings().stopBits, 2);
-    EXPECT_EQ(rig.line->Settings().baudRate, 9600u);
+    EXPECT_TRUE(rig.reader->IsPortOpen() && rig.reader->IsReaderConnected() && rig.line->Dtr() && rig.line->Rts());
+    const LineSettings& line = rig.line->Settings();
+    EXPECT_EQ(std::tie(line.parity, line.stopBits, line.baudRate), std::make_tuple(Parity::Even, 2, 9600u));
     EXPECT_EQ(rig.line->ReaderCommandCodes(), std::vector<std::uint8_t>{0x1A});
     // Power-down settle time, reset low time and the reader's boot before it identifies.
     EXPECT_GE(rig.clock.NowMs(), 500u);
@@ -29,11 +26,8 @@ TEST(SerialConnection, OpenResetsAndIdentifiesTheReader) {
 
     // Close drops the lines and the port.
     EXPECT_EQ(rig.reader->Close(), result::kOk);
-    EXPECT_FALSE(rig.reader->IsPortOpen());
-    EXPECT_FALSE(rig.reader->IsReaderConnected());
-    EXPECT_FALSE(rig.line->IsOpen());
-    EXPECT_FALSE(rig.line->Dtr());
-    EXPECT_FALSE(rig.line->Rts());
+    EXPECT_FALSE(rig.reader->IsPortOpen() || rig.reader->IsReaderConnected() || rig.line->IsOpen() ||
+                 rig.line->Dtr() || rig.line->Rts());
 }
 
 // How opening ends for readers that identify late, wrongly or never, and for ports that fail, all
@@ -182,10 +176,9 @@ std::array<std::uint8_t, 32> SampleMemory() {
     return memory;
 }
 
-EmulatedSerialReader MemoryCardReader(int checksumError = 0) {
+EmulatedSerialReader MemoryCardReader() {
     sim::SerialReaderSetup setup;
     setup.memoryCard = SampleMemory();
-    setup.memoryChecksumError = checksumError;
     return EmulatedSerialReader(setup, {}, {}, false);
 }
 
@@ -213,38 +206,31 @@ TEST(MemoryCard, ReadingAMemoryCardPowersDownASim) {
     EXPECT_FALSE(rig.line->CardPowered());
 }
 
-TEST(MemoryCard, ABadCheckSumLeavesTheBufferUntouched) {
-    auto rig = MemoryCardReader(1);
-    ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-    std::array<std::uint8_t, 32> memory{};
-    EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kInvalidReaderId);
-    EXPECT_EQ(memory, (std::array<std::uint8_t, 32>{}));
-}
-
+// Each failure has its code and leaves the buffer untouched.
 TEST(MemoryCard, FailuresHaveTheirCodes) {
-    std::array<std::uint8_t, 32> memory{};
-    {
+    using Setup = std::function<void(sim::SerialReaderSetup&)>;
+    const struct {
+        const char* what;
+        Setup setup;
+        bool open;
+        ReaderResult expected;
+    } cases[] = {
+        {"a bad check sum", [](auto& setup) { setup.memoryChecksumError = 1; }, true, result::kInvalidReaderId},
+        {"no card", [](auto& setup) { setup.cardInserted = false; }, true, result::kMemoryCardNotInserted},
+        {"no chip answering: the block never comes", [](auto& setup) { setup.memoryCard.reset(); }, true,
+         result::kInvalidReaderId},
+        {"a reader that stopped answering", [](auto& setup) { setup.identifies = false; }, true,
+         result::kReaderNotConnected},
+        {"no port", [](auto&) {}, false, result::kPortNotSet},
+    };
+    for (const auto& [what, setup, open, expected] : cases) {
+        SCOPED_TRACE(what);
         auto rig = MemoryCardReader();
-        rig.line->Setup().cardInserted = false;
-        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-        EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kMemoryCardNotInserted);
-    }
-    {
-        // A reader with no card chip answering: the block never comes.
-        sim::SerialReaderSetup setup;
-        EmulatedSerialReader rig(setup, {}, {}, false);
-        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-        EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kInvalidReaderId);
-    }
-    {
-        auto rig = MemoryCardReader();
-        EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kPortNotSet);
-    }
-    {
-        auto rig = MemoryCardReader();
-        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
-        rig.line->Setup().identifies = false;
-        EXPECT_EQ(rig.reader->ReadMemoryCard(memory), result::kReaderNotConnected);
+        ASSERT_EQ(open ? rig.reader->Open("COM1", 0) : result::kOk, result::kOk);
+        setup(rig.line->Setup());
+        std::array<std::uint8_t, 32> memory{};
+        EXPECT_EQ(rig.reader->ReadMemoryCard(memory), expected);
+        EXPECT_EQ(memory, (std::array<std::uint8_t, 32>{}));
     }
 }
 
