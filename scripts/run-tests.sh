@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole test suite: every test of the normal build (the PC/SC tests against a pcscd
-# started for them), then the core tests again in a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, fuzz targets included. Every stage runs; the script fails at the end if any failed.
+# started for them), then the unit, fuzz and window tests again in a build with AddressSanitizer
+# and UndefinedBehaviorSanitizer. Every stage runs; the script fails at the end if any failed.
 set -uo pipefail
 
 build_dir=${1:-build}
@@ -16,11 +16,11 @@ echo "== PC/SC tests against pcscd =="
 # They fail instead of skipping when pcscd is missing.
 QUILLET_REQUIRE_PCSCD=1 "$here/with-pcscd.sh" ctest --test-dir "$build_dir" --output-on-failure -L pcsc || failed=1
 
-echo "== Sanitizer build of the core tests (the windows are tested in the normal build) =="
-if cmake -S . -B "$sanitize_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_BENCH=OFF -DQUILLET_BUILD_UI=OFF > /dev/null &&
+echo "== Sanitizer build of the unit, fuzz and window tests =="
+if cmake -S . -B "$sanitize_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_BENCH=OFF > /dev/null &&
     cmake --build "$sanitize_dir" -j "$jobs"; then
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-        ctest --test-dir "$sanitize_dir" --output-on-failure -j "$jobs" -L "unit|fuzz" || failed=1
+        ctest --test-dir "$sanitize_dir" --output-on-failure -j "$jobs" -L "unit|fuzz|ui" || failed=1
 else
     failed=1
 fi
