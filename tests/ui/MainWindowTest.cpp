@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
+#include <QTest>
 
 #include "TestEditors.h"
 #include "UiFixture.h"
@@ -57,11 +58,16 @@ TEST_F(MainWindow, ThePhoneBookWindowEnablesItsCommandsAndThePasteOfItsOwnFormat
     QApplication::clipboard()->setMimeData(data);
     EXPECT_TRUE(Enabled(Frame(), 40068));
 
-    // Edit commands and the toolbar reach the window by the ids it knows.
+    // Edit commands, the toolbar and the keys reach the window by the ids it knows.
     Frame().OnCommand(40061);
     Frame().OnCommand(2011);
     Frame().OnCommand(2002);
-    EXPECT_EQ(editors.made[0]->commands, (std::vector<int>{2054, 1005, 40005}));
+    Frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    QTest::keyClick(&Frame(), Qt::Key_F7);
+    QTest::keyClick(&Frame(), Qt::Key_Delete, Qt::ControlModifier);
+    QTest::keyClick(&Frame(), Qt::Key_Insert);
+    EXPECT_EQ(editors.made[0]->commands, (std::vector<int>{2054, 1005, 40005, 1005, 2055, 2053}));
 }
 
 TEST_F(MainWindow, AnSmsWindowHasNoFindOrInternationalize) {
