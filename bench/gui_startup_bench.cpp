@@ -38,8 +38,10 @@ bool RunOnce(const std::string& program, const std::string& home, Sample& sample
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     std::vector<std::string> environment = {std::string("QT_QPA_PLATFORM=") + (platform ? platform : "offscreen"),
                                             "QUILLET_REPORT_FIRST_PAINT=1",
-                                            "XDG_CONFIG_HOME=" + home + "/config", "XDG_DATA_HOME=" + home + "/data",
-                                            "XDG_RUNTIME_DIR=" + home, "HOME=" + home};
+                                            "XDG_CONFIG_HOME=" + home + "/config",
+                                            "XDG_DATA_HOME=" + home + "/data",
+                                            "XDG_RUNTIME_DIR=" + home,
+                                            "HOME=" + home};
     for (const char* passed : {"PATH", "DISPLAY", "XAUTHORITY"}) {
         if (const char* value = std::getenv(passed)) environment.push_back(std::string(passed) + "=" + value);
     }

@@ -39,8 +39,7 @@ std::optional<BackendChoice> ChooseBackend(const std::string& name) {
 
 }  // namespace
 
-ApplicationContext::ApplicationContext(ReaderFactory& readers, card::UserInterface& ui,
-                                       card::ProcessPriority& priority)
+ApplicationContext::ApplicationContext(ReaderFactory& readers, card::UserInterface& ui, card::ProcessPriority& priority)
     : m_readers(readers), m_ui(ui), m_priority(priority), m_session(std::make_unique<card::CardSession>(*this)) {}
 
 // The session goes first, then the reader, which releases its port or library itself.

@@ -108,9 +108,9 @@ struct EditorLists::List {
 EditorLists::EditorLists(EditorFactory& factory, std::function<void()> updateMenus)
     : m_factory(factory),
       m_updateMenus(std::move(updateMenus)),
-      m_lists(std::make_unique<std::array<List, 3>>(std::array<List, 3>{
-          List(Capacity(EditorKind::PhoneBook)), List(Capacity(EditorKind::FixedDialing)),
-          List(Capacity(EditorKind::Sms))})) {}
+      m_lists(std::make_unique<std::array<List, 3>>(std::array<List, 3>{List(Capacity(EditorKind::PhoneBook)),
+                                                                        List(Capacity(EditorKind::FixedDialing)),
+                                                                        List(Capacity(EditorKind::Sms))})) {}
 
 EditorLists::~EditorLists() {
     // A window being destroyed may still report that it closed; by then it is in no slot, so
@@ -128,13 +128,9 @@ EditorLists::~EditorLists() {
     objects.clear();
 }
 
-std::size_t EditorLists::Capacity(EditorKind kind) {
-    return kind == EditorKind::FixedDialing ? 1 : 3;
-}
+std::size_t EditorLists::Capacity(EditorKind kind) { return kind == EditorKind::FixedDialing ? 1 : 3; }
 
-EditorLists::List& EditorLists::ListOf(EditorKind kind) {
-    return (*m_lists)[static_cast<std::size_t>(kind)];
-}
+EditorLists::List& EditorLists::ListOf(EditorKind kind) { return (*m_lists)[static_cast<std::size_t>(kind)]; }
 
 const EditorLists::List& EditorLists::ListOf(EditorKind kind) const {
     return (*m_lists)[static_cast<std::size_t>(kind)];
@@ -248,24 +244,16 @@ void EditorLists::CloseAllEditors() {
     }
 }
 
-Editor* EditorLists::Front(EditorKind kind) const {
-    return ListOf(kind).Front();
-}
+Editor* EditorLists::Front(EditorKind kind) const { return ListOf(kind).Front(); }
 
-bool EditorLists::IsActiveFront(EditorKind kind) const {
-    return m_active != nullptr && m_active == Front(kind);
-}
+bool EditorLists::IsActiveFront(EditorKind kind) const { return m_active != nullptr && m_active == Front(kind); }
 
-std::size_t EditorLists::OpenCount(EditorKind kind) const {
-    return ListOf(kind).OccupiedCount();
-}
+std::size_t EditorLists::OpenCount(EditorKind kind) const { return ListOf(kind).OccupiedCount(); }
 
 bool EditorLists::AnyOpen() const {
     return std::any_of(kKinds.begin(), kKinds.end(), [this](EditorKind kind) { return Front(kind) != nullptr; });
 }
 
-const std::vector<EditorSlot>& EditorLists::Slots(EditorKind kind) const {
-    return ListOf(kind).slots;
-}
+const std::vector<EditorSlot>& EditorLists::Slots(EditorKind kind) const { return ListOf(kind).slots; }
 
 }  // namespace quillet::app

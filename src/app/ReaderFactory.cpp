@@ -4,8 +4,8 @@
 #include "reader/PosixSerialPort.h"
 #include "reader/RdxDriverReader.h"
 #include "reader/ScLinkReader.h"
-#include "reader/SmartApiReader.h"
 #include "reader/SerialCardReader.h"
+#include "reader/SmartApiReader.h"
 #include "sim/VirtualCardReader.h"
 
 namespace quillet::app {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "ui/AppIcon.h"
-#include "ui/MainApp.h"
-#include "ui/MainFrame.h"
+#include "ui/CMainApp.h"
+#include "ui/CMainFrame.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(quillet::ui::ApplicationIcon());
     QApplication::setDesktopFileName(QStringLiteral("quillet"));
 
-    quillet::ui::MainApp app;
+    quillet::ui::CMainApp app;
     // For the start-up benchmark: report the first paint of the main window and stop there.
     if (std::getenv("QUILLET_REPORT_FIRST_PAINT") != nullptr) {
         app.onFramePainted = [] {

@@ -10,16 +10,16 @@ namespace quillet::phonebook {
 // One phone-book position: a plain 112-byte record copied as a whole (moves, sorting, clipboard,
 // files). Names keep the card's 8-bit bytes; numbers never hold the leading '+'.
 struct PhoneBookEntry {
-    std::uint32_t used;          // non-zero when the position holds an entry
-    std::uint16_t index;         // record number on the card, 0-based
-    char name[33];               // zero-terminated, at most 32 characters
-    char number[61];             // zero-terminated dialling string, at most 60 characters
-    std::uint8_t ton;            // type of number; 1 = international
-    std::uint8_t npi;            // numbering plan identification
-    std::uint8_t capabilityId;   // capability/configuration record, 0xFF = none
-    std::uint8_t extensionId;    // first extension record, 0xFF = none
-    std::uint32_t modified;      // changed since last read from or written to the card
-    std::uint32_t inTransfer;    // source of a drag-and-drop move in progress
+    std::uint32_t used;         // non-zero when the position holds an entry
+    std::uint16_t index;        // record number on the card, 0-based
+    char name[33];              // zero-terminated, at most 32 characters
+    char number[61];            // zero-terminated dialling string, at most 60 characters
+    std::uint8_t ton;           // type of number; 1 = international
+    std::uint8_t npi;           // numbering plan identification
+    std::uint8_t capabilityId;  // capability/configuration record, 0xFF = none
+    std::uint8_t extensionId;   // first extension record, 0xFF = none
+    std::uint32_t modified;     // changed since last read from or written to the card
+    std::uint32_t inTransfer;   // source of a drag-and-drop move in progress
 };
 
 static_assert(sizeof(PhoneBookEntry) == 112);

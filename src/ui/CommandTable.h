@@ -1,19 +1,19 @@
 #pragma once
 
-#include <QString>
 #include <QKeySequence>
+#include <QString>
 #include <vector>
 
 namespace quillet::ui {
 
 // What a command needs before it can work in this version of the program.
 enum class CommandNeed {
-    Nothing,            // works now
-    PhoneBookEditor,    // opens or drives a phone-book window
-    FixedDialingEditor, // opens the fixed-dialing-numbers window
-    SmsEditor,          // opens or drives an SMS window
-    AnyEditor,          // goes to whichever editor is active
-    LaterVersion,       // its dialog is not part of this version yet
+    Nothing,             // works now
+    PhoneBookEditor,     // opens or drives a phone-book window
+    FixedDialingEditor,  // opens the fixed-dialing-numbers window
+    SmsEditor,           // opens or drives an SMS window
+    AnyEditor,           // goes to whichever editor is active
+    LaterVersion,        // its dialog is not part of this version yet
 };
 
 // One entry of a menu: an item, a separator (id 0, no label) or a submenu (id 0, with children).

@@ -18,9 +18,7 @@ GreyClientArea::GreyClientArea(QWidget* parent) : QWidget(parent) {
     setMinimumSize(0, 0);
 }
 
-bool GreyClientArea::ShowsName() const {
-    return width() >= kMinimumWidthForName && height() >= kMinimumHeightForName;
-}
+bool GreyClientArea::ShowsName() const { return width() >= kMinimumWidthForName && height() >= kMinimumHeightForName; }
 
 void GreyClientArea::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);

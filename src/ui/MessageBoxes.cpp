@@ -10,10 +10,14 @@ namespace {
 
 QMessageBox::Icon IconOf(card::MessageIcon icon) {
     switch (icon) {
-        case card::MessageIcon::Error: return QMessageBox::Critical;
-        case card::MessageIcon::Exclamation: return QMessageBox::Warning;
-        case card::MessageIcon::Information: return QMessageBox::Information;
-        case card::MessageIcon::Question: return QMessageBox::Question;
+        case card::MessageIcon::Error:
+            return QMessageBox::Critical;
+        case card::MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case card::MessageIcon::Information:
+            return QMessageBox::Information;
+        case card::MessageIcon::Question:
+            return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -41,9 +45,12 @@ card::Answer AskQuestionBox(QWidget* parent, std::string_view text, card::Questi
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
     switch (box.exec()) {
-        case QMessageBox::Yes: return card::Answer::Yes;
-        case QMessageBox::No: return card::Answer::No;
-        default: return withCancel ? card::Answer::Cancel : card::Answer::No;
+        case QMessageBox::Yes:
+            return card::Answer::Yes;
+        case QMessageBox::No:
+            return card::Answer::No;
+        default:
+            return withCancel ? card::Answer::Cancel : card::Answer::No;
     }
 }
 

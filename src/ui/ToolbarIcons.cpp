@@ -137,8 +137,8 @@ void Globe(QPainter& painter) {
 
 void SimCard(QPainter& painter) {
     painter.setBrush(kCard);
-    painter.drawPolygon(QPolygonF({QPointF(2.5, 1.5), QPointF(9.5, 1.5), QPointF(12.5, 4.5), QPointF(12.5, 13.5),
-                                   QPointF(2.5, 13.5)}));
+    painter.drawPolygon(
+        QPolygonF({QPointF(2.5, 1.5), QPointF(9.5, 1.5), QPointF(12.5, 4.5), QPointF(12.5, 13.5), QPointF(2.5, 13.5)}));
     painter.setBrush(kGold);
     painter.drawRoundedRect(QRectF(4.5, 6.5, 6, 5), 1, 1);
 }
@@ -163,32 +163,67 @@ void Info(QPainter& painter) {
 
 QIcon ToolbarIcon(int commandId) {
     switch (commandId) {
-        case 2001: return Draw(Folder);
-        case 2002: return Draw(Disk);
-        case 2003: return Draw(Printer);
-        case 2005: return Draw(Book);
-        case 2006: return Draw([](QPainter& p) { Book(p); Plus(p, QPointF(12, 11), kGreen); });
-        case 2007: return Draw(Envelope);
-        case 2008: return Draw([](QPainter& p) { Envelope(p); Plus(p, QPointF(12, 11), kGreen); });
-        case 2009: return Draw(Key);
-        case 2011: return Draw(Magnifier);
-        case 2012: return Draw([](QPainter& p) {
-            Magnifier(p);
-            p.setBrush(kGreen);
-            p.setPen(Qt::NoPen);
-            p.drawPolygon(QPolygonF({QPointF(11, 1), QPointF(15.5, 4), QPointF(11, 7)}));
-        });
-        case 2014: return Draw([](QPainter& p) { Rows(p); Plus(p, QPointF(12, 10.5), kGreen); });
-        case 2015: return Draw([](QPainter& p) {
-            Rows(p);
-            p.setPen(QPen(kRed, 2.0, Qt::SolidLine, Qt::FlatCap));
-            p.drawLine(QPointF(9, 10.5), QPointF(15, 10.5));
-        });
-        case 2016: return Draw([](QPainter& p) { Rows(p); Cross(p, QPointF(12, 10.5)); });
-        case 2017: return Draw(Globe);
-        case 2019: return Draw([](QPainter& p) { SimCard(p); Info(p); });
-        case 2020: return Draw([](QPainter& p) { SimCard(p); Tick(p); });
-        default: return {};
+        case 2001:
+            return Draw(Folder);
+        case 2002:
+            return Draw(Disk);
+        case 2003:
+            return Draw(Printer);
+        case 2005:
+            return Draw(Book);
+        case 2006:
+            return Draw([](QPainter& p) {
+                Book(p);
+                Plus(p, QPointF(12, 11), kGreen);
+            });
+        case 2007:
+            return Draw(Envelope);
+        case 2008:
+            return Draw([](QPainter& p) {
+                Envelope(p);
+                Plus(p, QPointF(12, 11), kGreen);
+            });
+        case 2009:
+            return Draw(Key);
+        case 2011:
+            return Draw(Magnifier);
+        case 2012:
+            return Draw([](QPainter& p) {
+                Magnifier(p);
+                p.setBrush(kGreen);
+                p.setPen(Qt::NoPen);
+                p.drawPolygon(QPolygonF({QPointF(11, 1), QPointF(15.5, 4), QPointF(11, 7)}));
+            });
+        case 2014:
+            return Draw([](QPainter& p) {
+                Rows(p);
+                Plus(p, QPointF(12, 10.5), kGreen);
+            });
+        case 2015:
+            return Draw([](QPainter& p) {
+                Rows(p);
+                p.setPen(QPen(kRed, 2.0, Qt::SolidLine, Qt::FlatCap));
+                p.drawLine(QPointF(9, 10.5), QPointF(15, 10.5));
+            });
+        case 2016:
+            return Draw([](QPainter& p) {
+                Rows(p);
+                Cross(p, QPointF(12, 10.5));
+            });
+        case 2017:
+            return Draw(Globe);
+        case 2019:
+            return Draw([](QPainter& p) {
+                SimCard(p);
+                Info(p);
+            });
+        case 2020:
+            return Draw([](QPainter& p) {
+                SimCard(p);
+                Tick(p);
+            });
+        default:
+            return {};
     }
 }
 

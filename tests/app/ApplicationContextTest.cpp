@@ -122,15 +122,16 @@ TEST(OpenReaderByName, OtherDeviceNamesChooseTheirBackEndsAndOpenArguments) {
     testing::ScriptedUserInterface ui;
     NoPriority priority;
     ApplicationContext context(readers, ui, priority);
-    for (const char* name : {"RDXI DRIVER", "PCSC:Virtual PCD 00 00", "PCMCIA FY-1300", "VIRTUAL", "VIRTUAL:/tmp/a.json"}) {
+    for (const char* name :
+         {"RDXI DRIVER", "PCSC:Virtual PCD 00 00", "PCMCIA FY-1300", "VIRTUAL", "VIRTUAL:/tmp/a.json"}) {
         EXPECT_EQ(context.OpenReaderByName(name), reader::result::kOk) << name;
         EXPECT_EQ(context.DeviceName(), name);
     }
     EXPECT_EQ(readers.requested,
               (std::vector<ReaderBackend>{ReaderBackend::RdxDriver, ReaderBackend::ScLink, ReaderBackend::SmartApi,
                                           ReaderBackend::Virtual, ReaderBackend::Virtual}));
-    EXPECT_EQ(readers.openedWith, (std::vector<std::string>{"RDXI DRIVER", "Virtual PCD 00 00", "", "VIRTUAL",
-                                                            "VIRTUAL:/tmp/a.json"}));
+    EXPECT_EQ(readers.openedWith,
+              (std::vector<std::string>{"RDXI DRIVER", "Virtual PCD 00 00", "", "VIRTUAL", "VIRTUAL:/tmp/a.json"}));
     EXPECT_EQ(context.OpenReaderByName("VIRTUAL:"), reader::result::kNonSpecific);
 }
 

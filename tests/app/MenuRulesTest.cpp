@@ -21,11 +21,11 @@ TEST(MenuRules, EachActiveEditorAllowsItsOwnCommands) {
         bool phoneBook, fixedDialing, sms, none;
     };
     const Row rows[] = {
-        {2002, true, true, true, false},   {2003, true, true, true, false},   {2014, true, true, true, false},
-        {2015, true, true, true, false},   {2016, true, true, true, false},   {2011, true, true, false, false},
-        {2012, true, true, false, false},  {2017, true, true, false, false},  {40005, true, true, false, false},
-        {40009, false, false, true, true}, {40010, false, false, true, true}, {40060, true, true, true, false},
-        {40061, true, true, true, false},  {40079, true, true, false, false}, {40096, true, true, false, false},
+        {2002, true, true, true, false},    {2003, true, true, true, false},   {2014, true, true, true, false},
+        {2015, true, true, true, false},    {2016, true, true, true, false},   {2011, true, true, false, false},
+        {2012, true, true, false, false},   {2017, true, true, false, false},  {40005, true, true, false, false},
+        {40009, false, false, true, true},  {40010, false, false, true, true}, {40060, true, true, true, false},
+        {40061, true, true, true, false},   {40079, true, true, false, false}, {40096, true, true, false, false},
         {40097, false, false, true, false},
     };
     const ActiveEditor states[] = {ActiveEditor::PhoneBook, ActiveEditor::FixedDialing, ActiveEditor::Sms,

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
-#include <functional>
 #include <deque>
+#include <functional>
 
 namespace quillet::testing {
 

@@ -23,11 +23,11 @@ protected:
         editors.app = app.get();
         ASSERT_TRUE(responder.Done());
     }
-    ui::MainFrame& Frame() { return *app->Frame(); }
+    ui::CMainFrame& Frame() { return *app->Frame(); }
     bool WindowMenuEnabled() { return Frame().TopMenu(5)->menuAction()->isEnabled(); }
 
     TestEditorCatalog editors;
-    std::unique_ptr<ui::MainApp> app;
+    std::unique_ptr<ui::CMainApp> app;
 };
 
 TEST_F(MainWindow, WithoutAnActiveEditorTheEditorCommandsAreGrayed) {
@@ -123,7 +123,7 @@ TEST_F(MainWindow, CloseAllAsksOnceAndNoKeepsEveryWindow) {
 TEST_F(UiFixture, CommandsOfLaterVersionsAreDisabledAndSaySo) {
     responder.AnswerMessage();
     auto app = Start();
-    ui::MainFrame& frame = *app->Frame();
+    ui::CMainFrame& frame = *app->Frame();
     for (int id : {40001, 40004, 40089, 40018, 40024, 40026, 40094, 40201, 40074, 40071}) {
         EXPECT_FALSE(Enabled(frame, id)) << id;
     }

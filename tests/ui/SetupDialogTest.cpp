@@ -6,12 +6,12 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include "UiFixture.h"
 #include "sim/DemoCard.h"
 #include "sim/SimProfileJson.h"
+#include "ui/CSetupDlg.h"
 #include "ui/CountryListDialog.h"
-#include "ui/SetupDialog.h"
-#include "ui_SetupDialog.h"
-#include "UiFixture.h"
+#include "ui_CSetupDlg.h"
 
 namespace quillet::testing {
 namespace {
@@ -26,19 +26,19 @@ protected:
         responder.texts.clear();
         responder.icons.clear();
     }
-    std::unique_ptr<ui::SetupDialog> Open(std::vector<std::string> pcscReaders = {}) {
+    std::unique_ptr<ui::CSetupDlg> Open(std::vector<std::string> pcscReaders = {}) {
         ui::SetupTargets targets{app->Settings(), app->Store(), app->Context(),
                                  [pcscReaders](std::vector<std::string>& readers) {
                                      readers = pcscReaders;
                                      return true;
                                  }};
-        return std::make_unique<ui::SetupDialog>(targets, app->Frame());
+        return std::make_unique<ui::CSetupDlg>(targets, app->Frame());
     }
-    void Choose(ui::SetupDialog& dialog, const QString& device) {
+    void Choose(ui::CSetupDlg& dialog, const QString& device) {
         dialog.Form().deviceList->setCurrentIndex(dialog.Form().deviceList->findText(device));
     }
 
-    std::unique_ptr<ui::MainApp> app;
+    std::unique_ptr<ui::CMainApp> app;
 };
 
 TEST_F(SetupDialogTest, TheDeviceListPutsTheLastPcscReaderFirstAndTheVirtualCardLast) {
@@ -52,7 +52,7 @@ TEST_F(SetupDialogTest, TheDeviceListPutsTheLastPcscReaderFirstAndTheVirtualCard
 
 TEST_F(SetupDialogTest, OkRefusesBadValuesAndAReaderThatDoesNotOpenAndStoresNothing) {
     auto dialog = Open();
-    ::Ui::SetupDialog& form = dialog->Form();
+    ::Ui::CSetupDlg& form = dialog->Form();
     form.countryCodeEdit->setText("4a");
     responder.AnswerMessage();
     dialog->accept();
@@ -77,7 +77,7 @@ TEST_F(SetupDialogTest, OkRefusesBadValuesAndAReaderThatDoesNotOpenAndStoresNoth
 
 TEST_F(SetupDialogTest, OkStoresEveryValue) {
     auto dialog = Open();
-    ::Ui::SetupDialog& form = dialog->Form();
+    ::Ui::CSetupDlg& form = dialog->Form();
     Choose(*dialog, "NOTHING");
     form.countryCodeEdit->setText("+420");
     form.prefixEdit->setText("011");

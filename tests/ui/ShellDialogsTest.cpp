@@ -3,13 +3,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "UiFixture.h"
 #include "card/CardSession.h"
 #include "sim/DemoCard.h"
 #include "sim/SimProfileJson.h"
 #include "ui/PinDialog.h"
 #include "ui/ProgressDialog.h"
 #include "ui/TelephoneCardDialog.h"
-#include "UiFixture.h"
 
 namespace quillet::testing {
 namespace {
@@ -50,7 +50,7 @@ protected:
         });
     }
 
-    std::unique_ptr<ui::MainApp> app;
+    std::unique_ptr<ui::CMainApp> app;
     bool sawProgress = false;
 };
 

@@ -1,19 +1,20 @@
 // Starting and ending the windowed program: defaults, the reader message, the toolbar-only
 // window, the grey client area, the information display, Exit and closing with changes.
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolBar>
 
+#include "TestEditors.h"
+#include "UiFixture.h"
 #include "app/SettingsStore.h"
 #include "sim/DemoCard.h"
 #include "sim/SimProfileJson.h"
+#include "ui/CMainToolBar.h"
+#include "ui/CProgramInfoDlg.h"
 #include "ui/GreyClientArea.h"
-#include "ui/ProgramInfoDialog.h"
-#include "ui_ProgramInfoDialog.h"
-#include "UiFixture.h"
-#include "TestEditors.h"
+#include "ui_CProgramInfoDlg.h"
 
 namespace quillet::testing {
 namespace {
@@ -59,7 +60,7 @@ TEST_F(Startup, AsAToolbarTheWindowKeepsOnlyCaptionMenuAndToolbar) {
     QSettings(QStringLiteral("Ostrakon"), QStringLiteral("Quillet! 3.5")).setValue("confirmations/startWMin", 1);
     responder.AnswerMessage();
     auto app = Start();
-    ui::MainFrame& frame = *app->Frame();
+    ui::CMainFrame& frame = *app->Frame();
     QApplication::processEvents();
     EXPECT_EQ(frame.height(), frame.menuBar()->height() + frame.ToolBar()->height());
     EXPECT_TRUE(frame.ClientArea()->visibleRegion().isEmpty());
@@ -77,8 +78,10 @@ TEST_F(Startup, TheClientAreaShowsTheNameOnlyWhenItFits) {
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 const QColor colour = image.pixelColor(x, y);
-                if (colour.blue() > 100 && colour.red() < 60) ++navy;
-                else EXPECT_TRUE(colour == QColor(128, 128, 128) || colour.blue() > colour.red());
+                if (colour.blue() > 100 && colour.red() < 60)
+                    ++navy;
+                else
+                    EXPECT_TRUE(colour == QColor(128, 128, 128) || colour.blue() > colour.red());
             }
         }
         return navy;
@@ -90,7 +93,7 @@ TEST_F(Startup, TheClientAreaShowsTheNameOnlyWhenItFits) {
 
 TEST_F(Startup, TheInformationClosesByItselfAtStartUpButNotFromTheHelpMenu) {
     responder.AnswerMessage();
-    auto app = std::make_unique<ui::MainApp>();
+    auto app = std::make_unique<ui::CMainApp>();
     app->listPcscReaders = [](std::vector<std::string>&) { return false; };
     QElapsedTimer clock;
     clock.start();
@@ -101,7 +104,7 @@ TEST_F(Startup, TheInformationClosesByItselfAtStartUpButNotFromTheHelpMenu) {
     bool timerRunning = true;
     QString version;
     responder.Expect([&](QWidget* widget) {
-        auto* info = qobject_cast<ui::ProgramInfoDialog*>(widget);
+        auto* info = qobject_cast<ui::CProgramInfoDlg*>(widget);
         if (info == nullptr) return false;
         timerRunning = info->TimerRunning();
         version = info->findChild<QLabel*>("versionLabel")->text();
@@ -119,7 +122,7 @@ TEST_F(Startup, ClosingTheWindowAsksFirstButExitLeavesWithoutAsking) {
     responder.AnswerMessage();
     auto app = Start({}, &editors);
     editors.app = app.get();
-    ui::MainFrame& frame = *app->Frame();
+    ui::CMainFrame& frame = *app->Frame();
     frame.OnCommand(40001);
     frame.OnCommand(40007);
     ASSERT_EQ(editors.made.size(), 2u);

@@ -6,8 +6,8 @@
 
 #include "app/EditorLists.h"
 #include "resources/StringTable.h"
-#include "ui/MainApp.h"
-#include "ui/MainFrame.h"
+#include "ui/CMainApp.h"
+#include "ui/CMainFrame.h"
 #include "ui/MessageBoxes.h"
 
 namespace quillet::testing {
@@ -16,7 +16,7 @@ namespace quillet::testing {
 // closing back the way a real window does, and asks its close question through a real message box.
 class TestEditor final : public app::Editor {
 public:
-    TestEditor(ui::MainApp& app, app::EditorKind kind, int& destroyed)
+    TestEditor(ui::CMainApp& app, app::EditorKind kind, int& destroyed)
         : m_app(app), m_frame(*app.Frame()), kind(kind), m_destroyed(destroyed) {}
     // A window reports that it closed even while it is being destroyed.
     ~TestEditor() override {
@@ -34,9 +34,9 @@ public:
         askedOut = false;
         if (changed && messageId != -1 && m_app.Settings().confirm != 0) {
             askedOut = true;
-            const card::Answer answer = ui::AskQuestionBox(
-                &m_frame, resources::LoadString(static_cast<std::uint32_t>(messageId)),
-                card::QuestionButtons::YesNoCancel);
+            const card::Answer answer =
+                ui::AskQuestionBox(&m_frame, resources::LoadString(static_cast<std::uint32_t>(messageId)),
+                                   card::QuestionButtons::YesNoCancel);
             if (answer != card::Answer::Yes) return true;
         }
         closed = true;
@@ -44,8 +44,8 @@ public:
         return false;
     }
 
-    ui::MainApp& m_app;
-    ui::MainFrame& m_frame;
+    ui::CMainApp& m_app;
+    ui::CMainFrame& m_frame;
     app::EditorKind kind;
     int& m_destroyed;
     int number = -1;
@@ -65,7 +65,7 @@ public:
         return editor;
     }
 
-    ui::MainApp* app = nullptr;
+    ui::CMainApp* app = nullptr;
     std::vector<TestEditor*> made;
     int destroyed = 0;
 };

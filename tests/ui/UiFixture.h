@@ -8,8 +8,8 @@
 
 #include "support/ModalResponder.h"
 #include "support/TemporaryFolder.h"
-#include "ui/MainApp.h"
-#include "ui/MainFrame.h"
+#include "ui/CMainApp.h"
+#include "ui/CMainFrame.h"
 
 namespace quillet::testing {
 
@@ -32,8 +32,8 @@ protected:
     }
 
     // Starts the program without the start-up information display.
-    std::unique_ptr<ui::MainApp> Start(ui::StartupOptions options = {}, ui::EditorCatalog* editors = nullptr) {
-        auto app = std::make_unique<ui::MainApp>(editors);
+    std::unique_ptr<ui::CMainApp> Start(ui::StartupOptions options = {}, ui::EditorCatalog* editors = nullptr) {
+        auto app = std::make_unique<ui::CMainApp>(editors);
         app->listPcscReaders = [](std::vector<std::string>& readers) {
             readers.clear();
             return true;
@@ -43,7 +43,7 @@ protected:
         return app;
     }
 
-    static bool Enabled(ui::MainFrame& frame, int commandId) {
+    static bool Enabled(ui::CMainFrame& frame, int commandId) {
         QAction* action = frame.MenuAction(commandId) ? frame.MenuAction(commandId) : frame.ToolbarAction(commandId);
         EXPECT_NE(action, nullptr) << commandId;
         return action != nullptr && action->isEnabled();

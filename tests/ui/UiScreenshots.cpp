@@ -2,6 +2,7 @@
 // the README: ui_screenshots FOLDER. Runs on the offscreen platform with a private configuration.
 #include <QApplication>
 #include <QDir>
+#include <QPainter>
 #include <QTimer>
 #include <cstdlib>
 #include <iostream>
@@ -9,13 +10,12 @@
 
 #include "sim/DemoCard.h"
 #include "sim/SimProfileJson.h"
-#include "ui/MainApp.h"
-#include "ui/MainFrame.h"
-#include "ui/SetupDialog.h"
+#include "support/QtTestEnvironment.h"
+#include "ui/CMainApp.h"
+#include "ui/CMainFrame.h"
+#include "ui/CSetupDlg.h"
 #include "ui/TelephoneCardDialog.h"
 #include "ui/ToolbarIcons.h"
-#include "support/QtTestEnvironment.h"
-#include <QPainter>
 
 namespace {
 
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
 
-    quillet::ui::MainApp app;
+    quillet::ui::CMainApp app;
     app.listPcscReaders = [](std::vector<std::string>& readers) {
         readers = {"Virtual PCD 00 00"};
         return true;
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     bool ok = Save(*app.Frame(), folder, QStringLiteral("main-window.png"));
 
     {
-        quillet::ui::SetupDialog setup({app.Settings(), app.Store(), app.Context(), app.listPcscReaders}, app.Frame());
+        quillet::ui::CSetupDlg setup({app.Settings(), app.Store(), app.Context(), app.listPcscReaders}, app.Frame());
         ok = Save(setup, folder, QStringLiteral("setup-dialog.png")) && ok;
     }
 

@@ -1,14 +1,14 @@
-#include "ui/ProgramInfoDialog.h"
+#include "ui/CProgramInfoDlg.h"
 
 #include <QTimer>
 
 #include "ui/AppIcon.h"
-#include "ui_ProgramInfoDialog.h"
+#include "ui_CProgramInfoDlg.h"
 
 namespace quillet::ui {
 
-ProgramInfoDialog::ProgramInfoDialog(QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::ProgramInfoDialog>()), m_timer(new QTimer(this)) {
+CProgramInfoDlg::CProgramInfoDlg(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CProgramInfoDlg>()), m_timer(new QTimer(this)) {
     m_ui->setupUi(this);
     m_ui->cardPicture->setPixmap(SimCardPicture(96, 128));
     m_ui->readerPicture->setPixmap(ReaderPicture(64, 48));
@@ -21,15 +21,15 @@ ProgramInfoDialog::ProgramInfoDialog(QWidget* parent)
     connect(m_timer, &QTimer::timeout, this, &QDialog::accept);
 }
 
-ProgramInfoDialog::~ProgramInfoDialog() { m_timer->stop(); }
+CProgramInfoDlg::~CProgramInfoDlg() { m_timer->stop(); }
 
-int ProgramInfoDialog::DoModalTimed(int seconds) {
+int CProgramInfoDlg::DoModalTimed(int seconds) {
     if (!m_timer->isActive() && seconds > 0) m_timer->start(seconds * 1000);
     const int result = exec();
     m_timer->stop();
     return result;
 }
 
-bool ProgramInfoDialog::TimerRunning() const { return m_timer->isActive(); }
+bool CProgramInfoDlg::TimerRunning() const { return m_timer->isActive(); }
 
 }  // namespace quillet::ui

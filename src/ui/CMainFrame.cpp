@@ -1,4 +1,4 @@
-#include "ui/MainFrame.h"
+#include "ui/CMainFrame.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -7,21 +7,20 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QShortcut>
-#include <QToolBar>
 
 #include "app/AppSettings.h"
 #include "resources/StringTable.h"
 #include "ui/AppIcon.h"
+#include "ui/CMainApp.h"
+#include "ui/CMainToolBar.h"
+#include "ui/CProgramInfoDlg.h"
+#include "ui/CSetupDlg.h"
 #include "ui/CommandTable.h"
 #include "ui/CountryListDialog.h"
 #include "ui/Cp1250.h"
 #include "ui/GreyClientArea.h"
-#include "ui/MainApp.h"
 #include "ui/MessageBoxes.h"
-#include "ui/ProgramInfoDialog.h"
-#include "ui/SetupDialog.h"
 #include "ui/TelephoneCardDialog.h"
-#include "ui/ToolbarIcons.h"
 
 namespace quillet::ui {
 
@@ -29,7 +28,6 @@ namespace {
 
 using app::EditorKind;
 
-constexpr int kToolTipLength = 79;
 constexpr int kWindowMenuPosition = 5;
 
 // The editors' private clipboard formats, named so a Windows build shares them.
@@ -38,16 +36,14 @@ const QString kSmsFormat = QStringLiteral("application/x-qt-windows-mime;value=\
 
 // Commands the Edit menu and the toolbar pass on to the active editor, by the id the editor knows.
 const std::map<int, int> kForwarded = {
-    {40060, 2053}, {40061, 2054}, {40062, 2055}, {40063, 2056}, {40066, 2058}, {40067, 2057}, {40068, 2059},
-    {40069, 2062}, {40079, 2063}, {40082, 1005}, {2011, 1005},  {2012, 2100},  {2014, 2053},  {2015, 2054},
-    {2016, 2055},  {2017, 2063},
+    {40060, 2053}, {40061, 2054}, {40062, 2055}, {40063, 2056}, {40066, 2058}, {40067, 2057},
+    {40068, 2059}, {40069, 2062}, {40079, 2063}, {40082, 1005}, {2011, 1005},  {2012, 2100},
+    {2014, 2053},  {2015, 2054},  {2016, 2055},  {2017, 2063},
 };
 
 }  // namespace
 
-MainFrame::MainFrame(MainApp& app)
-    : m_app(app),
-      m_editors(NewEditorLists()) {
+CMainFrame::CMainFrame(CMainApp& app) : m_app(app), m_editors(NewEditorLists()) {
     setWindowTitle(QStringLiteral("Quillet!"));
     setWindowIcon(ApplicationIcon());
     m_clientArea = new GreyClientArea(this);
@@ -60,24 +56,24 @@ MainFrame::MainFrame(MainApp& app)
     BuildMenus();
     BuildToolBar();
     BuildAccelerators();
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &MainFrame::UpdateMenus);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateMenus);
     resize(640, 360);
 }
 
-std::unique_ptr<app::EditorLists> MainFrame::NewEditorLists() {
+std::unique_ptr<app::EditorLists> CMainFrame::NewEditorLists() {
     return std::make_unique<app::EditorLists>(m_app.Editors(), [this] { UpdateMenus(); });
 }
 
 // The editor objects go while an empty list stands in for theirs, so a window that still reports
 // to this one while it is destroyed finds nothing to change.
-void MainFrame::DropEditors() { m_editors = NewEditorLists(); }
+void CMainFrame::DropEditors() { m_editors = NewEditorLists(); }
 
-MainFrame::~MainFrame() {
+CMainFrame::~CMainFrame() {
     DropEditors();
     m_editors.reset();
 }
 
-QMenu* MainFrame::AddMenu(QWidget* parent, const MenuEntry& entry) {
+QMenu* CMainFrame::AddMenu(QWidget* parent, const MenuEntry& entry) {
     auto* menu = new QMenu(QString::fromLatin1(entry.label), parent);
     menu->setToolTipsVisible(true);
     for (const MenuEntry& child : entry.children) {
@@ -97,7 +93,7 @@ QMenu* MainFrame::AddMenu(QWidget* parent, const MenuEntry& entry) {
     return menu;
 }
 
-void MainFrame::BuildMenus() {
+void CMainFrame::BuildMenus() {
     for (const MenuEntry& top : MainMenu()) {
         QMenu* menu = AddMenu(menuBar(), top);
         menuBar()->addMenu(menu);
@@ -105,27 +101,13 @@ void MainFrame::BuildMenus() {
     }
 }
 
-void MainFrame::BuildToolBar() {
-    m_toolBar = addToolBar(QStringLiteral("Quillet!"));
-    m_toolBar->setObjectName(QStringLiteral("mainToolBar"));
-    m_toolBar->setMovable(false);
-    m_toolBar->setIconSize(QSize(16, 15));
-    for (const int id : ToolbarCommands()) {
-        if (id == 0) {
-            m_toolBar->addSeparator();
-            continue;
-        }
-        QString tip = FromCp1250(resources::LoadString(id)).left(kToolTipLength);
-        if (!Available(id)) tip += QLatin1Char('\n') + UnavailableReason(id);
-        QAction* action = m_toolBar->addAction(ToolbarIcon(id), tip);
-        action->setObjectName(QStringLiteral("button%1").arg(id));
-        action->setToolTip(tip);
-        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-        m_toolbarActions[id] = action;
-    }
+void CMainFrame::BuildToolBar() {
+    m_toolBar = new CMainToolBar(this, [this](int id) { return Available(id); });
+    addToolBar(m_toolBar);
+    connect(m_toolBar, &CMainToolBar::CommandChosen, this, &CMainFrame::OnCommand);
 }
 
-void MainFrame::BuildAccelerators() {
+void CMainFrame::BuildAccelerators() {
     for (const Accelerator& accelerator : Accelerators()) {
         auto* shortcut = new QShortcut(accelerator.keys, this);
         const int id = accelerator.commandId;
@@ -133,78 +115,81 @@ void MainFrame::BuildAccelerators() {
     }
 }
 
-QAction* MainFrame::MenuAction(int commandId) const {
+QAction* CMainFrame::MenuAction(int commandId) const {
     const auto found = m_menuActions.find(commandId);
     return found == m_menuActions.end() ? nullptr : found->second;
 }
 
-QAction* MainFrame::ToolbarAction(int commandId) const {
-    const auto found = m_toolbarActions.find(commandId);
-    return found == m_toolbarActions.end() ? nullptr : found->second;
-}
+QAction* CMainFrame::ToolbarAction(int commandId) const { return m_toolBar->Button(commandId); }
 
-QMenu* MainFrame::TopMenu(int position) const {
+QMenu* CMainFrame::TopMenu(int position) const {
     return position >= 0 && position < static_cast<int>(m_topMenus.size()) ? m_topMenus[position] : nullptr;
 }
 
-bool MainFrame::Available(int commandId) const {
+bool CMainFrame::Available(int commandId) const {
     const EditorCatalog& editors = m_app.Editors();
     switch (NeedOf(commandId)) {
-        case CommandNeed::Nothing: return true;
-        case CommandNeed::PhoneBookEditor: return editors.Offers(EditorKind::PhoneBook);
-        case CommandNeed::FixedDialingEditor: return editors.Offers(EditorKind::FixedDialing);
-        case CommandNeed::SmsEditor: return editors.Offers(EditorKind::Sms);
+        case CommandNeed::Nothing:
+            return true;
+        case CommandNeed::PhoneBookEditor:
+            return editors.Offers(EditorKind::PhoneBook);
+        case CommandNeed::FixedDialingEditor:
+            return editors.Offers(EditorKind::FixedDialing);
+        case CommandNeed::SmsEditor:
+            return editors.Offers(EditorKind::Sms);
         case CommandNeed::AnyEditor:
             return editors.Offers(EditorKind::PhoneBook) || editors.Offers(EditorKind::FixedDialing) ||
                    editors.Offers(EditorKind::Sms);
-        case CommandNeed::LaterVersion: return false;
+        case CommandNeed::LaterVersion:
+            return false;
     }
     return false;
 }
 
-int MainFrame::AutoReadMode() const { return m_app.Settings().autoRead != 0 ? app::kOpenAndRead : app::kOpenEmpty; }
+int CMainFrame::AutoReadMode() const { return m_app.Settings().autoRead != 0 ? app::kOpenAndRead : app::kOpenEmpty; }
 
-app::ActiveEditor MainFrame::ActiveKind() const {
+app::ActiveEditor CMainFrame::ActiveKind() const {
     if (m_editors->IsActiveFront(EditorKind::PhoneBook)) return app::ActiveEditor::PhoneBook;
     if (m_editors->IsActiveFront(EditorKind::FixedDialing)) return app::ActiveEditor::FixedDialing;
     if (m_editors->IsActiveFront(EditorKind::Sms)) return app::ActiveEditor::Sms;
     return app::ActiveEditor::None;
 }
 
-void MainFrame::ApplyState(QAction* action, int commandId, const app::MenuStates& states) const {
+void CMainFrame::ApplyState(QAction* action, int commandId, const app::MenuStates& states) const {
     if (action) action->setEnabled(Available(commandId) && states.IsEnabled(commandId));
 }
 
-void MainFrame::UpdateMenus() {
+void CMainFrame::UpdateMenus() {
     app::MenuContext context;
     context.active = ActiveKind();
     context.phoneBookWindows = static_cast<int>(m_editors->OpenCount(EditorKind::PhoneBook));
     context.smsWindows = static_cast<int>(m_editors->OpenCount(EditorKind::Sms));
     context.anyEditorOpen = m_editors->AnyOpen();
-    if (const QMimeData* data = QApplication::clipboard()->mimeData(); data && context.active != app::ActiveEditor::None) {
+    if (const QMimeData* data = QApplication::clipboard()->mimeData();
+        data && context.active != app::ActiveEditor::None) {
         context.clipboardHasEditorFormat =
             data->hasFormat(context.active == app::ActiveEditor::Sms ? kSmsFormat : kPhoneBookFormat);
     }
     const app::MenuStates states = app::ComputeMenuStates(context);
     for (const auto& [id, action] : m_menuActions) ApplyState(action, id, states);
-    for (const auto& [id, action] : m_toolbarActions) ApplyState(action, id, states);
+    for (const auto& [id, action] : m_toolBar->Buttons()) ApplyState(action, id, states);
     m_topMenus[kWindowMenuPosition]->menuAction()->setEnabled(states.windowMenuEnabled);
 }
 
-void MainFrame::OnEditorActivated(app::Editor* editor) { m_editors->OnEditorActivated(editor); }
+void CMainFrame::OnEditorActivated(app::Editor* editor) { m_editors->OnEditorActivated(editor); }
 
-void MainFrame::OnEditorClosed(app::EditorKind kind, app::Editor* editor) { m_editors->OnEditorClosed(kind, editor); }
+void CMainFrame::OnEditorClosed(app::EditorKind kind, app::Editor* editor) { m_editors->OnEditorClosed(kind, editor); }
 
-void MainFrame::CloseAllEditors() { m_editors->CloseAllEditors(); }
+void CMainFrame::CloseAllEditors() { m_editors->CloseAllEditors(); }
 
-void MainFrame::ShrinkToToolbar() {
+void CMainFrame::ShrinkToToolbar() {
     // The client area keeps only the toolbar: caption and menu stay, the grey area goes.
     const int height = menuBar()->sizeHint().height() + m_toolBar->sizeHint().height();
     m_clientArea->setMinimumHeight(0);
     resize(width(), height);
 }
 
-void MainFrame::ShowEditor(EditorKind kind) {
+void CMainFrame::ShowEditor(EditorKind kind) {
     if (m_editors->OpenCount(kind) > 0) {
         m_editors->ActivateEditor(kind, 1, false, -1);
     } else {
@@ -212,24 +197,24 @@ void MainFrame::ShowEditor(EditorKind kind) {
     }
 }
 
-void MainFrame::NewEditor(EditorKind kind) {
+void CMainFrame::NewEditor(EditorKind kind) {
     m_editors->ActivateEditor(kind, 0, true, m_editors->OpenCount(kind) > 0 ? -1 : AutoReadMode());
 }
 
-void MainFrame::SendToFront(EditorKind kind, int commandId) {
+void CMainFrame::SendToFront(EditorKind kind, int commandId) {
     if (app::Editor* editor = m_editors->ActivateEditor(kind, 0, false, -1)) editor->SendCommand(commandId);
 }
 
-void MainFrame::ShowWindowNumber(EditorKind kind, int number) {
+void CMainFrame::ShowWindowNumber(EditorKind kind, int number) {
     const int mode = m_editors->OpenCount(kind) > 0 ? -1 : AutoReadMode();
     m_editors->ActivateEditor(kind, 100 + number, false, mode);
 }
 
-void MainFrame::NextWindow(EditorKind kind) {
+void CMainFrame::NextWindow(EditorKind kind) {
     if (m_editors->OpenCount(kind) > 0) m_editors->ActivateEditor(kind, 1, false, -1);
 }
 
-bool MainFrame::SendByActiveKind(int phoneBookCommand, int smsCommand) {
+bool CMainFrame::SendByActiveKind(int phoneBookCommand, int smsCommand) {
     if (m_editors->IsActiveFront(EditorKind::PhoneBook)) {
         SendToFront(EditorKind::PhoneBook, phoneBookCommand);
     } else if (m_editors->IsActiveFront(EditorKind::Sms)) {
@@ -242,16 +227,15 @@ bool MainFrame::SendByActiveKind(int phoneBookCommand, int smsCommand) {
     return true;
 }
 
-void MainFrame::OpenFileFromToolBar() {
+void CMainFrame::OpenFileFromToolBar() {
     if (SendByActiveKind(40002, 40008)) return;
 
     QStringList kinds;
     if (m_app.Editors().Offers(EditorKind::PhoneBook)) kinds << QStringLiteral("Phone Book");
     if (m_app.Editors().Offers(EditorKind::Sms)) kinds << QStringLiteral("SMS Messages");
     bool chosen = false;
-    const QString kind =
-        QInputDialog::getItem(this, QStringLiteral("Open File"), QStringLiteral("&File of type: "), kinds, 0, false,
-                              &chosen);
+    const QString kind = QInputDialog::getItem(this, QStringLiteral("Open File"), QStringLiteral("&File of type: "),
+                                               kinds, 0, false, &chosen);
     if (!chosen || kind.isEmpty()) return;
     const EditorKind editorKind = kind == QStringLiteral("Phone Book") ? EditorKind::PhoneBook : EditorKind::Sms;
     // The new window comes up empty and then opens its file; window activation may arrive late,
@@ -261,17 +245,17 @@ void MainFrame::OpenFileFromToolBar() {
     }
 }
 
-void MainFrame::ShowSetup() {
-    SetupDialog dialog(SetupTargets{m_app.Settings(), m_app.Store(), m_app.Context(), m_app.listPcscReaders}, this);
+void CMainFrame::ShowSetup() {
+    CSetupDlg dialog(SetupTargets{m_app.Settings(), m_app.Store(), m_app.Context(), m_app.listPcscReaders}, this);
     dialog.exec();
 }
 
-void MainFrame::ShowCountryCodes() {
+void CMainFrame::ShowCountryCodes() {
     CountryListDialog dialog(this);
     dialog.exec();
 }
 
-void MainFrame::ShowTelephoneCard() {
+void CMainFrame::ShowTelephoneCard() {
     if (m_app.Context().Reader() == nullptr) {
         ShowMessageBox(this, resources::LoadString(59020), card::MessageIcon::Error);
         return;
@@ -280,12 +264,12 @@ void MainFrame::ShowTelephoneCard() {
     dialog.Run();
 }
 
-void MainFrame::ShowProgramInfo() {
-    ProgramInfoDialog dialog(this);
+void CMainFrame::ShowProgramInfo() {
+    CProgramInfoDlg dialog(this);
     dialog.DoModalTimed(-1);
 }
 
-void MainFrame::OnCommand(int commandId) {
+void CMainFrame::OnCommand(int commandId) {
     if (!Available(commandId)) return;
     if (const auto forward = kForwarded.find(commandId); forward != kForwarded.end()) {
         m_editors->ForwardToActiveEditor(forward->second);
@@ -293,34 +277,70 @@ void MainFrame::OnCommand(int commandId) {
     }
     switch (commandId) {
         case 40001:
-        case 2005: ShowEditor(EditorKind::PhoneBook); break;
-        case 40089: ShowEditor(EditorKind::FixedDialing); break;
+        case 2005:
+            ShowEditor(EditorKind::PhoneBook);
+            break;
+        case 40089:
+            ShowEditor(EditorKind::FixedDialing);
+            break;
         case 40004:
-        case 2007: ShowEditor(EditorKind::Sms); break;
+        case 2007:
+            ShowEditor(EditorKind::Sms);
+            break;
         case 40002:
-        case 40006: SendToFront(EditorKind::PhoneBook, commandId); break;
+        case 40006:
+            SendToFront(EditorKind::PhoneBook, commandId);
+            break;
         case 40008:
         case 40009:
-        case 40010: SendToFront(EditorKind::Sms, commandId); break;
+        case 40010:
+            SendToFront(EditorKind::Sms, commandId);
+            break;
         case 40005:
-        case 2002: SendByActiveKind(40005, 40009); break;
+        case 2002:
+            SendByActiveKind(40005, 40009);
+            break;
         case 40007:
-        case 2006: NewEditor(EditorKind::PhoneBook); break;
-        case 2008: NewEditor(EditorKind::Sms); break;
+        case 2006:
+            NewEditor(EditorKind::PhoneBook);
+            break;
+        case 2008:
+            NewEditor(EditorKind::Sms);
+            break;
         case 40201:
         case 40202:
-        case 40203: ShowWindowNumber(EditorKind::PhoneBook, commandId - 40201); break;
+        case 40203:
+            ShowWindowNumber(EditorKind::PhoneBook, commandId - 40201);
+            break;
         case 40301:
         case 40302:
-        case 40303: ShowWindowNumber(EditorKind::Sms, commandId - 40301); break;
-        case 40074: NextWindow(EditorKind::PhoneBook); break;
-        case 40076: NextWindow(EditorKind::Sms); break;
-        case 40071: CloseAllEditors(); break;
-        case 2001: OpenFileFromToolBar(); break;
-        case 40021: ShowSetup(); break;
-        case 40027: ShowCountryCodes(); break;
-        case 40086: ShowTelephoneCard(); break;
-        case 40081: ShowProgramInfo(); break;
+        case 40303:
+            ShowWindowNumber(EditorKind::Sms, commandId - 40301);
+            break;
+        case 40074:
+            NextWindow(EditorKind::PhoneBook);
+            break;
+        case 40076:
+            NextWindow(EditorKind::Sms);
+            break;
+        case 40071:
+            CloseAllEditors();
+            break;
+        case 2001:
+            OpenFileFromToolBar();
+            break;
+        case 40021:
+            ShowSetup();
+            break;
+        case 40027:
+            ShowCountryCodes();
+            break;
+        case 40086:
+            ShowTelephoneCard();
+            break;
+        case 40081:
+            ShowProgramInfo();
+            break;
         case 40023:
             // Exit leaves at once: the editors go without asking about their changes, before the
             // application's own closing of its windows could reach them.
@@ -329,12 +349,13 @@ void MainFrame::OnCommand(int commandId) {
             close();
             QCoreApplication::exit(0);
             break;
-        default: break;  // help commands have no action
+        default:
+            break;  // help commands have no action
     }
 }
 
 // Closing the window closes the editors first; one the user keeps open keeps the program running.
-void MainFrame::closeEvent(QCloseEvent* event) {
+void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!m_exiting) {
         CloseAllEditors();
         if (m_editors->AnyOpen()) {

@@ -1,15 +1,15 @@
-#include "ui/SetupDialog.h"
+#include "ui/CSetupDlg.h"
 
 #include "app/AppSettings.h"
 #include "app/ApplicationContext.h"
 #include "app/ReaderSetup.h"
 #include "app/SettingsStore.h"
 #include "resources/StringTable.h"
+#include "ui/CFindReaderDlg.h"
 #include "ui/CountryListDialog.h"
 #include "ui/Cp1250.h"
-#include "ui/FindReaderDialog.h"
 #include "ui/MessageBoxes.h"
-#include "ui_SetupDialog.h"
+#include "ui_CSetupDlg.h"
 
 namespace quillet::ui {
 
@@ -19,8 +19,8 @@ std::string StringOf(std::uint32_t id) { return std::string(resources::LoadStrin
 
 }  // namespace
 
-SetupDialog::SetupDialog(SetupTargets targets, QWidget* parent)
-    : QDialog(parent), m_targets(std::move(targets)), m_ui(std::make_unique<Ui::SetupDialog>()) {
+CSetupDlg::CSetupDlg(SetupTargets targets, QWidget* parent)
+    : QDialog(parent), m_targets(std::move(targets)), m_ui(std::make_unique<Ui::CSetupDlg>()) {
     m_ui->setupUi(this);
     std::vector<std::string> pcscReaders;
     if (m_targets.listPcscReaders && !m_targets.listPcscReaders(pcscReaders)) pcscReaders.clear();
@@ -43,28 +43,28 @@ SetupDialog::SetupDialog(SetupTargets targets, QWidget* parent)
     m_ui->toolbarBox->setChecked(settings.startAsToolbar != 0);
     m_ui->cacheBox->setChecked(settings.useCache != 0);
 
-    connect(m_ui->findReaderButton, &QPushButton::clicked, this, &SetupDialog::FindReader);
-    connect(m_ui->fromDatabaseButton, &QPushButton::clicked, this, &SetupDialog::ChooseCountryCode);
+    connect(m_ui->findReaderButton, &QPushButton::clicked, this, &CSetupDlg::FindReader);
+    connect(m_ui->fromDatabaseButton, &QPushButton::clicked, this, &CSetupDlg::ChooseCountryCode);
 }
 
-SetupDialog::~SetupDialog() = default;
+CSetupDlg::~CSetupDlg() = default;
 
-QStringList SetupDialog::Devices() const {
+QStringList CSetupDlg::Devices() const {
     QStringList devices;
     for (int index = 0; index < m_ui->deviceList->count(); ++index) devices << m_ui->deviceList->itemText(index);
     return devices;
 }
 
-void SetupDialog::SelectDevice(const std::string& device) {
+void CSetupDlg::SelectDevice(const std::string& device) {
     m_ui->deviceList->setCurrentIndex(static_cast<int>(app::FindDeviceEntry(m_devices, device)));
 }
 
-void SetupDialog::FindReader() {
-    std::unique_ptr<FindReaderDialog> search;
+void CSetupDlg::FindReader() {
+    std::unique_ptr<CFindReaderDlg> search;
     app::FindReaderHooks hooks;
     hooks.listPcscReaders = m_targets.listPcscReaders;
     hooks.openSearchWindow = [&] {
-        search = std::make_unique<FindReaderDialog>(this);
+        search = std::make_unique<CFindReaderDlg>(this);
         search->show();
     };
     hooks.showCandidate = [&](const std::string& device) {
@@ -84,7 +84,7 @@ void SetupDialog::FindReader() {
     }
 }
 
-void SetupDialog::ChooseCountryCode() {
+void CSetupDlg::ChooseCountryCode() {
     CountryListDialog countries(this);
     if (countries.exec() != QDialog::Accepted || countries.ChosenCode().empty()) return;
     std::string code = countries.ChosenCode();
@@ -92,7 +92,7 @@ void SetupDialog::ChooseCountryCode() {
     m_ui->countryCodeEdit->setText(FromCp1250(code));
 }
 
-void SetupDialog::accept() {
+void CSetupDlg::accept() {
     std::string countryCode = ToCp1250(m_ui->countryCodeEdit->text());
     const std::string prefix = ToCp1250(m_ui->prefixEdit->text());
     switch (app::CheckSetupValues(countryCode, prefix)) {
@@ -102,7 +102,8 @@ void SetupDialog::accept() {
         case app::SetupCheck::BadPrefix:
             ShowMessageBox(this, resources::LoadString(57562), card::MessageIcon::Error);
             return;
-        case app::SetupCheck::Ok: break;
+        case app::SetupCheck::Ok:
+            break;
     }
 
     const std::string device = m_ui->deviceList->currentText().toStdString();

@@ -7,7 +7,7 @@
 #include <vector>
 
 namespace Ui {
-class SetupDialog;
+class CSetupDlg;
 }
 
 namespace quillet::app {
@@ -29,26 +29,26 @@ struct SetupTargets {
 
 // "Quillet! - Setup": the reader device, the reader search, the two international dialling
 // values and four switches. OK opens the chosen reader and, only when that works, stores all.
-class SetupDialog final : public QDialog {
+class CSetupDlg final : public QDialog {
     Q_OBJECT
 
 public:
-    SetupDialog(SetupTargets targets, QWidget* parent);
-    ~SetupDialog() override;
+    CSetupDlg(SetupTargets targets, QWidget* parent);
+    ~CSetupDlg() override;
 
     void FindReader();
     void ChooseCountryCode();
     void accept() override;
 
     // For tests and screenshots.
-    Ui::SetupDialog& Form() { return *m_ui; }
+    Ui::CSetupDlg& Form() { return *m_ui; }
     QStringList Devices() const;
 
 private:
     void SelectDevice(const std::string& device);
 
     SetupTargets m_targets;
-    std::unique_ptr<Ui::SetupDialog> m_ui;
+    std::unique_ptr<Ui::CSetupDlg> m_ui;
     std::vector<std::string> m_devices;
 };
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 namespace Ui {
-class ProgramInfoDialog;
+class CProgramInfoDlg;
 }
 
 class QTimer;
@@ -12,14 +12,14 @@ class QTimer;
 namespace quillet::ui {
 
 // "Quillet! - Program Information": the program's name, release and platform with two pictures.
-class ProgramInfoDialog final : public QDialog {
+class CProgramInfoDlg final : public QDialog {
     Q_OBJECT
 
 public:
     static constexpr const char* kReleaseTag = "R.125-04/2000";
 
-    explicit ProgramInfoDialog(QWidget* parent);
-    ~ProgramInfoDialog() override;
+    explicit CProgramInfoDlg(QWidget* parent);
+    ~CProgramInfoDlg() override;
 
     // Shows the dialog modally. With a positive display time it also closes by itself when that
     // time has passed, so the start-up display does not hold the program up; OK closes it sooner.
@@ -27,7 +27,7 @@ public:
     bool TimerRunning() const;
 
 private:
-    std::unique_ptr<Ui::ProgramInfoDialog> m_ui;
+    std::unique_ptr<Ui::CProgramInfoDlg> m_ui;
     QTimer* m_timer = nullptr;
 };
 

@@ -16,7 +16,7 @@
 
 namespace quillet::ui {
 
-class MainFrame;
+class CMainFrame;
 
 struct StartupOptions {
     // Opens this device for the run instead of the stored one, without storing it.
@@ -33,13 +33,13 @@ public:
 
 // The application object: settings, reader, card session, remembered PINs and the main window,
 // for the whole run. The session and then the reader go last, after the windows.
-class MainApp {
+class CMainApp {
 public:
     // Without a catalog the main window offers no editor windows.
-    explicit MainApp(EditorCatalog* editors = nullptr);
-    ~MainApp();
-    MainApp(const MainApp&) = delete;
-    MainApp& operator=(const MainApp&) = delete;
+    explicit CMainApp(EditorCatalog* editors = nullptr);
+    ~CMainApp();
+    CMainApp(const CMainApp&) = delete;
+    CMainApp& operator=(const CMainApp&) = delete;
 
     // The start-up sequence; false when the program is to end at once.
     bool StartUp(const StartupOptions& options);
@@ -48,7 +48,7 @@ public:
     QtSettingsStore& Store() { return m_store; }
     app::ApplicationContext& Context() { return *m_context; }
     QtUserInterface& Ui() { return m_ui; }
-    MainFrame* Frame() { return m_frame.get(); }
+    CMainFrame* Frame() { return m_frame.get(); }
     EditorCatalog& Editors() { return *m_editors; }
 
     // The PC/SC readers of the system; replaceable for tests.
@@ -67,7 +67,7 @@ private:
     std::unique_ptr<EditorCatalog> m_noEditors;
     EditorCatalog* m_editors;
     std::unique_ptr<app::ApplicationContext> m_context;
-    std::unique_ptr<MainFrame> m_frame;
+    std::unique_ptr<CMainFrame> m_frame;
 };
 
 }  // namespace quillet::ui

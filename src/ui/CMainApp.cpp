@@ -1,12 +1,12 @@
-#include "ui/MainApp.h"
+#include "ui/CMainApp.h"
 
 #include <QApplication>
 
 #include "reader/ScLinkReader.h"
 #include "resources/StringTable.h"
-#include "ui/MainFrame.h"
+#include "ui/CMainFrame.h"
+#include "ui/CProgramInfoDlg.h"
 #include "ui/MessageBoxes.h"
-#include "ui/ProgramInfoDialog.h"
 
 namespace quillet::ui {
 
@@ -20,7 +20,7 @@ public:
 
 }  // namespace
 
-MainApp::MainApp(EditorCatalog* editors)
+CMainApp::CMainApp(EditorCatalog* editors)
     : listPcscReaders(&reader::ScLinkReader::ListGatewayReaders),
       m_settings(app::AppSettings::Defaults()),
       m_readers(m_store),
@@ -29,17 +29,17 @@ MainApp::MainApp(EditorCatalog* editors)
       m_context(std::make_unique<app::ApplicationContext>(m_readers, m_ui, m_priority)) {}
 
 // The windows go first; the context then ends the session before it lets the reader go.
-MainApp::~MainApp() {
+CMainApp::~CMainApp() {
     m_frame.reset();
     m_context.reset();
 }
 
-bool MainApp::StartUp(const StartupOptions& options) {
+bool CMainApp::StartUp(const StartupOptions& options) {
     app::LoadSettings(m_store, m_settings);
     m_context->SetCacheEnabled(m_settings.useCache != 0);
 
-    m_frame = std::make_unique<MainFrame>(*this);
-    if (onFramePainted) QObject::connect(m_frame.get(), &MainFrame::FirstPainted, onFramePainted);
+    m_frame = std::make_unique<CMainFrame>(*this);
+    if (onFramePainted) QObject::connect(m_frame.get(), &CMainFrame::FirstPainted, onFramePainted);
     m_ui.SetMainWindow(m_frame.get());
     if (m_settings.startAsToolbar != 0) m_frame->ShrinkToToolbar();
     m_frame->show();
@@ -47,7 +47,7 @@ bool MainApp::StartUp(const StartupOptions& options) {
     m_frame->repaint();
 
     if (options.programInfoSeconds > 0) {
-        ProgramInfoDialog info(m_frame.get());
+        CProgramInfoDlg info(m_frame.get());
         info.DoModalTimed(options.programInfoSeconds);
     }
     OpenStartupReader(options);
@@ -56,7 +56,7 @@ bool MainApp::StartUp(const StartupOptions& options) {
 
 // A device given for this run is opened without being stored; the stored one, when it fails,
 // becomes "NOTHING" in memory as the reader does.
-void MainApp::OpenStartupReader(const StartupOptions& options) {
+void CMainApp::OpenStartupReader(const StartupOptions& options) {
     const std::string device = options.device.value_or(m_settings.device);
     const reader::ReaderResult result = m_context->OpenReaderByName(device);
     if (!options.device) m_settings.device = m_context->DeviceName();

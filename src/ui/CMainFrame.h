@@ -9,22 +9,22 @@
 
 class QAction;
 class QMenu;
-class QToolBar;
 
 namespace quillet::ui {
 
+class CMainToolBar;
 class GreyClientArea;
-class MainApp;
+class CMainApp;
 struct MenuEntry;
 
 // The main window: menu, toolbar and a grey client area. It owns no document; it opens its own
 // dialogs or passes commands on to the editor windows it keeps in its lists.
-class MainFrame final : public QMainWindow {
+class CMainFrame final : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainFrame(MainApp& app);
-    ~MainFrame() override;
+    explicit CMainFrame(CMainApp& app);
+    ~CMainFrame() override;
 
     // Carries out a menu, toolbar or accelerator command.
     void OnCommand(int commandId);
@@ -43,7 +43,7 @@ public:
     QAction* MenuAction(int commandId) const;
     QAction* ToolbarAction(int commandId) const;
     QMenu* TopMenu(int position) const;
-    QToolBar* ToolBar() const { return m_toolBar; }
+    CMainToolBar* ToolBar() const { return m_toolBar; }
     GreyClientArea* ClientArea() const { return m_clientArea; }
 
 signals:
@@ -78,13 +78,12 @@ private:
     void ShowTelephoneCard();
     void ShowProgramInfo();
 
-    MainApp& m_app;
+    CMainApp& m_app;
     std::unique_ptr<app::EditorLists> m_editors;
     GreyClientArea* m_clientArea = nullptr;
-    QToolBar* m_toolBar = nullptr;
+    CMainToolBar* m_toolBar = nullptr;
     std::vector<QMenu*> m_topMenus;
     std::map<int, QAction*> m_menuActions;
-    std::map<int, QAction*> m_toolbarActions;
     bool m_exiting = false;
     bool m_painted = false;
 };

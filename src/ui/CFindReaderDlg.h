@@ -4,25 +4,25 @@
 #include <memory>
 
 namespace Ui {
-class FindReaderDialog;
+class CFindReaderDlg;
 }
 
 namespace quillet::ui {
 
 // "Quillet! - Find Card Peripheral": shows which device the reader search is trying.
-class FindReaderDialog final : public QDialog {
+class CFindReaderDlg final : public QDialog {
     Q_OBJECT
 
 public:
-    explicit FindReaderDialog(QWidget* parent);
-    ~FindReaderDialog() override;
+    explicit CFindReaderDlg(QWidget* parent);
+    ~CFindReaderDlg() override;
 
     // Shows the candidate and repaints at once, since the search blocks the event loop.
     void ShowCandidate(const QString& device);
     QString Candidate() const;
 
 private:
-    std::unique_ptr<Ui::FindReaderDialog> m_ui;
+    std::unique_ptr<Ui::CFindReaderDlg> m_ui;
 };
 
 }  // namespace quillet::ui
