@@ -6,6 +6,7 @@
 #include "resources/StringTable.h"
 #include "ui/CMainFrame.h"
 #include "ui/CProgramInfoDlg.h"
+#include "ui/Cp1250.h"
 #include "ui/MessageBoxes.h"
 
 namespace quillet::ui {
@@ -62,7 +63,7 @@ void CMainApp::OpenStartupReader(const StartupOptions& options) {
     if (!options.device) m_settings.device = m_context->DeviceName();
     if (result == reader::result::kOk) return;
     ShowMessageBox(m_frame.get(),
-                   std::string(resources::LoadString(142)) + " :\r\n" + device + " - " +
+                   std::string(resources::LoadString(142)) + " :\r\n" + SystemTextToCp1250(device) + " - " +
                        std::string(reader::ReaderResultText(result)),
                    card::MessageIcon::Exclamation);
 }

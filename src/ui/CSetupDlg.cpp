@@ -77,7 +77,7 @@ void CSetupDlg::FindReader() {
     m_targets.settings.device = m_targets.context.DeviceName();
     if (found) {
         SelectDevice(*found);
-        ShowMessageBox(this, StringOf(57563) + *found, card::MessageIcon::Information);
+        ShowMessageBox(this, StringOf(57563) + SystemTextToCp1250(*found), card::MessageIcon::Information);
     } else {
         SelectDevice(app::ApplicationContext::kNoDevice);
         ShowMessageBox(this, resources::LoadString(57560), card::MessageIcon::Information);
@@ -110,8 +110,10 @@ void CSetupDlg::accept() {
     const reader::ReaderResult result = m_targets.context.OpenReaderByName(device);
     if (result != reader::result::kOk) {
         m_targets.settings.device = m_targets.context.DeviceName();
-        ShowMessageBox(this, StringOf(142) + device + "\r\n  ->  " + std::string(reader::ReaderResultText(result)),
-                       card::MessageIcon::Exclamation);
+        ShowMessageBox(
+            this,
+            StringOf(142) + SystemTextToCp1250(device) + "\r\n  ->  " + std::string(reader::ReaderResultText(result)),
+            card::MessageIcon::Exclamation);
         return;
     }
 

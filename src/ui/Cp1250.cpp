@@ -55,4 +55,6 @@ std::string ToCp1250(const QString& text) {
     return bytes;
 }
 
+std::string SystemTextToCp1250(const std::string& text) { return ToCp1250(QString::fromStdString(text)); }
+
 }  // namespace quillet::ui
