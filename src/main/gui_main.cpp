@@ -30,6 +30,13 @@ long ResidentKilobytes() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Help needs no display.
+    for (int index = 1; index < argc; ++index) {
+        if (std::string(argv[index]) == "--help" || std::string(argv[index]) == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
     // Qt takes its own options (-platform, -style, ...) out of the arguments first.
     QApplication application(argc, argv);
     quillet::ui::StartupOptions options;
@@ -42,9 +49,6 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.device = arguments[++index].toStdString();
-        } else if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
-            std::cout << kUsage;
-            return 0;
         } else {
             std::cerr << "quillet: unknown argument " << argument.toStdString() << "\n" << kUsage;
             return 2;
