@@ -172,6 +172,9 @@ private:
     bool Judge(reader::ReaderResult transport, std::uint16_t sw);
     template <typename Command>
     bool ForEachPiece(std::size_t size, Command command);
+    template <typename PieceCommand, typename RecordCommand>
+    bool TransferFile(std::uint16_t df, std::uint16_t ef, std::size_t available, std::uint32_t& length,
+                      PieceCommand pieceCommand, RecordCommand recordCommand);
     bool LoadExtensionFile(CachedFile image, UseMap map, std::uint16_t ef, unsigned service);
     // Shows "text id" formatted with item and total; false when the user cancelled.
     bool StepItemProgress(std::uint32_t textId, unsigned item, unsigned total);

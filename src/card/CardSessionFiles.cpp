@@ -85,75 +85,72 @@ bool CardSession::SelectFile(std::uint16_t df, std::uint16_t ef, DfInformation* 
     return true;
 }
 
-bool CardSession::ReadFileRecord(std::uint16_t df, std::uint16_t ef, std::span<std::uint8_t> buffer,
-                                 std::uint32_t& length, std::uint8_t record, std::uint8_t mode) {
+// Reading and writing share their shape: select the file, then move a transparent file whole in
+// pieces, or one record of a record file.
+template <typename PieceCommand, typename RecordCommand>
+bool CardSession::TransferFile(std::uint16_t df, std::uint16_t ef, std::size_t available, std::uint32_t& length,
+                               PieceCommand pieceCommand, RecordCommand recordCommand) {
     if (!SelectFile(df, ef, nullptr, nullptr)) return false;
     reader::CardReader& reader = *m_host.CurrentReader();
-    const std::size_t capacity = std::min<std::size_t>(length, buffer.size());
-    std::uint16_t sw = 0;
-
+    std::size_t moved = 0;
     switch (m_efInfo.Structure()) {
-        case kTransparent: {
-            const std::size_t size = m_efInfo.FileSize();
-            if (capacity < size) return Fail(result::kNonSpecific);
-            const bool read = ForEachPiece(size, [&](std::size_t offset, std::size_t piece, std::uint16_t& sw) {
-                return ReadBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
-            });
-            if (!read) return false;
-            length = static_cast<std::uint32_t>(size);
+        case kTransparent:
+            moved = m_efInfo.FileSize();
+            if (available < moved) return Fail(result::kNonSpecific);
+            if (!ForEachPiece(moved, [&](std::size_t offset, std::size_t piece, std::uint16_t& sw) {
+                    return pieceCommand(reader, offset, piece, sw);
+                })) {
+                return false;
+            }
             break;
-        }
         case kLinearFixed:
-        case kCyclic: {
-            const std::size_t recordLength = m_efInfo.RecordLength();
-            if (recordLength == 0) return Fail(result::kNonSpecific);
-            std::array<std::uint8_t, 255> scratch{};
-            const ReaderResult code = ReadRecord(reader, record, mode, std::span(scratch).first(recordLength), sw);
-            if (!Judge(code, sw)) return false;
-            std::copy_n(scratch.begin(), std::min(capacity, recordLength), buffer.begin());
-            length = static_cast<std::uint32_t>(recordLength);
+        case kCyclic:
+            moved = m_efInfo.RecordLength();
+            if (moved == 0) return Fail(result::kNonSpecific);
+            if (!recordCommand(reader, moved)) return false;
             break;
-        }
         default:
             return Fail(result::kNonSpecific);
     }
+    length = static_cast<std::uint32_t>(moved);
     m_lastResult = result::kOk;
     return true;
 }
 
+bool CardSession::ReadFileRecord(std::uint16_t df, std::uint16_t ef, std::span<std::uint8_t> buffer,
+                                 std::uint32_t& length, std::uint8_t record, std::uint8_t mode) {
+    const std::size_t capacity = std::min<std::size_t>(length, buffer.size());
+    return TransferFile(
+        df, ef, capacity, length,
+        [&](reader::CardReader& reader, std::size_t offset, std::size_t piece, std::uint16_t& sw) {
+            return ReadBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
+        },
+        [&](reader::CardReader& reader, std::size_t recordLength) {
+            // A whole record is read; as much of it as fits goes to the caller.
+            std::array<std::uint8_t, 255> scratch{};
+            std::uint16_t sw = 0;
+            const ReaderResult code = ReadRecord(reader, record, mode, std::span(scratch).first(recordLength), sw);
+            if (!Judge(code, sw)) return false;
+            std::copy_n(scratch.begin(), std::min(capacity, recordLength), buffer.begin());
+            return true;
+        });
+}
+
 bool CardSession::WriteFileRecord(std::uint16_t df, std::uint16_t ef, std::span<const std::uint8_t> buffer,
                                   std::uint32_t& length, std::uint8_t record, std::uint8_t mode) {
-    if (!SelectFile(df, ef, nullptr, nullptr)) return false;
-    reader::CardReader& reader = *m_host.CurrentReader();
     const std::size_t available = std::min<std::size_t>(length, buffer.size());
-    std::uint16_t sw = 0;
-
-    switch (m_efInfo.Structure()) {
-        case kTransparent: {
-            const std::size_t size = m_efInfo.FileSize();
-            if (available < size) return Fail(result::kNonSpecific);
-            const bool written = ForEachPiece(size, [&](std::size_t offset, std::size_t piece, std::uint16_t& sw) {
-                return UpdateBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
-            });
-            if (!written) return false;
-            length = static_cast<std::uint32_t>(size);
-            break;
-        }
-        case kLinearFixed:
-        case kCyclic: {
-            const std::size_t recordLength = m_efInfo.RecordLength();
+    return TransferFile(
+        df, ef, available, length,
+        [&](reader::CardReader& reader, std::size_t offset, std::size_t piece, std::uint16_t& sw) {
+            return UpdateBinary(reader, static_cast<std::uint16_t>(offset), buffer.subspan(offset, piece), sw);
+        },
+        [&](reader::CardReader& reader, std::size_t recordLength) {
             // The caller passes a whole record; a shorter buffer is refused.
-            if (recordLength == 0 || available < recordLength) return Fail(result::kNonSpecific);
+            if (available < recordLength) return Fail(result::kNonSpecific);
+            std::uint16_t sw = 0;
             const ReaderResult code = UpdateRecord(reader, record, mode, buffer.first(recordLength), sw);
-            if (!Judge(code, sw)) return false;
-            length = static_cast<std::uint32_t>(recordLength);
-            break;
-        }
-        default:
-            return Fail(result::kNonSpecific);
-    }
-    m_lastResult = result::kOk;
-    return true;
+            return Judge(code, sw);
+        });
 }
 
 bool CardSession::FileHeader(std::uint16_t df, std::uint16_t ef, EfInformation& info) {
