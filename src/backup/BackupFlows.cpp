@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "backup/NetworkList.h"
+#include "card/GsmFiles.h"
 #include "phonebook/PhoneBookTransfer.h"
 #include "resources/StringTable.h"
 #include "sms/SmsParameters.h"
@@ -28,8 +29,8 @@ constexpr std::uint32_t kBackupDone = 57424;
 constexpr std::uint32_t kRestoreIncomplete = 57429;
 constexpr std::uint32_t kRestoreDone = 57430;
 constexpr std::uint32_t kRestorePauseMs = 400;
-constexpr std::uint16_t kTelecom = 0x7F10;
-constexpr std::uint16_t kSmsFile = 0x6F3C;
+constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
+constexpr std::uint16_t kSmsFile = card::gsm_file::kSms;
 
 template <std::size_t N>
 void CopyText(char (&field)[N], const std::string& text) {
@@ -114,7 +115,8 @@ bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface&
 bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice) {
     card::UserInterface& ui = session.Host().Ui();
     const std::uint32_t phoneBookCount = std::min<std::uint32_t>(backup.phoneBookCount, kBackupPhoneBookPositions);
-    const std::uint32_t fixedDialingCount = std::min<std::uint32_t>(backup.fixedDialingCount, kBackupPhoneBookPositions);
+    const std::uint32_t fixedDialingCount =
+        std::min<std::uint32_t>(backup.fixedDialingCount, kBackupPhoneBookPositions);
     const std::uint32_t messageCount = std::min<std::uint32_t>(backup.messageCount, kBackupSmsPositions);
     session.BeginProgress(nullptr, kInitializing, kRestoreTitle);
     bool written = session.BeginSession(true, false, true);
@@ -179,8 +181,8 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
     return written;
 }
 
-bool RestoreFromBackup(card::CardSession& session, const std::string& path, bool restore, bool open,
-                       SimBackup& backup, const ChooseRestoreParts& chooseParts) {
+bool RestoreFromBackup(card::CardSession& session, const std::string& path, bool restore, bool open, SimBackup& backup,
+                       const ChooseRestoreParts& chooseParts) {
     if (!restore && !open) return false;
     if (!OpenBackup(path, backup, session.Host().Ui())) return false;
     if (!restore) return true;

@@ -3,15 +3,17 @@
 
 #include <algorithm>
 
+#include "card/GsmFiles.h"
+
 namespace quillet::backup {
 
 namespace {
 
 namespace result = reader::result;
 
-constexpr std::uint16_t kGsmDirectory = 0x7F20;
-constexpr std::uint16_t kPreferredNetworks = 0x6F30;
-constexpr std::uint16_t kForbiddenNetworks = 0x6F7B;
+constexpr std::uint16_t kGsmDirectory = card::gsm_file::kGsmDirectory;
+constexpr std::uint16_t kPreferredNetworks = card::gsm_file::kPreferredNetworks;
+constexpr std::uint16_t kForbiddenNetworks = card::gsm_file::kForbiddenNetworks;
 constexpr std::uint8_t kTransparent = 0;
 
 bool Fail(card::CardSession& session, reader::ReaderResult code) {

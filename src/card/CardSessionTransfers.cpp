@@ -39,10 +39,13 @@ struct LinkedFile {
 };
 
 constexpr LinkedFile kLinkedFiles[] = {
-    {0x6F3A, 2, CachedFile::Adn, CachedFile::Ext1, UseMap::Ext1, UseMap::Adn, 0x20, 0xC0, 5002, load_mask::kAdn},
-    {0x6F3B, 3, CachedFile::Fdn, CachedFile::Ext2, UseMap::Ext2, UseMap::Fdn, 0x20, 0x00, 5006, load_mask::kFdn},
-    {0x6F44, 13, CachedFile::Lnd, CachedFile::Ext1, UseMap::Ext1, UseMap::Lnd, 0x80, 0x60, 5011, load_mask::kLnd},
-    {0x6F40, 9, CachedFile::Msisdn, CachedFile::Ext1, UseMap::Ext1, UseMap::Msisdn, 0x40, 0xA0, 5011,
+    {gsm_file::kAdn, 2, CachedFile::Adn, CachedFile::Ext1, UseMap::Ext1, UseMap::Adn, 0x20, 0xC0, 5002,
+     load_mask::kAdn},
+    {gsm_file::kFdn, 3, CachedFile::Fdn, CachedFile::Ext2, UseMap::Ext2, UseMap::Fdn, 0x20, 0x00, 5006,
+     load_mask::kFdn},
+    {gsm_file::kLnd, 13, CachedFile::Lnd, CachedFile::Ext1, UseMap::Ext1, UseMap::Lnd, 0x80, 0x60, 5011,
+     load_mask::kLnd},
+    {gsm_file::kMsisdn, 9, CachedFile::Msisdn, CachedFile::Ext1, UseMap::Ext1, UseMap::Msisdn, 0x40, 0xA0, 5011,
      load_mask::kMsisdn},
 };
 
@@ -98,7 +101,8 @@ bool CardSession::LoadExtensionFile(CachedFile imageId, UseMap mapId, std::uint1
     // An extension record is 13 bytes: type, length, ten digit bytes and the next link.
     if (recordLength < 13) return Fail(result::kNonSpecific);
     const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
-    const bool mustRead = !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
+    const bool mustRead =
+        !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
     if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));
     map = std::vector<std::uint8_t>(count + 1u, 0);
     (*map)[0] = count;
@@ -150,7 +154,8 @@ bool CardSession::LoadLinkedFile(std::uint16_t ef, std::vector<std::uint8_t>* ma
     if (recordLength < 14) return Fail(result::kNonSpecific);
     const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
     std::optional<std::vector<std::uint8_t>>& image = m_caches.Image(file->image);
-    const bool mustRead = !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
+    const bool mustRead =
+        !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
     if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));
     std::vector<std::uint8_t> map(count + 1u, 0);
     map[0] = count;
@@ -220,7 +225,8 @@ bool CardSession::LoadSmsFile(std::uint32_t textId) {
     if (recordLength == 0) return Fail(result::kNonSpecific);
     const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
     std::optional<std::vector<std::uint8_t>>& image = m_caches.Image(CachedFile::Sms);
-    const bool mustRead = !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
+    const bool mustRead =
+        !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
     if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));
     const FileImage records(*image);
     const std::uint32_t text = textId != 0 ? textId : kSmsCheckText;

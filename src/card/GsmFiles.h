@@ -14,6 +14,13 @@ inline constexpr std::uint16_t kTelecomDirectory = 0x7F10;
 inline constexpr std::uint16_t kExt1 = 0x6F4A;
 inline constexpr std::uint16_t kExt2 = 0x6F4B;
 inline constexpr std::uint16_t kSms = 0x6F3C;
+inline constexpr std::uint16_t kAdn = 0x6F3A;
+inline constexpr std::uint16_t kFdn = 0x6F3B;
+inline constexpr std::uint16_t kMsisdn = 0x6F40;
+inline constexpr std::uint16_t kLnd = 0x6F44;
+inline constexpr std::uint16_t kSmsParameters = 0x6F42;
+inline constexpr std::uint16_t kPreferredNetworks = 0x6F30;
+inline constexpr std::uint16_t kForbiddenNetworks = 0x6F7B;
 }  // namespace gsm_file
 
 }  // namespace quillet::card

@@ -4,14 +4,15 @@
 #include <span>
 
 #include "card/CardSession.h"
+#include "card/GsmFiles.h"
 #include "phonebook/PhoneBookEntry.h"
 
 namespace quillet::phonebook {
 
-inline constexpr std::uint16_t kAdnFile = 0x6F3A;
-inline constexpr std::uint16_t kFdnFile = 0x6F3B;
-inline constexpr std::uint16_t kMsisdnFile = 0x6F40;
-inline constexpr std::uint16_t kLndFile = 0x6F44;
+inline constexpr std::uint16_t kAdnFile = card::gsm_file::kAdn;
+inline constexpr std::uint16_t kFdnFile = card::gsm_file::kFdn;
+inline constexpr std::uint16_t kMsisdnFile = card::gsm_file::kMsisdn;
+inline constexpr std::uint16_t kLndFile = card::gsm_file::kLnd;
 
 struct PhoneBookInfo {
     std::uint32_t entryCount = 0;   // entries decoded

@@ -6,6 +6,7 @@
 
 #include "card/CardActivation.h"
 #include "card/ChvCommands.h"
+#include "card/GsmFiles.h"
 #include "resources/StringTable.h"
 #include "sms/SmsTimeValue.h"
 
@@ -15,8 +16,8 @@ namespace {
 
 namespace result = reader::result;
 
-constexpr std::uint16_t kTelecom = 0x7F10;
-constexpr std::uint16_t kSmspFile = 0x6F42;
+constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
+constexpr std::uint16_t kSmspFile = card::gsm_file::kSmsParameters;
 constexpr std::size_t kFixedPart = 28;
 constexpr std::uint8_t kCentreAbsent = 0x02;
 constexpr std::uint8_t kValidityAbsent = 0x10;
@@ -55,9 +56,9 @@ public:
     }
     // Reports a failed reader step and releases the card.
     int Fail(reader::ReaderResult code) {
-        m_ui.ShowMessage(std::string(resources::LoadString(m_errorText)) + "\r\n" +
-                             std::string(reader::ReaderResultText(code)),
-                         card::MessageIcon::Error);
+        m_ui.ShowMessage(
+            std::string(resources::LoadString(m_errorText)) + "\r\n" + std::string(reader::ReaderResultText(code)),
+            card::MessageIcon::Error);
         Release();
         return kWorkerFailed;
     }

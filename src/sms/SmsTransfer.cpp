@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "card/FileImage.h"
+#include "card/GsmFiles.h"
 #include "card/RecordPlacement.h"
 #include "resources/StringTable.h"
 #include "sms/SmsRecordCodec.h"
@@ -16,8 +17,8 @@ namespace {
 
 namespace result = reader::result;
 
-constexpr std::uint16_t kTelecom = 0x7F10;
-constexpr std::uint16_t kSmsFile = 0x6F3C;
+constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
+constexpr std::uint16_t kSmsFile = card::gsm_file::kSms;
 constexpr unsigned kSmsService = 4;
 constexpr std::uint32_t kReadText = 5017;
 constexpr std::uint32_t kWriteText = 5018;
@@ -146,7 +147,8 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
     };
     for (std::size_t number = 1; number <= recordCount; ++number) {
         if (!session.StepProgress(card::FormatItemText(resources::LoadString(kWriteText), static_cast<unsigned>(number),
-                                                        static_cast<unsigned>(recordCount)), static_cast<unsigned>(100 * number / recordCount))) {
+                                                       static_cast<unsigned>(recordCount)),
+                                  static_cast<unsigned>(100 * number / recordCount))) {
             settle(written);
             session.SetLastResult(result::kCancelledByUser);
             return false;
