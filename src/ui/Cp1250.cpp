@@ -55,6 +55,12 @@ std::string ToCp1250(const QString& text) {
     return bytes;
 }
 
+QString DisplayText(std::string_view bytes) {
+    QString shown = FromCp1250(bytes);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
 std::string SystemTextToCp1250(const std::string& text) { return ToCp1250(QString::fromStdString(text)); }
 
 }  // namespace quillet::ui

@@ -11,6 +11,8 @@ namespace quillet::ui {
 // undefined show as U+FFFD, and characters it cannot hold become '?'.
 QString FromCp1250(std::string_view bytes);
 std::string ToCp1250(const QString& text);
+// A text of the core for a window: converted, with its "\r\n" line breaks as Qt's "\n".
+QString DisplayText(std::string_view bytes);
 // A name of the system's own (a device, a file path, UTF-8) as Windows-1250 text for a message.
 std::string SystemTextToCp1250(const std::string& text);
 

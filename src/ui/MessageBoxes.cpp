@@ -22,13 +22,6 @@ QMessageBox::Icon IconOf(card::MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// The core's texts break lines with "\r\n"; Qt wants "\n".
-QString DisplayText(std::string_view text) {
-    QString shown = FromCp1250(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return shown;
-}
-
 }  // namespace
 
 void ShowMessageBox(QWidget* parent, std::string_view text, card::MessageIcon icon) {

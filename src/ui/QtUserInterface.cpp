@@ -49,9 +49,7 @@ void QtUserInterface::SetProgressTitle(std::string_view title) {
 
 void QtUserInterface::SetProgressText(std::string_view text) {
     if (!m_progress) return;
-    QString shown = FromCp1250(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_progress->SetText(shown);
+    m_progress->SetText(DisplayText(text));
 }
 
 void QtUserInterface::SetProgressPercent(unsigned percent) {

@@ -83,9 +83,7 @@ bool TelephoneCardDialog::ReadCard() {
     if (!info.valid) ShowMessageBox(this, resources::LoadString(59024), card::MessageIcon::Exclamation);
     ShowUnits(info.remainingUnits, info.totalUnits);
     m_ui->countryField->setText(FromCp1250(info.country));
-    QString binary = FromCp1250(info.binaryText);
-    binary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_ui->binaryText->setPlainText(binary);
+    m_ui->binaryText->setPlainText(DisplayText(info.binaryText));
     return true;
 }
 
