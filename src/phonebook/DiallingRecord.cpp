@@ -33,14 +33,17 @@ void PackNibbles(std::span<const std::uint8_t> nibbles, std::span<std::uint8_t> 
 
 }  // namespace
 
+bool IsDiallingRecordInUse(std::span<const std::uint8_t> record) {
+    return record.size() >= kDiallingFixedPart && record[record.size() - kDiallingFixedPart] != 0xFF;
+}
+
 void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::FileImage& extensions,
                           std::uint16_t index, PhoneBookEntry& entry) {
     entry = PhoneBookEntry{};
     entry.index = index;
-    if (record.size() < kDiallingFixedPart) return;
+    if (!IsDiallingRecordInUse(record)) return;
     const std::size_t alphaLength = record.size() - kDiallingFixedPart;
     const std::uint8_t lengthByte = record[alphaLength];
-    if (lengthByte == 0xFF) return;
 
     entry.used = 1;
     entry.capabilityId = record[alphaLength + 12];

@@ -25,6 +25,9 @@ inline constexpr std::size_t kMaxDigits = 60;
 void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::FileImage& extensions,
                           std::uint16_t index, PhoneBookEntry& entry);
 
+// True when a record holds an entry: the decoder gives it `used` = 1.
+bool IsDiallingRecordInUse(std::span<const std::uint8_t> record);
+
 // The BCD nibbles of an entry's number.
 std::vector<std::uint8_t> NumberNibbles(const PhoneBookEntry& entry);
 

@@ -31,7 +31,9 @@ struct PhoneBookWriteReport {
 };
 
 // Writes `entries` to ADN or FDN, position k to record k + 1. Only records whose bytes change are
-// written; an entry whose `modified` is 0 is written as the card's own bytes wherever it moved.
+// written; an entry that equals the card record it came from (its `index`) is written as that
+// record's own bytes wherever it moved, whatever its `modified` mark says, and an empty position
+// over a record that holds no entry leaves the record as it is.
 // Used entries beyond the file's records go to its empty records; 147 when they do not fit and
 // 148 when the extension records do not suffice, both before anything is written. Extension
 // records are written before the records that point to them. Afterwards every entry placed on

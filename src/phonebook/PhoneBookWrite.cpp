@@ -91,8 +91,8 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
         for (std::uint8_t e : oldChain[number]) oldOwner.emplace(e, number);
     }
 
-    // Decide each record. An unchanged entry keeps the card's bytes only when they still decode
-    // to it, and each record's bytes serve one entry at most.
+    // Decide each record. An entry keeps the card's bytes when they still decode to it, whatever
+    // its `modified` mark says, and each record's bytes serve one entry at most.
     std::vector<RecordPlan> plan(recordCount + 1);
     std::vector<bool> sourceTaken(recordCount + 1, false);
     for (std::size_t number = 1; number <= recordCount; ++number) {
@@ -101,8 +101,7 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
         if (entry == nullptr) {
             planned.action = RecordPlan::Action::KeepOwn;
             planned.source = number;
-        } else if (entry->used && !entry->modified && entry->index < recordCount &&
-                   !sourceTaken[entry->index + 1u]) {
+        } else if (entry->used && entry->index < recordCount && !sourceTaken[entry->index + 1u]) {
             PhoneBookEntry original;
             DecodeDiallingRecord(records.Record(entry->index + 1u), extensions, entry->index, original);
             if (SameContent(original, *entry)) {
@@ -112,6 +111,10 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
             } else {
                 planned.action = RecordPlan::Action::Encode;
             }
+        } else if (!entry->used && !IsDiallingRecordInUse(records.Record(number))) {
+            // A record that holds no entry already stays as it is, whatever its other bytes.
+            planned.action = RecordPlan::Action::KeepOwn;
+            planned.source = number;
         } else {
             planned.action = entry->used ? RecordPlan::Action::Encode : RecordPlan::Action::Empty;
         }

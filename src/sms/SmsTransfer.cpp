@@ -90,8 +90,9 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
     const std::vector<SmsEntry*>& target = *placed;
 
     // Plan every record before the first command: the card's own bytes for unchanged messages.
-    // An unchanged message keeps the card's bytes only when they still decode to it, and each
-    // record's bytes serve one message at most; positions beyond the editor keep their records.
+    // A message keeps the card's bytes when they still decode to it, whatever its `modified` mark
+    // says, and each record's bytes serve one message at most; positions beyond the editor keep
+    // their records.
     std::vector<std::vector<std::uint8_t>> plan(recordCount + 1);
     std::vector<bool> sourceTaken(recordCount + 1, false);
     for (std::size_t number = 1; number <= recordCount; ++number) {
@@ -102,7 +103,7 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
             bytes.assign(own.begin(), own.end());
             continue;
         }
-        if (entry->used && !entry->modified && entry->index < recordCount && !sourceTaken[entry->index + 1u]) {
+        if (entry->used && entry->index < recordCount && !sourceTaken[entry->index + 1u]) {
             const std::span<std::uint8_t> original = records.Record(entry->index + 1u);
             if (SameContent(DecodeSmsRecord(original, entry->index), *entry)) {
                 sourceTaken[entry->index + 1u] = true;

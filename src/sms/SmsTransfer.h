@@ -19,7 +19,7 @@ struct SmsWriteReport {
 
 // Writes `entries` to EF_SMS, position k to record k + 1, used entries beyond the file into its
 // free records (147 when they do not fit, before anything is written). Only records whose
-// contents change are written; an entry whose `modified` is 0 is written as the card's own bytes,
+// contents change are written; an entry that equals its card record is written as the card's own bytes,
 // so headers, UCS2 texts and everything else the decoder does not show survive. Afterwards every
 // entry placed on the card carries its record number as `index` and `modified` = 0.
 bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteReport& report);

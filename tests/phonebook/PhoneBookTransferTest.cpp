@@ -5,9 +5,12 @@
 #include <cstring>
 #include <tuple>
 
+#include "phonebook/DialNumbers.h"
 #include "phonebook/DiallingRecord.h"
+#include "phonebook/PhoneBookAdoption.h"
 #include "phonebook/PhoneBookTransfer.h"
 #include "phonebook/TextHelpers.h"
+#include "phonebook/Transliteration.h"
 #include "sim/DemoCard.h"
 #include "support/SessionRig.h"
 
@@ -109,6 +112,65 @@ TEST_F(PhoneBookOnCard, OnlyEntriesThatDifferFromTheCardAreRewrittenWhateverThei
     std::fill_n(std::copy_n("From backup", 11, expected[0].begin()), 16 - 11, 0xFF);
     EXPECT_EQ(CardRecords(kAdnFile), expected);
     EXPECT_EQ(entries[9].modified, 0u);
+}
+
+// What a *.DIA file gives back for an entry: the name up to its first zero byte, transliterated, the
+// number with its international mark, and nothing else of the record.
+PhoneBookEntry AsReadFromText(const PhoneBookEntry& card) {
+    PhoneBookEntry entry = EmptyPosition(card.index);
+    if (!card.used) return entry;
+    std::string name(card.name, ::strnlen(card.name, sizeof card.name));
+    std::transform(name.begin(), name.end(), name.begin(), TransliterateChar);
+    SetNameBytes(entry, name);
+    std::string number;
+    SplitInternational(JoinInternational(card.number, card.ton == 1 ? 1 : 0), number, entry.ton);
+    CopyBounded(entry.number, sizeof entry.number, number.c_str());
+    entry.used = entry.modified = 1;
+    return entry;
+}
+
+TEST_F(PhoneBookOnCard, EntriesBackFromATextFileTakeTheirCardRecordsSoOnlyRealChangesAreWritten) {
+    auto expected = CardRecords(kAdnFile);
+    Book fromFile{};
+    std::size_t used = 0;
+    for (std::size_t position = 0; position < fromFile.size(); ++position) {
+        fromFile[position] = AsReadFromText(entries[position]);
+        used += entries[position].used != 0;
+    }
+    // The text lost the UCS2 name's bytes, '@' and what follows, NPIs and extension links; one entry
+    // really changed in the file.
+    EXPECT_NE(NameBytes(fromFile[2]), NameBytes(entries[2]));
+    std::strcpy(fromFile[1].number, "420221234567");
+    EXPECT_EQ(AdoptUnchangedEntries(fromFile, entries), used - 1);
+    EXPECT_EQ(fromFile[2].modified, 0u);
+    EXPECT_EQ(fromFile[1].modified, 1u);
+
+    ASSERT_TRUE(Write(fromFile)) << rig.session->FormatLastError();
+    EXPECT_EQ(Updates(), 2u);  // the changed record, and the extension record its number no longer needs
+    expected[1] = CardRecords(kAdnFile)[1];
+    EXPECT_EQ(CardRecords(kAdnFile), expected);
+    EXPECT_EQ(std::string(Reread()[1].number), "420221234567");
+
+}
+
+class StrayBytesInAnEmptyRecord : public PhoneBookOnCard {
+protected:
+    static sim::SimProfile WithStrayBytes() {
+        sim::SimProfile profile = sim::BuildDemoSimProfile();
+        // Record 6 holds no entry (its length byte is 0xFF) but keeps an old name, as some phones leave it.
+        std::copy_n("Old name", 8, profile.FindFile(0x7F10, 0x6F3A)->records[5].begin());
+        return profile;
+    }
+    StrayBytesInAnEmptyRecord() : PhoneBookOnCard(WithStrayBytes()) {}
+};
+
+TEST_F(StrayBytesInAnEmptyRecord, IsLeftAsItIsByAWriteThatKeepsThePositionEmpty) {
+    const auto before = rig.Card().Profile();
+    ASSERT_EQ(entries[5].used, 0u);
+    entries[5].modified = 1;
+    ASSERT_TRUE(Write(entries)) << rig.session->FormatLastError();
+    EXPECT_EQ(Updates(), 0u);
+    EXPECT_EQ(rig.Card().Profile(), before);
 }
 
 TEST_F(PhoneBookOnCard, MovedUnchangedEntriesKeepTheirOwnBytesAfterAStoppedWriteIsRepeated) {
