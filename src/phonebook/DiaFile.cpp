@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/TextFile.h"
 #include "phonebook/DialNumbers.h"
-#include "phonebook/TextFile.h"
 #include "phonebook/TextHelpers.h"
 #include "phonebook/Transliteration.h"
 #include "resources/StringTable.h"
@@ -19,6 +19,10 @@ namespace {
 using card::Answer;
 using card::MessageIcon;
 using card::QuestionButtons;
+using files::OpenMode;
+using files::TextField;
+using files::TextFile;
+namespace text_file = files::text_file;
 
 constexpr std::uint32_t kBadStartText = 57470;
 constexpr std::uint32_t kReplaceAllQuestion = 57471;
@@ -37,6 +41,11 @@ constexpr std::size_t kMaxName = sizeof(PhoneBookEntry::name) - 1;
 
 void ShowError(card::UserInterface& ui, std::uint32_t id) {
     ui.ShowMessage(resources::LoadString(id), MessageIcon::Error);
+}
+
+// A failed save: the program's message and, below it, the system's reason.
+void ShowSaveError(card::UserInterface& ui, std::uint32_t id, std::string_view reason) {
+    ui.ShowMessage(std::string(resources::LoadString(id)).append("\n").append(reason), MessageIcon::Error);
 }
 
 bool AskYes(card::UserInterface& ui, std::uint32_t id) {
@@ -70,9 +79,9 @@ LineEnd SkipToLineEnd(TextFile& file) {
     }
 }
 
-// Reads one field; a file that ends where a field would start gives an empty field, so the last
+// Reads one field; a file that ends where a field would start gives a missing field, so the last
 // line needs no line feed.
-bool ReadField(TextFile& file, std::string& field, bool lineFeedIsBlank, unsigned& code) {
+bool ReadField(TextFile& file, TextField& field, bool lineFeedIsBlank, unsigned& code) {
     code = file.ReadToken(field, kDiaFieldCapacity, lineFeedIsBlank, kDelimiters);
     if (code == text_file::kEndOfFile && !lineFeedIsBlank) code = text_file::kOk;
     return code == text_file::kOk;
@@ -130,9 +139,9 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
     bool numbered = false;
     bool overwriteAgreed = false;
     DiaReadResult result;
-    std::string recordField;
-    std::string nameField;
-    std::string numberField;
+    TextField recordField;
+    TextField nameField;
+    TextField numberField;
 
     for (;;) {
         unsigned code = file.ReadToken(recordField, kDiaFieldCapacity, true, kDelimiters);
@@ -148,25 +157,27 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
             result = {DiaReadOutcome::ReadError, line};
             break;
         }
-        const long fileNumber = ParseDecimal(recordField);
+        const long fileNumber = ParseDecimal(recordField.text);
         const bool validRecordNumber = fileNumber >= 1 && fileNumber <= static_cast<long>(kDiaPositions);
         if (first) {
-            numbered = validRecordNumber && !nameField.empty() && !numberField.empty();
+            // A field written as the empty-field mark counts as given.
+            numbered = validRecordNumber && nameField.present && numberField.present;
             first = false;
         }
 
-        // Two-field lines hold name and number in the first two fields.
-        std::string_view name = nameField;
-        std::string_view number = numberField;
+        // Two-field lines hold name and number in the first two fields; either of them may be the
+        // empty-field mark, but not both.
+        std::string_view name = nameField.text;
+        std::string_view number = numberField.text;
         bool syntaxOk = end == LineEnd::Clean;
         long recordNumber = static_cast<long>(extent) + 1;
         if (numbered) {
-            syntaxOk = syntaxOk && validRecordNumber;
+            syntaxOk = syntaxOk && validRecordNumber && nameField.present && numberField.present;
             if (keepNumbering) recordNumber = fileNumber;
         } else {
-            syntaxOk = syntaxOk && numberField.empty();
-            name = recordField;
-            number = nameField;
+            syntaxOk = syntaxOk && nameField.present && !numberField.present;
+            name = recordField.text;
+            number = nameField.text;
         }
 
         std::string plainName(name);
@@ -174,8 +185,8 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
 
         const long position = recordNumber + static_cast<long>(s);
         syntaxOk = syntaxOk && position >= 1 && position <= static_cast<long>(limit);
-        syntaxOk = syntaxOk && !plainName.empty() && plainName.size() <= kMaxName &&
-                   plainName.find('\0') == std::string::npos && IsFileNumber(number);
+        syntaxOk = syntaxOk && (!plainName.empty() || !number.empty()) && plainName.size() <= kMaxName &&
+                   plainName.find('\0') == std::string::npos && (number.empty() || IsFileNumber(number));
         // Two lines for one position would silently lose the first of them.
         syntaxOk = syntaxOk && !read[static_cast<std::size_t>(position - 1)];
         if (!syntaxOk) {
@@ -232,36 +243,49 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
     return result;
 }
 
+DiaLineText DiaTextOf(const PhoneBookEntry& entry) {
+    DiaLineText text{std::string(FieldText(entry.name, sizeof entry.name)), {}};
+    std::transform(text.name.begin(), text.name.end(), text.name.begin(), TransliterateChar);
+    const std::string_view digits = FieldText(entry.number, sizeof entry.number);
+    // The file has no room for the type of an empty number; a lone '+' would not read back.
+    if (!digits.empty()) text.number = JoinInternational(digits, entry.ton);
+    return text;
+}
+
+std::string FormatDiaFile(std::span<const PhoneBookEntry> positions, unsigned from, unsigned to) {
+    // Positions count in index order, as the window shows them when it saves.
+    std::vector<PhoneBookEntry> ordered(positions.begin(), positions.end());
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const PhoneBookEntry& a, const PhoneBookEntry& b) { return a.index < b.index; });
+    std::string bytes;
+    const std::size_t last = std::min<std::size_t>(to, ordered.size());
+    for (std::size_t position = from == 0 ? 0 : from - 1; position < last; ++position) {
+        const PhoneBookEntry& entry = ordered[position];
+        const DiaLineText text = DiaTextOf(entry);
+        // A record in use with neither name nor digits holds nothing a line could carry, and a line
+        // of two empty fields would not read back.
+        if (entry.used == 0 || (text.name.empty() && text.number.empty())) continue;
+        TextFile::AppendField(bytes, std::to_string(entry.index + 1), '\t');
+        TextFile::AppendField(bytes, text.name, '\t');
+        TextFile::AppendField(bytes, text.number, '\n');
+    }
+    return bytes;
+}
+
 bool WriteDiaFile(const std::string& path, std::span<const PhoneBookEntry> positions, unsigned from, unsigned to,
                   card::UserInterface& ui) {
     if (!CheckSaveRange(from, to, static_cast<unsigned>(positions.size()), ui)) return false;
     TextFile file;
     if (file.Open(path, OpenMode::CreateAlways) != text_file::kOk) {
-        ShowError(ui, kCannotWriteText);
+        ShowSaveError(ui, kCannotWriteText, file.Reason());
         return false;
     }
-    // Positions count in index order, as the window shows them when it saves.
-    std::vector<PhoneBookEntry> ordered(positions.begin(), positions.end());
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const PhoneBookEntry& a, const PhoneBookEntry& b) { return a.index < b.index; });
-
-    bool written = true;
-    for (std::size_t position = from - 1; written && position < to; ++position) {
-        const PhoneBookEntry& entry = ordered[position];
-        if (entry.used == 0) continue;
-        const std::string number =
-            JoinInternational(FieldText(entry.number, sizeof entry.number), entry.ton);
-        written = file.WriteField(std::to_string(entry.index + 1), '\t') == text_file::kOk &&
-                  file.WriteField(FieldText(entry.name, sizeof entry.name), '\t') == text_file::kOk &&
-                  file.WriteField(number, '\n') == text_file::kOk;
+    if (file.Write(FormatDiaFile(positions, from, to)) != text_file::kOk || file.Close() != text_file::kOk) {
+        ShowSaveError(ui, kWriteErrorText, file.Reason());
+        return false;
     }
-    written = file.Close() == text_file::kOk && written;
-    if (written) {
-        ui.ShowMessage(resources::LoadString(kWrittenText), MessageIcon::Information);
-    } else {
-        ShowError(ui, kWriteErrorText);
-    }
-    return written;
+    ui.ShowMessage(resources::LoadString(kWrittenText), MessageIcon::Information);
+    return true;
 }
 
 }  // namespace quillet::phonebook

@@ -11,7 +11,8 @@ namespace quillet::phonebook {
 
 // *.DIA phone book files: one line per used entry, "record number TAB name TAB number CR LF", the
 // record number being index + 1 and the number carrying its '+' when international. Hand-written
-// files may leave out the record number ("name TAB number"); the first line decides the shape.
+// files may leave out the record number ("name TAB number"); the first line decides the shape. An
+// entry without a name or without a number has that field as the empty-field mark ESC '0'.
 
 inline constexpr std::size_t kDiaPositions = 250;
 inline constexpr std::size_t kDiaFieldCapacity = 65;  // 64 characters per field
@@ -54,8 +55,23 @@ bool CheckSaveRange(unsigned from, unsigned to, unsigned positionCount, card::Us
 DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options, std::span<PhoneBookEntry> positions,
                           unsigned& positionCount, card::UserInterface& ui);
 
-// Writes the used entries among positions from..to (1-based, in index order) and reports the outcome
-// through `ui`. The existing file is replaced only by a completely written one. True when all was written.
+// An entry as a line of the file carries it, and so as reading the line gives it back: the name up to
+// its first zero byte with each character transliterated, the number with '+' when international (an
+// empty number has no room for its type).
+struct DiaLineText {
+    std::string name;
+    std::string number;
+    bool operator==(const DiaLineText&) const = default;
+};
+DiaLineText DiaTextOf(const PhoneBookEntry& entry);
+
+// The file's bytes for the used entries among positions from..to (1-based, in index order); a range
+// beyond the positions is cut to them, and an entry with neither name nor number is left out.
+std::string FormatDiaFile(std::span<const PhoneBookEntry> positions, unsigned from, unsigned to);
+
+// Writes FormatDiaFile's bytes and reports the outcome through `ui`; a failure shows the system's
+// reason below the message. The existing file is replaced only by a completely written one. True when
+// all was written.
 bool WriteDiaFile(const std::string& path, std::span<const PhoneBookEntry> positions, unsigned from, unsigned to,
                   card::UserInterface& ui);
 

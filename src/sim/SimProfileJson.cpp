@@ -1,16 +1,12 @@
 #include "sim/SimProfileJson.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "files/SafeFileWriter.h"
 #include "sim/HexText.h"
 
 namespace quillet::sim {
@@ -399,42 +395,12 @@ bool LoadSimProfile(const std::string& path, SimProfile& profile, std::string& e
     return ParseSimProfile(text.str(), path, profile, error);
 }
 
-bool SaveSimProfile(const std::string& requestedPath, const SimProfile& profile, std::string& error) {
-    const std::string text = SerializeSimProfile(profile);
-    // Replace the file a link points to, not the link; keep the file's permissions.
-    std::error_code ignored;
-    const std::filesystem::path target = std::filesystem::is_symlink(requestedPath, ignored)
-                                             ? std::filesystem::canonical(requestedPath, ignored)
-                                             : std::filesystem::path(requestedPath);
-    const std::string path = target.empty() ? requestedPath : target.string();
-    struct stat existing {};
-    const bool hadFile = ::stat(path.c_str(), &existing) == 0;
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        error = path + ": cannot create a temporary file beside it";
+bool SaveSimProfile(const std::string& path, const SimProfile& profile, std::string& error) {
+    files::SafeFileWriter file;
+    if (!file.Open(path, files::SafeFileWriter::Mode::Replace) || !file.Write(SerializeSimProfile(profile)) ||
+        !file.Commit()) {
+        error = path + ": cannot be written: " + file.Reason();
         return false;
-    }
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t step = ::write(fd, text.data() + written, text.size() - written);
-        if (step <= 0) break;
-        written += static_cast<std::size_t>(step);
-    }
-    if (hadFile) ::fchmod(fd, existing.st_mode & 07777);
-    const bool synced = written == text.size() && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!synced || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        error = requestedPath + ": cannot be written";
-        return false;
-    }
-    // Make the rename itself last.
-    const std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string(".");
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
     }
     return true;
 }

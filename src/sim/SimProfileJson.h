@@ -19,8 +19,8 @@ std::string SerializeSimProfile(const SimProfile& profile);
 
 bool LoadSimProfile(const std::string& path, SimProfile& profile, std::string& error);
 
-// Writes the profile to a temporary file beside `path` and renames it into place, so the old
-// file stays whole if anything goes wrong.
+// Saves the profile through the program's one saving routine, so the old file stays whole if
+// anything goes wrong and a link keeps pointing at the card file.
 bool SaveSimProfile(const std::string& path, const SimProfile& profile, std::string& error);
 
 }  // namespace quillet::sim

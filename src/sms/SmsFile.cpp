@@ -1,17 +1,11 @@
 #include "sms/SmsFile.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <filesystem>
 #include <string_view>
 #include <vector>
 
+#include "files/TextFile.h"
 #include "resources/StringTable.h"
 #include "sms/SmsTimeValue.h"
 
@@ -26,213 +20,23 @@ constexpr std::uint32_t kOpenCannotOpen = 57687;
 constexpr std::uint32_t kOpenSyntaxError = 57688;
 constexpr std::uint32_t kOpenReadError = 57689;
 constexpr std::uint32_t kAddCannotOpen = 57690;
-constexpr std::uint32_t kAddFileError = 57691;
 constexpr std::uint32_t kAddWriteError = 57692;
 
-constexpr char kEscape = 0x1B;
-// Texts that may be empty are written behind this marker, because the reader skips empty fields.
+using files::OpenMode;
+using files::TextField;
+using files::TextFile;
+namespace text_file = files::text_file;
+
+// Texts that may be empty are written behind this marker, as files of the earlier versions have them.
 constexpr char kMarker = '>';
+constexpr std::size_t kFieldCount = 7;
+// The longest field of an entry is '>' and its 199-character text; a longer field is a data extent error.
+constexpr std::size_t kFieldCapacity = 201;
+constexpr std::string_view kDelimiters = "\t\n";
 
-void Report(card::UserInterface& ui, std::uint32_t id) {
-    ui.ShowMessage(resources::LoadString(id), card::MessageIcon::Error);
+void Report(card::UserInterface& ui, std::uint32_t id, std::string_view detail = {}) {
+    ui.ShowMessage(std::string(resources::LoadString(id)).append(detail), card::MessageIcon::Error);
 }
-
-// ---------------------------------------------------------------------------------------------------
-// A small private text-file layer: fields separated by TAB, records ended by CR LF, a line feed inside
-// a field written as ESC 'n', CR ignored on reading. It stays inside this file until the phone book's
-// shared text-file layer can take its place. Reading goes through a fixed buffer and keeps at most
-// kFieldCapacity characters of a field, so neither a long line nor a binary file can make it grow.
-
-constexpr std::size_t kFieldCapacity = 200;  // '>' and the longest text of an entry
-constexpr std::size_t kMaxFieldWrite = 256;  // characters of one field's text written at most
-
-class FieldReader {
-public:
-    enum class Status { Ok, End, Error };
-
-    explicit FieldReader(int fd) : m_fd(fd) {}
-
-    // Skips spaces and TABs (and line feeds when `lineFeedIsBlank`), then collects the field up to the
-    // next TAB or LF, which stays unread. ESC 'n' gives LF, ESC and any other character gives that
-    // character. `overflow` tells that characters beyond the capacity were dropped. End: the file ended
-    // before the field's first character.
-    Status ReadField(std::string& out, bool& overflow, bool lineFeedIsBlank) {
-        out.clear();
-        overflow = false;
-        int c;
-        while ((c = Peek()) == ' ' || c == '\t' || (lineFeedIsBlank && c == '\n')) ++m_position;
-        if (c == kError) return Status::Error;
-        if (c == kEnd) return Status::End;
-        while ((c = Peek()) >= 0 && c != '\t' && c != '\n') {
-            ++m_position;
-            if (c == kEscape) {
-                c = Peek();
-                if (c < 0) break;
-                ++m_position;
-                if (c == 'n') c = '\n';
-            }
-            if (out.size() < kFieldCapacity) {
-                out.push_back(static_cast<char>(c));
-            } else {
-                overflow = true;
-            }
-        }
-        return c == kError ? Status::Error : Status::Ok;
-    }
-
-private:
-    static constexpr int kEnd = -1;
-    static constexpr int kError = -2;
-
-    // The next character other than CR without consuming it; kEnd or kError.
-    int Peek() {
-        for (;;) {
-            if (m_position == m_size && !Fill()) return m_failed ? kError : kEnd;
-            const unsigned char c = m_buffer[m_position];
-            if (c != '\r') return c;
-            ++m_position;
-        }
-    }
-
-    bool Fill() {
-        if (m_failed || m_atEnd) return false;
-        ssize_t got;
-        do {
-            got = ::read(m_fd, m_buffer.data(), m_buffer.size());
-        } while (got < 0 && errno == EINTR);
-        if (got <= 0) {
-            (got < 0 ? m_failed : m_atEnd) = true;
-            return false;
-        }
-        m_position = 0;
-        m_size = static_cast<std::size_t>(got);
-        return true;
-    }
-
-    int m_fd;
-    std::array<unsigned char, 16384> m_buffer{};
-    std::size_t m_position = 0;
-    std::size_t m_size = 0;
-    bool m_atEnd = false;
-    bool m_failed = false;
-};
-
-// Collects output in a buffer and writes it through to the descriptor; the first failed write is
-// remembered and everything after it is dropped.
-class FieldWriter {
-public:
-    explicit FieldWriter(int fd) : m_fd(fd) {}
-
-    void Append(std::string_view bytes) {
-        if (m_failed) return;
-        m_buffer.append(bytes);
-        if (m_buffer.size() >= kFlushSize) Flush();
-    }
-
-    // Writes the field's text then its terminator: TAB as is, LF as CR LF. LF is written as ESC 'n';
-    // TAB and ESC are written behind an ESC too, so that no text can split its line or change on reading.
-    void WriteField(std::string_view text, char terminator) {
-        std::string coded;
-        coded.reserve(text.size() + 4);
-        for (const char c : text.substr(0, std::min(text.size(), kMaxFieldWrite))) {
-            if (c == '\n') {
-                coded += "\x1bn";
-            } else {
-                if (c == '\t' || c == kEscape) coded.push_back(kEscape);
-                coded.push_back(c);
-            }
-        }
-        coded += terminator == '\n' ? std::string_view("\r\n") : std::string_view(&terminator, 1);
-        Append(coded);
-    }
-
-    bool Flush() {
-        std::size_t done = 0;
-        while (!m_failed && done < m_buffer.size()) {
-            const ssize_t wrote = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote <= 0)
-                m_failed = true;
-            else
-                done += static_cast<std::size_t>(wrote);
-        }
-        m_buffer.clear();
-        return !m_failed;
-    }
-
-private:
-    static constexpr std::size_t kFlushSize = 65536;
-    int m_fd;
-    std::string m_buffer;
-    bool m_failed = false;
-};
-
-// ---------------------------------------------------------------------------------------------------
-// Replacing a file safely: the new contents go to a temporary file in the target's folder, which is
-// synced and renamed over the target only when complete. Until then the target stays as it was.
-
-class ReplacementFile {
-public:
-    explicit ReplacementFile(const std::string& target) : m_target(target) {}
-    ~ReplacementFile() { Discard(); }
-    ReplacementFile(const ReplacementFile&) = delete;
-    ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-    // Creates the temporary file with the mode of the existing target, or the usual mode of a new file.
-    bool Create() {
-        const std::filesystem::path target(m_target);
-        std::filesystem::path name = target.filename();
-        if (name.empty()) return false;
-        m_path = (target.parent_path() / ("." + name.string() + ".XXXXXX")).string();
-        m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
-        if (m_fd < 0) {
-            m_path.clear();
-            return false;
-        }
-        struct stat existing {};
-        mode_t mode;
-        if (::stat(m_target.c_str(), &existing) == 0) {
-            mode = existing.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        ::fchmod(m_fd, mode);
-        return true;
-    }
-
-    int Descriptor() const { return m_fd; }
-
-    // Syncs the temporary file and renames it over the target, then syncs the folder.
-    bool Commit() {
-        if (m_fd < 0) return false;
-        const bool synced = ::fsync(m_fd) == 0;
-        const bool closed = ::close(m_fd) == 0;
-        m_fd = -1;
-        if (!synced || !closed || std::rename(m_path.c_str(), m_target.c_str()) != 0) return false;
-        m_path.clear();
-        std::string folder = std::filesystem::path(m_target).parent_path().string();
-        const int folderFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folderFd >= 0) {
-            ::fsync(folderFd);
-            ::close(folderFd);
-        }
-        return true;
-    }
-
-private:
-    void Discard() {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = -1;
-        if (!m_path.empty()) ::unlink(m_path.c_str());
-        m_path.clear();
-    }
-
-    std::string m_target;
-    std::string m_path;
-    int m_fd = -1;
-};
 
 // ---------------------------------------------------------------------------------------------------
 // Writing lines
@@ -245,10 +49,10 @@ std::string MarkedNumber(std::uint8_t ton, std::string_view digits) {
 }
 
 // One message line; the *.SMS line starts with the position, the *.SMA line does not.
-void WriteMessageLine(FieldWriter& writer, const SmsEntry& entry, bool withPosition, const std::tm* now) {
-    if (withPosition) writer.WriteField(std::to_string(entry.index + 1u), '\t');
-    writer.WriteField(MarkedNumber(entry.centreTon, FieldText(entry.serviceCentre)), '\t');
-    writer.WriteField(MarkedNumber(entry.addressTon, FieldText(entry.address)), '\t');
+void AppendMessageLine(std::string& out, const SmsEntry& entry, bool withPosition, const std::tm* now) {
+    if (withPosition) TextFile::AppendField(out, std::to_string(entry.index + 1u), '\t');
+    TextFile::AppendField(out, MarkedNumber(entry.centreTon, FieldText(entry.serviceCentre)), '\t');
+    TextFile::AppendField(out, MarkedNumber(entry.addressTon, FieldText(entry.address)), '\t');
     char date[sizeof(entry.dateOrValidity)];
     SetFieldText(date, FieldText(entry.dateOrValidity));
     if (now != nullptr) {
@@ -256,18 +60,35 @@ void WriteMessageLine(FieldWriter& writer, const SmsEntry& entry, bool withPosit
     } else {
         NormalizeDateText(date);
     }
-    writer.WriteField(std::string(1, kMarker).append(FieldText(date)), '\t');
-    writer.WriteField(std::to_string(entry.status), '\t');
-    writer.WriteField(std::to_string(entry.messageRef), '\t');
-    writer.WriteField(std::string(1, kMarker).append(FieldText(entry.text)), '\n');
+    TextFile::AppendField(out, std::string(1, kMarker).append(FieldText(date)), '\t');
+    TextFile::AppendField(out, std::to_string(entry.status), '\t');
+    TextFile::AppendField(out, std::to_string(entry.messageRef), '\t');
+    TextFile::AppendField(out, std::string(1, kMarker).append(FieldText(entry.text)), '\n');
 }
 
-void WriteMessages(FieldWriter& writer, std::span<const SmsEntry> entries, std::uint32_t count, bool withPosition,
-                   const std::tm* now) {
+std::string FormatMessages(std::span<const SmsEntry> entries, std::uint32_t count, bool withPosition,
+                           const std::tm* now) {
+    std::string bytes;
     const std::size_t limit = std::min<std::size_t>(count, entries.size());
     for (std::size_t position = 0; position < limit; ++position) {
-        if (entries[position].used != 0) WriteMessageLine(writer, entries[position], withPosition, now);
+        if (entries[position].used != 0) AppendMessageLine(bytes, entries[position], withPosition, now);
     }
+    return bytes;
+}
+
+// Save File and Add to File: a failure shows the command's message with the system's reason below it.
+bool SaveMessages(const std::string& path, OpenMode mode, std::string_view bytes, std::uint32_t cannotOpen,
+                  std::uint32_t writeError, card::UserInterface& ui) {
+    TextFile file;
+    if (file.Open(path, mode) != text_file::kOk) {
+        Report(ui, cannotOpen, "\n" + file.Reason());
+        return false;
+    }
+    if (file.Write(bytes) != text_file::kOk || file.Close() != text_file::kOk) {
+        Report(ui, writeError, "\n" + file.Reason());
+        return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -311,7 +132,7 @@ bool TakeNumber(std::string_view text, char (&digits)[21], std::uint8_t& ton) {
 }
 
 // Checks one record of seven fields (position first) and builds its entry.
-bool TakeRecord(const std::array<std::string, 7>& fields, std::uint32_t maxPosition, SmsEntry& entry) {
+bool TakeRecord(const std::array<std::string, kFieldCount>& fields, std::uint32_t maxPosition, SmsEntry& entry) {
     for (const std::string& field : fields) {
         if (field.find('\0') != std::string::npos) return false;
     }
@@ -350,67 +171,29 @@ enum class Layout { Undecided, Messages, Archive };
 
 }  // namespace
 
+std::string FormatSmsFile(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now) {
+    return FormatMessages(entries, count, true, now);
+}
+
+std::string FormatSmsArchiveLines(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now) {
+    return FormatMessages(entries, count, false, now);
+}
+
 bool SaveSmsFile(const std::string& path, std::span<const SmsEntry> entries, std::uint32_t count,
                  card::UserInterface& ui, const std::tm* now) {
-    ReplacementFile file(path);
-    if (!file.Create()) {
-        Report(ui, kSaveCannotOpen);
-        return false;
-    }
-    FieldWriter writer(file.Descriptor());
-    WriteMessages(writer, entries, count, true, now);
-    if (!writer.Flush() || !file.Commit()) {
-        Report(ui, kSaveWriteError);
-        return false;
-    }
-    return true;
+    return SaveMessages(path, OpenMode::CreateAlways, FormatSmsFile(entries, count, now), kSaveCannotOpen,
+                        kSaveWriteError, ui);
 }
 
 bool AddToSmsArchiveFile(const std::string& path, std::span<const SmsEntry> entries, std::uint32_t count,
                          card::UserInterface& ui, const std::tm* now) {
-    ReplacementFile file(path);
-    if (!file.Create()) {
-        Report(ui, kAddCannotOpen);
-        return false;
-    }
-    const int archive = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (archive < 0 && errno != ENOENT) {
-        Report(ui, kAddCannotOpen);
-        return false;
-    }
-    FieldWriter writer(file.Descriptor());
-    if (archive >= 0) {
-        // Copy the archive as it is; a last line without its line end gets one, so that the first
-        // added message starts a line of its own.
-        std::array<char, 16384> buffer;
-        char last = '\n';
-        bool readFailed = false;
-        for (;;) {
-            const ssize_t got = ::read(archive, buffer.data(), buffer.size());
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) readFailed = true;
-            if (got <= 0) break;
-            writer.Append(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
-            last = buffer[static_cast<std::size_t>(got) - 1];
-        }
-        ::close(archive);
-        if (readFailed) {
-            Report(ui, kAddFileError);
-            return false;
-        }
-        if (last != '\n') writer.Append("\r\n");
-    }
-    WriteMessages(writer, entries, count, false, now);
-    if (!writer.Flush() || !file.Commit()) {
-        Report(ui, kAddWriteError);
-        return false;
-    }
-    return true;
+    return SaveMessages(path, OpenMode::AppendAlways, FormatSmsArchiveLines(entries, count, now), kAddCannotOpen,
+                        kAddWriteError, ui);
 }
 
 bool OpenSmsFile(const std::string& path, std::span<SmsEntry> entries, std::uint32_t& count, card::UserInterface& ui) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    TextFile file;
+    if (file.Open(path, OpenMode::ReadExisting) != text_file::kOk) {
         Report(ui, kOpenCannotOpen);
         return false;
     }
@@ -422,35 +205,35 @@ bool OpenSmsFile(const std::string& path, std::span<SmsEntry> entries, std::uint
     const std::uint32_t maxPosition =
         static_cast<std::uint32_t>(std::min<std::size_t>(kMaxSmsFilePosition, entries.size()));
 
-    FieldReader reader(fd);
     Layout layout = Layout::Undecided;
-    std::array<std::string, 7> fields;
+    std::array<TextField, kFieldCount> read;
+    std::array<std::string, kFieldCount> fields;
     std::uint32_t highest = 0;
     std::size_t recordsTaken = 0;
     std::uint32_t failure = 0;
+    unsigned line = 0;
     for (;;) {
-        bool overflow = false;
-        bool anyOverflow = false;
-        FieldReader::Status status = reader.ReadField(fields[0], overflow, true);
-        if (status == FieldReader::Status::End) break;
-        anyOverflow |= overflow;
-        for (std::size_t k = 1; k < fields.size() && status != FieldReader::Status::Error; ++k) {
-            status = reader.ReadField(fields[k], overflow, false);
-            anyOverflow |= overflow;
+        unsigned code = file.ReadToken(read[0], kFieldCapacity, true, kDelimiters);
+        if (code == text_file::kEndOfFile) break;
+        line = file.LineNumber();
+        for (std::size_t k = 1; k < kFieldCount && code == text_file::kOk; ++k) {
+            code = file.ReadToken(read[k], kFieldCapacity, false, kDelimiters);
+            if (code == text_file::kEndOfFile) code = text_file::kOk;  // a missing field
         }
-        if (status == FieldReader::Status::Error) {
+        if (code != text_file::kOk) {
             failure = kOpenReadError;
             break;
         }
         if (layout == Layout::Undecided) {
             std::uint32_t position = 0;
             const bool numbered =
-                ParseDecimal(fields[0], 1, kMaxSmsFilePosition, position) &&
-                std::none_of(fields.begin() + 1, fields.end(), [](const std::string& field) { return field.empty(); });
+                ParseDecimal(read[0].text, 1, kMaxSmsFilePosition, position) &&
+                std::all_of(read.begin() + 1, read.end(), [](const TextField& field) { return field.present; });
             layout = numbered ? Layout::Messages : Layout::Archive;
         }
+        for (std::size_t k = 0; k < kFieldCount; ++k) fields[k] = read[k].text;
         if (layout == Layout::Archive) {
-            if (!fields[6].empty()) {
+            if (read[6].present) {
                 failure = kOpenSyntaxError;
                 break;
             }
@@ -459,7 +242,8 @@ bool OpenSmsFile(const std::string& path, std::span<SmsEntry> entries, std::uint
         }
         SmsEntry entry{};
         // A field longer than any field of a message is a data extent error rather than cut silently.
-        if (anyOverflow || !TakeRecord(fields, maxPosition, entry)) {
+        const bool cut = std::any_of(read.begin(), read.end(), [](const TextField& field) { return field.cut; });
+        if (cut || !TakeRecord(fields, maxPosition, entry)) {
             failure = kOpenSyntaxError;
             break;
         }
@@ -467,13 +251,17 @@ bool OpenSmsFile(const std::string& path, std::span<SmsEntry> entries, std::uint
         window[entry.index] = entry;
         ++recordsTaken;
     }
-    ::close(fd);
+    file.Close();
 
     if (failure == 0 || recordsTaken > 0) {
         std::copy(window.begin(), window.end(), entries.begin());
         count = std::max(highest, count);
     }
-    if (failure != 0) Report(ui, failure);
+    if (failure == kOpenSyntaxError) {
+        Report(ui, failure, std::to_string(line));
+    } else if (failure != 0) {
+        Report(ui, failure);
+    }
     return failure == 0;
 }
 

@@ -13,21 +13,29 @@ namespace quillet::sms {
 // Message files of an SMS window, one message per line, fields separated by TAB, lines ended by CR LF:
 // - `SmsFile` (*.SMS): position, '>'centre, '>'number, '>'date or validity, status, reference, '>'text;
 // - `SmsArchiveFile` (*.SMA): the same line without the position, appended to the end of the archive.
-// Every failure is shown once through `ui` with the error icon; success shows nothing.
+// Fields are coded as in every text file of the program (TAB, CR and LF inside a text escaped), so each
+// message reads back as it was written. Every failure is shown once through `ui` with the error icon;
+// a failed save shows the system's reason below its message, a syntax error the file's line; success
+// shows nothing.
 
 // The highest position a message file may name.
 inline constexpr std::uint32_t kMaxSmsFilePosition = 99;
 
-// Save File: writes every used entry of the first `count` positions as an *.SMS line. The file is
-// written beside the target under a temporary name, synced and renamed over the target only when
-// complete, so a failed save leaves the old file as it was. An empty or unreadable date text is written
-// as `now` (the current local time when null).
+// The *.SMS bytes of every used entry of the first `count` positions. An empty or unreadable date text
+// is written as `now` (the current local time when null).
+std::string FormatSmsFile(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now = nullptr);
+// The same messages as *.SMA lines, without their positions.
+std::string FormatSmsArchiveLines(std::span<const SmsEntry> entries, std::uint32_t count,
+                                  const std::tm* now = nullptr);
+
+// Save File: writes FormatSmsFile's bytes. The existing file is replaced only by a completely written
+// one, so a failed save leaves the old file as it was.
 bool SaveSmsFile(const std::string& path, std::span<const SmsEntry> entries, std::uint32_t count,
                  card::UserInterface& ui, const std::tm* now = nullptr);
 
-// Add to File: appends the *.SMA lines of every used entry of the first `count` positions to the
-// archive, creating it when missing. The archive is copied to a temporary file, the lines are added
-// there and the copy replaces the archive only when complete.
+// Add to File: appends FormatSmsArchiveLines's bytes to the archive, creating it when missing. The
+// archive's copy with the lines added replaces it only when complete; a last line without its line end
+// gets one first.
 bool AddToSmsArchiveFile(const std::string& path, std::span<const SmsEntry> entries, std::uint32_t count,
                          card::UserInterface& ui, const std::tm* now = nullptr);
 

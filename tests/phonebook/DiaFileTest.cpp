@@ -1,4 +1,4 @@
-// The text-file layer and *.DIA phone book files: reading, writing and every message on the way.
+// *.DIA phone book files: reading, writing and every message on the way.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,7 +11,6 @@
 
 #include "phonebook/DiaFile.h"
 #include "phonebook/TextHelpers.h"
-#include "phonebook/TextFile.h"
 #include "resources/StringTable.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TemporaryFolder.h"
@@ -71,40 +70,6 @@ struct Reading {
     }
 };
 
-// --- the file layer (what the *.DIA tests below cannot reach) -------------------------------
-
-TEST(TextFile, OpenCodesBoundedTokensAndEncodedFields) {
-    testing::TemporaryFolder folder;
-    TextFile file;
-    EXPECT_EQ(file.Open(folder.File("missing.dia"), OpenMode::ReadExisting), text_file::kNotFound);
-    EXPECT_EQ(file.Open(folder.File("no/such/folder.dia"), OpenMode::CreateAlways), text_file::kNotFound);
-    EXPECT_EQ(file.Open(folder.Path().string(), OpenMode::CreateAlways), text_file::kFailure);
-
-    const std::string path = folder.File("t.txt");
-    WriteFileBytes(path, "se\x1bnc\x1bond\x1b\t" + std::string(5000, 'x') + "\tend");
-    ASSERT_EQ(file.Open(path, OpenMode::ReadExisting), text_file::kOk);
-    std::string token;
-    EXPECT_EQ(file.ReadToken(token, 65, false, "\t\n"), text_file::kOk);
-    EXPECT_EQ(token, "se\nc\x1bond\x1b");  // ESC 'n' is a line feed, any other ESC stays
-    EXPECT_EQ(file.ReadToken(token, 65, true, "\t\n"), text_file::kOk);
-    EXPECT_EQ(token, std::string(64, 'x'));  // cut, and the rest of the field dropped
-    EXPECT_EQ(file.ReadToken(token, 65, true, "\t\n"), text_file::kOk);
-    EXPECT_EQ(token, "end");
-
-    // A TAB inside a field becomes a space, a field keeps 256 characters, and a file dropped
-    // without Close leaves the old one and no leftovers.
-    for (const bool close : {false, true}) {
-        TextFile out;
-        ASSERT_EQ(out.Open(path, OpenMode::CreateAlways), text_file::kOk);
-        EXPECT_EQ(out.WriteField("a\tb\nc", '\t'), text_file::kOk);
-        EXPECT_EQ(out.WriteField(std::string(300, 'y'), '\n'), text_file::kOk);
-        EXPECT_EQ(ReadFileBytes(path).substr(0, 2), "se");  // nothing visible before Close
-        EXPECT_EQ(close ? out.Close() : text_file::kOk, text_file::kOk);
-    }
-    EXPECT_EQ(ReadFileBytes(path), "a b\x1bnc\t" + std::string(256, 'y') + "\r\n");
-    EXPECT_EQ(folder.Entries(), 1);
-}
-
 // --- reading and writing *.DIA files --------------------------------------------------------
 
 Table DemoBook() {
@@ -148,7 +113,60 @@ TEST(DiaFile, SavedBookReadsBackAtTheSamePositions) {
     Table shuffled = book;
     std::swap(shuffled[0], shuffled[4]);
     ASSERT_TRUE(WriteDiaFile(path, shuffled, 2, 5, ui));
-    EXPECT_EQ(ReadFileBytes(path), "2\t\x8A\x9D\x61stn\xFD Ji\xF8\xED\t0221234567\r\n5\tVoicemail\t*#21#p123\r\n");
+    // Names are written as reading gives them back: letters with accents in their plain form.
+    EXPECT_EQ(ReadFileBytes(path), "2\tStastny Jiri\t0221234567\r\n5\tVoicemail\t*#21#p123\r\n");
+}
+
+// Every shape an entry may have on a card is saved and read back equal, and the file read back is
+// saved again to the same bytes.
+TEST(DiaFile, EveryEntryShapeSurvivesTheFile) {
+    struct Shape {
+        std::string name;
+        std::string number;
+        std::uint8_t ton;
+        std::string readBack;  // Row() after reading, when not the entry itself
+    };
+    const Shape shapes[] = {
+        {"", "0301234", 0, ""},                     // no name; on the first line it still makes a numbered file
+        {"Name only", "", 0, ""},
+        {"International none", "", 1, "International none||0"},  // the file has no type without digits
+        {"", std::string(60, '9'), 1, ""},         // '+' in front of 60 digits
+        {" Leading space", "1", 0, ""},
+        {"  ", "2", 0, ""},
+        {"Trailing ", "3", 0, ""},
+        {"Tab\tinside", "4", 1, ""},
+        {"Line\nfeed\rreturn", "5", 0, ""},
+        {"Esc\x1b\x30 and \x1bn", "6", 0, ""},
+        {"0", "7", 0, ""},
+        {std::string(32, 'W'), "*#pDE0123456789", 0, ""},
+        {"\x1b", "8", 0, ""},
+    };
+    Table book = FreshTable();
+    for (std::size_t i = 0; i < std::size(shapes); ++i) {
+        const Shape& shape = shapes[i];
+        Put(book, 3 * i, shape.name.c_str(), shape.number.c_str(), shape.ton);
+    }
+    Put(book, 100, "", "", 1);  // a record in use that holds nothing the file can carry
+    testing::TemporaryFolder folder;
+    const std::string path = folder.File("shapes.dia");
+    testing::ScriptedUserInterface ui;
+    ASSERT_TRUE(WriteDiaFile(path, book, 1, 250, ui));
+    const std::string bytes = ReadFileBytes(path);
+    EXPECT_EQ(bytes, FormatDiaFile(book, 1, 250));
+    EXPECT_EQ(bytes.substr(0, 14), "1\t\x1b\x30\t0301234\r\n");
+
+    Reading reading;
+    ASSERT_EQ(reading.Run(path).outcome, DiaReadOutcome::Complete) << Row(reading.table[0]);
+    for (std::size_t i = 0; i < std::size(shapes); ++i) {
+        const Shape& shape = shapes[i];
+        const std::string expected = shape.readBack.empty() ? Row(book[3 * i]) : shape.readBack;
+        EXPECT_EQ(Row(reading.table[3 * i]), expected) << i;
+    }
+    EXPECT_EQ(reading.table[100].used, 0u);
+    // Read back and saved again: the same file, byte for byte.
+    Put(book, 6, "International none", "", 0);
+    EXPECT_EQ(FormatDiaFile(reading.table, 1, 250), FormatDiaFile(book, 1, 250));
+    EXPECT_EQ(FormatDiaFile(reading.table, 1, 250), bytes);
 }
 
 TEST(DiaFile, SaveFailuresKeepTheOldFile) {
@@ -170,8 +188,8 @@ TEST(DiaFile, SaveFailuresKeepTheOldFile) {
     const std::vector<std::pair<std::string, MessageIcon>> expected = {
         {Text(57783), MessageIcon::Error},
         {Text(57783), MessageIcon::Error},
-        {Text(57780), MessageIcon::Error},
-        {Text(57781), MessageIcon::Error},
+        {Text(57780) + "\nIs a directory", MessageIcon::Error},
+        {Text(57781) + "\nFile too large", MessageIcon::Error},
     };
     EXPECT_EQ(ui.messages, expected);
     EXPECT_EQ(ReadFileBytes(path), old);
@@ -193,6 +211,9 @@ TEST(DiaFile, HandWrittenFilesOfBothShapes) {
         {"7\t123\n", {"7"}},
         // trailing blanks after the last field
         {"2\tAnna\t1\t \r\n", {"", "Anna"}},
+        // empty-field marks: a name-only entry on the first line makes a numbered file
+        {"2\tAnna\t\x1b\x30\r\n1\tBert\t\x1b\x30", {"Bert", "Anna"}},
+        {"Anna\t\x1b\x30\r\nBert\t5\r\n", {"Anna", "Bert"}},
     };
     for (const Case& test : cases) {
         Reading reading;
@@ -220,6 +241,8 @@ TEST(DiaFile, SyntaxErrorsNameTheirLineAndKeepWhatWasPlaced) {
         "4\tName\t1\textra",                         // a fourth field
         "1\tAgain\t5",                               // the same position twice
         std::string("4\tNa") + '\0' + "me\t1",       // a NUL inside the name
+        "4\t\x1b\x30\t\x1b\x30",                       // neither name nor number
+        "4\tName\t\x1b\x30+1",                         // not the empty-field mark: "0+1"
     };
     for (const std::string& line : bad) {
         Reading reading;

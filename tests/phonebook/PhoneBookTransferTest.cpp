@@ -5,12 +5,12 @@
 #include <cstring>
 #include <tuple>
 
+#include "phonebook/DiaFile.h"
 #include "phonebook/DialNumbers.h"
 #include "phonebook/DiallingRecord.h"
 #include "phonebook/PhoneBookAdoption.h"
 #include "phonebook/PhoneBookTransfer.h"
 #include "phonebook/TextHelpers.h"
-#include "phonebook/Transliteration.h"
 #include "sim/DemoCard.h"
 #include "support/SessionRig.h"
 
@@ -114,16 +114,14 @@ TEST_F(PhoneBookOnCard, OnlyEntriesThatDifferFromTheCardAreRewrittenWhateverThei
     EXPECT_EQ(entries[9].modified, 0u);
 }
 
-// What a *.DIA file gives back for an entry: the name up to its first zero byte, transliterated, the
-// number with its international mark, and nothing else of the record.
+// What a *.DIA file gives back for an entry: its line's text and nothing else of the record.
 PhoneBookEntry AsReadFromText(const PhoneBookEntry& card) {
     PhoneBookEntry entry = EmptyPosition(card.index);
     if (!card.used) return entry;
-    std::string name(card.name, ::strnlen(card.name, sizeof card.name));
-    std::transform(name.begin(), name.end(), name.begin(), TransliterateChar);
-    SetNameBytes(entry, name);
+    const DiaLineText text = DiaTextOf(card);
+    SetNameBytes(entry, text.name);
     std::string number;
-    SplitInternational(JoinInternational(card.number, card.ton == 1 ? 1 : 0), number, entry.ton);
+    SplitInternational(text.number, number, entry.ton);
     CopyBounded(entry.number, sizeof entry.number, number.c_str());
     entry.used = entry.modified = 1;
     return entry;

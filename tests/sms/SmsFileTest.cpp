@@ -4,13 +4,16 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
 #include "resources/StringTable.h"
 #include "sms/SmsFile.h"
+#include "sms/SmsTimeValue.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TemporaryFolder.h"
 
@@ -102,13 +105,117 @@ TEST(SmsFileTest, SaveThenOpenGivesTheSameMessages) {
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(count, 99u);
     EXPECT_EQ(Fields(read[0]), Fields(window[0]));
-    // CR is not kept by the file, so CR LF comes back as LF; TAB and ESC survive.
-    SetFieldText(window[41].text, "CR LF\nand\ttab \x1b esc");
-    EXPECT_EQ(Fields(read[41]), Fields(window[41]));
+    EXPECT_EQ(Fields(read[41]), Fields(window[41]));  // CR, LF, TAB and ESC survive
     SetFieldText(window[98].dateOrValidity, "03.12.01 14:25");  // an empty date is saved as the time of saving
     EXPECT_EQ(Fields(read[98]), Fields(window[98]));
     EXPECT_EQ(read[0].modified, 1u);
     EXPECT_EQ(read[10].used, 0u);  // the window was cleared
+}
+
+// Every field, TON and NPI included.
+std::string AllFields(const SmsEntry& e) {
+    return Fields(e) + " ton " + std::to_string(e.centreTon) + "/" + std::to_string(e.addressTon) + " npi " +
+           std::to_string(e.centreNpi) + "/" + std::to_string(e.addressNpi);
+}
+
+SmsEntry With(SmsEntry entry, const std::function<void(SmsEntry&)>& change) {
+    change(entry);
+    return entry;
+}
+
+// What a message of the card gives after a trip through a file: the file has '+' for an international
+// number and nothing else of TON and NPI, and a date text it cannot read becomes the time of saving.
+SmsEntry AfterFile(SmsEntry entry) {
+    entry.centreTon = entry.centreTon == 1, entry.addressTon = entry.addressTon == 1;
+    entry.centreNpi = entry.addressNpi = 0;
+    SmsTimeValue value{};
+    if (!ParseDateOrValidity(FieldText(entry.dateOrValidity), value)) {
+        SetFieldText(entry.dateOrValidity, "03.12.01 14:25");
+    }
+    entry.modified = 1;
+    return entry;
+}
+
+// Saves the messages as *.SMS and as a new *.SMA and opens both: each gives the messages as AfterFile
+// says, and what was read saves to the same bytes again.
+void ExpectSurvives(const std::vector<SmsEntry>& messages) {
+    ASSERT_LE(messages.size(), 99u);
+    Window window = EmptyWindow();
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        window[i] = messages[i];
+        window[i].index = static_cast<std::uint16_t>(i);
+    }
+    TemporaryFolder folder;
+    ScriptedUserInterface ui;
+    ASSERT_TRUE(SaveSmsFile(folder.File("m.sms"), window, 99, ui, &kNow));
+    ASSERT_TRUE(AddToSmsArchiveFile(folder.File("m.sma"), window, 99, ui, &kNow));
+    for (const char* name : {"m.sms", "m.sma"}) {
+        SCOPED_TRACE(name);
+        Window read = EmptyWindow();
+        std::uint32_t count = 0;
+        ASSERT_TRUE(OpenSmsFile(folder.File(name), read, count, ui)) << Shown(ui);
+        EXPECT_EQ(count, messages.size());
+        for (std::size_t i = 0; i < messages.size(); ++i) {
+            EXPECT_EQ(AllFields(read[i]), AllFields(AfterFile(window[i]))) << i;
+        }
+        EXPECT_EQ(FormatSmsFile(read, 99, &kNow), ReadFileBytes(folder.File("m.sms")));
+    }
+}
+
+TEST(SmsFileTest, EveryMessageShapeOfACardSurvivesTheFile) {
+    const auto npi = [](std::uint8_t centre, std::uint8_t address) {
+        return [=](SmsEntry& e) { e.centreNpi = centre, e.addressNpi = address; };
+    };
+    const auto ton = [](std::uint8_t address) { return [=](SmsEntry& e) { e.addressTon = address; }; };
+    ExpectSurvives({
+        With(Message(0, "+420603052000", "+420777123456", "06.12.26 10:15", 1, 0, "Dinner at 8?"), npi(1, 1)),
+        With(Message(0, "+", "", "01.01.00 00:00", 0, 0, "centre of no digits"), npi(1, 0)),
+        Message(0, "", "", "31.12.99 23:59", 0, 0, "no centre, no sender"),
+        With(Message(0, "1", "D*#pE0", "1.1.99 0:00", 1, 0, "alphanumeric sender"), ton(5)),
+        With(Message(0, "1", "0603111222", "24 hours", 2, 7, "national"), ton(2)),
+        Message(0, "+" + std::string(20, '9'), "+" + std::string(20, '8'), "5 min", 3, 255, "longest numbers"),
+        Message(0, "1", "2", "1 day", 2, 1, "  CR\r LF\n TAB\t ESC\x1b end  "),
+        Message(0, "1", "2", "1 day", 2, 1, ">marked @\x7f"),
+        Message(0, "1", "2", "1 day", 2, 1, std::string(199, 'x')),
+        Message(0, "1", "2", "1 day", 2, 1, "\x1b\x30"),
+        Message(0, "1", "2", "1 day", 2, 1, " "),
+        Message(0, "1", "2", "", 3, 0, ""),                  // no validity: the time of saving
+        Message(0, "1", "2", "00.00.00 00:00", 1, 0, "zero time stamp"),
+    });
+    // Every relative validity the card can hold, as its text.
+    for (unsigned first = 0; first < 256; first += 99) {
+        std::vector<SmsEntry> periods;
+        for (unsigned validity = first; validity < std::min(first + 99, 256u); ++validity) {
+            SmsTimeValue value{};
+            value.validity = static_cast<std::uint8_t>(validity);
+            char text[16];
+            FormatDateOrValidity(value, text);
+            periods.push_back(Message(0, "1", "2", text, 3, validity, "period"));
+        }
+        ExpectSurvives(periods);
+    }
+}
+
+TEST(SmsFileTest, SyntaxErrorsNameTheLineOfTheirRecord) {
+    const std::string good = "1\t>1\t>2\t>1 day\t0\t0\t>t\r\n";
+    const std::pair<std::string, unsigned> cases[] = {
+        {"bad\r\n", 1},
+        {good + "\r\n\r\n" + "4\t>1\t>2\t>1 day\t9\t0\t>t\r\n", 4},       // blank lines count
+        {"1\t>1\t>2\t>1 day\t0\t0\t>two\x1bnlines\r\n2\t>", 2},            // an escaped line feed does not
+        {good + "1\t>1\t>2\t>1 day\t0\t0\t>" + std::string(300, 'x') + "\r\n", 2},
+        {good + "2\t>1\t>2\t>1 day\t0\t0\t\x1b\x30\r\n", 2},                // the empty-field mark is no text
+        {">1\t>2\t>1 day\t0\t0\t>t\r\n>1\t>2\t>1 day\t0\t0\t>t\textra\r\n", 2},  // an archive line of 7 fields
+    };
+    TemporaryFolder folder;
+    for (const auto& [contents, line] : cases) {
+        SCOPED_TRACE(contents);
+        WriteFileBytes(folder.File("x.sms"), contents);
+        ScriptedUserInterface ui;
+        Window window = EmptyWindow();
+        std::uint32_t count = 0;
+        EXPECT_FALSE(OpenSmsFile(folder.File("x.sms"), window, count, ui));
+        EXPECT_EQ(Shown(ui), Text(57688) + std::to_string(line));
+    }
 }
 
 TEST(SmsFileTest, AddToFileAppendsAndOpensAsArchive) {
@@ -161,7 +268,7 @@ TEST(SmsFileTest, RecordsThatBreakARuleAreSyntaxErrors) {
         Window window = EmptyWindow();
         std::uint32_t count = 5;
         EXPECT_FALSE(OpenSmsFile(folder.File("x.sms"), window, count, ui));
-        EXPECT_EQ(Shown(ui), Text(57688));
+        EXPECT_EQ(Shown(ui), Text(57688) + "2");
         EXPECT_EQ(window[0].used, 1u);  // the good record before the error stays
     }
     // Limits that are still inside the rules.
@@ -186,15 +293,21 @@ TEST(SmsFileTest, FailuresReportTheirMessageAndKeepTheOldFiles) {
     EXPECT_FALSE(AddToSmsArchiveFile(missingFolder, window, 99, ui, &kNow));
     std::filesystem::create_directory(folder.File("dir"));
     WriteFileBytes(folder.File("dir/inside"), "x");
-    EXPECT_FALSE(AddToSmsArchiveFile(folder.File("dir"), window, 99, ui, &kNow));  // cannot be copied
+    EXPECT_FALSE(AddToSmsArchiveFile(folder.File("dir"), window, 99, ui, &kNow));  // refused before anything
     std::uint32_t count = 7;
     Window before = window;
     EXPECT_FALSE(OpenSmsFile(folder.File("missing.sms"), window, count, ui));
     EXPECT_FALSE(OpenSmsFile(folder.File("dir"), window, count, ui));  // reading fails
     EXPECT_EQ(count, 7u);
     EXPECT_EQ(std::memcmp(&before, &window, sizeof(window)), 0);  // nothing read, window untouched
-    // Save, Add and Open each have their own texts, though some read alike.
-    const std::vector<std::uint32_t> expected = {57685, 57690, 57691, 57687, 57689, 57686, 57692};
+    // Save, Add and Open each have their own texts, though some read alike; a save says why it failed.
+    const std::string missing = "\n" + std::string(std::strerror(ENOENT));
+    const std::string full = "\n" + std::string(std::strerror(EFBIG));
+    const std::vector<std::string> expected = {
+        Text(57685) + missing, Text(57690) + missing, Text(57690) + "\n" + std::strerror(EISDIR),
+        Text(57687),           Text(57689),           Text(57686) + full,
+        Text(57692) + full,
+    };
 
     // A write that fails part-way leaves the existing file as it was and no temporary file behind.
     WriteFileBytes(folder.File("keep.sms"), "old contents");
@@ -205,7 +318,7 @@ TEST(SmsFileTest, FailuresReportTheirMessageAndKeepTheOldFiles) {
         EXPECT_FALSE(AddToSmsArchiveFile(folder.File("keep.sma"), window, 99, ui, &kNow));
     }
     ASSERT_EQ(ui.messages.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ui.messages[i].first, Text(expected[i])) << i;
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ui.messages[i].first, expected[i]) << i;
     EXPECT_EQ(ReadFileBytes(folder.File("keep.sms")), "old contents");
     EXPECT_EQ(ReadFileBytes(folder.File("keep.sma")), "old archive");
     EXPECT_EQ(folder.Entries(), 3);
@@ -225,7 +338,7 @@ TEST(SmsFileTest, PositionsDecideTheCount) {
     EXPECT_EQ(count, 99u);
     std::array<SmsEntry, 40> small{};  // a smaller window takes no position beyond its end
     EXPECT_FALSE(OpenSmsFile(folder.File("p.sms"), small, count, ui));
-    EXPECT_EQ(Shown(ui), Text(57688));
+    EXPECT_EQ(Shown(ui), Text(57688) + "1");
 }
 
 // A 100 000-line file streams through; one endless field costs no memory and, as the file gives no
@@ -259,7 +372,7 @@ TEST(SmsFileTest, LargeFilesStayBounded) {
     rusage after{};
     ::getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 8 * 1024);  // kilobytes
-    EXPECT_EQ(Shown(ui), Text(57688));
+    EXPECT_EQ(Shown(ui), Text(57688) + "1");
     EXPECT_EQ(std::memcmp(&kept, &window, sizeof(window)), 0);
     EXPECT_EQ(count, 12u);
 }
