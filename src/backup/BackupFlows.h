@@ -30,7 +30,12 @@ bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface&
 
 // Writes the chosen parts of a backup to the card, in the order phone book, fixed dialling
 // numbers, messages, preferred and forbidden networks, SMS parameters, stopping at the first
-// failure. Counts larger than the card's files are refused before anything is written.
+// failure. A restored file holds the backup's entries and nothing else: the card's records beyond
+// them become empty. A part the file did not hold, or held with no position, is left as the card
+// has it. A part with more used entries (valid networks) than the card has records (slots) is
+// refused, with the counts, before anything is written. Unchanged messages keep the card's
+// records, so their message references survive; the success message tells how many messages to
+// send got reference 0.
 bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice);
 
 // Restore Card (restore) and Open Backup File (open) as one flow: reads the backup at `path` into
@@ -39,7 +44,7 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
 // stay in `backup` for the windows. Does nothing when both flags are false. True when the file was
 // read and, with `restore`, the card fully written.
 using ChooseRestoreParts = std::function<std::optional<RestoreChoice>()>;
-bool RestoreFromBackup(card::CardSession& session, const std::string& path, bool restore, bool open,
-                       SimBackup& backup, const ChooseRestoreParts& chooseParts);
+bool RestoreFromBackup(card::CardSession& session, const std::string& path, bool restore, bool open, SimBackup& backup,
+                       const ChooseRestoreParts& chooseParts);
 
 }  // namespace quillet::backup

@@ -62,12 +62,37 @@ bool WriteNetworkList(card::CardSession& session, std::span<const PlmnEntry> lis
 
     std::vector<std::uint8_t> file(info.FileSize(), 0xFF);
     const std::size_t count = std::min(list.size(), file.size() / kPlmnSlotSize);
+    if (ValidNetworkCount(list.subspan(count)) != 0) return Fail(session, result::kPositionOverflow);
     for (std::size_t slot = 0; slot < count; ++slot) {
         const PlmnSlot bytes = EncodePlmnSlot(list[slot]);
         std::copy(bytes.begin(), bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(slot * kPlmnSlotSize));
     }
     std::uint32_t length = static_cast<std::uint32_t>(file.size());
     return session.WriteFileRecord(kGsmDirectory, ef, file, length, 1, 4);
+}
+
+bool NetworkListSlots(card::CardSession& session, bool forbidden, std::size_t& slots) {
+    slots = 0;
+    card::EfInformation info;
+    if (!SelectListFile(session, ListFile(forbidden), info)) return false;
+    slots = info.FileSize() / kPlmnSlotSize;
+    session.SetLastResult(result::kOk);
+    return true;
+}
+
+std::size_t ValidNetworkCount(std::span<const PlmnEntry> list) {
+    return static_cast<std::size_t>(
+        std::count_if(list.begin(), list.end(), [](const PlmnEntry& entry) { return entry.valid != 0; }));
+}
+
+std::optional<std::vector<PlmnEntry>> FitNetworkList(std::span<const PlmnEntry> list, std::size_t slots) {
+    std::vector<PlmnEntry> fitted(list.begin(), list.end());
+    if (fitted.size() > slots) {
+        std::erase_if(fitted, [](const PlmnEntry& entry) { return entry.valid == 0; });
+        if (fitted.size() > slots) return std::nullopt;
+    }
+    fitted.resize(slots);
+    return fitted;
 }
 
 }  // namespace quillet::backup

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -18,8 +20,20 @@ namespace quillet::backup {
 bool ReadNetworkList(card::CardSession& session, std::vector<PlmnEntry>& list, bool forbidden);
 
 // Writes the whole file in one transfer: entry i goes to slot i when it is valid; every other
-// slot, and every slot beyond the list, becomes FF FF FF. Entries beyond the file's slots (a
-// list taken from another card's backup) are left out.
+// slot, and every slot beyond the list, becomes FF FF FF. A valid entry beyond the file's slots
+// is never dropped: the write is refused with 147 before anything is written (FitNetworkList
+// makes such a list fit when it can).
 bool WriteNetworkList(card::CardSession& session, std::span<const PlmnEntry> list, bool forbidden);
+
+// How many slots the list file of the card has (its size / 3), read from its description only.
+bool NetworkListSlots(card::CardSession& session, bool forbidden, std::size_t& slots);
+
+// A list made to fill exactly `slots` slots without losing a valid entry: a list that fits keeps
+// its slots where they are; a longer one is compacted, its valid entries first in their order.
+// The slots after the list are empty. Nothing when there are more valid entries than slots.
+std::optional<std::vector<PlmnEntry>> FitNetworkList(std::span<const PlmnEntry> list, std::size_t slots);
+
+// How many entries of a list hold a network.
+std::size_t ValidNetworkCount(std::span<const PlmnEntry> list);
 
 }  // namespace quillet::backup

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "backup/ArchiveString.h"
+#include "files/SafeFileWriter.h"
 
 namespace quillet::backup {
 
@@ -26,14 +27,18 @@ enum class Section { kDial, kFdn, kSms, kSmsParameters, kPreferred, kForbidden, 
 struct SectionName {
     std::string_view name;
     Section section;
+    bool BackupSections::*present;  // what a backup notes when it reads the section
 };
 
 // In the order a backup is written.
 constexpr SectionName kSectionNames[] = {
-    {"SECTION_DIAL", Section::kDial},      {"SECTION_FDN", Section::kFdn},
-    {"SECTION_SMS", Section::kSms},        {"SECTION_SMSPAR", Section::kSmsParameters},
-    {"SECTION_PLMN", Section::kPreferred}, {"SECTION_FPLMN", Section::kForbidden},
-    {"SECTION_END", Section::kEnd},
+    {"SECTION_DIAL", Section::kDial, &BackupSections::phoneBook},
+    {"SECTION_FDN", Section::kFdn, &BackupSections::fixedDialing},
+    {"SECTION_SMS", Section::kSms, &BackupSections::messages},
+    {"SECTION_SMSPAR", Section::kSmsParameters, &BackupSections::smsParameters},
+    {"SECTION_PLMN", Section::kPreferred, &BackupSections::preferredNetworks},
+    {"SECTION_FPLMN", Section::kForbidden, &BackupSections::forbiddenNetworks},
+    {"SECTION_END", Section::kEnd, nullptr},
 };
 
 constexpr std::size_t kLongestSectionName = 14;  // "SECTION_SMSPAR"
@@ -84,11 +89,22 @@ void WriteSmsSection(ArchiveWriter& writer, const SimBackup& backup) {
     }
 }
 
+// The `valid` byte of a network slot: bit 0 a network, bit 1 a third network-code digit that the
+// code's value alone does not show (310/010).
+constexpr std::uint8_t kSlotValid = 0x01;
+constexpr std::uint8_t kSlotThreeDigits = 0x02;
+
+std::uint8_t ValidByte(const PlmnEntry& entry) {
+    if (entry.valid == 0) return 0;
+    const bool hiddenThirdDigit = entry.threeDigitMnc != 0 && entry.mnc < 100;
+    return hiddenThirdDigit ? kSlotValid | kSlotThreeDigits : kSlotValid;
+}
+
 void WriteNetworkSection(ArchiveWriter& writer, Section section, const std::vector<PlmnEntry>& list) {
     writer.WriteArchiveString(NameOf(section));
     writer.WriteU32(static_cast<std::uint32_t>(list.size()));
     for (const PlmnEntry& entry : list) {
-        writer.WriteU8(entry.valid);
+        writer.WriteU8(ValidByte(entry));
         writer.WriteU32(entry.mcc);
         writer.WriteU32(entry.mnc);
     }
@@ -110,6 +126,7 @@ public:
                 return false;
             }
             if (section == Section::kEnd) return true;
+            MarkPresent(section);
         }
     }
 
@@ -117,6 +134,12 @@ private:
     bool StructureError() {
         m_structureError = true;
         return false;
+    }
+
+    void MarkPresent(Section section) {
+        for (const SectionName& known : kSectionNames) {
+            if (known.section == section && known.present != nullptr) m_backup.present.*known.present = true;
+        }
     }
 
     bool ReadSectionName(Section& section) {
@@ -236,6 +259,7 @@ private:
             m_reader.ReadU32(entry.mnc);
             if (m_reader.Failed()) return false;
             entry.valid = valid != 0 ? 1 : 0;
+            entry.threeDigitMnc = valid != 0 && (valid & kSlotThreeDigits) != 0 ? 1 : 0;
             list.push_back(entry);
         }
         return true;
@@ -249,6 +273,7 @@ private:
 bool DecodeInto(ArchiveSource& source, SimBackup& backup, std::uint32_t& error) {
     // About 84 KB: built on the heap and handed over only when complete.
     auto fresh = std::make_unique<SimBackup>();
+    fresh->present = BackupSections::None();
     ArchiveReader reader(source);
     if (!BackupDecoder(reader, *fresh).Decode(error)) return false;
     backup = std::move(*fresh);
@@ -290,24 +315,6 @@ private:
     std::size_t m_filled = 0;
 };
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes = bytes.subspan(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// The file a save replaces: the one a symbolic link points to, so that the link stays.
-std::filesystem::path SaveTarget(const std::filesystem::path& path) {
-    std::error_code failed;
-    if (!std::filesystem::is_symlink(path, failed)) return path;
-    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, failed);
-    return failed || resolved.empty() ? path : resolved;
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> EncodeSimBackup(const SimBackup& backup) {
@@ -331,32 +338,14 @@ bool DecodeSimBackup(std::span<const std::uint8_t> bytes, SimBackup& backup, std
 
 bool WriteSimBackupFile(const std::filesystem::path& path, const SimBackup& backup, std::uint32_t& error) {
     const std::vector<std::uint8_t> bytes = EncodeSimBackup(backup);
-    const std::filesystem::path target = SaveTarget(path);
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-
-    std::string temporary = (folder / ".quillet-backup-XXXXXX").string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
+    files::SafeFileWriter file;
+    if (!file.Open(path.string(), files::SafeFileWriter::Mode::Replace)) {
         error = message::kCannotOpenTarget;
         return false;
     }
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-        ::fchmod(fd, existing.st_mode & 07777) != 0) {
-        // The new file keeps the owner-only mode it was created with.
-    }
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    if (!file.Write(bytes) || !file.Commit()) {
         error = message::kWriteError;
         return false;
-    }
-    // The rename is on the disk only once the folder is.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
     }
     return true;
 }

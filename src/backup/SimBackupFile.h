@@ -39,13 +39,28 @@ struct SmsParameterTexts {
     char validity[16];  // validity text such as "24 hours", at most 15 characters
 };
 
+// Which sections a backup holds. A backup read from a file has those the file held; a restore
+// leaves the card's part of a missing section as it is. A backup made in memory has them all.
+struct BackupSections {
+    bool phoneBook = true;
+    bool fixedDialing = true;
+    bool messages = true;
+    bool smsParameters = true;
+    bool preferredNetworks = true;
+    bool forbiddenNetworks = true;
+
+    static constexpr BackupSections None() { return {false, false, false, false, false, false}; }
+    bool operator==(const BackupSections&) const = default;
+};
+
 // One backup's data. Positions beyond a count are zero. The network lists carry one entry per
 // slot of the card file, so their sizes are their counts.
 //
-// The file keeps only valid, mcc and mnc of a network slot. A network code above 99 still reads
-// as three digits (PlmnEntry::HasThreeDigitMnc), but a three-digit code below 100, such as
-// 310/010, reads back as the two-digit 310/10: there is no room for `threeDigitMnc` in the
-// file, and adding a field would make the file unreadable for other readers of the format.
+// The file keeps valid, mcc and mnc of a network slot. A network code above 99 reads as three
+// digits anyway (PlmnEntry::HasThreeDigitMnc); a three-digit code below 100, such as 310/010,
+// is written with the slot's `valid` byte 3 instead of 1 (bit 1 = third digit), so it does not
+// come back as the two-digit 310/10. Readers that only test `valid` for zero still see a valid
+// slot, and files without such codes keep exactly their old bytes.
 struct SimBackup {
     std::array<phonebook::PhoneBookEntry, kBackupPhoneBookPositions> phoneBook{};
     std::uint32_t phoneBookCount = 0;
@@ -56,6 +71,7 @@ struct SimBackup {
     SmsParameterTexts smsParameters{};
     std::vector<PlmnEntry> preferredNetworks;
     std::vector<PlmnEntry> forbiddenNetworks;
+    BackupSections present;
 };
 
 // String-table ids of the outcomes of saving and loading a backup file.
@@ -71,7 +87,8 @@ inline constexpr std::uint32_t kReadError = 57428;         // "Error while readi
 // sizes are taken as the sizes; `modified`, `inTransfer` and `messageRef` are not stored.
 std::vector<std::uint8_t> EncodeSimBackup(const SimBackup& backup);
 
-// Reads a backup from untrusted bytes. On success `backup` holds exactly what the file gave.
+// Reads a backup from untrusted bytes. On success `backup` holds exactly what the file gave, and
+// `present` names the sections it held.
 // On failure `backup` is left as it was and `error` is kStructureError (an unknown section name,
 // a count larger than its buffer or than a card file's slots, a malformed length) or
 // kReadError (the data ends before "SECTION_END"). Texts longer than their fields are cut to

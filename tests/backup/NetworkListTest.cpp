@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "backup/NetworkList.h"
 #include "backup/OperatorTable.h"
@@ -33,10 +35,10 @@ PlmnEntry Valid(std::uint32_t mcc, std::uint32_t mnc, std::uint8_t threeDigits =
 // against three-digit 010, and malformed slots.
 TEST(PlmnSlot, CodesAtTheirLimitsAndMalformedSlots) {
     const std::pair<PlmnSlot, PlmnEntry> vectors[] = {
-        {{0x00, 0xF1, 0x10}, Valid(1, 1)},          {{0x99, 0xF9, 0x99}, Valid(999, 99)},
-        {{0x42, 0xF2, 0x01}, Valid(242, 10)},       {{0x64, 0xF0, 0x00}, Valid(460, 0)},
-        {{0x13, 0x03, 0x01}, Valid(313, 100, 1)},   {{0x13, 0x00, 0x77}, Valid(310, 770, 1)},
-        {{0x13, 0xF0, 0x01}, Valid(310, 10)},       {{0xFF, 0xFF, 0xFF}, PlmnEntry{}},
+        {{0x00, 0xF1, 0x10}, Valid(1, 1)},        {{0x99, 0xF9, 0x99}, Valid(999, 99)},
+        {{0x42, 0xF2, 0x01}, Valid(242, 10)},     {{0x64, 0xF0, 0x00}, Valid(460, 0)},
+        {{0x13, 0x03, 0x01}, Valid(313, 100, 1)}, {{0x13, 0x00, 0x77}, Valid(310, 770, 1)},
+        {{0x13, 0xF0, 0x01}, Valid(310, 10)},     {{0xFF, 0xFF, 0xFF}, PlmnEntry{}},
     };
     for (const auto& [bytes, entry] : vectors) {
         EXPECT_EQ(DecodePlmnSlot(bytes), entry);
@@ -131,6 +133,10 @@ protected:
     }
     sim::SimElementaryFile& CardFile(std::uint16_t ef) { return *rig.Card().MutableProfile().FindFile(kGsm, ef); }
     void ExpectResult(reader::ReaderResult code) { EXPECT_EQ(rig.session->LastResult(), code); }
+    std::ptrdiff_t Updates() const {
+        const Bytes instructions = rig.Instructions();
+        return std::count(instructions.begin(), instructions.end(), 0xD6);
+    }
 
     testing::SessionRig rig{MakeNetworkProfile()};
 };
@@ -166,12 +172,48 @@ TEST_F(NetworkList, WritingEncodesValidSlotsAndBlanksEverythingElse) {
               (Bytes{0xFF, 0xFF, 0xFF, 0x13, 0x00, 0x51, 0x62, 0xF0, 0x30, 0x13, 0x00, 0x22,
                      0x13, 0x00, 0x10, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
 
-    // A list longer than the file (another card's backup) is cut at the file's slots.
-    ASSERT_TRUE(WriteNetworkList(*rig.session, List(6, Valid(232, 3)), kForbidden));
+    // A list longer than the file (another card's backup) is written when only empty slots lie
+    // beyond the file, and refused before any write when a network would be lost there.
+    List longer(6);
+    longer[3] = Valid(232, 3);
+    ASSERT_TRUE(WriteNetworkList(*rig.session, longer, kForbidden));
     EXPECT_EQ(CardFile(kFplmn).content,
-              (Bytes{0x32, 0xF2, 0x30, 0x32, 0xF2, 0x30, 0x32, 0xF2, 0x30, 0x32, 0xF2, 0x30}));
-    ASSERT_TRUE(WriteNetworkList(*rig.session, List(4), kForbidden));
-    EXPECT_EQ(CardFile(kFplmn).content, Bytes(12, 0xFF));
+              (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x32, 0xF2, 0x30}));
+    longer[4] = Valid(232, 1);
+    rig.ClearLog();
+    EXPECT_FALSE(WriteNetworkList(*rig.session, longer, kForbidden));
+    ExpectResult(result::kPositionOverflow);
+    EXPECT_EQ(Updates(), 0);
+    EXPECT_EQ(CardFile(kFplmn).content,
+              (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x32, 0xF2, 0x30}));
+
+    std::size_t slots = 0;
+    ASSERT_TRUE(NetworkListSlots(*rig.session, kPreferred, slots));
+    EXPECT_EQ(slots, 8u);
+    ASSERT_TRUE(NetworkListSlots(*rig.session, kForbidden, slots));
+    EXPECT_EQ(slots, 4u);
+    EXPECT_EQ(Updates(), 0);
+}
+
+TEST(FitNetworkList, KeepsEveryValidNetworkInItsOrderOrRefuses) {
+    const PlmnEntry a = Valid(232, 1), b = Valid(310, 10, 1), c = Valid(262, 2), none{};
+    const struct {
+        List list;
+        std::size_t slots;
+        std::optional<List> fitted;
+    } cases[] = {
+        {{a, none, b}, 3, List{a, none, b}},                    // fits as it is
+        {{a, none, b}, 5, List{a, none, b, none, none}},        // the card's other slots become empty
+        {{none, a, none, none, b, none, c}, 3, List{a, b, c}},  // longer: compacted
+        {{none, a, none, b, none}, 4, List{a, b, none, none}},
+        {{a, b, c}, 2, std::nullopt},  // more networks than slots
+        {{none, none}, 0, List{}},
+        {{a}, 0, std::nullopt},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(test.list) + " into " + std::to_string(test.slots));
+        EXPECT_EQ(FitNetworkList(test.list, test.slots), test.fitted);
+    }
 }
 
 TEST_F(NetworkList, TransfersNeedAReaderAndAnIdentifiedCard) {

@@ -35,7 +35,7 @@ bool SameBackup(const SimBackup& a, const SimBackup& b) {
            std::memcmp(&a.smsParameters, &b.smsParameters, sizeof a.smsParameters) == 0 &&
            a.phoneBookCount == b.phoneBookCount && a.fixedDialingCount == b.fixedDialingCount &&
            a.messageCount == b.messageCount && a.preferredNetworks == b.preferredNetworks &&
-           a.forbiddenNetworks == b.forbiddenNetworks;
+           a.forbiddenNetworks == b.forbiddenNetworks && a.present == b.present;
 }
 
 PlmnEntry Network(std::uint32_t mcc, std::uint32_t mnc, std::uint8_t threeDigits = 0) {
@@ -89,7 +89,11 @@ std::unique_ptr<SimBackup> AsReadBack(const SimBackup& written) {
     for (auto& entry : expected->phoneBook) entry.modified = entry.inTransfer = 0;
     for (auto& entry : expected->fixedDialing) entry.modified = entry.inTransfer = 0;
     for (auto& entry : expected->messages) entry.messageRef = entry.modified = 0;
-    for (auto& entry : expected->preferredNetworks) entry.modified = entry.threeDigitMnc = 0;
+    // The third digit of a network code is kept where the code's value does not show it.
+    for (auto& entry : expected->preferredNetworks) {
+        entry.modified = 0;
+        entry.threeDigitMnc = entry.valid != 0 && entry.threeDigitMnc != 0 && entry.mnc < 100;
+    }
     return expected;
 }
 
@@ -188,16 +192,56 @@ TEST(SimBackupFile, LayoutAssembledByHandReadInAnyOrder) {
     EXPECT_EQ(EncodeSimBackup(*expected), Make(dial, fdn, sms, parameters, plmn, fplmn, end));
     EXPECT_TRUE(SameBackup(*Decode(dial, fdn, sms, parameters, plmn, fplmn, end), *expected));
 
-    // Any order, any non-zero valid byte, and what follows the end is not read.
+    // Any order, any non-zero valid byte, and what follows the end is not read. Bit 1 of the
+    // valid byte marks a three-digit network code.
     Bytes looseValid = plmn;
-    looseValid[17] = 7;
+    looseValid[17] = 5;
     EXPECT_TRUE(SameBackup(*Decode(fplmn, looseValid, parameters, sms, dial, fdn, end, 0xDE), *expected));
-    // A repeated section replaces the earlier one whole; missing ones stay empty.
+    looseValid[17] = 7;
+    expected->preferredNetworks[0].threeDigitMnc = 1;
+    EXPECT_TRUE(SameBackup(*Decode(fplmn, looseValid, parameters, sms, dial, fdn, end, 0xDE), *expected));
+    // A repeated section replaces the earlier one whole; missing ones stay empty and are marked so.
     const Bytes twoEntries = Make(12, "SECTION_DIAL", 2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, "A", 1, "1", 0, 0, 0, 0, 1,
                                   0, 0, 0, 1, 0, 0, 0, 1, "B", 1, "2", 0, 0, 0, 0);
     expected->smsParameters = {};
     expected->preferredNetworks.clear();
+    expected->present = BackupSections::None();
+    expected->present.phoneBook = expected->present.messages = true;
     EXPECT_TRUE(SameBackup(*Decode(twoEntries, sms, dial, end), *expected));
+    auto nothing = std::make_unique<SimBackup>();
+    nothing->present = BackupSections::None();
+    EXPECT_TRUE(SameBackup(*Decode(end), *nothing));
+}
+
+// A three-digit network code below 100 sets bit 1 of the slot's valid byte; every other slot keeps
+// the byte it always had, so files without such codes do not change.
+TEST(SimBackupFile, ThreeDigitNetworkCodesBelow100AreMarkedInTheValidByte) {
+    auto backup = std::make_unique<SimBackup>();
+    backup->preferredNetworks = {Network(310, 10, 1), Network(310, 150, 1), Network(310, 150), Network(232, 1),
+                                 PlmnEntry{0, 0, 1, 310, 10}};
+    backup->forbiddenNetworks = {Network(310, 0, 1)};
+    const Bytes front = Make(12, "SECTION_DIAL", 0, 0, 0, 0, 11, "SECTION_FDN", 0, 0, 0, 0, 11, "SECTION_SMS", 0, 0, 0,
+                             0, 14, "SECTION_SMSPAR", 0, 0);
+    const Bytes bytes = Make(front, 12, "SECTION_PLMN", 5, 0, 0, 0,  //
+                             3, 0x36, 0x01, 0, 0, 10, 0, 0, 0,       // 310/010
+                             1, 0x36, 0x01, 0, 0, 150, 0, 0, 0,      // 310/150, value shows it
+                             1, 0x36, 0x01, 0, 0, 150, 0, 0, 0,      //
+                             1, 232, 0, 0, 0, 1, 0, 0, 0,            // 232/01
+                             0, 0x36, 0x01, 0, 0, 10, 0, 0, 0,       // empty slot
+                             13, "SECTION_FPLMN", 1, 0, 0, 0, 3, 0x36, 0x01, 0, 0, 0, 0, 0, 0,  // 310/000
+                             11, "SECTION_END");
+    EXPECT_EQ(EncodeSimBackup(*backup), bytes);
+
+    auto read = std::make_unique<SimBackup>();
+    std::uint32_t error = 0;
+    ASSERT_TRUE(DecodeSimBackup(bytes, *read, error));
+    EXPECT_EQ(read->preferredNetworks,
+              (std::vector<PlmnEntry>{Network(310, 10, 1), Network(310, 150), Network(310, 150), Network(232, 1),
+                                      PlmnEntry{0, 0, 0, 310, 10}}));
+    EXPECT_EQ(read->forbiddenNetworks, std::vector<PlmnEntry>{Network(310, 0, 1)});
+    for (const PlmnEntry& entry : {read->preferredNetworks[0], read->preferredNetworks[1]}) {
+        EXPECT_EQ(EncodePlmnSlot(entry), EncodePlmnSlot(Network(310, entry.mnc, 1)));
+    }
 }
 
 TEST(SimBackupFile, RoundTripsEverySectionThroughAFile) {
@@ -208,9 +252,9 @@ TEST(SimBackupFile, RoundTripsEverySectionThroughAFile) {
     auto read = Sentinel();
     ASSERT_TRUE(ReadSimBackupFile(folder.File("card.sim"), *read, error));
     EXPECT_TRUE(SameBackup(*read, *AsReadBack(*written)));
-    // Without room for the flag, 310/150 still needs three digits but 310/010 becomes 310/10.
+    // 310/150 needs three digits by its value, and 310/010 keeps them through the valid byte.
     EXPECT_TRUE(read->preferredNetworks[2].HasThreeDigitMnc());
-    EXPECT_FALSE(read->preferredNetworks[3].HasThreeDigitMnc());
+    EXPECT_TRUE(read->preferredNetworks[3].HasThreeDigitMnc());
 }
 
 TEST(SimBackupFile, RefusedFilesLeaveTheBackupAlone) {
@@ -276,6 +320,34 @@ TEST(SimBackupFile, SavingReplacesWholeOrNotAtAll) {
     EXPECT_FALSE(ReadSimBackupFile(folder.Path(), *backup, error));
     EXPECT_EQ(error, message::kCannotOpenBackup);
     EXPECT_TRUE(SameBackup(*backup, *Sentinel()));
+}
+
+// The backup goes through the program's one saving routine: what it refuses is a target that cannot be
+// opened, what fails later a write error, and a new backup is its owner's alone.
+TEST(SimBackupFile, SavingTakesEveryKindOfTarget) {
+    testing::TemporaryFolder folder;
+    std::filesystem::create_directory(folder.File("folder"));
+    std::filesystem::create_symlink("/dev/full", folder.File("full"));
+    std::filesystem::create_symlink("chain", folder.File("outer"));
+    std::filesystem::create_symlink(std::string(255, 'b'), folder.File("chain"));
+    const std::pair<std::string, std::uint32_t> targets[] = {
+        {"folder", message::kCannotOpenTarget},
+        {"full", message::kWriteError},
+        {"outer", 0},
+        {"/dev/null", 0},
+    };
+    for (const auto& [name, expected] : targets) {
+        std::uint32_t error = 0;
+        const std::string path = name.starts_with('/') ? name : folder.File(name);
+        EXPECT_EQ(WriteSimBackupFile(path, *FullBackup(), error), expected == 0) << name;
+        EXPECT_EQ(error, expected) << name;
+    }
+    const std::string made = folder.File(std::string(255, 'b'));
+    EXPECT_EQ(Make(testing::ReadFileBytes(made)), EncodeSimBackup(*FullBackup()));
+    struct stat info {};
+    ASSERT_EQ(::stat(made.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(folder.Entries(), 5);
 }
 
 }  // namespace

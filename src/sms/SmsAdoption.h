@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "sms/SmsEntry.h"
+
+namespace quillet::sms {
+
+// Where messages about to be written come from; each source carries only some of a message's fields.
+// - Backup (*.SIM): used, text, centre and address digits, the four TON/NPI bytes, date or validity,
+//   status; no message reference.
+// - TextFile (*.SMS line): text, centre and address digits with only whether their type of number is
+//   international, date or validity (the writer puts the current time where a message has none),
+//   status and message reference.
+enum class MessageSource { TextFile, Backup };
+
+// Each used incoming entry at position p is compared with the card's entry at position p; when they
+// agree in every field the source carries, the incoming entry becomes the card's entry with
+// `modified` = 0, so the writer keeps the card record's bytes (message reference, header, NPI...).
+// Returns how many were adopted.
+std::size_t AdoptUnchangedMessages(std::span<SmsEntry> incoming, std::span<const SmsEntry> card, MessageSource source);
+
+}  // namespace quillet::sms

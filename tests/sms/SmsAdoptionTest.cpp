@@ -1,0 +1,121 @@
+// Messages written back from a backup or a message file take the card's entry when they are the same
+// message as far as their source can tell, so what the source cannot carry stays on the card.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sms/SmsAdoption.h"
+
+namespace quillet::sms {
+namespace {
+
+// A message to send as the card holds it: international numbers in the ISDN plan, a validity, and
+// a message reference no file keeps.
+SmsEntry CardMessage(std::uint16_t index) {
+    SmsEntry entry = MakeEmptySmsEntry(index);
+    entry.used = 1;
+    SetFieldText(entry.text, "Don't forget the tickets");
+    SetFieldText(entry.serviceCentre, "420603052000");
+    SetFieldText(entry.address, "420603987654");
+    entry.addressTon = entry.centreTon = 1;
+    entry.addressNpi = entry.centreNpi = 1;
+    SetFieldText(entry.dateOrValidity, "7 days");
+    entry.status = kStatusToSend;
+    entry.messageRef = 42;
+    return entry;
+}
+
+// The same message as the source gives it: a backup has no reference; a text line has no NPI and
+// marks an entry as changed.
+SmsEntry FromSource(const SmsEntry& card, MessageSource source) {
+    SmsEntry entry = card;
+    if (source == MessageSource::Backup) {
+        entry.messageRef = 0;
+    } else {
+        entry.addressNpi = entry.centreNpi = 0;
+        entry.modified = 1;
+    }
+    return entry;
+}
+
+struct Case {
+    const char* change;
+    std::function<void(SmsEntry& incoming, SmsEntry& card)> apply;
+    bool adoptedFromBackup;
+    bool adoptedFromTextFile;
+};
+
+TEST(SmsAdoption, AMessageIsAdoptedWhenItsSourceShowsNoDifference) {
+    const Case cases[] = {
+        {"nothing", [](SmsEntry&, SmsEntry&) {}, true, true},
+        {"text", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.text, "Don't forget the ticket"); }, false, false},
+        {"centre", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.serviceCentre, "420603052001"); }, false, false},
+        {"address", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.address, "42060398765"); }, false, false},
+        {"status", [](SmsEntry& in, SmsEntry&) { in.status = kStatusSent; }, false, false},
+        {"validity", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.dateOrValidity, "24 hours"); }, false, false},
+        {"address national", [](SmsEntry& in, SmsEntry&) { in.addressTon = 0; }, false, false},
+        {"centre national", [](SmsEntry& in, SmsEntry&) { in.centreTon = 0; }, false, false},
+        // Both not international: a text line cannot tell 0 from 2.
+        {"address type 2", [](SmsEntry& in, SmsEntry& card) { in.addressTon = 0, card.addressTon = 2; }, false, true},
+        {"centre type 2", [](SmsEntry& in, SmsEntry& card) { in.centreTon = 0, card.centreTon = 2; }, false, true},
+        {"address plan", [](SmsEntry& in, SmsEntry&) { in.addressNpi = 9; }, false, true},
+        {"centre plan", [](SmsEntry& in, SmsEntry&) { in.centreNpi = 9; }, false, true},
+        {"reference", [](SmsEntry& in, SmsEntry&) { in.messageRef = 43; }, true, false},
+        // The file writer dates a message that has no date or validity with the time of writing.
+        {"no date on the card",
+         [](SmsEntry& in, SmsEntry& card) {
+             SetFieldText(card.dateOrValidity, "");
+             SetFieldText(in.dateOrValidity, "05.06.24 10:15");
+         },
+         false, true},
+        {"no date anywhere",
+         [](SmsEntry& in, SmsEntry& card) {
+             SetFieldText(card.dateOrValidity, "");
+             SetFieldText(in.dateOrValidity, "");
+         },
+         true, true},
+        {"unused on the card", [](SmsEntry&, SmsEntry& card) { card.used = 0; }, false, false},
+        {"unused incoming", [](SmsEntry& in, SmsEntry&) { in.used = 0; }, false, false},
+    };
+    for (const MessageSource source : {MessageSource::Backup, MessageSource::TextFile}) {
+        for (const Case& test : cases) {
+            SCOPED_TRACE(std::string(test.change) + (source == MessageSource::Backup ? " (backup)" : " (text file)"));
+            std::vector<SmsEntry> card = {CardMessage(0), CardMessage(1)};
+            std::vector<SmsEntry> incoming = {FromSource(card[0], source), FromSource(card[1], source)};
+            test.apply(incoming[1], card[1]);
+            const SmsEntry before = incoming[1];
+            const bool adopted = source == MessageSource::Backup ? test.adoptedFromBackup : test.adoptedFromTextFile;
+
+            EXPECT_EQ(AdoptUnchangedMessages(incoming, card, source), adopted ? 2u : 1u);
+            EXPECT_EQ(std::memcmp(&incoming[0], &card[0], sizeof(SmsEntry)), 0);
+            const SmsEntry& expected = adopted ? card[1] : before;
+            EXPECT_EQ(std::memcmp(&incoming[1], &expected, sizeof(SmsEntry)), 0);
+        }
+    }
+}
+
+TEST(SmsAdoption, PositionsAreComparedOneToOneAndAdoptedEntriesLoseTheirMark) {
+    // The card's second message arrives first: neither position holds the same message.
+    std::vector<SmsEntry> card = {CardMessage(0), CardMessage(1)};
+    SetFieldText(card[1].text, "Another message");
+    std::vector<SmsEntry> incoming = {card[1], card[0]};
+    for (SmsEntry& entry : incoming) entry.modified = 1;
+    EXPECT_EQ(AdoptUnchangedMessages(incoming, card, MessageSource::TextFile), 0u);
+    EXPECT_EQ(incoming[0].modified, 1u);
+
+    // Incoming positions beyond the card's are new; a card with a marked entry gives it unmarked.
+    incoming = {card[0], card[1], card[1]};
+    for (SmsEntry& entry : incoming) entry.modified = 1;
+    card[0].modified = 1;
+    EXPECT_EQ(AdoptUnchangedMessages(incoming, card, MessageSource::Backup), 2u);
+    EXPECT_EQ(incoming[0].modified, 0u);
+    EXPECT_EQ(incoming[1].modified, 0u);
+    EXPECT_EQ(incoming[2].modified, 1u);
+    EXPECT_EQ(AdoptUnchangedMessages(incoming, {}, MessageSource::Backup), 0u);
+}
+
+}  // namespace
+}  // namespace quillet::sms
