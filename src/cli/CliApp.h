@@ -4,13 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace quillet::cli {
+#include "cli/CliMessages.h"
 
-// Exit codes of quillet-cli.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitCardFailure = 1;
-inline constexpr int kExitUsage = 2;
-inline constexpr int kExitFileError = 3;
+namespace quillet::cli {
 
 // Runs one quillet-cli command line (without the program name).
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

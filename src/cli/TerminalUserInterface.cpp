@@ -5,14 +5,17 @@
 
 #include <iostream>
 
+#include "cli/CliMessages.h"
+#include "cli/TerminalText.h"
+
 namespace quillet::cli {
 
 namespace {
 
 // Reads one line from the terminal with echo off; nothing when there is no terminal.
 std::optional<card::SecretString> ReadSecretLine(std::ostream& err, const std::string& prompt) {
-    if (!::isatty(STDIN_FILENO)) return std::nullopt;
-    err << prompt << ' ' << std::flush;
+    if (!TerminalUserInterface::CanAsk()) return std::nullopt;
+    err << ToTerminal(prompt) << ' ' << std::flush;
     termios original{};
     ::tcgetattr(STDIN_FILENO, &original);
     termios silent = original;
@@ -38,33 +41,47 @@ TerminalUserInterface::TerminalUserInterface(std::ostream& err, std::optional<st
     m_showProgress = ::isatty(STDERR_FILENO) != 0;
 }
 
+bool TerminalUserInterface::CanAsk() { return ::isatty(STDIN_FILENO) != 0; }
+
 std::optional<card::SecretString> TerminalUserInterface::AskPin(const card::PinPrompt& prompt) {
     // A code from the command line is offered once: a wrong one is not tried again.
     const bool second = prompt.dialogId == 172;
-    bool& given = second ? m_pin2Given : m_pinGiven;
+    const bool given = second ? m_pin2Given : m_pinGiven;
+    bool& offered = second ? m_pin2Offered : m_pinOffered;
     card::SecretString& code = second ? m_pin2 : m_pin;
-    if (given) {
-        given = false;
-        card::SecretString offered = code;
+    if (given && !offered) {
+        offered = true;
+        card::SecretString taken = code;
         code.Clear();
-        return offered;
+        return taken;
     }
+    if (!given && !CanAsk()) {
+        Complain(m_err, std::string("the card needs ") +
+                            (second ? "PIN2; give it with --pin2 CODE" : "its PIN; give it with --pin CODE") +
+                            " (there is no terminal to ask on)");
+        m_codeMissing = true;
+        return std::nullopt;
+    }
+    ClearProgressLine();
     return ReadSecretLine(m_err, prompt.label);
 }
 
 void TerminalUserInterface::ShowMessage(std::string_view text, card::MessageIcon) {
+    if (m_codeMissing) return;
+    ClearProgressLine();
     // Line breaks of the message texts are CR LF; a terminal wants LF.
     std::string line;
     for (std::size_t index = 0; index < text.size(); ++index) {
         if (text[index] == '\r' && index + 1 < text.size() && text[index + 1] == '\n') continue;
         line += text[index];
     }
-    m_err << line << '\n';
+    m_err << ToTerminal(line) << '\n';
 }
 
 card::Answer TerminalUserInterface::AskQuestion(std::string_view text, card::QuestionButtons) {
-    if (!::isatty(STDIN_FILENO)) return card::Answer::No;
-    m_err << text << " [y/N] " << std::flush;
+    if (!CanAsk()) return card::Answer::No;
+    ClearProgressLine();
+    m_err << ToTerminal(text) << " [y/N] " << std::flush;
     std::string answer;
     std::getline(std::cin, answer);
     return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? card::Answer::Yes : card::Answer::No;
@@ -76,12 +93,15 @@ void TerminalUserInterface::SetProgressText(std::string_view text) {
     if (!m_showProgress) return;
     std::string line(text);
     for (char& character : line) {
-        if (character == '\n') character = ' ';
+        if (character == '\n' || character == '\r') character = ' ';
     }
-    m_err << '\r' << line << "\x1b[K" << std::flush;
+    m_err << '\r' << ToTerminal(line) << "\x1b[K" << std::flush;
 }
 
-void TerminalUserInterface::CloseProgress() {
+void TerminalUserInterface::CloseProgress() { ClearProgressLine(); }
+
+// Questions and messages start on a line of their own, not behind the progress text.
+void TerminalUserInterface::ClearProgressLine() {
     if (m_showProgress) m_err << "\r\x1b[K" << std::flush;
 }
 

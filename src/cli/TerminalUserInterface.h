@@ -10,7 +10,8 @@ namespace quillet::cli {
 
 // The person at a terminal: codes given on the command line or typed without echo, messages
 // and progress on the error stream (progress only when it is a terminal), questions answered
-// on the terminal, or "No" when there is none to ask.
+// on the terminal, or "No" when there is none to ask. The program's texts are shown in the
+// terminal's character set.
 class TerminalUserInterface final : public card::UserInterface {
 public:
     TerminalUserInterface(std::ostream& err, std::optional<std::string> pin, std::optional<std::string> pin2);
@@ -25,13 +26,24 @@ public:
     bool PumpProgress() override { return true; }
     void CloseProgress() override;
 
+    // True when questions and codes can be asked on the terminal.
+    static bool CanAsk();
+    // True once the card asked for a code that was neither given nor could be asked for. That was
+    // said on the error stream; the messages of the failure that follows are not shown.
+    bool CodeWasMissing() const { return m_codeMissing; }
+
 private:
+    void ClearProgressLine();
+
     std::ostream& m_err;
     card::SecretString m_pin;
     card::SecretString m_pin2;
     bool m_pinGiven = false;
     bool m_pin2Given = false;
+    bool m_pinOffered = false;
+    bool m_pin2Offered = false;
     bool m_showProgress = false;
+    bool m_codeMissing = false;
 };
 
 }  // namespace quillet::cli

@@ -1,0 +1,76 @@
+// sms read / write
+#include <vector>
+
+#include "cli/CardCommand.h"
+#include "cli/CommandHandlers.h"
+#include "cli/EntryFileWrite.h"
+#include "sms/SmsAdoption.h"
+#include "sms/SmsFile.h"
+#include "sms/SmsTransfer.h"
+
+namespace quillet::cli {
+
+namespace {
+
+using sms::SmsEntry;
+
+std::vector<SmsEntry> EmptyPositions() {
+    std::vector<SmsEntry> positions(sms::kMaxSmsFilePosition);
+    for (std::size_t position = 0; position < positions.size(); ++position) {
+        positions[position] = sms::MakeEmptySmsEntry(static_cast<std::uint16_t>(position));
+    }
+    return positions;
+}
+
+int ReadMessages(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err) {
+    std::vector<SmsEntry> entries = EmptyPositions();
+    CardCommand command(options, err);
+    if (!command.Start(true, false)) return command.FailureExit();
+    std::uint32_t count = 0;
+    if (!sms::ReadSmsFile(command.Session(), entries, count)) return command.Finish(false);
+    const int finished = command.Finish(true);
+    if (const std::optional<std::string> output = line.Value("-o")) {
+        return sms::SaveSmsFile(*output, entries, count, command.Ui()) ? finished : kExitFileError;
+    }
+    const std::string text = sms::FormatSmsFile(entries, count);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return finished;
+}
+
+int WriteMessages(const Options& options, const CommandLine& line, std::ostream& err) {
+    const std::string& path = line.arguments[0];
+    if (const std::optional<std::string> why = WhyUnreadable(path)) return UnreadableFile(err, path, *why);
+    std::vector<SmsEntry> fromFile = EmptyPositions();
+    std::vector<SmsEntry> onCard = EmptyPositions();
+    CardCommand command(options, err);
+    std::uint32_t count = 0;
+    if (!sms::OpenSmsFile(path, fromFile, count, command.Ui())) {
+        Complain(err, path + ": nothing was written to the card");
+        return kExitFileError;
+    }
+    for (SmsEntry& entry : fromFile) entry.modified = entry.used ? 1 : entry.modified;
+    const EntryFileWords words{path, "messages", "Message", "message store"};
+    return WriteEntriesFromFile(
+        command, words, options.yes, false, std::span(fromFile), std::span(onCard),
+        [&](std::span<SmsEntry> card, std::size_t& records) {
+            std::uint32_t read = 0;
+            if (!sms::ReadSmsFile(command.Session(), card, read)) return false;
+            records = read;
+            // What the file says as the card does keeps the card's bytes (reference, header, NPI).
+            sms::AdoptUnchangedMessages(fromFile, card, sms::MessageSource::TextFile);
+            return true;
+        },
+        [&](std::span<SmsEntry> entries) {
+            sms::SmsWriteReport report;
+            return sms::WriteSms(command.Session(), entries, report);
+        });
+}
+
+}  // namespace
+
+int RunSms(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err) {
+    if (line.command->action == "read") return ReadMessages(options, line, out, err);
+    return WriteMessages(options, line, err);
+}
+
+}  // namespace quillet::cli

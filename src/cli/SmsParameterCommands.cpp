@@ -1,0 +1,55 @@
+// smsp read / write
+#include "cli/CardCommand.h"
+#include "cli/CommandHandlers.h"
+#include "cli/TerminalText.h"
+#include "phonebook/DialNumbers.h"
+#include "resources/StringTable.h"
+#include "sms/SmsParameters.h"
+
+namespace quillet::cli {
+
+namespace {
+
+constexpr std::uint32_t kNoParameters = 57345;  // "No SMS parameters in card"
+constexpr std::uint32_t kBadCentre = 57347;     // "Badly-entered SMS center number"
+constexpr std::size_t kMaxCentreDigits = 20;    // what the parameter record holds
+
+// The SMS parameters dialog's check, with the record's limit of 20 digits.
+bool IsValidCentre(const std::string& centre) {
+    const std::size_t digits = centre.size() - (centre.starts_with('+') ? 1 : 0);
+    return digits > 0 && digits <= kMaxCentreDigits && phonebook::IsValidNumber(centre);
+}
+
+int ReadParameters(const Options& options, std::ostream& out, std::ostream& err) {
+    CardCommand command(options, err);
+    if (!command.OpenReader()) return command.FailureExit();
+    sms::SmsParameterTexts parameters;
+    if (sms::ReadSmsParameters(command.Host(), parameters) != sms::kWorkerDone) return command.FailureExit();
+    if (parameters.centre.empty() && parameters.validity.empty()) {
+        command.Ui().ShowMessage(resources::LoadString(kNoParameters), card::MessageIcon::Error);
+        return kExitCardFailure;
+    }
+    out << "centre: " << parameters.centre << "\nvalidity: " << ToTerminal(parameters.validity) << '\n';
+    return kExitOk;
+}
+
+int WriteParameters(const Options& options, const CommandLine& line, std::ostream& err) {
+    const std::string centre = *line.Value("--centre");
+    if (!IsValidCentre(centre)) {
+        return UsageError(err, ToTerminal(resources::LoadString(kBadCentre)) + " \"" + centre +
+                                   "\": at most 20 dialling digits (0-9 * # p), + in front if international");
+    }
+    CardCommand command(options, err);
+    if (!command.OpenReader()) return command.FailureExit();
+    const bool written = sms::WriteSmsParameters(command.Host(), centre, *line.Value("--validity")) == sms::kWorkerDone;
+    return written ? kExitOk : command.FailureExit();
+}
+
+}  // namespace
+
+int RunSmsParameters(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err) {
+    if (line.command->action == "read") return ReadParameters(options, out, err);
+    return WriteParameters(options, line, err);
+}
+
+}  // namespace quillet::cli

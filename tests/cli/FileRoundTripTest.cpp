@@ -1,0 +1,114 @@
+// Phone books and messages through their text files and back, with quillet-cli on virtual cards:
+// card -> file -> card leaves the card byte-identical, file -> card -> file leaves the file identical.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/CliApp.h"
+#include "sim/DemoCard.h"
+#include "sim/SimProfileJson.h"
+#include "support/EveryShapeCard.h"
+#include "support/TemporaryFolder.h"
+
+namespace quillet::cli {
+namespace {
+
+constexpr std::uint16_t kTelecom = 0x7F10;
+constexpr std::uint16_t kAdn = 0x6F3A;
+constexpr std::uint16_t kExt1 = 0x6F4A;
+constexpr std::uint16_t kSms = 0x6F3C;
+
+struct CardCase {
+    const char* name;
+    sim::SimProfile (*build)();
+};
+
+// The same card with nothing in its phone book and no messages.
+sim::SimProfile Blank(sim::SimProfile profile) {
+    for (const std::uint16_t id : {kAdn, kExt1, kSms}) {
+        for (auto& record : profile.FindFile(kTelecom, id)->records) {
+            std::fill(record.begin(), record.end(), 0xFF);
+            if (id == kSms) record[0] = 0x00;
+        }
+    }
+    return profile;
+}
+
+class FileRoundTrip : public ::testing::TestWithParam<CardCase> {
+protected:
+    void SetUp() override {
+        Save(m_card, GetParam().build());
+        Save(m_blank, Blank(GetParam().build()));
+    }
+    static void Save(const std::string& path, const sim::SimProfile& profile) {
+        std::string error;
+        ASSERT_TRUE(sim::SaveSimProfile(path, profile, error)) << error;
+    }
+    int Run(const std::string& card, std::vector<std::string> arguments) {
+        err.str("");
+        arguments.insert(arguments.begin(), {"--device", "VIRTUAL:" + card, "--pin", "1234", "--yes"});
+        std::ostringstream out;
+        return RunCli(arguments, out, err);
+    }
+    static const sim::SimElementaryFile& File(const std::string& card, std::uint16_t id) {
+        static sim::SimProfile profile;
+        std::string error;
+        EXPECT_TRUE(sim::LoadSimProfile(card, profile, error)) << error;
+        return *profile.FindFile(kTelecom, id);
+    }
+    // The numbers of the records that differ, so a failure names them instead of dumping the file.
+    static std::vector<std::size_t> Differing(const std::vector<std::vector<std::uint8_t>>& now,
+                                              const std::vector<std::vector<std::uint8_t>>& before) {
+        std::vector<std::size_t> numbers;
+        for (std::size_t record = 0; record < std::max(now.size(), before.size()); ++record) {
+            if (record >= now.size() || record >= before.size() || now[record] != before[record]) {
+                numbers.push_back(record + 1);
+            }
+        }
+        return numbers;
+    }
+    static std::string Contents(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // Reads `part` into a file, writes that file back to the same card and to a blank one, and reads
+    // the blank card into a second file.
+    void Travel(const std::string& part, const std::string& extension) {
+        ASSERT_EQ(Run(m_card, {part, "read", "-o", m_first + extension}), kExitOk) << err.str();
+        ASSERT_EQ(Run(m_card, {part, "write", m_first + extension}), kExitOk) << err.str();
+        ASSERT_EQ(Run(m_blank, {part, "write", m_first + extension}), kExitOk) << err.str();
+        ASSERT_EQ(Run(m_blank, {part, "read", "-o", m_second + extension}), kExitOk) << err.str();
+    }
+
+    testing::TemporaryFolder m_folder;
+    std::string m_card = m_folder.File("card.json");
+    std::string m_blank = m_folder.File("blank.json");
+    std::string m_first = m_folder.File("first");
+    std::string m_second = m_folder.File("second");
+    std::ostringstream err;
+};
+
+TEST_P(FileRoundTrip, APhoneBookComesBackByteForByte) {
+    const std::vector<std::vector<std::uint8_t>> adn = File(m_card, kAdn).records;
+    const std::vector<std::vector<std::uint8_t>> ext1 = File(m_card, kExt1).records;
+    Travel("phonebook", ".dia");
+    EXPECT_EQ(Differing(File(m_card, kAdn).records, adn), std::vector<std::size_t>{});
+    EXPECT_EQ(Differing(File(m_card, kExt1).records, ext1), std::vector<std::size_t>{});
+    EXPECT_EQ(Contents(m_second + ".dia"), Contents(m_first + ".dia"));
+}
+
+TEST_P(FileRoundTrip, MessagesComeBackByteForByte) {
+    const std::vector<std::vector<std::uint8_t>> sms = File(m_card, kSms).records;
+    Travel("sms", ".sms");
+    EXPECT_EQ(Differing(File(m_card, kSms).records, sms), std::vector<std::size_t>{});
+    EXPECT_EQ(Contents(m_second + ".sms"), Contents(m_first + ".sms"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cards, FileRoundTrip,
+                         ::testing::Values(CardCase{"Demo", &sim::BuildDemoSimProfile},
+                                           CardCase{"EveryShape", &testing::BuildEveryShapeCard}),
+                         [](const ::testing::TestParamInfo<CardCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace quillet::cli
