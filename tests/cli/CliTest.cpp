@@ -239,6 +239,26 @@ TEST_F(Cli, ABackupRestoresTheChosenPartsOnly) {
     EXPECT_EQ(Run({"--pin", "1234", "backup", m_folder.File("no-such-folder/card.sim")}), kExitFileError);
 }
 
+// A restore empties what the backup does not hold, so an entry added since the backup goes only
+// when the user agrees.
+TEST_F(Cli, ARestoreThatClearsUsedEntriesNeedsYes) {
+    const std::string backup = m_folder.File("card.sim");
+    ASSERT_EQ(Run({"--pin", "1234", "backup", backup}), kExitOk) << err.str();
+    const std::string book = m_folder.File("book.dia");
+    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read", "-o", book}), kExitOk) << err.str();
+    File("book.dia", testing::ReadFileBytes(book) + "6\tAdded later\t12345\r\n");
+    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "write", book}), kExitOk) << err.str();
+    const sim::SimProfile before = Card();
+
+    EXPECT_EQ(Run({"--pin", "1234", "restore", backup, "--only", "phonebook"}), kExitUsage);
+    EXPECT_EQ(err.str(), "quillet-cli: 1 used entry of the card would be cleared; give --yes to allow that\n");
+    EXPECT_EQ(Card().files, before.files);
+
+    ASSERT_EQ(Run({"--pin", "1234", "restore", backup, "--only", "phonebook", "--yes"}), kExitOk) << err.str();
+    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read"}), kExitOk);
+    EXPECT_EQ(out.str().find("Added later"), std::string::npos) << out.str();
+}
+
 TEST_F(Cli, NetworksBeyondTheCardsSlotsAreRefusedWithTheCounts) {
     std::vector<std::string> line = {"--pin", "1234", "networks", "write"};
     for (int network = 1; network <= 13; ++network) line.push_back("230-" + std::to_string(network + 10));
