@@ -43,6 +43,9 @@ constexpr std::uint32_t kPreferredRoom = 58023;
 constexpr std::uint32_t kForbiddenRoom = 58024;
 constexpr std::uint32_t kRestoreNotCompleted = 58025;  // "Restore not completed!"
 constexpr std::uint32_t kReferencesLost = 58026;       // "%u messages to send got message reference 0."
+constexpr std::uint32_t kPhoneBookLeft = 58027;        // "%u phone book entries beyond record %u ..."
+constexpr std::uint32_t kFixedDialingLeft = 58028;
+constexpr std::uint32_t kMessagesLeft = 58029;
 constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
 constexpr std::uint16_t kSmsFile = card::gsm_file::kSms;
 
@@ -85,6 +88,27 @@ std::string FormatCounts(std::uint32_t id, std::size_t first, std::size_t second
     return card::FormatItemText(resources::LoadString(id), static_cast<unsigned>(first), static_cast<unsigned>(second));
 }
 
+// The most records a record file of a card can have.
+constexpr std::size_t kMaxCardRecords = 255;
+
+// Reads a whole record file with `read(whole, records)` into the backup's positions `part`; used
+// entries of records beyond them, which the file cannot keep, add a line to `left`.
+template <typename Entry, typename Read, std::size_t N>
+bool ReadPart(Read read, std::array<Entry, N>& part, std::uint32_t& count, std::uint32_t leftText, std::string& left) {
+    std::vector<Entry> whole(kMaxCardRecords);
+    std::uint32_t records = 0;
+    if (!read(std::span(whole), records)) return false;
+    const std::size_t kept = std::min<std::size_t>(records, N);
+    std::copy_n(whole.begin(), kept, part.begin());
+    count = static_cast<std::uint32_t>(kept);
+    const auto beyond = static_cast<std::size_t>(
+        std::count_if(whole.begin() + static_cast<std::ptrdiff_t>(kept),
+                      whole.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(records, whole.size())),
+                      [](const Entry& entry) { return entry.used != 0; }));
+    if (beyond > 0) left += '\n' + FormatCounts(leftText, beyond, N);
+    return true;
+}
+
 // What a restore writes, decided before the first write; a part left out stays as the card has it.
 struct RestorePlan {
     std::optional<std::vector<PhoneBookEntry>> phoneBook;
@@ -96,11 +120,12 @@ struct RestorePlan {
 
 // Plans one record file: the backup's positions and, up to the card's record count, empty ones, so
 // that none of the card's old entries stays beside the backup's; used positions beyond the records
-// go to free records when the writer places them. A backup with more used entries than the card
+// go to free records when the writer places them. Records beyond `capacity`, the positions a backup
+// can describe at all, are left as the card has them. A backup with more used entries than the card
 // has records adds a line to `refusal`. False when the card does not describe the file.
 template <typename Entry>
-bool PlanRecords(card::CardSession& session, std::uint16_t ef, std::span<const Entry> part, std::uint32_t roomText,
-                 std::optional<std::vector<Entry>>& planned, std::string& refusal) {
+bool PlanRecords(card::CardSession& session, std::uint16_t ef, std::span<const Entry> part, std::size_t capacity,
+                 std::uint32_t roomText, std::optional<std::vector<Entry>>& planned, std::string& refusal) {
     if (part.empty()) return true;
     const std::optional<std::size_t> records = RecordsOf(session, ef);
     if (!records) {
@@ -114,7 +139,7 @@ bool PlanRecords(card::CardSession& session, std::uint16_t ef, std::span<const E
         return true;
     }
     std::vector<Entry> positions(part.begin(), part.end());
-    for (std::size_t position = positions.size(); position < *records; ++position) {
+    for (std::size_t position = positions.size(); position < std::min(*records, capacity); ++position) {
         const auto index = static_cast<std::uint16_t>(position);
         if constexpr (std::is_same_v<Entry, PhoneBookEntry>) {
             positions.push_back(phonebook::EmptyPosition(index));
@@ -138,6 +163,85 @@ bool PlanNetworks(card::CardSession& session, std::span<const PlmnEntry> list, b
     return true;
 }
 
+// The backup's part of each kind a restore writes: chosen, held by the file and with at least one
+// position; an empty span leaves that part of the card as it is.
+struct RestoreParts {
+    std::span<const PhoneBookEntry> phoneBook;
+    std::span<const PhoneBookEntry> fixedDialing;
+    std::span<const SmsEntry> messages;
+    std::span<const PlmnEntry> preferred;
+    std::span<const PlmnEntry> forbidden;
+};
+
+RestoreParts SelectParts(const SimBackup& backup, const RestoreChoice& choice) {
+    const BackupSections& present = backup.present;
+    const auto part = [](auto& positions, bool chosen, std::uint32_t count) {
+        return std::span(positions).first(chosen ? std::min<std::size_t>(count, positions.size()) : 0);
+    };
+    const auto list = [](const std::vector<PlmnEntry>& networks, bool chosen) {
+        return chosen ? std::span<const PlmnEntry>(networks) : std::span<const PlmnEntry>();
+    };
+    return RestoreParts{
+        part(backup.phoneBook, choice.phoneBook && present.phoneBook, backup.phoneBookCount),
+        part(backup.fixedDialing, choice.fixedDialing && present.fixedDialing, backup.fixedDialingCount),
+        part(backup.messages, choice.messages && present.messages, backup.messageCount),
+        list(backup.preferredNetworks, choice.networks && present.preferredNetworks),
+        list(backup.forbiddenNetworks, choice.networks && present.forbiddenNetworks),
+    };
+}
+
+// Plans every part; a part that does not fit adds its line to `refusal`. False when the card could
+// not be asked.
+bool PlanRestore(card::CardSession& session, const RestoreParts& parts, RestorePlan& plan, std::string& refusal) {
+    return PlanRecords(session, phonebook::kAdnFile, parts.phoneBook, kBackupPhoneBookPositions, kPhoneBookRoom,
+                       plan.phoneBook, refusal) &&
+           PlanRecords(session, phonebook::kFdnFile, parts.fixedDialing, kBackupPhoneBookPositions, kFixedDialingRoom,
+                       plan.fixedDialing, refusal) &&
+           PlanRecords(session, kSmsFile, parts.messages, kBackupSmsPositions, kMessagesRoom, plan.messages, refusal) &&
+           PlanNetworks(session, parts.preferred, false, kPreferredRoom, plan.preferred, refusal) &&
+           PlanNetworks(session, parts.forbidden, true, kForbiddenRoom, plan.forbidden, refusal);
+}
+
+// The card's used entries at positions the plan leaves empty.
+template <typename Entry>
+std::size_t Cleared(std::span<const Entry> onCard, const std::vector<Entry>& planned) {
+    std::size_t cleared = 0;
+    for (std::size_t position = 0; position < std::min(onCard.size(), planned.size()); ++position) {
+        cleared += onCard[position].used != 0 && planned[position].used == 0 ? 1 : 0;
+    }
+    return cleared;
+}
+
+// How many used entries of the card the plan clears; nothing when the card could not be read.
+std::optional<std::size_t> ClearedByPlan(card::CardSession& session, const RestorePlan& plan,
+                                         std::span<const SmsEntry> messagesOnCard) {
+    std::size_t cleared = plan.messages ? Cleared(messagesOnCard, *plan.messages) : 0;
+    for (const auto& [ef, planned] :
+         {std::pair(phonebook::kAdnFile, &plan.phoneBook), std::pair(phonebook::kFdnFile, &plan.fixedDialing)}) {
+        if (!*planned) continue;
+        std::vector<PhoneBookEntry> onCard((*planned)->size());
+        phonebook::PhoneBookInfo info;
+        if (!phonebook::ReadPhoneBook(session, ef, onCard, info)) return std::nullopt;
+        cleared += Cleared(std::span<const PhoneBookEntry>(onCard), **planned);
+    }
+    return cleared;
+}
+
+// Writes the planned parts in their order, stopping at the first failure.
+bool WritePlan(card::CardSession& session, RestorePlan& plan) {
+    phonebook::PhoneBookWriteReport phoneBookReport;
+    sms::SmsWriteReport smsReport;
+    return (!plan.phoneBook ||
+            phonebook::WritePhoneBook(session, phonebook::kAdnFile, *plan.phoneBook, phoneBookReport)) &&
+           (!plan.fixedDialing ||
+            phonebook::WritePhoneBook(session, phonebook::kFdnFile, *plan.fixedDialing, phoneBookReport)) &&
+           (!plan.messages || sms::WriteSms(session, *plan.messages, smsReport)) &&
+           (!plan.preferred ||
+            (Step(session, kWritingPreferred, 40) && WriteNetworkList(session, *plan.preferred, false))) &&
+           (!plan.forbidden ||
+            (Step(session, kWritingForbidden, 70) && WriteNetworkList(session, *plan.forbidden, true)));
+}
+
 // Messages the card holds unchanged take the card's entries, with what the file cannot carry (the
 // message reference above all); the others are new to the card. Returns how many messages to send
 // are new and so go to the card with message reference 0.
@@ -156,16 +260,27 @@ BackupOutcome BackupCard(card::CardSession& session, const std::string& path) {
     auto backup = std::make_unique<SimBackup>();
     session.BeginProgress(nullptr, kInitializing, kBackupTitle);
     bool read = session.BeginSession(true, false, true);
-    phonebook::PhoneBookInfo info;
-    if (read && session.HasService(2)) {
-        read = phonebook::ReadPhoneBook(session, phonebook::kAdnFile, backup->phoneBook, info);
-        backup->phoneBookCount = info.entryCount;
-    }
+    std::string left;  // what the card holds beyond the positions of the file
+    const auto readBook = [&](std::uint16_t ef, auto& part, std::uint32_t& count, std::uint32_t leftText) {
+        return ReadPart<PhoneBookEntry>(
+            [&](std::span<PhoneBookEntry> whole, std::uint32_t& records) {
+                phonebook::PhoneBookInfo info;
+                const bool done = phonebook::ReadPhoneBook(session, ef, whole, info);
+                records = info.entryCount;
+                return done;
+            },
+            part, count, leftText, left);
+    };
+    if (read && session.HasService(2))
+        read = readBook(phonebook::kAdnFile, backup->phoneBook, backup->phoneBookCount, kPhoneBookLeft);
     if (read && session.HasService(3)) {
-        read = phonebook::ReadPhoneBook(session, phonebook::kFdnFile, backup->fixedDialing, info);
-        backup->fixedDialingCount = info.entryCount;
+        read = readBook(phonebook::kFdnFile, backup->fixedDialing, backup->fixedDialingCount, kFixedDialingLeft);
     }
-    if (read && session.HasService(4)) read = sms::ReadSmsFile(session, backup->messages, backup->messageCount);
+    if (read && session.HasService(4)) {
+        read = ReadPart<SmsEntry>([&](std::span<SmsEntry> whole,
+                                      std::uint32_t& records) { return sms::ReadSmsFile(session, whole, records); },
+                                  backup->messages, backup->messageCount, kMessagesLeft, left);
+    }
     read = read && Step(session, kReadingPreferred, 70) && ReadNetworkList(session, backup->preferredNetworks, false);
     read = read && Step(session, kReadingForbidden, 70) && ReadNetworkList(session, backup->forbiddenNetworks, true);
     if (!EndCardSteps(session, read)) {
@@ -180,11 +295,12 @@ BackupOutcome BackupCard(card::CardSession& session, const std::string& path) {
     CopyText(backup->smsParameters.centre, parameters.centre);
     CopyText(backup->smsParameters.validity, parameters.validity);
     std::uint32_t error = 0;
-    if (!WriteSimBackupFile(path, *backup, error)) {
-        Show(ui, error, card::MessageIcon::Exclamation);
+    std::string reason;
+    if (!WriteSimBackupFile(path, *backup, error, &reason)) {
+        ui.ShowMessage(std::string(resources::LoadString(error)) + "\n" + reason, card::MessageIcon::Exclamation);
         return BackupOutcome::FileFailed;
     }
-    Show(ui, kBackupDone, card::MessageIcon::Information);
+    ui.ShowMessage(std::string(resources::LoadString(kBackupDone)) + left, card::MessageIcon::Information);
     return BackupOutcome::Done;
 }
 
@@ -195,74 +311,46 @@ bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface&
     return false;
 }
 
-bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice) {
+bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice,
+                   const AgreeToClear& agreeToClear) {
     card::UserInterface& ui = session.Host().Ui();
-    const BackupSections& present = backup.present;
-    // A part is restored when it is chosen and the file held it with at least one position;
-    // anything else leaves that part of the card as it is.
-    const auto part = [](auto& positions, bool chosen, std::uint32_t count) {
-        return std::span(positions).first(chosen ? std::min<std::size_t>(count, positions.size()) : 0);
-    };
-    const std::span<const PhoneBookEntry> phoneBook =
-        part(backup.phoneBook, choice.phoneBook && present.phoneBook, backup.phoneBookCount);
-    const std::span<const PhoneBookEntry> fixedDialing =
-        part(backup.fixedDialing, choice.fixedDialing && present.fixedDialing, backup.fixedDialingCount);
-    const std::span<const SmsEntry> messages =
-        part(backup.messages, choice.messages && present.messages, backup.messageCount);
-    const std::span<const PlmnEntry> preferred =
-        choice.networks && present.preferredNetworks ? backup.preferredNetworks : std::span<const PlmnEntry>();
-    const std::span<const PlmnEntry> forbidden =
-        choice.networks && present.forbiddenNetworks ? backup.forbiddenNetworks : std::span<const PlmnEntry>();
-
+    const RestoreParts parts = SelectParts(backup, choice);
     session.BeginProgress(nullptr, kInitializing, kRestoreTitle);
     bool written = session.BeginSession(true, false, true);
 
     // Every part must fit the card before anything is written; a card without a chosen file fails
-    // the restore. PIN2 is asked for only once the backup is known to fit.
+    // the restore. PIN2 is asked for only once the backup is known to fit and agreed to.
     RestorePlan plan;
     std::string refusal;
-    written = written &&
-              PlanRecords(session, phonebook::kAdnFile, phoneBook, kPhoneBookRoom, plan.phoneBook, refusal) &&
-              PlanRecords(session, phonebook::kFdnFile, fixedDialing, kFixedDialingRoom, plan.fixedDialing, refusal) &&
-              PlanRecords(session, kSmsFile, messages, kMessagesRoom, plan.messages, refusal) &&
-              PlanNetworks(session, preferred, false, kPreferredRoom, plan.preferred, refusal) &&
-              PlanNetworks(session, forbidden, true, kForbiddenRoom, plan.forbidden, refusal);
+    written = written && PlanRestore(session, parts, plan, refusal);
     if (written && !refusal.empty()) {
-        session.EndSession();
-        session.EndProgress(true);
+        EndCardSteps(session, true);
         ui.ShowMessage(refusal + std::string(resources::LoadString(kRestoreNotCompleted)),
                        card::MessageIcon::Exclamation);
         return false;
     }
     std::size_t referencesLost = 0;
-    if (written && plan.messages) {
-        std::vector<SmsEntry> onCard(plan.messages->size());
-        std::uint32_t count = 0;
-        written = sms::ReadSmsFile(session, onCard, count);
-        if (written) referencesLost = AdoptFromCard(*plan.messages, onCard);
+    std::optional<std::size_t> cleared = 0;
+    if (written) {
+        std::vector<SmsEntry> messagesOnCard;
+        if (plan.messages) {
+            messagesOnCard.resize(plan.messages->size());
+            std::uint32_t count = 0;
+            written = sms::ReadSmsFile(session, messagesOnCard, count);
+        }
+        if (written && agreeToClear) cleared = ClearedByPlan(session, plan, messagesOnCard);
+        written = written && cleared;
+        if (written && plan.messages) referencesLost = AdoptFromCard(*plan.messages, messagesOnCard);
     }
-    if (written && !fixedDialing.empty()) written = session.BeginSession(true, true, true);
-    phonebook::PhoneBookWriteReport phoneBookReport;
-    if (written && plan.phoneBook) {
-        written = phonebook::WritePhoneBook(session, phonebook::kAdnFile, *plan.phoneBook, phoneBookReport);
+    if (written && *cleared > 0 && !agreeToClear(*cleared)) {
+        EndCardSteps(session, true);
+        return false;
     }
-    if (written && plan.fixedDialing) {
-        written = phonebook::WritePhoneBook(session, phonebook::kFdnFile, *plan.fixedDialing, phoneBookReport);
-    }
-    if (written && plan.messages) {
-        sms::SmsWriteReport smsReport;
-        written = sms::WriteSms(session, *plan.messages, smsReport);
-    }
-    if (written && plan.preferred) {
-        written = Step(session, kWritingPreferred, 40) && WriteNetworkList(session, *plan.preferred, false);
-    }
-    if (written && plan.forbidden) {
-        written = Step(session, kWritingForbidden, 70) && WriteNetworkList(session, *plan.forbidden, true);
-    }
-    written = EndCardSteps(session, written);
+    if (written && !parts.fixedDialing.empty()) written = session.BeginSession(true, true, true);
+    written = EndCardSteps(session, written && WritePlan(session, plan));
     const std::string_view centre = sms::FieldText(backup.smsParameters.centre);
     const std::string_view validity = sms::FieldText(backup.smsParameters.validity);
-    if (written && choice.smsParameters && present.smsParameters && (!centre.empty() || !validity.empty())) {
+    if (written && choice.smsParameters && backup.present.smsParameters && (!centre.empty() || !validity.empty())) {
         written = sms::WriteSmsParameters(session.Host(), centre, validity) == sms::kWorkerDone;
     }
     session.Host().Pause(kRestorePauseMs);
@@ -271,10 +359,7 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
         return false;
     }
     std::string done(resources::LoadString(kRestoreDone));
-    if (referencesLost > 0) {
-        done += '\n';
-        done += FormatCounts(kReferencesLost, referencesLost, 0);
-    }
+    if (referencesLost > 0) done += '\n' + FormatCounts(kReferencesLost, referencesLost, 0);
     ui.ShowMessage(done, card::MessageIcon::Information);
     return true;
 }

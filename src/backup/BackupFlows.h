@@ -35,8 +35,12 @@ bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface&
 // has it. A part with more used entries (valid networks) than the card has records (slots) is
 // refused, with the counts, before anything is written. Unchanged messages keep the card's
 // records, so their message references survive; the success message tells how many messages to
-// send got reference 0.
-bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice);
+// send got reference 0. When `agreeToClear` is given, it is asked with the number of used entries
+// the restore would clear, once everything is known to fit and before PIN2 or any update; false
+// ends the restore with nothing written and no message.
+using AgreeToClear = std::function<bool(std::size_t cleared)>;
+bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice,
+                   const AgreeToClear& agreeToClear = {});
 
 // Restore Card (restore) and Open Backup File (open) as one flow: reads the backup at `path` into
 // `backup` (its message shown on failure); with `restore`, asks the user which parts to write

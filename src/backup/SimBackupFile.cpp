@@ -336,18 +336,15 @@ bool DecodeSimBackup(std::span<const std::uint8_t> bytes, SimBackup& backup, std
     return DecodeInto(source, backup, error);
 }
 
-bool WriteSimBackupFile(const std::filesystem::path& path, const SimBackup& backup, std::uint32_t& error) {
+bool WriteSimBackupFile(const std::filesystem::path& path, const SimBackup& backup, std::uint32_t& error,
+                        std::string* reason) {
     const std::vector<std::uint8_t> bytes = EncodeSimBackup(backup);
     files::SafeFileWriter file;
-    if (!file.Open(path.string(), files::SafeFileWriter::Mode::Replace)) {
-        error = message::kCannotOpenTarget;
-        return false;
-    }
-    if (!file.Write(bytes) || !file.Commit()) {
-        error = message::kWriteError;
-        return false;
-    }
-    return true;
+    const bool opened = file.Open(path.string(), files::SafeFileWriter::Mode::Replace);
+    if (opened && file.Write(bytes) && file.Commit()) return true;
+    error = opened ? message::kWriteError : message::kCannotOpenTarget;
+    if (reason != nullptr) *reason = file.Reason();
+    return false;
 }
 
 bool ReadSimBackupFile(const std::filesystem::path& path, SimBackup& backup, std::uint32_t& error) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "backup/PlmnEntry.h"
@@ -95,13 +96,13 @@ std::vector<std::uint8_t> EncodeSimBackup(const SimBackup& backup);
 // the fields; a stored index keeps its low 16 bits.
 bool DecodeSimBackup(std::span<const std::uint8_t> bytes, SimBackup& backup, std::uint32_t& error);
 
-// Saves a backup. The bytes go to a temporary file beside `path`, which is flushed to the disk
-// and then renamed over `path`, so an old file stays whole until the new one is complete. A
-// replaced file keeps its permissions; a new one is readable by its owner only, since it holds
-// the user's phone book and messages. When `path` is a symbolic link, the file it points to is
-// replaced. Errors: kCannotOpenTarget when the temporary file cannot be created, kWriteError
-// when writing, flushing or renaming fails (the temporary file is removed).
-bool WriteSimBackupFile(const std::filesystem::path& path, const SimBackup& backup, std::uint32_t& error);
+// Saves a backup through the program's saving routine (files/SafeFileWriter.h): an old file stays
+// whole until the new one is complete, a link keeps pointing at the saved file, a new file is
+// readable by its owner only. Errors: kCannotOpenTarget when the target cannot take the file (a
+// folder, a device, no permission, a missing folder), kWriteError when writing, flushing or
+// renaming fails; `reason`, when given, then says why in the system's words.
+bool WriteSimBackupFile(const std::filesystem::path& path, const SimBackup& backup, std::uint32_t& error,
+                        std::string* reason = nullptr);
 
 // Loads a backup as DecodeSimBackup does, reading the file as a stream so that no length in it
 // makes the program allocate. kCannotOpenBackup when the file cannot be opened or is a folder.

@@ -96,7 +96,10 @@ bool CardSession::BeginSession(bool askChv1, bool askChv2, bool strict) {
 
 bool CardSession::EndSession() {
     if (reader::CardReader* reader = m_host.CurrentReader()) {
-        ReleaseCard(*reader, m_host);
+        // A release that failed (a virtual card whose file could not be saved) is kept as the last
+        // result, for a caller whose work had succeeded to tell.
+        const reader::ReaderResult released = ReleaseCard(*reader, m_host);
+        if (released != result::kOk) m_lastResult = released;
     }
     m_flags = 0;
     return true;

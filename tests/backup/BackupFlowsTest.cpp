@@ -213,7 +213,7 @@ TEST_F(BackupAndRestore, ASmallerCardTakesTheUsedEntriesAndNothingOfItsOwnStays)
 }
 
 // The demo card, and one with the largest phone book a card can link extension records from, its
-// last records holding entries beyond the 250 positions a backup has.
+// last records holding entries beyond the 250 positions a backup can describe: those stay.
 sim::SimProfile LargestPhoneBook() {
     sim::SimProfile profile = Resized(sim::BuildDemoSimProfile(), kAdn, 254);
     auto& records = profile.FindFile(kTelecom, kAdn)->records;
@@ -234,7 +234,8 @@ TEST(Restore, ABiggerCardKeepsNoneOfItsOwnEntriesBeyondTheBackup) {
         const auto& old = bigger.FindFile(kTelecom, kAdn)->records;
         SCOPED_TRACE(old.size());
         for (std::size_t number = 1; number <= records.size(); ++number) {
-            EXPECT_EQ(records[number - 1], number <= 50 ? old[number - 1] : Bytes(old[number - 1].size(), 0xFF))
+            const bool kept = number <= 50 || number > kBackupPhoneBookPositions;
+            EXPECT_EQ(records[number - 1], kept ? old[number - 1] : Bytes(old[number - 1].size(), 0xFF))
                 << number;
         }
         // The card's thirteenth message is not in the backup.
@@ -428,11 +429,66 @@ TEST_F(BackupAndRestore, OnlyEmptySmsParametersChosenWritesNothingAndSucceeds) {
     EXPECT_EQ(source.Card().Profile(), before);
 }
 
-TEST_F(BackupAndRestore, AFileThatCannotBeWrittenLeavesNothingBehindAndSaysSo) {
+// The question comes once the backup is known to fit, with the number of used entries the restore
+// clears, and a refusal writes nothing.
+TEST_F(BackupAndRestore, ClearingUsedEntriesIsAgreedToFirst) {
+    sim::SimProfile grown = sim::BuildDemoSimProfile();
+    auto& adn = grown.FindFile(kTelecom, kAdn)->records;
+    adn[5] = adn[6];  // an entry added since the backup, where the backup has none
+    std::vector<std::size_t> asked;
+    const auto answer = [&](bool agree) {
+        return [&asked, agree](std::size_t cleared) {
+            asked.push_back(cleared);
+            return agree;
+        };
+    };
+    SessionRig card(grown, {"1234"});
+    const std::size_t messages = card.ui.messages.size();
+    EXPECT_FALSE(RestoreToCard(*card.session, *backup, RestoreChoice{}, answer(false)));
+    EXPECT_EQ(asked, std::vector<std::size_t>{1});
+    EXPECT_EQ(Writes(card), 0u);
+    EXPECT_EQ(card.ui.messages.size(), messages);
+    EXPECT_EQ(card.Card().Profile(), grown);
+
+    card.ui.pins = {"5678"};  // PIN1 is remembered from the first attempt
+    ASSERT_TRUE(RestoreToCard(*card.session, *backup, RestoreChoice{}, answer(true))) << LastMessage(card);
+    EXPECT_EQ(File(card, kAdn).records[5], Bytes(adn[5].size(), 0xFF));
+
+    // A backup that does not fit is refused without the question.
+    asked.clear();
+    SessionRig small(Resized(sim::BuildDemoSimProfile(), kAdn, 50), {"1234"});
+    EXPECT_FALSE(RestoreToCard(*small.session, *backup, RestoreChoice{}, answer(true)));
+    EXPECT_TRUE(asked.empty());
+}
+
+TEST_F(BackupAndRestore, AFileThatCannotBeWrittenLeavesNothingBehindAndSaysWhy) {
     const std::string missing = folder.File("missing-folder/card.sim");
     EXPECT_EQ(BackupCard(*source.session, missing), BackupOutcome::FileFailed);
-    EXPECT_TRUE(LastMessageIs(source, message::kCannotOpenTarget));
+    EXPECT_EQ(LastMessage(source),
+              std::string(resources::LoadString(message::kCannotOpenTarget)) + "\nNo such file or directory");
     EXPECT_FALSE(std::ifstream(missing).good());
+}
+
+// Records beyond the positions a backup has (a phone book of 254 records, 105 messages) cannot go into
+// the file: the backup says how many entries it leaves out, and a restore leaves those records alone.
+TEST(Backup, EntriesBeyondTheFilesPositionsAreNamedAndKeptOnTheCard) {
+    testing::TemporaryFolder folder;
+    sim::SimProfile profile = Resized(LargestPhoneBook(), kSms, 105);
+    auto& messages = profile.FindFile(kTelecom, kSms)->records;
+    std::fill(messages.begin() + 99, messages.end(), messages[0]);
+    SessionRig source(profile, {"1234"});
+    ASSERT_EQ(BackupCard(*source.session, folder.File("card.sim")), BackupOutcome::Done) << LastMessage(source);
+    EXPECT_EQ(LastMessage(source), std::string(resources::LoadString(57424)) +
+                                       "\n4 phone book entries beyond record 250 are not in the backup." +
+                                       "\n6 SMS messages beyond record 99 are not in the backup.");
+
+    SimBackup backup;
+    ASSERT_TRUE(OpenBackup(folder.File("card.sim"), backup, source.ui));
+    const sim::SimProfile before = source.Card().Profile();
+    source.ui.pins = {"5678"};
+    ASSERT_TRUE(RestoreToCard(*source.session, backup, RestoreChoice{})) << LastMessage(source);
+    EXPECT_EQ(File(source, kAdn).records, before.FindFile(kTelecom, kAdn)->records);
+    EXPECT_EQ(File(source, kSms).records, before.FindFile(kTelecom, kSms)->records);
 }
 
 }  // namespace
