@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/DeviceNames.h"
+#include "sim/VirtualCardReader.h"
 
 namespace quillet::cli {
 
@@ -54,15 +55,26 @@ bool CardCommand::Start(bool askChv1, bool askChv2) {
 
 int CardCommand::Finish(bool succeeded) {
     const std::string message = succeeded ? std::string() : Session().FormatLastError();
-    End();
-    if (succeeded) return kExitOk;
+    const bool released = End();
+    if (succeeded) return released ? kExitOk : FailureExit();
     m_ui.ShowMessage(message, card::MessageIcon::Error);
     return FailureExit();
 }
 
-void CardCommand::End() {
+bool CardCommand::End() {
+    Session().SetLastResult(reader::result::kOk);
     Session().EndSession();
     Session().EndProgress(true);
+    const reader::ReaderResult released = Session().LastResult();
+    if (released == reader::result::kOk) return true;
+    // The virtual card keeps its changes in its card file, which is saved when the card is released.
+    if (const auto* virtualCard = dynamic_cast<const sim::VirtualCardReader*>(m_context.Reader())) {
+        Complain(m_err, "the card's changes were not saved: " + virtualCard->LastError());
+        m_failureExit = kExitFileError;
+    } else {
+        Complain(m_err, "the card was not released properly: " + std::string(reader::ReaderResultText(released)));
+    }
+    return false;
 }
 
 int CardCommand::FailureExit() const { return m_ui.CodeWasMissing() ? kExitUsage : m_failureExit; }

@@ -24,8 +24,9 @@ public:
     bool Start(bool askChv1, bool askChv2);
     // Ends the session. On failure the session's error is shown. Returns the exit code.
     int Finish(bool succeeded);
-    // Ends the session without a message, for a command the program itself refuses halfway.
-    void End();
+    // Ends the session, for a command the program itself refuses halfway too. False, with the
+    // reason shown, when the card was not released properly (a virtual card's file not saved).
+    bool End();
     // The exit code of a failure already shown: 2 when the card wanted a code nobody could give,
     // else that of the failure (1 for the card, 2 or 3 for a device refused before opening).
     int FailureExit() const;

@@ -48,7 +48,13 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (!ParseCommandLine(options.words, line, reason)) return UsageError(err, reason);
     const auto handler = Handlers().find(line.command->group);
     if (handler == Handlers().end()) return UsageError(err, "\"" + line.command->group + "\" cannot be run");
-    return handler->second(options, line, out, err);
+    const int exit = handler->second(options, line, out, err);
+    // A script must not take a cut-off file for a whole one.
+    if (!out.flush()) {
+        Complain(err, "cannot write to standard output");
+        return exit == kExitOk ? kExitFileError : exit;
+    }
+    return exit;
 }
 
 }  // namespace quillet::cli

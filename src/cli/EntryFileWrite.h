@@ -39,6 +39,16 @@ std::size_t CountUsed(std::span<const Entry> entries) {
     return used;
 }
 
+// A file holds fewer positions than a card file may have records: used entries beyond them are said,
+// never left out silently. `read` is what was read from the card.
+template <typename Entry>
+void ReportLeftOut(std::span<const Entry> read, std::size_t positions, const std::string& entries, std::ostream& err) {
+    const std::size_t beyond = read.size() > positions ? CountUsed(read.subspan(positions)) : 0;
+    if (beyond == 0) return;
+    Complain(err, std::to_string(beyond) + ' ' + entries + " of the card beyond record " + std::to_string(positions) +
+                      " are not in the file");
+}
+
 // The card's used entries whose position the file leaves empty.
 template <typename Entry>
 std::size_t CountCleared(std::span<const Entry> card, std::span<const Entry> file) {

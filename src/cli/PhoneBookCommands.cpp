@@ -1,4 +1,5 @@
 // phonebook read / write
+#include <algorithm>
 #include <vector>
 
 #include "cli/CardCommand.h"
@@ -14,8 +15,11 @@ namespace {
 
 using phonebook::PhoneBookEntry;
 
-std::vector<PhoneBookEntry> EmptyPositions() {
-    std::vector<PhoneBookEntry> positions(phonebook::kDiaPositions);
+// The most records a card's record file can have; a *.DIA file holds the first 250 of them.
+constexpr std::size_t kMaxCardRecords = 255;
+
+std::vector<PhoneBookEntry> EmptyPositions(std::size_t count = phonebook::kDiaPositions) {
+    std::vector<PhoneBookEntry> positions(count);
     for (std::size_t position = 0; position < positions.size(); ++position) {
         positions[position] = phonebook::EmptyPosition(static_cast<std::uint16_t>(position));
     }
@@ -38,14 +42,17 @@ std::optional<std::uint16_t> ChosenFile(const CommandLine& line) {
 int ReadBook(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::optional<std::uint16_t> ef = ChosenFile(line);
     if (!ef) return UsageError(err, "phonebook read takes one of --fdn, --own and --last");
-    std::vector<PhoneBookEntry> entries = EmptyPositions();
+    std::vector<PhoneBookEntry> entries = EmptyPositions(kMaxCardRecords);
     CardCommand command(options, err);
     if (!command.Start(true, false)) return command.FailureExit();
     phonebook::PhoneBookInfo info;
     if (!phonebook::ReadPhoneBook(command.Session(), *ef, entries, info)) return command.Finish(false);
     const int finished = command.Finish(true);
+    ReportLeftOut(std::span<const PhoneBookEntry>(entries).first(info.entryCount), phonebook::kDiaPositions, "entries",
+                  err);
+    entries.resize(phonebook::kDiaPositions);
     // An empty book still makes a (empty) file.
-    const unsigned last = std::max(info.entryCount, 1u);
+    const unsigned last = std::clamp<unsigned>(info.entryCount, 1, phonebook::kDiaPositions);
     if (const std::optional<std::string> output = line.Value("-o")) {
         return phonebook::WriteDiaFile(*output, entries, 1, last, command.Ui()) ? finished : kExitFileError;
     }

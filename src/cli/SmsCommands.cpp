@@ -1,4 +1,5 @@
 // sms read / write
+#include <algorithm>
 #include <vector>
 
 #include "cli/CardCommand.h"
@@ -14,8 +15,11 @@ namespace {
 
 using sms::SmsEntry;
 
-std::vector<SmsEntry> EmptyPositions() {
-    std::vector<SmsEntry> positions(sms::kMaxSmsFilePosition);
+// The most records a card's record file can have; a message file holds the first 99 of them.
+constexpr std::size_t kMaxCardRecords = 255;
+
+std::vector<SmsEntry> EmptyPositions(std::size_t count = sms::kMaxSmsFilePosition) {
+    std::vector<SmsEntry> positions(count);
     for (std::size_t position = 0; position < positions.size(); ++position) {
         positions[position] = sms::MakeEmptySmsEntry(static_cast<std::uint16_t>(position));
     }
@@ -23,12 +27,15 @@ std::vector<SmsEntry> EmptyPositions() {
 }
 
 int ReadMessages(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err) {
-    std::vector<SmsEntry> entries = EmptyPositions();
+    std::vector<SmsEntry> entries = EmptyPositions(kMaxCardRecords);
     CardCommand command(options, err);
     if (!command.Start(true, false)) return command.FailureExit();
     std::uint32_t count = 0;
     if (!sms::ReadSmsFile(command.Session(), entries, count)) return command.Finish(false);
     const int finished = command.Finish(true);
+    ReportLeftOut(std::span<const SmsEntry>(entries).first(count), sms::kMaxSmsFilePosition, "messages", err);
+    entries.resize(sms::kMaxSmsFilePosition);
+    count = std::min<std::uint32_t>(count, sms::kMaxSmsFilePosition);
     if (const std::optional<std::string> output = line.Value("-o")) {
         return sms::SaveSmsFile(*output, entries, count, command.Ui()) ? finished : kExitFileError;
     }

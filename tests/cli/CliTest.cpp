@@ -1,6 +1,11 @@
 // quillet-cli on a virtual card file.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -257,6 +262,56 @@ TEST_F(Cli, ARestoreThatClearsUsedEntriesNeedsYes) {
     ASSERT_EQ(Run({"--pin", "1234", "restore", backup, "--only", "phonebook", "--yes"}), kExitOk) << err.str();
     ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read"}), kExitOk);
     EXPECT_EQ(out.str().find("Added later"), std::string::npos) << out.str();
+}
+
+// A virtual card keeps its changes in its file: when that cannot be saved (here: a file size limit
+// smaller than the card file), the write does not end as a success.
+TEST_F(Cli, AVirtualCardWhoseFileCannotBeSavedIsAFailure) {
+    const std::string book = File("book.dia", "1\tOnly entry\t12345\r\n");
+    const sim::SimProfile before = Card();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const int exit = Run({"--pin", "1234", "--yes", "phonebook", "write", book});
+        const bool named = Contains(err.str(), "the card's changes were not saved: ");
+        ::_exit(named ? exit : 100);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kExitFileError);
+    EXPECT_EQ(Card().files, before.files);
+}
+
+// A file holds 250 phone-book positions and 99 messages; a card with more records hears what was left out.
+TEST_F(Cli, EntriesBeyondTheFilesPositionsAreNamed) {
+    sim::SimProfile profile = sim::BuildDemoSimProfile();
+    auto& adn = profile.FindFile(0x7F10, 0x6F3A)->records;
+    adn.resize(254, adn[1]);  // copies of an entry with extension digits, up to the largest phone book
+    auto& sms = profile.FindFile(0x7F10, 0x6F3C)->records;
+    sms.resize(105, sms[0]);
+    std::string error;
+    ASSERT_TRUE(sim::SaveSimProfile(m_card, profile, error)) << error;
+
+    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read"}), kExitOk) << err.str();
+    EXPECT_EQ(err.str(), "quillet-cli: 4 entries of the card beyond record 250 are not in the file\n");
+    EXPECT_TRUE(out.str().ends_with("\r\n250\tBank Hotline\t+420221234567p1234p987654\r\n")) << out.str();
+    ASSERT_EQ(Run({"--pin", "1234", "sms", "read"}), kExitOk) << err.str();
+    EXPECT_EQ(err.str(), "quillet-cli: 6 messages of the card beyond record 99 are not in the file\n");
+    EXPECT_TRUE(Contains(out.str(), "\r\n99\t>")) << out.str();
+    EXPECT_FALSE(Contains(out.str(), "\r\n100\t")) << out.str();
+}
+
+// What cannot be written to standard output (a full disk, a closed pipe) is a file error, not a
+// complete file.
+TEST_F(Cli, OutputThatCannotBeWrittenIsAFileError) {
+    std::ostream broken(nullptr);
+    std::vector<std::string> arguments = {"--device", "VIRTUAL:" + m_card, "--pin", "1234", "phonebook", "read"};
+    EXPECT_EQ(RunCli(arguments, broken, err), kExitFileError);
+    EXPECT_TRUE(Contains(err.str(), "cannot write to standard output")) << err.str();
 }
 
 TEST_F(Cli, NetworksBeyondTheCardsSlotsAreRefusedWithTheCounts) {
