@@ -47,6 +47,69 @@ bool ReadLink(const std::string& link, std::string& next, int& error) {
     return true;
 }
 
+// A decimal descriptor number, digits only.
+bool ParseDescriptor(std::string_view digits, int& descriptor) {
+    if (digits.empty() || digits.size() > 9) return false;
+    descriptor = 0;
+    for (const char digit : digits) {
+        if (digit < '0' || digit > '9') return false;
+        descriptor = descriptor * 10 + (digit - '0');
+    }
+    return true;
+}
+
+// The descriptor a name of the system stands for: /dev/stdout, /dev/stderr, /dev/stdin, /dev/fd/N and
+// /proc/{self,thread-self,<this process>}/fd/N (with the folder's links resolved, /proc/<pid>/task/<tid>/fd/N).
+bool DescriptorName(std::string_view path, int& descriptor) {
+    constexpr std::string_view kStandard[] = {"/dev/stdin", "/dev/stdout", "/dev/stderr"};
+    for (std::size_t standard = 0; standard < std::size(kStandard); ++standard) {
+        if (path != kStandard[standard]) continue;
+        descriptor = static_cast<int>(standard);
+        return true;
+    }
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos || !ParseDescriptor(path.substr(slash + 1), descriptor)) return false;
+    const std::string_view folder = path.substr(0, slash);
+    const std::string self = "/proc/" + std::to_string(::getpid());
+    if (folder == "/dev/fd" || folder == "/proc/self/fd" || folder == "/proc/thread-self/fd" ||
+        folder == self + "/fd") {
+        return true;
+    }
+    // /proc/<pid>/task/<tid>/fd
+    const std::string task = self + "/task/";
+    constexpr std::string_view kFd = "/fd";
+    if (folder.size() <= task.size() + kFd.size() || !folder.starts_with(task) || !folder.ends_with(kFd)) return false;
+    int thread = 0;
+    return ParseDescriptor(folder.substr(task.size(), folder.size() - task.size() - kFd.size()), thread);
+}
+
+// The path with the links of its folder resolved, so that /dev/fd/1 shows as /proc/<pid>/fd/1; the path
+// itself when its folder cannot be resolved.
+std::string WithRealFolder(const std::string& path) {
+    const std::filesystem::path name = std::filesystem::path(path).filename();
+    if (name.empty() || name == "." || name == "..") return path;
+    char* folder = ::realpath(FolderOf(path).c_str(), nullptr);
+    if (folder == nullptr) return path;
+    std::string real = folder;
+    ::free(folder);
+    if (real.empty() || real.back() != '/') real += '/';
+    return real + name.string();
+}
+
+// Follows the links from `path` and tells whether one of the names on the way stands for a descriptor
+// the program inherited. Only the names are looked at: the system's own link under /proc leads to the
+// file the descriptor has open, not to the descriptor.
+bool FindInheritedDescriptor(std::string path, int& descriptor) {
+    for (int link = 0; link < kMaxLinks; ++link) {
+        if (DescriptorName(path, descriptor) || DescriptorName(WithRealFolder(path), descriptor)) return true;
+        struct stat found {};
+        if (::lstat(path.c_str(), &found) != 0 || !S_ISLNK(found.st_mode)) return false;
+        int error = 0;
+        if (!ReadLink(path, path, error)) return false;
+    }
+    return false;
+}
+
 bool WriteAll(int fd, std::string_view bytes, int& error) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -123,6 +186,8 @@ bool SafeFileWriter::Open(const std::string& path, Mode mode) {
     m_error = 0;
     if (path.empty()) return Fail(ENOENT);
 
+    int descriptor = -1;
+    if (FindInheritedDescriptor(path, descriptor)) return OpenInherited(descriptor);
     // stat follows every link, the system's own ones under /proc and /dev too (/dev/stdout).
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
@@ -160,6 +225,18 @@ bool SafeFileWriter::OpenDirect(const std::string& path, Mode mode) {
     do {
         fd = ::open(path.c_str(), flags);
     } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return Fail(errno);
+    m_fd = fd;
+    m_direct = true;
+    return true;
+}
+
+bool SafeFileWriter::OpenInherited(int descriptor) {
+    // Opened by whoever started the program (`>> log`): its mode and offset stay as they were given.
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0) return Fail(errno);
+    if ((flags & O_ACCMODE) == O_RDONLY) return Fail(EBADF);
+    const int fd = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
     if (fd < 0) return Fail(errno);
     m_fd = fd;
     m_direct = true;

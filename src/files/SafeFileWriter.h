@@ -17,6 +17,9 @@ namespace quillet::files {
 // - the replacement keeps the old file's permission bits (and, where allowed, its owner and group); a new
 //   file is readable by its owner only, since these files hold phone books and messages;
 // - a FIFO or a character device (/dev/null, a terminal) is written directly and its node left alone;
+// - a name of a descriptor the program inherited (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N,
+//   also reached through links) is written through a copy of that descriptor, never reopened or renamed,
+//   so `>> log` keeps appending;
 // - a folder, a block device or a socket is refused before anything is written.
 // Append keeps the old bytes in front of the new ones, by the same copy-and-rename.
 class SafeFileWriter {
@@ -56,12 +59,13 @@ private:
     bool Fail(int error);
     bool Refuse(std::string_view reason);
     bool OpenDirect(const std::string& path, Mode mode);
+    bool OpenInherited(int descriptor);
     bool OpenReplacement(const std::string& target, bool exists, Mode mode);
     bool CopyExisting();
     bool Flush();
 
     int m_fd = -1;
-    bool m_direct = false;  // a FIFO or character device written in place
+    bool m_direct = false;  // a FIFO, character device or inherited descriptor written in place
     bool m_failed = false;  // a write failed; everything after it is dropped
     bool m_endsMidLine = false;
     std::string m_target;     // the file the temporary one replaces

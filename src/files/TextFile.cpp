@@ -17,6 +17,12 @@ unsigned OpenFailure(int error) {
     return (error == ENOENT || error == ENOTDIR) ? text_file::kNotFound : text_file::kFailure;
 }
 
+// The pairs the writer makes; ESC ' ' only where a field starts, and ESC '0' only as a whole field.
+bool IsKnownEscape(char character, bool fieldStart) {
+    return character == 'n' || character == 'r' || character == 't' || character == kEscape ||
+           (fieldStart && character == ' ');
+}
+
 // The character an escape pair stands for.
 char Unescaped(char character) {
     switch (character) {
@@ -113,8 +119,8 @@ unsigned TextFile::ReadChar(char& character) {
     return code;
 }
 
-unsigned TextFile::ReadToken(TextField& field, std::size_t capacity, bool lineFeedIsBlank,
-                             std::string_view delimiters) {
+unsigned TextFile::ReadToken(TextField& field, std::size_t capacity, bool lineFeedIsBlank, std::string_view delimiters,
+                             UnknownEscape unknown) {
     field.text.clear();
     field.present = false;
     field.cut = false;
@@ -142,10 +148,13 @@ unsigned TextFile::ReadToken(TextField& field, std::size_t capacity, bool lineFe
             const unsigned nextCode = PeekChar(next);
             if (nextCode == text_file::kFailure) return nextCode;
             if (nextCode == text_file::kOk) {
-                ReadChar(next);
                 emptyMark = raw == 1 && next == kEmptyMark;
-                ++raw;
-                character = Unescaped(next);
+                // An ESC kept as itself leaves the next character to be read on its own, a delimiter too.
+                if (unknown == UnknownEscape::TakeCharacter || IsKnownEscape(next, raw == 1)) {
+                    ReadChar(next);
+                    ++raw;
+                    character = Unescaped(next);
+                }
             }
         }
         if (field.text.size() < keep) {
@@ -159,6 +168,18 @@ unsigned TextFile::ReadToken(TextField& field, std::size_t capacity, bool lineFe
         field.cut = false;
     }
     return text_file::kOk;
+}
+
+LineEnd TextFile::SkipToLineEnd() {
+    char character = 0;
+    for (;;) {
+        const unsigned code = PeekChar(character);
+        if (code == text_file::kEndOfFile) return LineEnd::Clean;
+        if (code != text_file::kOk) return LineEnd::Failure;
+        if (character == '\n') return LineEnd::Clean;
+        if (character != ' ' && character != '\t') return LineEnd::Junk;
+        ReadChar(character);
+    }
 }
 
 void TextFile::AppendField(std::string& out, std::string_view text, char terminator) {

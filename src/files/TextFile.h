@@ -22,6 +22,19 @@ enum class OpenMode : unsigned {
     CreateAlways = 2,  // write a new file that replaces the old one when Close succeeds
 };
 
+// What reading makes of an ESC pair the writer never makes (the writer's own are known to every file).
+enum class UnknownEscape {
+    KeepBoth,       // both bytes: phone book files of the earlier writer hold a name's ESC bytes as they are
+    TakeCharacter,  // the character after the ESC, as message files always had it
+};
+
+// What follows a record's last field.
+enum class LineEnd {
+    Clean,    // blanks at most, then the line feed or the end of the file
+    Junk,     // another field
+    Failure,  // the file could not be read
+};
+
 // One field as the file held it.
 struct TextField {
     std::string text;
@@ -31,10 +44,11 @@ struct TextField {
 
 // The line-oriented 8-bit text files of phone books and messages: fields separated by TAB, records
 // ended by CR LF, CR ignored on reading. Inside a field an ESC (0x1B) starts a pair: ESC 'n' is a line
-// feed, ESC 'r' a CR, ESC 't' a TAB, and ESC before any other character is that character, so no text
-// can split its line and a leading space survives the blanks the reader skips. A field that is exactly
-// ESC '0' is present and empty. Reading goes through a 64-byte buffer and a field never holds more than
-// its capacity, so no input can make memory grow. Writing goes through the SafeFileWriter.
+// feed, ESC 'r' a CR, ESC 't' a TAB, ESC ESC an ESC, and ESC ' ' at the start of a field a space, so no
+// text can split its line and a leading space survives the blanks the reader skips. A field that is
+// exactly ESC '0' is present and empty. Any other ESC pair means what the reader's UnknownEscape says.
+// Reading goes through a 64-byte buffer and a field never holds more than its capacity, so no input can
+// make memory grow. Writing goes through the SafeFileWriter.
 class TextFile {
 public:
     static constexpr std::size_t kBufferSize = 64;
@@ -57,7 +71,11 @@ public:
     // `delimiters`, which stays unread, undoing the escapes. At most capacity - 1 characters are kept;
     // the rest of the field is consumed and dropped. 17 when the file ends before the field, 256 on a
     // read error, else 0 (the field is not present when a delimiter came first).
-    unsigned ReadToken(TextField& field, std::size_t capacity, bool lineFeedIsBlank, std::string_view delimiters);
+    unsigned ReadToken(TextField& field, std::size_t capacity, bool lineFeedIsBlank, std::string_view delimiters,
+                       UnknownEscape unknown);
+    // Skips the blanks after a record's last field up to its line feed, which stays unread, so that a
+    // stray field is not taken as the start of the next record.
+    LineEnd SkipToLineEnd();
 
     // Appends the coded form of a field (at most 256 characters of `text`), then its terminator: TAB
     // as is, LF as CR LF.

@@ -19,6 +19,7 @@ namespace {
 using card::Answer;
 using card::MessageIcon;
 using card::QuestionButtons;
+using files::LineEnd;
 using files::OpenMode;
 using files::TextField;
 using files::TextFile;
@@ -37,6 +38,10 @@ constexpr std::uint32_t kWrittenText = 57782;
 constexpr std::uint32_t kBadIntervalText = 57783;
 
 constexpr std::string_view kDelimiters = "\t\n";
+// The earlier writer wrote a name's ESC bytes (GSM extension characters) as they are.
+constexpr files::UnknownEscape kEscapes = files::UnknownEscape::KeepBoth;
+// GSM's '@' is the byte 0x00, which a line cannot hold.
+constexpr char kGsmAt = '@';
 constexpr std::size_t kMaxName = sizeof(PhoneBookEntry::name) - 1;
 
 void ShowError(card::UserInterface& ui, std::uint32_t id) {
@@ -63,26 +68,10 @@ bool IsFileNumber(std::string_view text) {
     return !text.empty() && text.find('+') == std::string_view::npos && IsValidNumber(text);
 }
 
-enum class LineEnd { Clean, Junk, Failure };
-
-// After the last field only blanks may follow before the line feed; a stray field would otherwise
-// be taken as the start of the next line.
-LineEnd SkipToLineEnd(TextFile& file) {
-    char character = 0;
-    for (;;) {
-        const unsigned code = file.PeekChar(character);
-        if (code == text_file::kEndOfFile) return LineEnd::Clean;
-        if (code != text_file::kOk) return LineEnd::Failure;
-        if (character == '\n') return LineEnd::Clean;
-        if (character != ' ' && character != '\t') return LineEnd::Junk;
-        file.ReadChar(character);
-    }
-}
-
 // Reads one field; a file that ends where a field would start gives a missing field, so the last
 // line needs no line feed.
 bool ReadField(TextFile& file, TextField& field, bool lineFeedIsBlank, unsigned& code) {
-    code = file.ReadToken(field, kDiaFieldCapacity, lineFeedIsBlank, kDelimiters);
+    code = file.ReadToken(field, kDiaFieldCapacity, lineFeedIsBlank, kDelimiters, kEscapes);
     if (code == text_file::kEndOfFile && !lineFeedIsBlank) code = text_file::kOk;
     return code == text_file::kOk;
 }
@@ -144,7 +133,7 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
     TextField numberField;
 
     for (;;) {
-        unsigned code = file.ReadToken(recordField, kDiaFieldCapacity, true, kDelimiters);
+        unsigned code = file.ReadToken(recordField, kDiaFieldCapacity, true, kDelimiters, kEscapes);
         if (code == text_file::kEndOfFile) break;
         const unsigned line = file.LineNumber();
         if (code != text_file::kOk || !ReadField(file, nameField, false, code) ||
@@ -152,7 +141,7 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
             result = {DiaReadOutcome::ReadError, line};
             break;
         }
-        const LineEnd end = SkipToLineEnd(file);
+        const LineEnd end = file.SkipToLineEnd();
         if (end == LineEnd::Failure) {
             result = {DiaReadOutcome::ReadError, line};
             break;
@@ -165,8 +154,8 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
             first = false;
         }
 
-        // Two-field lines hold name and number in the first two fields; either of them may be the
-        // empty-field mark, but not both.
+        // Two-field lines hold name and number in the first two fields; either of them, or both for a
+        // record in use that holds neither, may be the empty-field mark.
         std::string_view name = nameField.text;
         std::string_view number = numberField.text;
         bool syntaxOk = end == LineEnd::Clean;
@@ -185,8 +174,8 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
 
         const long position = recordNumber + static_cast<long>(s);
         syntaxOk = syntaxOk && position >= 1 && position <= static_cast<long>(limit);
-        syntaxOk = syntaxOk && (!plainName.empty() || !number.empty()) && plainName.size() <= kMaxName &&
-                   plainName.find('\0') == std::string::npos && (number.empty() || IsFileNumber(number));
+        syntaxOk = syntaxOk && plainName.size() <= kMaxName && plainName.find('\0') == std::string::npos &&
+                   (number.empty() || IsFileNumber(number));
         // Two lines for one position would silently lose the first of them.
         syntaxOk = syntaxOk && !read[static_cast<std::size_t>(position - 1)];
         if (!syntaxOk) {
@@ -216,8 +205,7 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
     }
     file.Close();
 
-    const bool failed =
-        result.outcome == DiaReadOutcome::SyntaxError || result.outcome == DiaReadOutcome::ReadError;
+    const bool failed = result.outcome == DiaReadOutcome::SyntaxError || result.outcome == DiaReadOutcome::ReadError;
     if (adding && !failed) {
         bool asked = false;
         for (std::size_t position = s; position < s + extent; ++position) {
@@ -244,8 +232,9 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
 }
 
 DiaLineText DiaTextOf(const PhoneBookEntry& entry) {
-    DiaLineText text{std::string(FieldText(entry.name, sizeof entry.name)), {}};
-    std::transform(text.name.begin(), text.name.end(), text.name.begin(), TransliterateChar);
+    DiaLineText text{std::string(NameBytes(entry)), {}};
+    std::transform(text.name.begin(), text.name.end(), text.name.begin(),
+                   [](char character) { return character == '\0' ? kGsmAt : TransliterateChar(character); });
     const std::string_view digits = FieldText(entry.number, sizeof entry.number);
     // The file has no room for the type of an empty number; a lone '+' would not read back.
     if (!digits.empty()) text.number = JoinInternational(digits, entry.ton);
@@ -261,10 +250,9 @@ std::string FormatDiaFile(std::span<const PhoneBookEntry> positions, unsigned fr
     const std::size_t last = std::min<std::size_t>(to, ordered.size());
     for (std::size_t position = from == 0 ? 0 : from - 1; position < last; ++position) {
         const PhoneBookEntry& entry = ordered[position];
+        if (entry.used == 0) continue;
+        // A record in use with neither name nor digits still has its line, of two empty-field marks.
         const DiaLineText text = DiaTextOf(entry);
-        // A record in use with neither name nor digits holds nothing a line could carry, and a line
-        // of two empty fields would not read back.
-        if (entry.used == 0 || (text.name.empty() && text.number.empty())) continue;
         TextFile::AppendField(bytes, std::to_string(entry.index + 1), '\t');
         TextFile::AppendField(bytes, text.name, '\t');
         TextFile::AppendField(bytes, text.number, '\n');

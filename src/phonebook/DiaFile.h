@@ -12,7 +12,9 @@ namespace quillet::phonebook {
 // *.DIA phone book files: one line per used entry, "record number TAB name TAB number CR LF", the
 // record number being index + 1 and the number carrying its '+' when international. Hand-written
 // files may leave out the record number ("name TAB number"); the first line decides the shape. An
-// entry without a name or without a number has that field as the empty-field mark ESC '0'.
+// entry without a name or without a number has that field as the empty-field mark ESC '0', and one with
+// neither has both. An ESC pair the writer does not make keeps both bytes, as the earlier writer left a
+// name's ESC bytes (GSM extension characters) unescaped.
 
 inline constexpr std::size_t kDiaPositions = 250;
 inline constexpr std::size_t kDiaFieldCapacity = 65;  // 64 characters per field
@@ -55,9 +57,9 @@ bool CheckSaveRange(unsigned from, unsigned to, unsigned positionCount, card::Us
 DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options, std::span<PhoneBookEntry> positions,
                           unsigned& positionCount, card::UserInterface& ui);
 
-// An entry as a line of the file carries it, and so as reading the line gives it back: the name up to
-// its first zero byte with each character transliterated, the number with '+' when international (an
-// empty number has no room for its type).
+// An entry as a line of the file carries it, and so as reading the line gives it back: every byte of
+// the name transliterated, a 0x00 byte as '@' (the character GSM gives it), the number with '+' when
+// international (an empty number has no room for its type).
 struct DiaLineText {
     std::string name;
     std::string number;
@@ -65,8 +67,8 @@ struct DiaLineText {
 };
 DiaLineText DiaTextOf(const PhoneBookEntry& entry);
 
-// The file's bytes for the used entries among positions from..to (1-based, in index order); a range
-// beyond the positions is cut to them, and an entry with neither name nor number is left out.
+// The file's bytes for the used entries among positions from..to (1-based, in index order), each on its
+// line; a range beyond the positions is cut to them.
 std::string FormatDiaFile(std::span<const PhoneBookEntry> positions, unsigned from, unsigned to);
 
 // Writes FormatDiaFile's bytes and reports the outcome through `ui`; a failure shows the system's

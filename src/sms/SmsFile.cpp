@@ -33,6 +33,8 @@ constexpr std::size_t kFieldCount = 7;
 // The longest field of an entry is '>' and its 199-character text; a longer field is a data extent error.
 constexpr std::size_t kFieldCapacity = 201;
 constexpr std::string_view kDelimiters = "\t\n";
+// Message files always took the character after an ESC.
+constexpr files::UnknownEscape kEscapes = files::UnknownEscape::TakeCharacter;
 
 void Report(card::UserInterface& ui, std::uint32_t id, std::string_view detail = {}) {
     ui.ShowMessage(std::string(resources::LoadString(id)).append(detail), card::MessageIcon::Error);
@@ -213,14 +215,15 @@ bool OpenSmsFile(const std::string& path, std::span<SmsEntry> entries, std::uint
     std::uint32_t failure = 0;
     unsigned line = 0;
     for (;;) {
-        unsigned code = file.ReadToken(read[0], kFieldCapacity, true, kDelimiters);
+        unsigned code = file.ReadToken(read[0], kFieldCapacity, true, kDelimiters, kEscapes);
         if (code == text_file::kEndOfFile) break;
         line = file.LineNumber();
         for (std::size_t k = 1; k < kFieldCount && code == text_file::kOk; ++k) {
-            code = file.ReadToken(read[k], kFieldCapacity, false, kDelimiters);
+            code = file.ReadToken(read[k], kFieldCapacity, false, kDelimiters, kEscapes);
             if (code == text_file::kEndOfFile) code = text_file::kOk;  // a missing field
         }
-        if (code != text_file::kOk) {
+        const files::LineEnd end = code == text_file::kOk ? file.SkipToLineEnd() : files::LineEnd::Failure;
+        if (end == files::LineEnd::Failure) {
             failure = kOpenReadError;
             break;
         }
@@ -241,9 +244,12 @@ bool OpenSmsFile(const std::string& path, std::span<SmsEntry> entries, std::uint
             fields[0] = std::to_string(highest + 1);
         }
         SmsEntry entry{};
-        // A field longer than any field of a message is a data extent error rather than cut silently.
+        // A field longer than any field of a message is a data extent error rather than cut silently; a
+        // field after the last one would be read as the next message, and a second line for a position
+        // would silently lose the first.
         const bool cut = std::any_of(read.begin(), read.end(), [](const TextField& field) { return field.cut; });
-        if (cut || !TakeRecord(fields, maxPosition, entry)) {
+        if (cut || end != files::LineEnd::Clean || !TakeRecord(fields, maxPosition, entry) ||
+            window[entry.index].used != 0) {
             failure = kOpenSyntaxError;
             break;
         }

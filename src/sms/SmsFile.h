@@ -25,8 +25,7 @@ inline constexpr std::uint32_t kMaxSmsFilePosition = 99;
 // is written as `now` (the current local time when null).
 std::string FormatSmsFile(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now = nullptr);
 // The same messages as *.SMA lines, without their positions.
-std::string FormatSmsArchiveLines(std::span<const SmsEntry> entries, std::uint32_t count,
-                                  const std::tm* now = nullptr);
+std::string FormatSmsArchiveLines(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now = nullptr);
 
 // Save File: writes FormatSmsFile's bytes. The existing file is replaced only by a completely written
 // one, so a failed save leaves the old file as it was.
@@ -43,7 +42,7 @@ bool AddToSmsArchiveFile(const std::string& path, std::span<const SmsEntry> entr
 // `entries`, each position first cleared; `count` becomes max(highest position read, old count).
 // Records read before a syntax or read error stay; a file that yields no record at all before its
 // error leaves the window and `count` untouched. Positions beyond entries.size() are data extent
-// errors.
+// errors; a position named twice, or a field after a line's last, is a syntax error of its line.
 bool OpenSmsFile(const std::string& path, std::span<SmsEntry> entries, std::uint32_t& count, card::UserInterface& ui);
 
 }  // namespace quillet::sms

@@ -225,16 +225,14 @@ TEST(SafeFileWriter, RefusedTargetsNameTheirReasonAndStayAsTheyWere) {
     ::close(sock);
 }
 
-// Runs `save` as an ordinary user, so that permissions count also for root: "" or the reason.
-std::string AsOrdinaryUser(const std::function<std::string()>& save) {
-    if (::geteuid() != 0) return save();
+// Runs `run` in a child process and gives back the text it returned.
+std::string InChild(const std::function<std::string()>& run) {
     int channel[2];
     if (::pipe(channel) != 0) return "no pipe";
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(channel[0]);
-        const uid_t nobody = 65534;
-        std::string result = ::setgid(nobody) == 0 && ::setuid(nobody) == 0 ? save() : "no user";
+        const std::string result = run();
         [[maybe_unused]] const ssize_t sent = ::write(channel[1], result.data(), result.size());
         ::_exit(0);
     }
@@ -245,6 +243,60 @@ std::string AsOrdinaryUser(const std::function<std::string()>& save) {
     ::close(channel[0]);
     ::waitpid(child, nullptr, 0);
     return result;
+}
+
+// Runs `save` as an ordinary user, so that permissions count also for root: "" or the reason.
+std::string AsOrdinaryUser(const std::function<std::string()>& save) {
+    if (::geteuid() != 0) return save();
+    return InChild([&] {
+        const uid_t nobody = 65534;
+        return ::setgid(nobody) == 0 && ::setuid(nobody) == 0 ? save() : "no user";
+    });
+}
+
+// `-o /dev/stdout >> log`: a name of a descriptor the program inherited is written through that
+// descriptor. Renaming would replace the log, reopening would lose O_APPEND and write over its start.
+TEST(SafeFileWriter, InheritedDescriptorsAreWrittenWhereTheyStand) {
+    TemporaryFolder folder;
+    const std::string log = folder.File("log");
+    std::filesystem::create_symlink("/dev/stdout", folder.File("to-stdout"));
+    std::filesystem::create_directory(folder.File("sub"));
+    std::filesystem::create_symlink("../to-stdout", folder.File("sub/chain"));
+    struct Case {
+        std::function<std::string()> path;  // named in the child, where the process id is its own
+        int descriptor;
+    };
+    const Case cases[] = {
+        {[] { return "/dev/stdout"; }, 1},
+        {[] { return "/dev/stderr"; }, 2},
+        {[] { return "/dev/fd/7"; }, 7},
+        {[] { return "/proc/self/fd/7"; }, 7},
+        {[] { return "/proc/" + std::to_string(::getpid()) + "/fd/1"; }, 1},
+        {[&] { return folder.File("sub/chain"); }, 1},
+    };
+    for (const Case& test : cases) {
+        for (const Mode mode : {Mode::Replace, Mode::Append}) {
+            WriteFileBytes(log, "old\n");
+            const std::string result = InChild([&] {
+                const int fd = ::open(log.c_str(), O_WRONLY | O_APPEND);
+                if (fd < 0 || ::dup2(fd, test.descriptor) < 0) return std::string("no descriptor");
+                const std::string path = test.path();
+                const std::string saved = Save(path, "new\n", mode);
+                return saved.empty() ? saved : path + ": " + saved;
+            });
+            EXPECT_EQ(result, "");
+            EXPECT_EQ(ReadFileBytes(log), "old\nnew\n") << result;
+        }
+    }
+    // A descriptor open for reading only is refused before anything is written.
+    WriteFileBytes(log, "old\n");
+    EXPECT_EQ(InChild([&] {
+                  const int fd = ::open(log.c_str(), O_RDONLY);
+                  return fd >= 0 && ::dup2(fd, 7) == 7 ? Save("/dev/fd/7", "new\n") : "no descriptor";
+              }),
+              "open: " + std::string(std::strerror(EBADF)));
+    EXPECT_EQ(ReadFileBytes(log), "old\n");
+    EXPECT_EQ(Names(folder), (std::set<std::string>{"log", "to-stdout", "sub"}));
 }
 
 TEST(SafeFileWriter, ReadOnlyFoldersAndFilesAreRefused) {

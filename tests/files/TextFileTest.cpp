@@ -20,14 +20,14 @@ using testing::WriteFileBytes;
 constexpr std::string_view kDelimiters = "\t\n";
 
 // Every field of a file, read as the phone book reads a line: the first skipping line feeds.
-std::vector<TextField> ReadAll(const std::string& path, std::size_t capacity = 300) {
+std::vector<TextField> ReadAll(const std::string& path, UnknownEscape unknown = UnknownEscape::TakeCharacter) {
     TextFile file;
     EXPECT_EQ(file.Open(path, OpenMode::ReadExisting), text_file::kOk);
     std::vector<TextField> fields;
     TextField field;
     bool lineStart = true;
     for (;;) {
-        const unsigned code = file.ReadToken(field, capacity, lineStart, kDelimiters);
+        const unsigned code = file.ReadToken(field, 300, lineStart, kDelimiters, unknown);
         if (code == text_file::kEndOfFile) break;
         EXPECT_EQ(code, text_file::kOk);
         fields.push_back(field);
@@ -70,12 +70,15 @@ TEST(TextFile, EveryFieldReadsBackAsWritten) {
         TextFile::AppendField(all, test.text, '\n');
     }
     WriteFileBytes(path, all);
-    const std::vector<TextField> fields = ReadAll(path);
-    ASSERT_EQ(fields.size(), 2 * std::size(cases));
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        EXPECT_EQ(fields[i].text, cases[i / 2].text) << i;
-        EXPECT_TRUE(fields[i].present) << i;
-        EXPECT_FALSE(fields[i].cut) << i;
+    // Whatever an unknown escape means, the writer's own escapes are known.
+    for (const UnknownEscape unknown : {UnknownEscape::KeepBoth, UnknownEscape::TakeCharacter}) {
+        const std::vector<TextField> fields = ReadAll(path, unknown);
+        ASSERT_EQ(fields.size(), 2 * std::size(cases));
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            EXPECT_EQ(fields[i].text, cases[i / 2].text) << i;
+            EXPECT_TRUE(fields[i].present) << i;
+            EXPECT_FALSE(fields[i].cut) << i;
+        }
     }
 
     // At most 256 characters of a field are written; CR LF ends a record.
@@ -84,31 +87,38 @@ TEST(TextFile, EveryFieldReadsBackAsWritten) {
     EXPECT_EQ(longer, std::string(256, 'z') + "\r\n");
 }
 
-// Files of the earlier writers and hand-written ones: the phone book's wrote ESC 'n' only and kept other
-// bytes; the messages' wrote ESC before TAB and ESC.
+// Files of the earlier writers and hand-written ones: the phone book's wrote ESC 'n' only and kept the
+// other bytes of a name (GSM extension characters: "A€" is A ESC e), so there an escape the writer does
+// not make keeps both bytes; the messages' wrote ESC before TAB and ESC, so there it gives the character.
 TEST(TextFile, EarlierAndHandWrittenFilesReadAsBefore) {
     struct Case {
         std::string bytes;
-        std::vector<std::string> fields;  // "<absent>" for a field that is not there
+        std::vector<std::string> keepBoth;  // "<absent>" for a field that is not there
+        std::vector<std::string> takeCharacter;
     };
     const Case cases[] = {
-        {"se\x1bnc\tsecond\r\n", {"se\nc", "second"}},
-        {"tab\x1b\tinside\x1b\x1b\tnext", {"tab\tinside\x1b", "next"}},
-        {"\x1b\x30x\ta\x1b\x30\t\x1b\x30", {"0x", "a0", ""}},
-        {"o\x1bxther\x1bq", {"oxtherq"}},
-        {"ends\x1b", {"ends\x1b"}},
-        {"c\rr\r\n\r\n \t  blanks first\t", {"cr", "blanks first"}},
-        {"name\t\t\tnumber\n", {"name", "number"}},
-        {"name\t \n", {"name", "<absent>"}},
+        {"se\x1bnc\tsecond\r\n", {"se\nc", "second"}, {"se\nc", "second"}},
+        {"A\033e\t\033e\x1b<\r\n", {"A\033e", "\033e\x1b<"}, {"Ae", "e<"}},
+        {"tab\x1b\tinside\x1b\x1b\tnext", {"tab\x1b", "inside\x1b", "next"}, {"tab\tinside\x1b", "next"}},
+        {"\x1b\x30x\ta\x1b\x30\t\x1b\x30", {"\x1b\x30x", "a\x1b\x30", ""}, {"0x", "a0", ""}},
+        {"o\x1bxther\x1bq", {"o\x1bxther\x1bq"}, {"oxtherq"}},
+        {"\x1b sp\x1b ace", {" sp\x1b ace"}, {" sp ace"}},
+        {"ends\x1b", {"ends\x1b"}, {"ends\x1b"}},
+        {"line\x1b\r\nnext", {"line\x1b", "next"}, {"line\nnext"}},
+        {"c\rr\r\n\r\n \t  blanks first\t", {"cr", "blanks first"}, {"cr", "blanks first"}},
+        {"name\t\t\tnumber\n", {"name", "number"}, {"name", "number"}},
+        {"name\t \n", {"name", "<absent>"}, {"name", "<absent>"}},
     };
     TemporaryFolder folder;
     for (const Case& test : cases) {
         WriteFileBytes(folder.File("old.txt"), test.bytes);
-        std::vector<std::string> texts;
-        for (const TextField& field : ReadAll(folder.File("old.txt"))) {
-            texts.push_back(field.present ? field.text : "<absent>");
+        for (const UnknownEscape unknown : {UnknownEscape::KeepBoth, UnknownEscape::TakeCharacter}) {
+            std::vector<std::string> texts;
+            for (const TextField& field : ReadAll(folder.File("old.txt"), unknown)) {
+                texts.push_back(field.present ? field.text : "<absent>");
+            }
+            EXPECT_EQ(texts, unknown == UnknownEscape::KeepBoth ? test.keepBoth : test.takeCharacter) << test.bytes;
         }
-        EXPECT_EQ(texts, test.fields) << test.bytes;
     }
 }
 
@@ -119,20 +129,49 @@ TEST(TextFile, FieldsAndBuffersStayBounded) {
     TextFile file;
     ASSERT_EQ(file.Open(path, OpenMode::ReadExisting), text_file::kOk);
     TextField field;
-    EXPECT_EQ(file.ReadToken(field, 65, true, kDelimiters), text_file::kOk);
+    EXPECT_EQ(file.ReadToken(field, 65, true, kDelimiters, UnknownEscape::KeepBoth), text_file::kOk);
     EXPECT_EQ(field.text, std::string(64, 'x'));  // cut, and the rest of the field dropped
     EXPECT_TRUE(field.cut);
-    EXPECT_EQ(file.ReadToken(field, 65, false, kDelimiters), text_file::kOk);
+    EXPECT_EQ(file.ReadToken(field, 65, false, kDelimiters, UnknownEscape::KeepBoth), text_file::kOk);
     EXPECT_EQ(field.text, "short");
     EXPECT_FALSE(field.cut);
-    EXPECT_EQ(file.ReadToken(field, 65, false, kDelimiters), text_file::kOk);
+    EXPECT_EQ(file.ReadToken(field, 65, false, kDelimiters, UnknownEscape::KeepBoth), text_file::kOk);
     EXPECT_FALSE(field.cut);           // exactly the capacity
     EXPECT_EQ(file.LineNumber(), 1u);  // an escaped line feed is no line end
-    EXPECT_EQ(file.ReadToken(field, 65, true, kDelimiters), text_file::kOk);
+    EXPECT_EQ(file.ReadToken(field, 65, true, kDelimiters, UnknownEscape::KeepBoth), text_file::kOk);
     EXPECT_EQ(file.LineNumber(), 2u);
     EXPECT_EQ(field.text, "2nd line");
-    EXPECT_EQ(file.ReadToken(field, 65, true, kDelimiters), text_file::kEndOfFile);
+    EXPECT_EQ(file.ReadToken(field, 65, true, kDelimiters, UnknownEscape::KeepBoth), text_file::kEndOfFile);
     EXPECT_FALSE(field.present);
+}
+
+// After a record's last field only blanks may come before the line feed, which stays for the next record.
+TEST(TextFile, ARecordEndsAfterItsLastField) {
+    struct Case {
+        std::string rest;  // what follows the field "last"
+        LineEnd end;
+    };
+    const Case cases[] = {
+        {"\r\nnext", LineEnd::Clean}, {"", LineEnd::Clean},           {" \t \r\nnext", LineEnd::Clean},
+        {"\t \t", LineEnd::Clean},    {"\textra\r\n", LineEnd::Junk}, {"\t\t \x1b\x30\n", LineEnd::Junk},
+    };
+    TemporaryFolder folder;
+    for (const Case& test : cases) {
+        WriteFileBytes(folder.File("line.txt"), "last" + test.rest);
+        TextFile file;
+        ASSERT_EQ(file.Open(folder.File("line.txt"), OpenMode::ReadExisting), text_file::kOk);
+        TextField field;
+        ASSERT_EQ(file.ReadToken(field, 65, true, kDelimiters, UnknownEscape::KeepBoth), text_file::kOk);
+        EXPECT_EQ(file.SkipToLineEnd(), test.end) << test.rest;
+        if (test.end == LineEnd::Clean && test.rest.ends_with("next")) {
+            EXPECT_EQ(file.ReadToken(field, 65, true, kDelimiters, UnknownEscape::KeepBoth), text_file::kOk);
+            EXPECT_EQ(field.text, "next");
+            EXPECT_EQ(file.LineNumber(), 2u);
+        }
+    }
+    TextFile file;
+    ASSERT_EQ(file.Open(folder.Path().string(), OpenMode::ReadExisting), text_file::kOk);
+    EXPECT_EQ(file.SkipToLineEnd(), LineEnd::Failure);
 }
 
 TEST(TextFile, OpenCodesAndReasons) {

@@ -135,8 +135,8 @@ TEST_F(PhoneBookOnCard, EntriesBackFromATextFileTakeTheirCardRecordsSoOnlyRealCh
         fromFile[position] = AsReadFromText(entries[position]);
         used += entries[position].used != 0;
     }
-    // The text lost the UCS2 name's bytes, '@' and what follows, NPIs and extension links; one entry
-    // really changed in the file.
+    // The text lost the UCS2 name's bytes, the zero byte of '@' (the text has the character), NPIs
+    // and extension links; one entry really changed in the file.
     EXPECT_NE(NameBytes(fromFile[2]), NameBytes(entries[2]));
     std::strcpy(fromFile[1].number, "420221234567");
     EXPECT_EQ(AdoptUnchangedEntries(fromFile, entries), used - 1);

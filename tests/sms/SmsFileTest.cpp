@@ -105,7 +105,7 @@ TEST(SmsFileTest, SaveThenOpenGivesTheSameMessages) {
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(count, 99u);
     EXPECT_EQ(Fields(read[0]), Fields(window[0]));
-    EXPECT_EQ(Fields(read[41]), Fields(window[41]));  // CR, LF, TAB and ESC survive
+    EXPECT_EQ(Fields(read[41]), Fields(window[41]));            // CR, LF, TAB and ESC survive
     SetFieldText(window[98].dateOrValidity, "03.12.01 14:25");  // an empty date is saved as the time of saving
     EXPECT_EQ(Fields(read[98]), Fields(window[98]));
     EXPECT_EQ(read[0].modified, 1u);
@@ -179,7 +179,7 @@ TEST(SmsFileTest, EveryMessageShapeOfACardSurvivesTheFile) {
         Message(0, "1", "2", "1 day", 2, 1, std::string(199, 'x')),
         Message(0, "1", "2", "1 day", 2, 1, "\x1b\x30"),
         Message(0, "1", "2", "1 day", 2, 1, " "),
-        Message(0, "1", "2", "", 3, 0, ""),                  // no validity: the time of saving
+        Message(0, "1", "2", "", 3, 0, ""),  // no validity: the time of saving
         Message(0, "1", "2", "00.00.00 00:00", 1, 0, "zero time stamp"),
     });
     // Every relative validity the card can hold, as its text.
@@ -200,11 +200,14 @@ TEST(SmsFileTest, SyntaxErrorsNameTheLineOfTheirRecord) {
     const std::string good = "1\t>1\t>2\t>1 day\t0\t0\t>t\r\n";
     const std::pair<std::string, unsigned> cases[] = {
         {"bad\r\n", 1},
-        {good + "\r\n\r\n" + "4\t>1\t>2\t>1 day\t9\t0\t>t\r\n", 4},       // blank lines count
-        {"1\t>1\t>2\t>1 day\t0\t0\t>two\x1bnlines\r\n2\t>", 2},            // an escaped line feed does not
+        {good + "\r\n\r\n" + "4\t>1\t>2\t>1 day\t9\t0\t>t\r\n", 4},  // blank lines count
+        {"1\t>1\t>2\t>1 day\t0\t0\t>two\x1bnlines\r\n2\t>", 2},      // an escaped line feed does not
         {good + "1\t>1\t>2\t>1 day\t0\t0\t>" + std::string(300, 'x') + "\r\n", 2},
-        {good + "2\t>1\t>2\t>1 day\t0\t0\t\x1b\x30\r\n", 2},                // the empty-field mark is no text
+        {good + "2\t>1\t>2\t>1 day\t0\t0\t\x1b\x30\r\n", 2},                     // the empty-field mark is no text
         {">1\t>2\t>1 day\t0\t0\t>t\r\n>1\t>2\t>1 day\t0\t0\t>t\textra\r\n", 2},  // an archive line of 7 fields
+        {good + "\r\n" + good, 3},                                               // the same position again
+        {"1\t>1\t>2\t>1 day\t0\t0\t>t\t2\t>1\t>2\t>1 day\t0\t0\t>t\r\n", 1},     // two messages on one line
+        {">1\t>2\t>1 day\t0\t0\t>t\t>1\t>2\t>1 day\t0\t0\t>t\r\n", 1},           // two archive messages
     };
     TemporaryFolder folder;
     for (const auto& [contents, line] : cases) {
@@ -259,6 +262,9 @@ TEST(SmsFileTest, RecordsThatBreakARuleAreSyntaxErrors) {
         "1\t>1\t>2\t>1 day\t0\t0\r\n",  // six fields: read as an archive, ">1" lands in the position's place
         std::string("1\t>1\t>2\t>1 d\0y\t0\t0\t>t\r\n", 23),
         ">1\t>2\t>1 day\t0\t0\t>t\textra\r\n",
+        "1\t>1\t>2\t>1 day\t0\t0\t>t\r\n",         // the position of the line before
+        "2\t>1\t>2\t>1 day\t0\t0\t>t\textra\r\n",  // an eighth field
+        "2\t>1\t>2\t>1 day\t0\t0\t>t\t \t>\r\n",   // an eighth field behind blanks
     };
     TemporaryFolder folder;
     for (const std::string& line : bad) {
@@ -271,15 +277,16 @@ TEST(SmsFileTest, RecordsThatBreakARuleAreSyntaxErrors) {
         EXPECT_EQ(Shown(ui), Text(57688) + "2");
         EXPECT_EQ(window[0].used, 1u);  // the good record before the error stays
     }
-    // Limits that are still inside the rules.
-    WriteFileBytes(folder.File("ok.sms"),
-        "099\t>+" + std::string(20, '9') + "\t>\t>12.05.1999    10:05\t3\t255\t>" + std::string(199, 'y') + "\r\n");
+    // Limits that are still inside the rules; blanks may follow the last field.
+    WriteFileBytes(folder.File("ok.sms"), "099\t>+" + std::string(20, '9') + "\t>\t>12.05.1999    10:05\t3\t255\t>" +
+                                              std::string(199, 'y') + "\r\n" + "1\t>1\t>2\t>1 day\t0\t0\t>t\t \t\r\n");
     ScriptedUserInterface ui;
     Window window = EmptyWindow();
     std::uint32_t count = 0;
     ASSERT_TRUE(OpenSmsFile(folder.File("ok.sms"), window, count, ui)) << Shown(ui);
     EXPECT_EQ(FieldText(window[98].text).size(), 199u);
     EXPECT_EQ(FieldText(window[98].dateOrValidity), "12.05.99 10:05");  // too long to keep: shortest form
+    EXPECT_EQ(FieldText(window[0].text), "t");
 }
 
 TEST(SmsFileTest, FailuresReportTheirMessageAndKeepTheOldFiles) {
@@ -326,13 +333,13 @@ TEST(SmsFileTest, FailuresReportTheirMessageAndKeepTheOldFiles) {
 
 TEST(SmsFileTest, PositionsDecideTheCount) {
     TemporaryFolder folder;
-    WriteFileBytes(folder.File("p.sms"), "42\t>1\t>2\t>1 day\t0\t0\t>first\r\n42\t>1\t>2\t>1 day\t0\t0\t>second\r\n");
+    WriteFileBytes(folder.File("p.sms"), "42\t>1\t>2\t>1 day\t0\t0\t>first\r\n");
     ScriptedUserInterface ui;
     Window window = EmptyWindow();
     std::uint32_t count = 30;
     ASSERT_TRUE(OpenSmsFile(folder.File("p.sms"), window, count, ui));
     EXPECT_EQ(count, 42u);
-    EXPECT_EQ(FieldText(window[41].text), "second");  // a later record replaces an earlier one
+    EXPECT_EQ(FieldText(window[41].text), "first");
     count = 99;
     ASSERT_TRUE(OpenSmsFile(folder.File("p.sms"), window, count, ui));
     EXPECT_EQ(count, 99u);
@@ -341,22 +348,31 @@ TEST(SmsFileTest, PositionsDecideTheCount) {
     EXPECT_EQ(Shown(ui), Text(57688) + "1");
 }
 
-// A 100 000-line file streams through; one endless field costs no memory and, as the file gives no
-// record, leaves the window as it was.
+// A 100 000-line file streams through and its line numbers count to the end; one endless field costs
+// no memory and, as the file gives no record, leaves the window as it was.
 TEST(SmsFileTest, LargeFilesStayBounded) {
     TemporaryFolder folder;
+    // 99 messages among blank lines, the last of them on line 100 000.
+    constexpr int kLines = 100000;
     {
         std::ofstream out(folder.File("long.sms"), std::ios::binary);
-        for (int line = 0; line < 100000; ++line) {
-            out << line % 99 + 1 << "\t>1\t>2\t>1 day\t1\t5\t>line " << line << "\r\n";
+        int position = 1;
+        for (int line = 0; line < kLines; ++line) {
+            if (position <= 99 && line == (position - 1) * (kLines - 1) / 98) {
+                out << position++ << "\t>1\t>2\t>1 day\t1\t5\t>line " << line + 1;
+            }
+            out << "\r\n";
         }
+        out << "99\t>1\t>2\t>1 day\t1\t5\t>again";  // a position taken before
     }
     ScriptedUserInterface ui;
     Window window = EmptyWindow();
     std::uint32_t count = 0;
-    ASSERT_TRUE(OpenSmsFile(folder.File("long.sms"), window, count, ui));
+    EXPECT_FALSE(OpenSmsFile(folder.File("long.sms"), window, count, ui));
+    EXPECT_EQ(Shown(ui), Text(57688) + std::to_string(kLines + 1));
+    ui.messages.clear();
     EXPECT_EQ(count, 99u);
-    EXPECT_EQ(FieldText(window[0].text), "line 99990");
+    EXPECT_EQ(FieldText(window[98].text), "line 100000");
 
     rusage before{};
     ::getrusage(RUSAGE_SELF, &before);
