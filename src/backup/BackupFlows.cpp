@@ -62,9 +62,15 @@ void Show(card::UserInterface& ui, std::uint32_t id, card::MessageIcon icon) {
 
 // Ends the session and the progress window; shows the error when a step failed.
 bool EndCardSteps(card::CardSession& session, bool succeeded) {
-    const std::string error = session.FormatLastError();
+    std::string error = session.FormatLastError();
+    if (succeeded) session.SetLastResult(result::kOk);
     session.EndSession();
     session.EndProgress(true);
+    // Work that went well is not done until the card is released (a virtual card saves its file then).
+    if (succeeded && session.LastResult() != result::kOk) {
+        error = session.FormatLastError();
+        succeeded = false;
+    }
     if (!succeeded) session.Host().Ui().ShowMessage(error, card::MessageIcon::Error);
     return succeeded;
 }

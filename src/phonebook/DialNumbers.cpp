@@ -18,8 +18,9 @@ std::uint8_t CharToBcdNibble(char character) {
 }
 
 bool IsDialChar(char character) {
+    // Not 'F': its nibble ends a number on the card, so every digit after it would be lost.
     return (character >= '0' && character <= '9') || character == '*' || character == '#' || character == 'P' ||
-           character == 'p' || character == 'D' || character == 'E' || character == 'F';
+           character == 'p' || character == 'D' || character == 'E';
 }
 
 bool IsValidNumber(std::string_view text) {

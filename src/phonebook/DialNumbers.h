@@ -11,7 +11,8 @@ namespace quillet::phonebook {
 char BcdNibbleToChar(std::uint8_t nibble);
 std::uint8_t CharToBcdNibble(char character);
 
-// '0'..'9', '*', '#', 'P', 'p', 'D', 'E', 'F' (not the lower-case d, e, f).
+// '0'..'9', '*', '#', 'P', 'p', 'D', 'E' (not the lower-case d, e, and not 'F', the filler that ends a
+// number on the card).
 bool IsDialChar(char character);
 // At most 60 characters of dialling characters, with a '+' allowed only in front.
 bool IsValidNumber(std::string_view text);

@@ -99,7 +99,8 @@ bool SaveMessages(const std::string& path, OpenMode mode, std::string_view bytes
 // The characters of a dialling string, as the phone book accepts them; kept here because the SMS
 // library does not link the phone book.
 bool IsDialChar(char c) {
-    return (c >= '0' && c <= '9') || c == '*' || c == '#' || c == 'P' || c == 'p' || c == 'D' || c == 'E' || c == 'F';
+    // Not 'F': its nibble ends a number on the card, so every digit after it would be lost.
+    return (c >= '0' && c <= '9') || c == '*' || c == '#' || c == 'P' || c == 'p' || c == 'D' || c == 'E';
 }
 
 // A decimal of digits only within [low, high].

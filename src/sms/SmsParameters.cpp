@@ -62,13 +62,17 @@ public:
         Release();
         return kWorkerFailed;
     }
-    void Release() {
-        if (reader::CardReader* reader = m_host.CurrentReader()) card::ReleaseCard(*reader, m_host);
+    reader::ReaderResult Release() {
+        reader::CardReader* reader = m_host.CurrentReader();
+        return reader != nullptr ? card::ReleaseCard(*reader, m_host) : result::kOk;
     }
-    void Finish() {
-        Release();
+    // The run succeeded once the card is released (a virtual card saves its file then).
+    int Finish() {
+        const reader::ReaderResult released = Release();
+        if (released != result::kOk) return Fail(released);
         Bar(100);
         m_host.Pause(kShowEndMs);
+        return kWorkerDone;
     }
     // Activates the card and gives CHV1 when it is enabled; false when the run must stop (the
     // failure, if any, has been reported).
@@ -174,7 +178,7 @@ int ReadSmsParameters(card::SessionHost& host, SmsParameterTexts& parameters) {
             }
         }
     }
-    worker.Finish();
+    if (worker.Finish() != kWorkerDone) return kWorkerFailed;
     if (found) {
         parameters.centre = centre;
         SmsTimeValue value{};
@@ -218,8 +222,7 @@ int WriteSmsParameters(card::SessionHost& host, std::string_view centreText, std
     }
     code = card::UpdateRecordFrom(*reader, record, 1, info);
     if (code != result::kOk) return worker.Fail(code);
-    worker.Finish();
-    return kWorkerDone;
+    return worker.Finish();
 }
 
 }  // namespace quillet::sms

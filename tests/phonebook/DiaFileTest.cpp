@@ -283,6 +283,7 @@ TEST(DiaFile, SyntaxErrorsNameTheirLineAndKeepWhatWasPlaced) {
         "0\tName\t1",                           // no record 0
         "4\tName\t",                            // no number
         "4\tName\t12a",                         // not a dialling character
+        "4\tName\t12F34",                       // 'F' would end the number on the card
         "4\tName\t1+2",                         // '+' inside
         "4\tName\t+",                           // a '+' alone
         "4\t" + std::string(33, 'n') + "\t1",   // 33 characters

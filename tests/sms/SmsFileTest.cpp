@@ -93,7 +93,7 @@ TEST(SmsFileTest, SaveThenOpenGivesTheSameMessages) {
     TemporaryFolder folder;
     Window window = EmptyWindow();
     window[0] = Message(0, "+420603052000", "+12345678901234567890", "7 days", 3, 255, "plain");
-    window[41] = Message(41, "*#pDEF", "0", "31.12.98 23:59", 1, 0, "CR LF\r\nand\ttab \x1b esc");
+    window[41] = Message(41, "*#pDE", "0", "31.12.98 23:59", 1, 0, "CR LF\r\nand\ttab \x1b esc");
     window[98] = Message(98, "", "", "", 0, 0, std::string(199, 'x'));
     ScriptedUserInterface ui;
     ASSERT_TRUE(SaveSmsFile(folder.File("m.sms"), window, 99, ui, &kNow));
@@ -256,6 +256,7 @@ TEST(SmsFileTest, RecordsThatBreakARuleAreSyntaxErrors) {
         "1\t>1\t>2\t>0 days\t0\t0\t>t\r\n",
         "1\t>1+\t>2\t>1 day\t0\t0\t>t\r\n",
         "1\t>1\t>2A\t>1 day\t0\t0\t>t\r\n",
+        "1\t>1\t>12F45\t>1 day\t0\t0\t>t\r\n",  // 'F' would end the number on the card
         "1\t>1\t>2\t>1 day\t0\t0\tt\r\n",
         "1\t>" + std::string(21, '1') + "\t>2\t>1 day\t0\t0\t>t\r\n",
         "1\t>1\t>2\t>1 day\t0\t0\t>" + std::string(200, 'x') + "\r\n",
