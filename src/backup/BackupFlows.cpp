@@ -10,10 +10,12 @@
 #include "backup/NetworkList.h"
 #include "card/GsmFiles.h"
 #include "card/RecordPlacement.h"
+#include "phonebook/DialNumbers.h"
 #include "phonebook/PhoneBookTransfer.h"
 #include "resources/StringTable.h"
 #include "sms/SmsAdoption.h"
 #include "sms/SmsParameters.h"
+#include "sms/SmsTimeValue.h"
 #include "sms/SmsTransfer.h"
 
 namespace quillet::backup {
@@ -36,6 +38,7 @@ constexpr std::uint32_t kBackupDone = 57424;
 constexpr std::uint32_t kRestoreIncomplete = 57429;
 constexpr std::uint32_t kRestoreDone = 57430;
 constexpr std::uint32_t kRestorePauseMs = 400;
+constexpr std::size_t kMaxCentreDigits = 20;
 constexpr std::uint32_t kPhoneBookRoom = 58020;  // "The backup holds %u phone book entries, ..."
 constexpr std::uint32_t kFixedDialingRoom = 58021;
 constexpr std::uint32_t kMessagesRoom = 58022;
@@ -46,6 +49,7 @@ constexpr std::uint32_t kReferencesLost = 58026;       // "%u messages to send g
 constexpr std::uint32_t kPhoneBookLeft = 58027;        // "%u phone book entries beyond record %u ..."
 constexpr std::uint32_t kFixedDialingLeft = 58028;
 constexpr std::uint32_t kMessagesLeft = 58029;
+constexpr std::uint32_t kBadSmsParameters = 58030;  // "The backup's SMS center number or validity ..."
 constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
 constexpr std::uint16_t kSmsFile = card::gsm_file::kSms;
 
@@ -196,6 +200,16 @@ RestoreParts SelectParts(const SimBackup& backup, const RestoreChoice& choice) {
     };
 }
 
+// SMS parameters the workers can write as they stand: a centre of dialling digits (at most 20, '+'
+// in front when international) and a relative validity period, either of them may be empty.
+bool WritableSmsParameters(std::string_view centre, std::string_view validity) {
+    const std::string_view digits = centre.starts_with('+') ? centre.substr(1) : centre;
+    const bool centreOk =
+        digits.size() <= kMaxCentreDigits && std::all_of(digits.begin(), digits.end(), phonebook::IsDialChar);
+    sms::SmsTimeValue value{};
+    return centreOk && (validity.empty() || (sms::ParseDateOrValidity(validity, value) && !value.isDate));
+}
+
 // Plans every part; a part that does not fit adds its line to `refusal`. False when the card could
 // not be asked.
 bool PlanRestore(card::CardSession& session, const RestoreParts& parts, RestorePlan& plan, std::string& refusal) {
@@ -328,6 +342,13 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
     // the restore. PIN2 is asked for only once the backup is known to fit and agreed to.
     RestorePlan plan;
     std::string refusal;
+    const std::string_view centre = sms::FieldText(backup.smsParameters.centre);
+    const std::string_view validity = sms::FieldText(backup.smsParameters.validity);
+    const bool parameters =
+        choice.smsParameters && backup.present.smsParameters && (!centre.empty() || !validity.empty());
+    if (parameters && !WritableSmsParameters(centre, validity)) {
+        refusal += std::string(resources::LoadString(kBadSmsParameters)) + '\n';
+    }
     written = written && PlanRestore(session, parts, plan, refusal);
     if (written && !refusal.empty()) {
         EndCardSteps(session, true);
@@ -354,11 +375,7 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
     }
     if (written && !parts.fixedDialing.empty()) written = session.BeginSession(true, true, true);
     written = EndCardSteps(session, written && WritePlan(session, plan));
-    const std::string_view centre = sms::FieldText(backup.smsParameters.centre);
-    const std::string_view validity = sms::FieldText(backup.smsParameters.validity);
-    if (written && choice.smsParameters && backup.present.smsParameters && (!centre.empty() || !validity.empty())) {
-        written = sms::WriteSmsParameters(session.Host(), centre, validity) == sms::kWorkerDone;
-    }
+    if (written && parameters) written = sms::WriteSmsParameters(session.Host(), centre, validity) == sms::kWorkerDone;
     session.Host().Pause(kRestorePauseMs);
     if (!written) {
         Show(ui, kRestoreIncomplete, card::MessageIcon::Exclamation);

@@ -167,8 +167,7 @@ private:
             case Section::kSms:
                 return ReadMessages();
             case Section::kSmsParameters:
-                return m_reader.ReadArchiveString(m_backup.smsParameters.centre) &&
-                       m_reader.ReadArchiveString(m_backup.smsParameters.validity);
+                return ReadWhole(m_backup.smsParameters.centre) && ReadWhole(m_backup.smsParameters.validity);
             case Section::kPreferred:
                 return ReadNetworks(m_backup.preferredNetworks);
             case Section::kForbidden:
@@ -177,6 +176,17 @@ private:
                 return true;
         }
         return StructureError();
+    }
+
+    // A text that must not be cut (a centre cut short is another number): longer than its field is a
+    // structure error.
+    template <std::size_t N>
+    bool ReadWhole(char (&field)[N]) {
+        std::uint32_t length = 0;
+        if (!m_reader.ReadArchiveStringLength(length)) return false;
+        if (length > N - 1) return StructureError();
+        std::fill(std::begin(field), std::end(field), '\0');
+        return m_reader.ReadBytes(reinterpret_cast<std::uint8_t*>(field), length);
     }
 
     // The count is checked before anything of the section is stored, and a repeated section

@@ -310,6 +310,7 @@ const StringEntry kStringEntries[] = {
     {58027, "%u phone book entries beyond record %u are not in the backup."},
     {58028, "%u fixed dialing numbers beyond record %u are not in the backup."},
     {58029, "%u SMS messages beyond record %u are not in the backup."},
+    {58030, "The backup's SMS center number or validity period is not valid."},
     {59000, "49"},
     {59001, "00"},
     {59020, "No smartcard reader connected!"},

@@ -461,6 +461,22 @@ TEST_F(BackupAndRestore, ClearingUsedEntriesIsAgreedToFirst) {
     EXPECT_TRUE(asked.empty());
 }
 
+// SMS parameters the card cannot take as they stand (a letter in the centre, a validity that is no
+// period) are refused with the other refusals, before anything is written.
+TEST_F(BackupAndRestore, SmsParametersThatCannotBeWrittenAreRefusedFirst) {
+    for (const auto& [centre, validity] : {std::pair("+42O603", "1 day"), std::pair("+420603", "foo"),
+                                           std::pair("+42F603", "1 day"), std::pair("+420603", "01.01.26 10:00")}) {
+        SimBackup changed = *backup;
+        sms::SetFieldText(changed.smsParameters.centre, centre);
+        sms::SetFieldText(changed.smsParameters.validity, validity);
+        SessionRig card(sim::BuildDemoSimProfile(), {"1234", "5678"});
+        EXPECT_FALSE(RestoreToCard(*card.session, changed, RestoreChoice{})) << centre << ' ' << validity;
+        EXPECT_EQ(LastMessage(card), std::string(resources::LoadString(58030)) + "\n" +
+                                         std::string(resources::LoadString(58025)));
+        EXPECT_EQ(Writes(card), 0u);
+    }
+}
+
 TEST_F(BackupAndRestore, AFileThatCannotBeWrittenLeavesNothingBehindAndSaysWhy) {
     const std::string missing = folder.File("missing-folder/card.sim");
     EXPECT_EQ(BackupCard(*source.session, missing), BackupOutcome::FileFailed);

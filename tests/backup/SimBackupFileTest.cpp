@@ -270,6 +270,9 @@ TEST(SimBackupFile, RefusedFilesLeaveTheBackupAlone) {
     EXPECT_EQ(Refused(Make(11, "SECTION_FDN", 0, 0, 0, 1)), message::kStructureError);
     EXPECT_EQ(Refused(Make(11, "SECTION_SMS", 100, 0, 0, 0)), message::kStructureError);
     EXPECT_EQ(Refused(Make(12, "SECTION_PLMN", 0x56, 0x55, 0, 0)), message::kStructureError);
+    // A centre that would have to be cut (22 characters) would be another number.
+    EXPECT_EQ(Refused(Make(14, "SECTION_SMSPAR", 22, "+123456789012345678901", 0, 11, "SECTION_END")),
+              message::kStructureError);
     // Unknown names, also after every known section; names compare case and all.
     Bytes known = EncodeSimBackup(*SmallBackup());
     known.resize(known.size() - 12);
