@@ -1,9 +1,11 @@
 #include "cli/CliMessages.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 namespace quillet::cli {
 
@@ -15,12 +17,13 @@ int UsageError(std::ostream& err, std::string_view reason) {
 }
 
 std::optional<std::string> WhyUnreadable(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return "it is a folder";
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (file) return std::nullopt;
-    return errno != 0 ? std::strerror(errno) : "it cannot be opened";
+    // Looked at, never opened: opening a FIFO just to test it would take its writer's bytes away from the
+    // real reader, and a device may act on an open. What these cannot do is left for the reader to say.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::strerror(errno);
+    if (S_ISDIR(info.st_mode)) return "it is a folder";
+    if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0) return std::strerror(errno);
+    return std::nullopt;
 }
 
 int UnreadableFile(std::ostream& err, const std::string& path, const std::string& why) {

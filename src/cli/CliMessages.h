@@ -17,7 +17,8 @@ inline constexpr int kExitFileError = 3;
 void Complain(std::ostream& err, std::string_view reason);
 // A one-line reason for wrong usage, pointing at --help; returns kExitUsage.
 int UsageError(std::ostream& err, std::string_view reason);
-// Why a file cannot be read ("No such file or directory", "it is a folder"); nothing when it can.
+// Why a file cannot be read ("No such file or directory", "it is a folder"); nothing when it may be. The
+// file is not opened, so a FIFO keeps its bytes for the real reader.
 std::optional<std::string> WhyUnreadable(const std::string& path);
 // Says that a file given on the command line cannot be read, before anything else is done; returns
 // kExitFileError.

@@ -256,6 +256,7 @@ bool SafeFileWriter::OpenReplacement(const std::string& target, bool exists, Mod
     m_fd = fd;
     m_temporary = temporary;
     m_target = target;
+    m_inPlace = exists && old.st_nlink > 1;
 
     mode_t permissions = S_IRUSR | S_IWUSR;
     if (exists) {
@@ -341,6 +342,7 @@ bool SafeFileWriter::Commit() {
         m_direct = false;
         return complete;
     }
+    if (complete && m_inPlace) return CommitInPlace();
     if (complete && ::rename(m_temporary.c_str(), m_target.c_str()) != 0) complete = Fail(errno);
     if (!complete) {
         Discard();
@@ -350,6 +352,52 @@ bool SafeFileWriter::Commit() {
     // The rename is on the disk only once the folder is.
     SyncFolder(FolderOf(m_target));
     return true;
+}
+
+bool SafeFileWriter::CommitInPlace() {
+    if (!CopyIntoTarget()) {
+        // The target may be half new now: the complete new contents stay where the user can find them.
+        m_reason += "; the new contents are in " + m_temporary;
+        m_temporary.clear();
+        Discard();
+        return false;
+    }
+    Discard();
+    return true;
+}
+
+bool SafeFileWriter::CopyIntoTarget() {
+    const int source = ::open(m_temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0) return Fail(errno);
+    // Non-blocking, so that a FIFO put in the target's place meanwhile cannot hold the save up.
+    const int target = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (target < 0) {
+        const int error = errno;
+        ::close(source);
+        return Fail(error);
+    }
+    struct stat found {};
+    bool copied = ::fstat(target, &found) == 0 ? true : Fail(errno);
+    if (copied && !S_ISREG(found.st_mode)) copied = Refuse("Is not a regular file");
+    std::array<char, 65536> chunk;
+    off_t length = 0;
+    int error = 0;
+    while (copied) {
+        const ssize_t got = ::read(source, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) copied = Fail(errno);
+        if (got <= 0) break;
+        if (!WriteAll(target, std::string_view(chunk.data(), static_cast<std::size_t>(got)), error)) {
+            copied = Fail(error);
+        }
+        length += got;
+    }
+    // Written over the old bytes from the start: what lies beyond the new end is the old file's tail.
+    if (copied && ::ftruncate(target, length) != 0) copied = Fail(errno);
+    if (copied && ::fsync(target) != 0) copied = Fail(errno);
+    if (::close(target) != 0 && copied) copied = Fail(errno);
+    ::close(source);
+    return copied;
 }
 
 void SafeFileWriter::Discard() {
@@ -362,6 +410,7 @@ void SafeFileWriter::Discard() {
     m_direct = false;
     m_failed = false;
     m_endsMidLine = false;
+    m_inPlace = false;
 }
 
 }  // namespace quillet::files

@@ -16,6 +16,9 @@ namespace quillet::files {
 //   failure the temporary file is removed and the old file is as it was;
 // - the replacement keeps the old file's permission bits (and, where allowed, its owner and group); a new
 //   file is readable by its owner only, since these files hold phone books and messages;
+// - a file with more than one name (hard links) is not renamed over, which would part its names: the
+//   complete temporary file is copied into it and then removed; should that copy fail, the temporary
+//   file stays and the reason says where it is, since the target may hold part of the new bytes then;
 // - a FIFO or a character device (/dev/null, a terminal) is written directly and its node left alone;
 // - a name of a descriptor the program inherited (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N,
 //   also reached through links) is written through a copy of that descriptor, never reopened or renamed,
@@ -42,7 +45,8 @@ public:
     bool Write(std::string_view bytes);
     bool Write(std::span<const std::uint8_t> bytes);
     // Puts everything written in place. False, with a reason, when the save failed; the old file is
-    // whole then (a FIFO or device may have received part of the bytes).
+    // whole then (a FIFO or device may have received part of the bytes, and a file with several names
+    // whose copy failed half way says where its new contents are).
     bool Commit();
     // Drops an unfinished save: the temporary file goes and the target stays as it was.
     void Discard();
@@ -63,11 +67,14 @@ private:
     bool OpenReplacement(const std::string& target, bool exists, Mode mode);
     bool CopyExisting();
     bool Flush();
+    bool CommitInPlace();
+    bool CopyIntoTarget();
 
     int m_fd = -1;
     bool m_direct = false;  // a FIFO, character device or inherited descriptor written in place
     bool m_failed = false;  // a write failed; everything after it is dropped
     bool m_endsMidLine = false;
+    bool m_inPlace = false;   // the target has other names: its bytes are overwritten, it is not renamed over
     std::string m_target;     // the file the temporary one replaces
     std::string m_temporary;  // the file being written, beside the target
     std::string m_buffer;

@@ -121,6 +121,91 @@ TEST(SafeFileWriter, ReplacementKeepsPermissionsAndNewFilesAreTheOwners) {
     ::umask(oldMask);
 }
 
+ino_t InodeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_ino;
+}
+
+// A file with two names: "one" and "two" in the folder.
+void MakeTwoNames(const TemporaryFolder& folder, const std::string& old) {
+    WriteFileBytes(folder.File("one"), old);
+    ASSERT_EQ(::chmod(folder.File("one").c_str(), 0640), 0);
+    ASSERT_EQ(::link(folder.File("one").c_str(), folder.File("two").c_str()), 0);
+}
+
+// Renaming over one name of a hard-linked file would part the names: the file itself takes the bytes.
+TEST(SafeFileWriter, AFileWithSeveralNamesIsWrittenInPlace) {
+    struct Case {
+        const char* name;
+        std::string old;
+        std::string bytes;
+        Mode mode;
+        std::string expected;
+        bool throughLink;
+    };
+    const std::string large(200000, 'L');  // more than one copy chunk and one flush
+    const Case cases[] = {
+        {"shorter", "OLD OLD OLD\n", "NEW\n", Mode::Replace, "NEW\n", false},
+        {"longer", "OLD\n", large, Mode::Replace, large, false},
+        {"append", "a\r\nb", "c", Mode::Append, "a\r\nbc", false},
+        {"through a symbolic link", "OLD\n", "NEW\n", Mode::Replace, "NEW\n", true},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        TemporaryFolder folder;
+        MakeTwoNames(folder, test.old);
+        std::set<std::string> names = {"one", "two"};
+        std::string path = folder.File("two");
+        if (test.throughLink) {
+            std::filesystem::create_symlink("two", folder.File("link"));
+            path = folder.File("link");
+            names.insert("link");
+        }
+        const ino_t inode = InodeOf(folder.File("one"));
+        EXPECT_EQ(Save(path, test.bytes, test.mode), "");
+        EXPECT_EQ(ReadFileBytes(folder.File("one")), test.expected);
+        EXPECT_EQ(ReadFileBytes(folder.File("two")), test.expected);
+        EXPECT_EQ(InodeOf(folder.File("one")), inode);
+        EXPECT_EQ(InodeOf(folder.File("two")), inode);
+        EXPECT_EQ(ModeOf(folder.File("two")) & 07777, 0640u);
+        EXPECT_EQ(Names(folder), names);  // no temporary file left
+    }
+}
+
+TEST(SafeFileWriter, AFailedCopyIntoAFileWithSeveralNamesKeepsTheNewContents) {
+    TemporaryFolder folder;
+    const std::string old(2000, 'o');
+    const std::string bytes(100000, 'n');
+    MakeTwoNames(folder, old);
+    // Failing while the temporary file is written: the file is as it was.
+    {
+        testing::FileSizeLimit limit(1000);
+        EXPECT_EQ(Save(folder.File("two"), bytes), "write: " + std::string(std::strerror(EFBIG)));
+    }
+    EXPECT_EQ(ReadFileBytes(folder.File("one")), old);
+    EXPECT_EQ(Names(folder), (std::set<std::string>{"one", "two"}));
+
+    // Failing while the complete temporary file is copied in: it stays, and the reason names it.
+    SafeFileWriter writer;
+    ASSERT_TRUE(writer.Open(folder.File("two"), Mode::Replace));
+    ASSERT_TRUE(writer.Write(bytes));  // large enough to reach the temporary file at once
+    {
+        testing::FileSizeLimit limit(50000);
+        EXPECT_FALSE(writer.Commit());
+    }
+    std::set<std::string> kept = Names(folder);
+    kept.erase("one");
+    kept.erase("two");
+    ASSERT_EQ(kept.size(), 1u);
+    const std::string temporary = folder.File(*kept.begin());
+    EXPECT_EQ(writer.Reason(), std::string(std::strerror(EFBIG)) + "; the new contents are in " + temporary);
+    EXPECT_EQ(writer.Error(), EFBIG);
+    EXPECT_EQ(ReadFileBytes(temporary), bytes);
+    EXPECT_EQ(ModeOf(temporary) & 07777, 0640u);  // no more open to others than the file it was meant for
+    EXPECT_EQ(InodeOf(folder.File("one")), InodeOf(folder.File("two")));
+}
+
 // Writes into a FIFO while a reader takes everything; the node stays a FIFO.
 TEST(SafeFileWriter, FifosAndCharacterDevicesAreWrittenInPlace) {
     TemporaryFolder folder;
