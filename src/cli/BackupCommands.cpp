@@ -62,7 +62,9 @@ int RunRestore(const Options& options, const CommandLine& line, std::ostream&, s
         return !declined;
     };
     if (backup::RestoreToCard(command.Session(), *saved, ChosenParts(line.Value("--only")), agree)) return kExitOk;
-    return declined ? kExitUsage : command.FailureExit();
+    if (declined) return kExitUsage;
+    command.ReportUnsavedCard();
+    return command.FailureExit();
 }
 
 }  // namespace quillet::cli

@@ -66,15 +66,21 @@ bool CardCommand::End() {
     Session().EndSession();
     Session().EndProgress(true);
     const reader::ReaderResult released = Session().LastResult();
+    if (ReportUnsavedCard()) return false;
     if (released == reader::result::kOk) return true;
-    // The virtual card keeps its changes in its card file, which is saved when the card is released.
-    if (const auto* virtualCard = dynamic_cast<const sim::VirtualCardReader*>(m_context.Reader())) {
-        Complain(m_err, "the card's changes were not saved: " + virtualCard->LastError());
-        m_failureExit = kExitFileError;
-    } else {
-        Complain(m_err, "the card was not released properly: " + std::string(reader::ReaderResultText(released)));
-    }
+    Complain(m_err, "the card was not released properly: " + std::string(reader::ReaderResultText(released)));
     return false;
+}
+
+bool CardCommand::ReportUnsavedCard() {
+    // The virtual card keeps its changes in its card file, which is saved when the card is released.
+    auto* virtualCard = dynamic_cast<sim::VirtualCardReader*>(m_context.Reader());
+    if (virtualCard == nullptr || virtualCard->Card() == nullptr || !virtualCard->Card()->HasUnsavedChanges()) {
+        return false;
+    }
+    Complain(m_err, "the card's changes were not saved: " + virtualCard->LastError());
+    m_failureExit = kExitFileError;
+    return true;
 }
 
 int CardCommand::FailureExit() const { return m_ui.CodeWasMissing() ? kExitUsage : m_failureExit; }

@@ -27,6 +27,9 @@ public:
     // Ends the session, for a command the program itself refuses halfway too. False, with the
     // reason shown, when the card was not released properly (a virtual card's file not saved).
     bool End();
+    // For the commands whose workers release the card themselves: true, with the reason shown, when a
+    // virtual card's changes could not be saved to its file.
+    bool ReportUnsavedCard();
     // The exit code of a failure already shown: 2 when the card wanted a code nobody could give,
     // else that of the failure (1 for the card, 2 or 3 for a device refused before opening).
     int FailureExit() const;

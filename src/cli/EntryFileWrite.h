@@ -72,6 +72,16 @@ int WriteEntriesFromFile(CardCommand& command, const EntryFileWords& words, bool
     std::size_t records = 0;
     if (!readCard(onCard, records)) return command.Finish(false);
     records = std::min(records, onCard.size());
+    // Records beyond the file's positions keep what they hold; say so when that is an entry.
+    if (records > fromFile.size()) {
+        const std::size_t kept =
+            CountUsed(std::span<const Entry>(onCard).subspan(fromFile.size(), records - fromFile.size()));
+        if (kept > 0) {
+            Complain(command.Err(), std::to_string(kept) + ' ' + words.entries + " of the card beyond record " +
+                                        std::to_string(fromFile.size()) + " are left as they are");
+        }
+        records = fromFile.size();
+    }
     if (used > records) {
         command.End();
         return RefuseTooMany(words, used, records, command.Err());

@@ -66,7 +66,7 @@ int WriteBook(const Options& options, const CommandLine& line, std::ostream& err
     if (const std::optional<std::string> why = WhyUnreadable(path)) return UnreadableFile(err, path, *why);
     const std::uint16_t ef = line.Has("--fdn") ? phonebook::kFdnFile : phonebook::kAdnFile;
     std::vector<PhoneBookEntry> fromFile = EmptyPositions();
-    std::vector<PhoneBookEntry> onCard = EmptyPositions();
+    std::vector<PhoneBookEntry> onCard = EmptyPositions(kMaxCardRecords);  // the whole card file
     CardCommand command(options, err);
     unsigned count = 0;
     phonebook::DiaReadOptions read;

@@ -48,7 +48,7 @@ int WriteMessages(const Options& options, const CommandLine& line, std::ostream&
     const std::string& path = line.arguments[0];
     if (const std::optional<std::string> why = WhyUnreadable(path)) return UnreadableFile(err, path, *why);
     std::vector<SmsEntry> fromFile = EmptyPositions();
-    std::vector<SmsEntry> onCard = EmptyPositions();
+    std::vector<SmsEntry> onCard = EmptyPositions(kMaxCardRecords);  // the whole card file
     CardCommand command(options, err);
     std::uint32_t count = 0;
     if (!sms::OpenSmsFile(path, fromFile, count, command.Ui())) {

@@ -42,6 +42,7 @@ int WriteParameters(const Options& options, const CommandLine& line, std::ostrea
     CardCommand command(options, err);
     if (!command.OpenReader()) return command.FailureExit();
     const bool written = sms::WriteSmsParameters(command.Host(), centre, *line.Value("--validity")) == sms::kWorkerDone;
+    if (!written) command.ReportUnsavedCard();
     return written ? kExitOk : command.FailureExit();
 }
 

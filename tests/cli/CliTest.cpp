@@ -1,8 +1,8 @@
 // quillet-cli on a virtual card file.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -202,6 +202,7 @@ TEST_F(Cli, SmsParametersTakeOnlyWhatTheDialogAccepts) {
     };
     const Case refused[] = {
         {"+42O603", "1 day", "Badly-entered SMS center number \"+42O603\""},
+        {"+42F603", "1 day", "Badly-entered SMS center number \"+42F603\""},
         {"", "1 day", "Badly-entered SMS center number \"\""},
         {"+", "1 day", "Badly-entered SMS center number"},
         {"123456789012345678901", "1 day", "Badly-entered SMS center number"},
@@ -265,25 +266,37 @@ TEST_F(Cli, ARestoreThatClearsUsedEntriesNeedsYes) {
 }
 
 // A virtual card keeps its changes in its file: when that cannot be saved (here: a file size limit
-// smaller than the card file), the write does not end as a success.
+// smaller than the card file), no command that changed the card ends as a success.
 TEST_F(Cli, AVirtualCardWhoseFileCannotBeSavedIsAFailure) {
     const std::string book = File("book.dia", "1\tOnly entry\t12345\r\n");
+    const std::string backup = m_folder.File("card.sim");
+    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "write", "--yes", book}), kExitOk) << err.str();
+    ASSERT_EQ(Run({"--pin", "1234", "backup", backup}), kExitOk) << err.str();
+    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "write", "--yes", File("other.dia", "1\tOther\t9\r\n")}), kExitOk);
     const sim::SimProfile before = Card();
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit small{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &small);
-        const int exit = Run({"--pin", "1234", "--yes", "phonebook", "write", book});
-        const bool named = Contains(err.str(), "the card's changes were not saved: ");
-        ::_exit(named ? exit : 100);
+    const std::vector<std::vector<std::string>> commands = {
+        {"--pin", "1234", "--yes", "phonebook", "write", book},
+        {"--pin", "1234", "smsp", "write", "--centre", "+420603052099", "--validity", "1 day"},
+        {"--pin", "1234", "--pin2", "5678", "--yes", "restore", backup},
+        {"--pin", "1234", "--yes", "restore", backup, "--only", "phonebook"},
+    };
+    for (const auto& command : commands) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small{4096, 4096};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+            const int exit = Run(command);
+            const bool named = Contains(err.str(), "the card's changes were not saved: ");
+            ::_exit(named ? exit : 100);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), kExitFileError) << command.back();
+        EXPECT_EQ(Card().files, before.files) << command.back();
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), kExitFileError);
-    EXPECT_EQ(Card().files, before.files);
 }
 
 // A file holds 250 phone-book positions and 99 messages; a card with more records hears what was left out.
@@ -303,6 +316,13 @@ TEST_F(Cli, EntriesBeyondTheFilesPositionsAreNamed) {
     EXPECT_EQ(err.str(), "quillet-cli: 6 messages of the card beyond record 99 are not in the file\n");
     EXPECT_TRUE(Contains(out.str(), "\r\n99\t>")) << out.str();
     EXPECT_FALSE(Contains(out.str(), "\r\n100\t")) << out.str();
+
+    // Writing a file back keeps those records, and says so.
+    const std::string book = m_folder.File("book.dia");
+    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read", "-o", book}), kExitOk) << err.str();
+    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "write", book}), kExitOk) << err.str();
+    EXPECT_EQ(err.str(), "quillet-cli: 4 entries of the card beyond record 250 are left as they are\n");
+    EXPECT_EQ(Card().FindFile(0x7F10, 0x6F3A)->records, adn);
 }
 
 // What cannot be written to standard output (a full disk, a closed pipe) is a file error, not a
@@ -400,6 +420,43 @@ TEST_F(Cli, MalformedCodesAreRefusedBeforeTheCard) {
         EXPECT_FALSE(CardWasTouched()) << err.str();
     }
     EXPECT_EQ(Card(), before);
+}
+
+// A FIFO as the input gives all its bytes to the write. Opening it beforehand just to look would take
+// them from the writer, and the write would then wait for ever or find the file empty or cut short,
+// depending on who runs first: hence a few rounds.
+TEST_F(Cli, AFifoIsReadByTheWriteItself) {
+    const std::string book = m_folder.File("book.dia");
+    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read", "-o", book}), kExitOk) << err.str();
+    std::string sent = testing::ReadFileBytes(book);
+    const std::size_t seventh = sent.find("\r\n7\t");
+    ASSERT_NE(seventh, std::string::npos) << sent;
+    sent.insert(seventh + 2, "6\tThrough a pipe\t12345\r\n");
+    const std::string fifo = m_folder.File("in.dia");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (int round = 0; round < 5; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // A write that waits for ever fails the test instead of hanging it; each process has its own alarm.
+            ::alarm(10);
+            const pid_t writer = ::fork();
+            if (writer == 0) {
+                ::alarm(10);
+                std::ofstream(fifo, std::ios::binary) << sent;
+                ::_exit(0);
+            }
+            const int exit = Run({"--pin", "1234", "--yes", "phonebook", "write", fifo});
+            ::waitpid(writer, nullptr, 0);
+            ::_exit(exit);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "the write did not end, round " << round;
+        ASSERT_EQ(WEXITSTATUS(status), kExitOk) << "round " << round;
+        ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read"}), kExitOk) << err.str();
+        ASSERT_EQ(out.str(), sent) << "round " << round;
+    }
 }
 
 }  // namespace
