@@ -49,6 +49,12 @@ constexpr std::uint32_t kReferencesLost = 58026;       // "%u messages to send g
 constexpr std::uint32_t kPhoneBookLeft = 58027;        // "%u phone book entries beyond record %u ..."
 constexpr std::uint32_t kFixedDialingLeft = 58028;
 constexpr std::uint32_t kMessagesLeft = 58029;
+constexpr std::uint32_t kPhoneBookMoved = 58031;  // "%u phone book entries were written to free records ..."
+constexpr std::uint32_t kFixedDialingMoved = 58032;
+constexpr std::uint32_t kMessagesMoved = 58033;
+constexpr std::uint32_t kPhoneBookKept = 58034;  // "Records %u to %u of the card's phone book were left ..."
+constexpr std::uint32_t kFixedDialingKept = 58035;
+constexpr std::uint32_t kMessagesKept = 58036;
 constexpr std::uint32_t kBadSmsParameters = 58030;  // "The backup's SMS center number or validity ..."
 constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
 constexpr std::uint16_t kSmsFile = card::gsm_file::kSms;
@@ -126,6 +132,14 @@ struct RestorePlan {
     std::optional<std::vector<SmsEntry>> messages;
     std::optional<std::vector<PlmnEntry>> preferred;
     std::optional<std::vector<PlmnEntry>> forbidden;
+    std::string notes;  // lines the success message adds
+};
+
+// The texts of a record file's part: why it does not fit, and what the success message adds.
+struct PartTexts {
+    std::uint32_t room;        // "The backup holds %u ..., the card has room for %u."
+    std::uint32_t moved;       // "%u ... were written to free records of the card."
+    std::uint32_t keptBeyond;  // "Records %u to %u of the card's ... were left as they are."
 };
 
 // Plans one record file: the backup's positions and, up to the card's record count, empty ones, so
@@ -135,7 +149,8 @@ struct RestorePlan {
 // has records adds a line to `refusal`. False when the card does not describe the file.
 template <typename Entry>
 bool PlanRecords(card::CardSession& session, std::uint16_t ef, std::span<const Entry> part, std::size_t capacity,
-                 std::uint32_t roomText, std::optional<std::vector<Entry>>& planned, std::string& refusal) {
+                 const PartTexts& texts, std::optional<std::vector<Entry>>& planned, std::string& refusal,
+                 std::string& notes) {
     if (part.empty()) return true;
     const std::optional<std::size_t> records = RecordsOf(session, ef);
     if (!records) {
@@ -145,9 +160,18 @@ bool PlanRecords(card::CardSession& session, std::uint16_t ef, std::span<const E
     const auto used = static_cast<std::size_t>(
         std::count_if(part.begin(), part.end(), [](const Entry& entry) { return entry.used != 0; }));
     if (used > *records) {
-        refusal += FormatCounts(roomText, used, *records) + '\n';
+        refusal += FormatCounts(texts.room, used, *records) + '\n';
         return true;
     }
+    // What the user would not see otherwise: entries the writer moves into free records, and records
+    // no backup can describe, which keep what they hold.
+    const auto moved =
+        part.size() > *records
+            ? static_cast<std::size_t>(std::count_if(part.begin() + static_cast<std::ptrdiff_t>(*records), part.end(),
+                                                     [](const Entry& e) { return e.used != 0; }))
+            : 0;
+    if (moved > 0) notes += '\n' + FormatCounts(texts.moved, moved, 0);
+    if (*records > capacity) notes += '\n' + FormatCounts(texts.keptBeyond, capacity + 1, *records);
     std::vector<Entry> positions(part.begin(), part.end());
     for (std::size_t position = positions.size(); position < std::min(*records, capacity); ++position) {
         const auto index = static_cast<std::uint16_t>(position);
@@ -213,11 +237,13 @@ bool WritableSmsParameters(std::string_view centre, std::string_view validity) {
 // Plans every part; a part that does not fit adds its line to `refusal`. False when the card could
 // not be asked.
 bool PlanRestore(card::CardSession& session, const RestoreParts& parts, RestorePlan& plan, std::string& refusal) {
-    return PlanRecords(session, phonebook::kAdnFile, parts.phoneBook, kBackupPhoneBookPositions, kPhoneBookRoom,
-                       plan.phoneBook, refusal) &&
-           PlanRecords(session, phonebook::kFdnFile, parts.fixedDialing, kBackupPhoneBookPositions, kFixedDialingRoom,
-                       plan.fixedDialing, refusal) &&
-           PlanRecords(session, kSmsFile, parts.messages, kBackupSmsPositions, kMessagesRoom, plan.messages, refusal) &&
+    return PlanRecords(session, phonebook::kAdnFile, parts.phoneBook, kBackupPhoneBookPositions,
+                       {kPhoneBookRoom, kPhoneBookMoved, kPhoneBookKept}, plan.phoneBook, refusal, plan.notes) &&
+           PlanRecords(session, phonebook::kFdnFile, parts.fixedDialing, kBackupPhoneBookPositions,
+                       {kFixedDialingRoom, kFixedDialingMoved, kFixedDialingKept}, plan.fixedDialing, refusal,
+                       plan.notes) &&
+           PlanRecords(session, kSmsFile, parts.messages, kBackupSmsPositions,
+                       {kMessagesRoom, kMessagesMoved, kMessagesKept}, plan.messages, refusal, plan.notes) &&
            PlanNetworks(session, parts.preferred, false, kPreferredRoom, plan.preferred, refusal) &&
            PlanNetworks(session, parts.forbidden, true, kForbiddenRoom, plan.forbidden, refusal);
 }
@@ -382,6 +408,7 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
         return false;
     }
     std::string done(resources::LoadString(kRestoreDone));
+    done += plan.notes;
     if (referencesLost > 0) done += '\n' + FormatCounts(kReferencesLost, referencesLost, 0);
     ui.ShowMessage(done, card::MessageIcon::Information);
     return true;

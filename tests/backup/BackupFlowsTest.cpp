@@ -187,7 +187,10 @@ TEST_F(BackupAndRestore, ASmallerCardTakesTheUsedEntriesAndNothingOfItsOwnStays)
     SessionRig card(small, {"1234"});
     RestoreChoice choice{true, false, true, false, false};
     ASSERT_TRUE(RestoreToCard(*card.session, *backup, choice)) << LastMessage(card);
-    EXPECT_TRUE(LastMessageIs(card, kRestoreDone));
+    // The user learns that entries went to other records than their positions.
+    EXPECT_EQ(LastMessage(card), std::string(resources::LoadString(kRestoreDone)) +
+                                     "\n3 phone book entries were written to free records of the card." +
+                                     "\n1 SMS messages were written to free records of the card.");
 
     // Positions in the card's range keep their records; the others fill the first free ones.
     const auto& records = File(card, kAdn).records;
@@ -503,6 +506,9 @@ TEST(Backup, EntriesBeyondTheFilesPositionsAreNamedAndKeptOnTheCard) {
     const sim::SimProfile before = source.Card().Profile();
     source.ui.pins = {"5678"};
     ASSERT_TRUE(RestoreToCard(*source.session, backup, RestoreChoice{})) << LastMessage(source);
+    EXPECT_EQ(LastMessage(source), std::string(resources::LoadString(kRestoreDone)) +
+                                       "\nRecords 251 to 254 of the card's phone book were left as they are." +
+                                       "\nRecords 100 to 105 of the card's SMS messages were left as they are.");
     EXPECT_EQ(File(source, kAdn).records, before.FindFile(kTelecom, kAdn)->records);
     EXPECT_EQ(File(source, kSms).records, before.FindFile(kTelecom, kSms)->records);
 }
