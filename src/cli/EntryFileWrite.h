@@ -32,6 +32,19 @@ int RefuseTooMany(const EntryFileWords& words, std::size_t entries, std::size_t 
 // "Entry 130 was written to record 47."
 void ReportMoved(const EntryFileWords& words, std::uint16_t from, std::uint16_t to, std::ostream& err);
 
+// The most records a card's record file can have; a text file holds only the first of them.
+inline constexpr std::size_t kMaxCardRecords = 255;
+
+// `count` positions, each empty and numbered, made by `empty(index)`.
+template <typename Entry>
+std::vector<Entry> EmptyPositions(std::size_t count, Entry (*empty)(std::uint16_t)) {
+    std::vector<Entry> positions(count);
+    for (std::size_t position = 0; position < count; ++position) {
+        positions[position] = empty(static_cast<std::uint16_t>(position));
+    }
+    return positions;
+}
+
 template <typename Entry>
 std::size_t CountUsed(std::span<const Entry> entries) {
     std::size_t used = 0;

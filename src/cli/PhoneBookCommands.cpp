@@ -15,15 +15,9 @@ namespace {
 
 using phonebook::PhoneBookEntry;
 
-// The most records a card's record file can have; a *.DIA file holds the first 250 of them.
-constexpr std::size_t kMaxCardRecords = 255;
-
+// The positions a file holds, or (with kMaxCardRecords) the records a card's file can have.
 std::vector<PhoneBookEntry> EmptyPositions(std::size_t count = phonebook::kDiaPositions) {
-    std::vector<PhoneBookEntry> positions(count);
-    for (std::size_t position = 0; position < positions.size(); ++position) {
-        positions[position] = phonebook::EmptyPosition(static_cast<std::uint16_t>(position));
-    }
-    return positions;
+    return cli::EmptyPositions(count, &phonebook::EmptyPosition);
 }
 
 // The card file a read names; more than one is a usage error.

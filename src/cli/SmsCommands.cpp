@@ -15,15 +15,9 @@ namespace {
 
 using sms::SmsEntry;
 
-// The most records a card's record file can have; a message file holds the first 99 of them.
-constexpr std::size_t kMaxCardRecords = 255;
-
+// The positions a file holds, or (with kMaxCardRecords) the records a card's file can have.
 std::vector<SmsEntry> EmptyPositions(std::size_t count = sms::kMaxSmsFilePosition) {
-    std::vector<SmsEntry> positions(count);
-    for (std::size_t position = 0; position < positions.size(); ++position) {
-        positions[position] = sms::MakeEmptySmsEntry(static_cast<std::uint16_t>(position));
-    }
-    return positions;
+    return cli::EmptyPositions(count, &sms::MakeEmptySmsEntry);
 }
 
 int ReadMessages(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err) {
