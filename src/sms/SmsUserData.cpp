@@ -48,18 +48,22 @@ std::uint8_t SeptetOfChar(char c) {
     return static_cast<std::uint8_t>(kUnencodable);
 }
 
+void PackSeptet(std::span<std::uint8_t> packed, std::size_t i, std::uint8_t septet) {
+    const std::size_t k = 7 * i / 8;
+    const unsigned shift = 7 * i % 8;
+    if (k >= packed.size()) return;
+    packed[k] = static_cast<std::uint8_t>(packed[k] | (septet << shift));
+    if (shift > 1 && k + 1 < packed.size()) {
+        packed[k + 1] = static_cast<std::uint8_t>(packed[k + 1] | (septet >> (8 - shift)));
+    }
+}
+
 std::size_t EncodeUserData(std::string_view text, std::span<std::uint8_t> out) {
     if (out.empty()) return 0;
     const std::span<std::uint8_t> packed = out.subspan(1);
     const std::size_t septets = std::min({text.size(), kMaxSeptets, packed.size() * 8 / 7});
     std::fill_n(packed.begin(), PackedSize(septets), std::uint8_t{0});
-    for (std::size_t i = 0; i < septets; ++i) {
-        const unsigned septet = SeptetOfChar(text[i]);
-        const std::size_t k = 7 * i / 8;
-        const unsigned shift = 7 * i % 8;
-        packed[k] = static_cast<std::uint8_t>(packed[k] | (septet << shift));
-        if (shift > 1) packed[k + 1] = static_cast<std::uint8_t>(packed[k + 1] | (septet >> (8 - shift)));
-    }
+    for (std::size_t i = 0; i < septets; ++i) PackSeptet(packed, i, SeptetOfChar(text[i]));
     out[0] = static_cast<std::uint8_t>(septets);
     return septets;
 }

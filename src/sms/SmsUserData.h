@@ -15,6 +15,9 @@ inline constexpr std::uint8_t kUserDataHeaderFlag = 0x40;
 // Septet number i of 7-bit packed data (3GPP TS 23.038 6.1.2.1.1, least significant bit first),
 // 0..127. Bits that would lie beyond the packed bytes read as zero.
 std::uint8_t UnpackSeptet(std::span<const std::uint8_t> packed, std::size_t i);
+// Its inverse: ORs septet number i into `packed`, which must be zero where it goes; bits that would
+// lie beyond the packed bytes are left out.
+void PackSeptet(std::span<std::uint8_t> packed, std::size_t i, std::uint8_t septet);
 
 // Fills `text` (zero-terminated, cut to text.size() − 1 characters) from the user data that starts
 // with its TP-UDL byte. A message with a user-data header gets an empty text. Septet 0 becomes
