@@ -19,6 +19,7 @@ packages=(
     pcsc-tools
     xvfb
     xauth
+    groff-base
 )
 
 missing=()
