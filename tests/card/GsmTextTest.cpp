@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "card/GsmText.h"
+#include "support/VectorFile.h"
 
 namespace quillet::card {
 namespace {
@@ -48,15 +49,7 @@ std::u32string Chars(const std::string& codePoints) {
 }
 
 std::vector<std::pair<std::string, std::string>> ReadLines(const std::string& file) {
-    std::ifstream in(std::string(QUILLET_VECTORS_DIR "/gsmtext/") + file);
-    EXPECT_TRUE(in.is_open()) << file;
-    std::vector<std::pair<std::string, std::string>> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        const std::size_t space = std::min(line.find(' '), line.size());
-        lines.emplace_back(line.substr(0, space), line.substr(std::min(space + 1, line.size())));
-    }
-    return lines;
+    return quillet::testing::ReadVectorLines(std::string(QUILLET_VECTORS_DIR "/gsmtext/") + file);
 }
 
 // ---- The alphabet ----
@@ -85,7 +78,7 @@ TEST(GsmAlphabet, EveryEntryOfBothTablesReadsAndWritesAsTheStandardSays) {
     ASSERT_EQ(standard.defaults.size(), 128u);
     ASSERT_EQ(standard.extensions.size(), 10u);
     for (const auto& [septet, character] : standard.defaults) {
-        SCOPED_TRACE(testing::Message() << "septet " << int(septet));
+        SCOPED_TRACE(::testing::Message() << "septet " << int(septet));
         EXPECT_EQ(GsmCharOf(septet), character);
         EXPECT_EQ(DecodeSeptets(Bytes{septet}), std::u32string(1, character));
         if (septet == kGsmEscape) continue;  // the space it shows as is written as 0x20
@@ -95,7 +88,7 @@ TEST(GsmAlphabet, EveryEntryOfBothTablesReadsAndWritesAsTheStandardSays) {
         EXPECT_EQ(written->septets[0], septet);
     }
     for (const auto& [code, character] : standard.extensions) {
-        SCOPED_TRACE(testing::Message() << "extension " << int(code));
+        SCOPED_TRACE(::testing::Message() << "extension " << int(code));
         EXPECT_EQ(DecodeSeptets(Bytes{kGsmEscape, code}), std::u32string(1, character));
         const auto written = SeptetsOf(character);
         ASSERT_TRUE(written);

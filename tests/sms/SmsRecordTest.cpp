@@ -7,17 +7,18 @@
 
 #include <algorithm>
 #include <array>
-#include <tuple>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sms/SmsRecordCodec.h"
 #include "sms/SmsTimeValue.h"
 #include "sms/SmsUserData.h"
+#include "support/VectorFile.h"
 
 namespace quillet::sms {
 namespace {
@@ -34,43 +35,45 @@ bool SetField(Vector& v, const std::string& key, const std::string& value) {
     SmsEntry& e = v.expected;
     const auto number = [&] { return static_cast<std::uint8_t>(std::stoul(value)); };
     std::istringstream bytes(value);
-    if (key == "used") e.used = number();
-    else if (key == "status") e.status = number();
-    else if (key == "messageRef") e.messageRef = number();
-    else if (key == "centreTon") e.centreTon = number();
-    else if (key == "centreNpi") e.centreNpi = number();
-    else if (key == "addressTon") e.addressTon = number();
-    else if (key == "addressNpi") e.addressNpi = number();
-    else if (key == "centre") SetFieldText(e.serviceCentre, value);
-    else if (key == "address") SetFieldText(e.address, value);
-    else if (key == "date") SetFieldText(e.dateOrValidity, value);
-    else if (key == "text") SetFieldText(e.text, value);
-    else if (key == "exact") v.exact = value == "yes";
-    else if (key == "roundtrip") v.roundTrip = value != "no";
-    else if (key != "record") return false;
+    if (key == "used")
+        e.used = number();
+    else if (key == "status")
+        e.status = number();
+    else if (key == "messageRef")
+        e.messageRef = number();
+    else if (key == "centreTon")
+        e.centreTon = number();
+    else if (key == "centreNpi")
+        e.centreNpi = number();
+    else if (key == "addressTon")
+        e.addressTon = number();
+    else if (key == "addressNpi")
+        e.addressNpi = number();
+    else if (key == "centre")
+        SetFieldText(e.serviceCentre, value);
+    else if (key == "address")
+        SetFieldText(e.address, value);
+    else if (key == "date")
+        SetFieldText(e.dateOrValidity, value);
+    else if (key == "text")
+        SetFieldText(e.text, value);
+    else if (key == "exact")
+        v.exact = value == "yes";
+    else if (key == "roundtrip")
+        v.roundTrip = value != "no";
+    else if (key != "record")
+        return false;
     for (std::string hex; key == "record" && bytes >> hex;) v.record.push_back(std::stoul(hex, nullptr, 16));
     return true;
 }
 
 std::vector<Vector> LoadVectors() {
     std::vector<Vector> vectors;
-    for (const char* file : {"deliver.txt", "submit.txt", "malformed.txt"}) {
-        std::ifstream in(std::string(QUILLET_VECTORS_DIR "/sms/") + file);
-        EXPECT_TRUE(in.is_open()) << file;
-        Vector current;
-        for (std::string line; std::getline(in, line);) {
-            if (line.empty() || line[0] == '#') continue;
-            const std::size_t space = std::min(line.find(' '), line.size());
-            const std::string key = line.substr(0, space), value = line.substr(std::min(space + 1, line.size()));
-            if (key == "case") {
-                current = Vector{};
-                current.name = std::string(file) + ":" + value;
-            } else if (key == "end") {
-                current.record.resize(std::max(current.record.size(), kSmsRecordLength), 0xFF);
-                vectors.push_back(current);
-            } else if (!SetField(current, key, value)) {
-                ADD_FAILURE() << file << ": cannot read line: " << line;
-            }
+    for (const std::string file : {"deliver.txt", "submit.txt", "malformed.txt"}) {
+        for (Vector& v :
+             quillet::testing::ReadVectorCases<Vector>(QUILLET_VECTORS_DIR "/sms/" + file, file + ":", SetField)) {
+            v.record.resize(std::max(v.record.size(), kSmsRecordLength), 0xFF);
+            vectors.push_back(v);
         }
     }
     return vectors;

@@ -14,6 +14,7 @@
 
 #include "card/GsmText.h"
 #include "sms/SmsText.h"
+#include "support/VectorFile.h"
 
 namespace quillet::sms {
 namespace {
@@ -81,24 +82,7 @@ bool SetField(Vector& v, const std::string& key, const std::string& value) {
 }
 
 std::vector<Vector> LoadVectors() {
-    std::vector<Vector> vectors;
-    std::ifstream in(QUILLET_VECTORS_DIR "/smstext/userdata.txt");
-    EXPECT_TRUE(in.is_open());
-    Vector current;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        const std::size_t space = std::min(line.find(' '), line.size());
-        const std::string key = line.substr(0, space), value = line.substr(std::min(space + 1, line.size()));
-        if (key == "case") {
-            current = Vector{};
-            current.name = value;
-        } else if (key == "end") {
-            vectors.push_back(current);
-        } else if (!SetField(current, key, value)) {
-            ADD_FAILURE() << "cannot read line: " << line;
-        }
-    }
-    return vectors;
+    return quillet::testing::ReadVectorCases<Vector>(QUILLET_VECTORS_DIR "/smstext/userdata.txt", "", SetField);
 }
 
 const std::vector<Vector>& Vectors() {
