@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "cli/CliApp.h"
@@ -47,6 +48,14 @@ protected:
     }
     bool Contains(const std::string& text, const std::string& piece) const {
         return text.find(piece) != std::string::npos;
+    }
+    // Runs `body` in a child process and gives its exit status; -1 when it did not end normally.
+    static int ExitInChild(const std::function<int()>& body) {
+        const pid_t child = ::fork();
+        if (child == 0) ::_exit(body());
+        int status = 0;
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+        return WEXITSTATUS(status);
     }
     // A card command was sent: --trace shows each one.
     bool CardWasTouched() const { return Contains(err.str(), "> "); }
@@ -281,20 +290,14 @@ TEST_F(Cli, AVirtualCardWhoseFileCannotBeSavedIsAFailure) {
         {"--pin", "1234", "--yes", "restore", backup, "--only", "phonebook"},
     };
     for (const auto& command : commands) {
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        const int exit = ExitInChild([&] {
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit small{4096, 4096};
             ::setrlimit(RLIMIT_FSIZE, &small);
-            const int exit = Run(command);
-            const bool named = Contains(err.str(), "the card's changes were not saved: ");
-            ::_exit(named ? exit : 100);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), kExitFileError) << command.back();
+            const int code = Run(command);
+            return Contains(err.str(), "the card's changes were not saved: ") ? code : 100;
+        });
+        EXPECT_EQ(exit, kExitFileError) << command.back();
         EXPECT_EQ(Card().files, before.files) << command.back();
     }
 }
@@ -435,9 +438,7 @@ TEST_F(Cli, AFifoIsReadByTheWriteItself) {
     const std::string fifo = m_folder.File("in.dia");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (int round = 0; round < 5; ++round) {
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        const int exit = ExitInChild([&] {
             // A write that waits for ever fails the test instead of hanging it; each process has its own alarm.
             ::alarm(10);
             const pid_t writer = ::fork();
@@ -446,14 +447,12 @@ TEST_F(Cli, AFifoIsReadByTheWriteItself) {
                 std::ofstream(fifo, std::ios::binary) << sent;
                 ::_exit(0);
             }
-            const int exit = Run({"--pin", "1234", "--yes", "phonebook", "write", fifo});
+            const int code = Run({"--pin", "1234", "--yes", "phonebook", "write", fifo});
             ::waitpid(writer, nullptr, 0);
-            ::_exit(exit);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status)) << "the write did not end, round " << round;
-        ASSERT_EQ(WEXITSTATUS(status), kExitOk) << "round " << round;
+            return code;
+        });
+        ASSERT_NE(exit, -1) << "the write did not end, round " << round;
+        ASSERT_EQ(exit, kExitOk) << "round " << round;
         ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read"}), kExitOk) << err.str();
         ASSERT_EQ(out.str(), sent) << "round " << round;
     }
