@@ -38,7 +38,6 @@ constexpr std::uint32_t kBackupDone = 57424;
 constexpr std::uint32_t kRestoreIncomplete = 57429;
 constexpr std::uint32_t kRestoreDone = 57430;
 constexpr std::uint32_t kRestorePauseMs = 400;
-constexpr std::size_t kMaxCentreDigits = 20;
 constexpr std::uint32_t kPhoneBookRoom = 58020;  // "The backup holds %u phone book entries, ..."
 constexpr std::uint32_t kFixedDialingRoom = 58021;
 constexpr std::uint32_t kMessagesRoom = 58022;
@@ -104,14 +103,11 @@ std::string FormatCounts(std::uint32_t id, std::size_t first, std::size_t second
     return card::FormatItemText(resources::LoadString(id), static_cast<unsigned>(first), static_cast<unsigned>(second));
 }
 
-// The most records a record file of a card can have.
-constexpr std::size_t kMaxCardRecords = 255;
-
 // Reads a whole record file with `read(whole, records)` into the backup's positions `part`; used
 // entries of records beyond them, which the file cannot keep, add a line to `left`.
 template <typename Entry, typename Read, std::size_t N>
 bool ReadPart(Read read, std::array<Entry, N>& part, std::uint32_t& count, std::uint32_t leftText, std::string& left) {
-    std::vector<Entry> whole(kMaxCardRecords);
+    std::vector<Entry> whole(card::kMaxFileRecords);
     std::uint32_t records = 0;
     if (!read(std::span(whole), records)) return false;
     const std::size_t kept = std::min<std::size_t>(records, N);
@@ -227,11 +223,9 @@ RestoreParts SelectParts(const SimBackup& backup, const RestoreChoice& choice) {
 // SMS parameters the workers can write as they stand: a centre of dialling digits (at most 20, '+'
 // in front when international) and a relative validity period, either of them may be empty.
 bool WritableSmsParameters(std::string_view centre, std::string_view validity) {
-    const std::string_view digits = centre.starts_with('+') ? centre.substr(1) : centre;
-    const bool centreOk =
-        digits.size() <= kMaxCentreDigits && std::all_of(digits.begin(), digits.end(), phonebook::IsDialChar);
     sms::SmsTimeValue value{};
-    return centreOk && (validity.empty() || (sms::ParseDateOrValidity(validity, value) && !value.isDate));
+    return phonebook::IsValidCentreNumber(centre) &&
+           (validity.empty() || (sms::ParseDateOrValidity(validity, value) && !value.isDate));
 }
 
 // Plans every part; a part that does not fit adds its line to `refusal`. False when the card could

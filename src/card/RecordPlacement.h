@@ -9,6 +9,9 @@
 
 namespace quillet::card {
 
+// The most records a record file of a card can have (the record number is one byte, 0 unused).
+inline constexpr std::size_t kMaxFileRecords = 255;
+
 // Where each entry of an editor goes when a whole record file is written: position k to record
 // k + 1 (index k + 1 of the result, index 0 unused), and used entries beyond the file's records
 // into its records whose position holds nothing. Nothing when the used entries do not fit.

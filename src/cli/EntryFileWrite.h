@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "card/RecordPlacement.h"
 #include "cli/CardCommand.h"
 
 namespace quillet::cli {
@@ -33,7 +34,7 @@ int RefuseTooMany(const EntryFileWords& words, std::size_t entries, std::size_t 
 void ReportMoved(const EntryFileWords& words, std::uint16_t from, std::uint16_t to, std::ostream& err);
 
 // The most records a card's record file can have; a text file holds only the first of them.
-inline constexpr std::size_t kMaxCardRecords = 255;
+inline constexpr std::size_t kMaxCardRecords = card::kMaxFileRecords;
 
 // `count` positions, each empty and numbered, made by `empty(index)`.
 template <typename Entry>

@@ -12,12 +12,10 @@ namespace {
 
 constexpr std::uint32_t kNoParameters = 57345;  // "No SMS parameters in card"
 constexpr std::uint32_t kBadCentre = 57347;     // "Badly-entered SMS center number"
-constexpr std::size_t kMaxCentreDigits = 20;    // what the parameter record holds
 
-// The SMS parameters dialog's check, with the record's limit of 20 digits.
+// The SMS parameters dialog's check: a centre must be given, and the record holds it.
 bool IsValidCentre(const std::string& centre) {
-    const std::size_t digits = centre.size() - (centre.starts_with('+') ? 1 : 0);
-    return digits > 0 && digits <= kMaxCentreDigits && phonebook::IsValidNumber(centre);
+    return centre.size() > (centre.starts_with('+') ? 1u : 0u) && phonebook::IsValidCentreNumber(centre);
 }
 
 int ReadParameters(const Options& options, std::ostream& out, std::ostream& err) {

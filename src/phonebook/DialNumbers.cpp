@@ -23,6 +23,11 @@ bool IsDialChar(char character) {
            character == 'p' || character == 'D' || character == 'E';
 }
 
+bool IsValidCentreNumber(std::string_view text) {
+    constexpr std::size_t kMaxCentreDigits = 20;
+    return text.size() - (text.starts_with('+') ? 1 : 0) <= kMaxCentreDigits && IsValidNumber(text);
+}
+
 bool IsValidNumber(std::string_view text) {
     if (text.size() > kMaxNumberLength) return false;
     for (std::size_t position = 0; position < text.size(); ++position) {

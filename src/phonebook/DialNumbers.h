@@ -17,6 +17,10 @@ bool IsDialChar(char character);
 // At most 60 characters of dialling characters, with a '+' allowed only in front.
 bool IsValidNumber(std::string_view text);
 
+// A service-centre number as an SMS parameter record holds it: a number as above of at most 20
+// characters after the '+'. An empty text passes (no centre).
+bool IsValidCentreNumber(std::string_view text);
+
 // "+4930" gives number "4930" and ton 1; any other text is the number with ton 0. The number is
 // cut to capacity - 1 characters.
 void SplitInternational(std::string_view text, std::string& number, std::uint8_t& ton, std::size_t capacity = 61);

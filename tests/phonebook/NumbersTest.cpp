@@ -35,6 +35,11 @@ TEST(DialNumbers, ValidNumbersAndTheInternationalPrefix) {
     EXPECT_FALSE(IsValidNumber("0+1"));
     EXPECT_TRUE(IsValidNumber(std::string(60, '1')));
     EXPECT_FALSE(IsValidNumber(std::string(61, '1')));
+    // A service centre: 20 digits at most, the '+' not counted.
+    EXPECT_TRUE(IsValidCentreNumber(""));
+    EXPECT_TRUE(IsValidCentreNumber("+" + std::string(20, '1')));
+    EXPECT_FALSE(IsValidCentreNumber(std::string(21, '1')));
+    EXPECT_FALSE(IsValidCentreNumber("+42O603"));
 
     const auto split = [](std::string_view text, std::size_t capacity = 61) {
         std::string number;
