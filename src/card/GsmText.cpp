@@ -135,10 +135,11 @@ std::optional<std::size_t> WindowedBody(std::u32string_view text, char32_t base,
     return length;
 }
 
-std::optional<AlphaPlan> PlanAlpha(std::u32string_view text) {
+// Every form that holds the text, in the order that wins a tie; none when a character has no form.
+std::vector<AlphaPlan> AlphaPlans(std::u32string_view text) {
     // U+FFFF would read as the end of a 0x80 name.
     if (std::any_of(text.begin(), text.end(), [](char32_t c) { return c >= kMaxUcs2 || IsSurrogate(c); })) {
-        return std::nullopt;
+        return {};
     }
     std::size_t septetCount = 0;
     char32_t low = kMaxUcs2, high = 0;
@@ -151,9 +152,8 @@ std::optional<AlphaPlan> PlanAlpha(std::u32string_view text) {
             low = std::min(low, c), high = std::max(high, c);
         }
     }
-    if (low > high) return AlphaPlan{0, 0, septetCount};
+    if (low > high) return {AlphaPlan{0, 0, septetCount}};
 
-    // Candidates in the order that wins a tie.
     std::vector<AlphaPlan> plans;
     const auto tryWindow = [&](std::uint8_t form, char32_t base, std::size_t header) {
         const auto body = WindowedBody(text, base, nullptr);
@@ -171,13 +171,48 @@ std::optional<AlphaPlan> PlanAlpha(std::u32string_view text) {
         }
     }
     plans.push_back({kUcs2Form, 0, 1 + 2 * text.size()});
-    return *std::min_element(plans.begin(), plans.end(),
-                             [](const AlphaPlan& a, const AlphaPlan& b) { return a.size < b.size; });
+    // Shortest first; stable, so a tie keeps the order above.
+    std::stable_sort(plans.begin(), plans.end(),
+                     [](const AlphaPlan& a, const AlphaPlan& b) { return a.size < b.size; });
+    return plans;
 }
 
 void AppendUnit(std::vector<std::uint8_t>& out, char32_t unit) {
     out.push_back(static_cast<std::uint8_t>(unit >> 8));
     out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+}
+
+std::vector<std::uint8_t> EncodePlanned(std::u32string_view text, const AlphaPlan& plan) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(plan.size);
+    switch (plan.form) {
+        case 0:
+            return EncodeSeptets(text).value_or(bytes);
+        case kUcs2Form:
+            bytes.push_back(kUcs2Form);
+            for (const char32_t c : text) AppendUnit(bytes, c);
+            return bytes;
+        case kWindow8Form:
+            bytes = {kWindow8Form, static_cast<std::uint8_t>(plan.size - 3), static_cast<std::uint8_t>(plan.base >> 7)};
+            break;
+        default:
+            bytes = {kWindow16Form, static_cast<std::uint8_t>(plan.size - 4)};
+            AppendUnit(bytes, plan.base);
+            break;
+    }
+    WindowedBody(text, plan.base, &bytes);
+    return bytes;
+}
+
+// The shortest form of the text, any size.
+std::optional<std::vector<std::uint8_t>> EncodeAlpha(std::u32string_view text, PaddingByte padding) {
+    for (const AlphaPlan& plan : AlphaPlans(text)) {
+        std::vector<std::uint8_t> bytes = EncodePlanned(text, plan);
+        if (padding == PaddingByte::Allowed || std::find(bytes.begin(), bytes.end(), kPadding) == bytes.end()) {
+            return bytes;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -326,35 +361,31 @@ DecodedAlpha DecodeAlphaIdentifier(std::span<const std::uint8_t> bytes) {
     return {DecodeSeptets(name), true};
 }
 
-std::optional<std::vector<std::uint8_t>> EncodeAlphaIdentifier(std::u32string_view text, std::size_t maxBytes) {
-    const auto plan = PlanAlpha(text);
-    if (!plan || plan->size > maxBytes) return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(plan->size);
-    switch (plan->form) {
-        case 0:
-            return EncodeSeptets(text);
-        case kUcs2Form:
-            bytes.push_back(kUcs2Form);
-            for (const char32_t c : text) AppendUnit(bytes, c);
-            return bytes;
-        case kWindow8Form:
-            bytes = {kWindow8Form, static_cast<std::uint8_t>(plan->size - 3),
-                     static_cast<std::uint8_t>(plan->base >> 7)};
-            break;
-        default:
-            bytes = {kWindow16Form, static_cast<std::uint8_t>(plan->size - 4)};
-            AppendUnit(bytes, plan->base);
-            break;
-    }
-    WindowedBody(text, plan->base, &bytes);
-    return bytes;
+std::optional<std::vector<std::uint8_t>> EncodeAlphaIdentifier(std::u32string_view text, std::size_t maxBytes,
+                                                               PaddingByte padding) {
+    const auto encoded = EncodeAlpha(text, padding);
+    if (!encoded || encoded->size() > maxBytes) return std::nullopt;
+    return encoded;
 }
 
-std::optional<std::size_t> AlphaIdentifierBytes(std::u32string_view text) {
-    const auto plan = PlanAlpha(text);
-    if (!plan) return std::nullopt;
-    return plan->size;
+std::optional<std::size_t> AlphaIdentifierBytes(std::u32string_view text, PaddingByte padding) {
+    const auto encoded = EncodeAlpha(text, padding);
+    if (!encoded) return std::nullopt;
+    return encoded->size();
+}
+
+std::vector<std::uint8_t> CutAlphaIdentifier(std::span<const std::uint8_t> bytes, std::size_t maxBytes) {
+    if (bytes.size() <= maxBytes) return {bytes.begin(), bytes.end()};
+    const DecodedAlpha decoded = DecodeAlphaIdentifier(bytes);
+    if (!decoded.gsmText) return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(maxBytes)};
+    // The whole text may fit in a shorter form; the empty text always fits.
+    for (std::size_t length = decoded.text.size() + 1; length > 0; --length) {
+        if (auto cut = EncodeAlphaIdentifier(std::u32string_view(decoded.text).substr(0, length - 1), maxBytes,
+                                             PaddingByte::Avoided)) {
+            return std::move(*cut);
+        }
+    }
+    return {};
 }
 
 // ---- UCS2 of messages ----------------------------------------------------------------------------

@@ -69,12 +69,27 @@ struct DecodedAlpha {
 // a base, then default-alphabet bytes below 0x80 and base offsets above), else the default alphabet.
 DecodedAlpha DecodeAlphaIdentifier(std::span<const std::uint8_t> bytes);
 
+// Whether a name may hold the byte 0xFF. GSM 11.11 allows it inside the UCS2 forms, but reading a
+// dialling-number record ends its name at the first 0xFF, so names bound for such records avoid it
+// (the shortest form without one; none when every form of the text needs one).
+enum class PaddingByte {
+    Allowed,
+    Avoided,
+};
+
 // The default alphabet when it holds the text (a UCS2 form must not be used then), otherwise the
 // shortest of the forms 0x81, 0x82 and 0x80 (on a tie in that order); no padding. Nothing when the
 // form needs more than `maxBytes` or a character lies beyond U+FFFF.
-std::optional<std::vector<std::uint8_t>> EncodeAlphaIdentifier(std::u32string_view text, std::size_t maxBytes);
+std::optional<std::vector<std::uint8_t>> EncodeAlphaIdentifier(std::u32string_view text, std::size_t maxBytes,
+                                                               PaddingByte padding = PaddingByte::Allowed);
 // Bytes the form EncodeAlphaIdentifier would choose needs; nothing when no form holds the text.
-std::optional<std::size_t> AlphaIdentifierBytes(std::u32string_view text);
+std::optional<std::size_t> AlphaIdentifierBytes(std::u32string_view text, PaddingByte padding = PaddingByte::Allowed);
+
+// A name cut to at most `maxBytes` without splitting a character (a UCS2 unit, an escape pair, a
+// character of a 0x81 or 0x82 form): GSM text loses characters from its end and is encoded afresh
+// (count byte and form fitting what is left, no 0xFF), other bytes are cut where the limit falls.
+// A name that fits comes back byte for byte.
+std::vector<std::uint8_t> CutAlphaIdentifier(std::span<const std::uint8_t> bytes, std::size_t maxBytes);
 
 // ---- UCS2 of messages ----------------------------------------------------------------------------
 

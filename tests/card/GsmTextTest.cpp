@@ -312,6 +312,29 @@ TEST(AlphaEncoding, LimitsAndRefusals) {
     EXPECT_EQ(HexOf(Bytes(longest->begin(), longest->begin() + 4)), "81 FF 02 8C");
 }
 
+// A record ends its name at the first 0xFF: names bound for records take the shortest form without
+// one, or none.
+TEST(AlphaEncoding, NamesForRecordsAvoidThePaddingByte) {
+    struct Case {
+        std::u32string text;
+        std::string allowed, avoided;
+    };
+    const Case cases[] = {
+        {U"S\u0995\u09A6-\u09FF", "81 05 13 53 95 A6 2D FF", "82 05 09 90 53 85 96 2D EF"},  // annex B example 2
+        {U"\u00FF", "80 00 FF", "82 01 00 F0 8F"},
+        {U"\u04FF\u65E5", "80 04 FF 65 E5", "none"},
+        {U"\u0158eho\u0159", "81 05 02 D8 65 68 6F D9", "81 05 02 D8 65 68 6F D9"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(HexOf(EncodeUcs2(test.text)));
+        EXPECT_EQ(HexOf(EncodeAlphaIdentifier(test.text, 32)), test.allowed);
+        const auto avoided = EncodeAlphaIdentifier(test.text, 32, PaddingByte::Avoided);
+        EXPECT_EQ(HexOf(avoided), test.avoided);
+        EXPECT_EQ(AlphaIdentifierBytes(test.text, PaddingByte::Avoided),
+                  avoided ? std::optional(avoided->size()) : std::nullopt);
+    }
+}
+
 // ---- UCS2 of messages ----
 
 TEST(Ucs2, DecodeAndEncode) {
