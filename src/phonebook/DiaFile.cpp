@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "card/GsmText.h"
 #include "files/TextFile.h"
 #include "phonebook/DialNumbers.h"
+#include "phonebook/EntryName.h"
 #include "phonebook/TextHelpers.h"
 #include "phonebook/Transliteration.h"
 #include "resources/StringTable.h"
@@ -40,9 +43,8 @@ constexpr std::uint32_t kBadIntervalText = 57783;
 constexpr std::string_view kDelimiters = "\t\n";
 // The earlier writer wrote a name's ESC bytes (GSM extension characters) as they are.
 constexpr files::UnknownEscape kEscapes = files::UnknownEscape::KeepBoth;
-// GSM's '@' is the byte 0x00, which a line cannot hold.
-constexpr char kGsmAt = '@';
-constexpr std::size_t kMaxName = sizeof(PhoneBookEntry::name) - 1;
+// A line cannot hold a NUL; a name that has one is written with this in its place.
+constexpr char kNoLineCharacter = '.';
 
 void ShowError(card::UserInterface& ui, std::uint32_t id) {
     ui.ShowMessage(resources::LoadString(id), MessageIcon::Error);
@@ -66,6 +68,38 @@ std::string_view FieldText(const char* field, std::size_t size) {
 bool IsFileNumber(std::string_view text) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     return !text.empty() && text.find('+') == std::string_view::npos && IsValidNumber(text);
+}
+
+// The character of GSM's extension table that an ESC before `code` stands for.
+std::optional<char32_t> ExtensionCharOf(char32_t code) {
+    if (code >= 0x80) return std::nullopt;
+    const std::uint8_t pair[] = {card::kGsmEscape, static_cast<std::uint8_t>(code)};
+    const char32_t character = card::DecodeSeptets(pair).front();
+    const auto septets = card::SeptetsOf(character);
+    if (!septets || septets->count != 2) return std::nullopt;
+    return character;
+}
+
+// A name's text as its line gives it: every byte transliterated, then read as Windows-1250. The
+// earlier writer put a card's ESC pairs into the file as they were, so an ESC before a code of GSM's
+// extension table is that table's character; any other ESC goes as a phone drops it, and one at the
+// end shows as a space.
+std::u32string NameFromLine(std::string_view bytes) {
+    std::string plain(bytes);
+    std::transform(plain.begin(), plain.end(), plain.begin(), TransliterateChar);
+    const std::u32string read = card::TextFromCp1250(plain);
+    std::u32string text;
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        if (read[i] != card::kGsmEscape) {
+            text.push_back(read[i]);
+        } else if (i + 1 == read.size()) {
+            text.push_back(U' ');
+        } else if (const auto extension = ExtensionCharOf(read[i + 1])) {
+            text.push_back(*extension);
+            ++i;
+        }
+    }
+    return text;
 }
 
 // Reads one field; a file that ends where a field would start gives a missing field, so the last
@@ -169,13 +203,14 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
             number = nameField.text;
         }
 
-        std::string plainName(name);
-        std::transform(plainName.begin(), plainName.end(), plainName.begin(), TransliterateChar);
+        // The name must fit the entry's bytes once encoded for the card.
+        PhoneBookEntry named{};
+        const bool nameFits =
+            name.find('\0') == std::string_view::npos && SetNameText(named, NameFromLine(name), kMaxNameBytes);
 
         const long position = recordNumber + static_cast<long>(s);
         syntaxOk = syntaxOk && position >= 1 && position <= static_cast<long>(limit);
-        syntaxOk = syntaxOk && plainName.size() <= kMaxName && plainName.find('\0') == std::string::npos &&
-                   (number.empty() || IsFileNumber(number));
+        syntaxOk = syntaxOk && nameFits && (number.empty() || IsFileNumber(number));
         // Two lines for one position would silently lose the first of them.
         syntaxOk = syntaxOk && !read[static_cast<std::size_t>(position - 1)];
         if (!syntaxOk) {
@@ -188,7 +223,7 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
         PhoneBookEntry entry = EmptyPosition(static_cast<std::uint16_t>(p));
         entry.used = 1;
         entry.modified = 1;
-        SetNameBytes(entry, plainName);
+        SetNameBytes(entry, NameBytes(named));
         std::string digits;
         SplitInternational(number, digits, entry.ton, sizeof entry.number);
         CopyBounded(entry.number, sizeof entry.number, digits);
@@ -231,17 +266,27 @@ DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options
     return result;
 }
 
-DiaLineText DiaTextOf(const PhoneBookEntry& entry) {
-    DiaLineText text{std::string(NameBytes(entry)), {}};
-    std::transform(text.name.begin(), text.name.end(), text.name.begin(),
-                   [](char character) { return character == '\0' ? kGsmAt : TransliterateChar(character); });
+DiaLineText DiaTextOf(const PhoneBookEntry& entry, card::TextForm form) {
+    DiaLineText text{NameIn(entry, form), {}};
+    std::replace(text.name.begin(), text.name.end(), '\0', kNoLineCharacter);
+    // Spelled out in Windows-1250 a name may outgrow the entry (Æ is "AE"): the file then holds as
+    // much of it as reads back. Each byte is one character, so no cut splits one.
+    if (form == card::TextForm::File) {
+        while (!text.name.empty() && !NameBytesLeft(NameFromLine(text.name), kMaxNameBytes)) text.name.pop_back();
+    }
     const std::string_view digits = FieldText(entry.number, sizeof entry.number);
     // The file has no room for the type of an empty number; a lone '+' would not read back.
     if (!digits.empty()) text.number = JoinInternational(digits, entry.ton);
     return text;
 }
 
-std::string FormatDiaFile(std::span<const PhoneBookEntry> positions, unsigned from, unsigned to) {
+DiaLineText DiaReadBackOf(const PhoneBookEntry& entry) {
+    DiaLineText text = DiaTextOf(entry, card::TextForm::File);
+    text.name = card::Utf8FromText(NameFromLine(text.name));
+    return text;
+}
+
+std::string FormatDiaFile(std::span<const PhoneBookEntry> positions, unsigned from, unsigned to, card::TextForm form) {
     // Positions count in index order, as the window shows them when it saves.
     std::vector<PhoneBookEntry> ordered(positions.begin(), positions.end());
     std::stable_sort(ordered.begin(), ordered.end(),
@@ -252,7 +297,7 @@ std::string FormatDiaFile(std::span<const PhoneBookEntry> positions, unsigned fr
         const PhoneBookEntry& entry = ordered[position];
         if (entry.used == 0) continue;
         // A record in use with neither name nor digits still has its line, of two empty-field marks.
-        const DiaLineText text = DiaTextOf(entry);
+        const DiaLineText text = DiaTextOf(entry, form);
         TextFile::AppendField(bytes, std::to_string(entry.index + 1), '\t');
         TextFile::AppendField(bytes, text.name, '\t');
         TextFile::AppendField(bytes, text.number, '\n');

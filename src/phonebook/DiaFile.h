@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "card/TextForms.h"
 #include "card/UserInterface.h"
 #include "phonebook/PhoneBookEntry.h"
 
@@ -53,23 +54,32 @@ bool CheckAddStart(unsigned from, unsigned positionCount, card::UserInterface& u
 bool CheckSaveRange(unsigned from, unsigned to, unsigned positionCount, card::UserInterface& ui);
 
 // Reads a file into the window's positions (at most 250 are used) and raises positionCount to cover
-// what was read. Add sorts the shown positions by index first. Every failure is shown through `ui`.
+// what was read. Names are transliterated to plain letters and encoded for the card; one that does
+// not fit the entry's 32 bytes is a syntax error. Add sorts the shown positions by index first.
+// Every failure is shown through `ui`.
 DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options, std::span<PhoneBookEntry> positions,
                           unsigned& positionCount, card::UserInterface& ui);
 
-// An entry as a line of the file carries it, and so as reading the line gives it back: every byte of
-// the name transliterated, a 0x00 byte as '@' (the character GSM gives it), the number with '+' when
-// international (an empty number has no room for its type).
+// An entry as a line carries it: the name's text in `form` (File: Windows-1250, characters it lacks
+// spelled plainly, an older editor's Windows-1250 name as its own bytes, and no more of it than reads
+// back into an entry; Display: UTF-8 for a terminal), the number with '+' when international (an
+// empty number has no room for its type).
 struct DiaLineText {
     std::string name;
     std::string number;
     bool operator==(const DiaLineText&) const = default;
 };
-DiaLineText DiaTextOf(const PhoneBookEntry& entry);
+DiaLineText DiaTextOf(const PhoneBookEntry& entry, card::TextForm form = card::TextForm::File);
 
-// The file's bytes for the used entries among positions from..to (1-based, in index order), each on its
-// line; a range beyond the positions is cut to them.
-std::string FormatDiaFile(std::span<const PhoneBookEntry> positions, unsigned from, unsigned to);
+// The entry as reading its written line gives it back: the name's text (UTF-8) after the reader's
+// transliteration, and the number. Two entries with the same are the same line of a file.
+DiaLineText DiaReadBackOf(const PhoneBookEntry& entry);
+
+// The file's lines for the used entries among positions from..to (1-based, in index order); a range
+// beyond the positions is cut to them. The file holds the File form; Display gives the same lines in
+// UTF-8 to show them.
+std::string FormatDiaFile(std::span<const PhoneBookEntry> positions, unsigned from, unsigned to,
+                          card::TextForm form = card::TextForm::File);
 
 // Writes FormatDiaFile's bytes and reports the outcome through `ui`; a failure shows the system's
 // reason below the message. The existing file is replaced only by a completely written one. True when

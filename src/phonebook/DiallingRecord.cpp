@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "card/GsmText.h"
 #include "phonebook/DialNumbers.h"
 
 namespace quillet::phonebook {
@@ -94,8 +95,11 @@ std::vector<std::uint8_t> EncodeDiallingRecord(const PhoneBookEntry& entry, std:
     std::vector<std::uint8_t> record(recordLength, 0xFF);
     if (!entry.used || recordLength < kDiallingFixedPart) return record;
     const std::size_t alphaLength = recordLength - kDiallingFixedPart;
-    const std::string_view name = NameBytes(entry).substr(0, alphaLength);
-    std::memcpy(record.data(), name.data(), name.size());
+    // A name longer than the field loses whole characters, never half of one.
+    const std::string_view bytes = NameBytes(entry);
+    const std::vector<std::uint8_t> name = card::CutAlphaIdentifier(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), alphaLength);
+    std::copy(name.begin(), name.end(), record.begin());
 
     const std::vector<std::uint8_t> nibbles = NumberNibbles(entry);
     const std::size_t inRecord = std::min(nibbles.size(), kDigitsPerRecord);

@@ -31,8 +31,9 @@ bool IsDiallingRecordInUse(std::span<const std::uint8_t> record);
 // The BCD nibbles of an entry's number.
 std::vector<std::uint8_t> NumberNibbles(const PhoneBookEntry& entry);
 
-// The record of a used or empty entry; digits beyond the first 20 are left to the extension
-// records, and `extensionId` is written as given.
+// The record of a used or empty entry; a name longer than the record's name bytes is cut at a
+// character, digits beyond the first 20 are left to the extension records, and `extensionId` is
+// written as given.
 std::vector<std::uint8_t> EncodeDiallingRecord(const PhoneBookEntry& entry, std::size_t recordLength,
                                                std::uint8_t extensionId);
 

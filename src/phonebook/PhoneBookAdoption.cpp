@@ -9,7 +9,7 @@ namespace quillet::phonebook {
 namespace {
 
 bool SameInFile(const PhoneBookEntry& a, const PhoneBookEntry& b) {
-    return a.index == b.index && DiaTextOf(a) == DiaTextOf(b);
+    return a.index == b.index && DiaReadBackOf(a) == DiaReadBackOf(b);
 }
 
 }  // namespace

@@ -7,12 +7,13 @@
 
 namespace quillet::phonebook {
 
-// A *.DIA file carries an entry's name as plain text (GSM's 0x00 byte as '@') and its number with '+'
-// for an international one, nothing else (DiaTextOf). An entry read from such a file stands for the
-// card's record at its position when both give the same line: it then takes the card's entry whole
-// (NPI, type of number, capability and extension records, every name byte) and loses its `modified`
-// mark, so a phone book written back from its own file keeps the card's bytes. Positions are compared
-// one to one; returns how many entries were taken from the card.
+// A *.DIA file carries an entry's name as Windows-1250 text, which reading transliterates to plain
+// letters, and its number with '+' for an international one, nothing else. An entry read from such a
+// file stands for the card's record at its position when both read back as the same line
+// (DiaReadBackOf), so the card's "Müller" stands for the file's "Muller" and "Müller". It then takes
+// the card's entry whole (NPI, type of number, capability and extension records, every name byte)
+// and loses its `modified` mark, so a phone book written back from its own file keeps the card's
+// bytes. Positions are compared one to one; returns how many entries were taken from the card.
 std::size_t AdoptUnchangedEntries(std::span<PhoneBookEntry> fromFile, std::span<const PhoneBookEntry> onCard);
 
 }  // namespace quillet::phonebook

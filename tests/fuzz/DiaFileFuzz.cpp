@@ -3,7 +3,9 @@
 
 #include "FileReaderTarget.h"
 #include "FuzzTarget.h"
+#include "card/GsmText.h"
 #include "phonebook/DiaFile.h"
+#include "phonebook/EntryName.h"
 
 namespace quillet::fuzz {
 
@@ -11,7 +13,8 @@ std::vector<std::string> Seeds() {
     return {"1\tJan Novak\t+420603123456\r\n2\tEva\t112\r\n17\tOffice\t+4202*31#p12\r\n",
             "Jan Novak\t+420603123456\r\nEva\t112",
             "250\tLast\t1\r\n1\tFirst\t2\r\n",
-            "1\tName \x1bn tab\t+1\r\n"};
+            "1\tName \x1bn tab\t+1\r\n",
+            "1\tM\xFCller \x8A\x9D\x61stn\xFD\t1\r\n2\tme@home $5_ok\t2\r\n3\tA\x1b" "e [x]\t3\r\n"};
 }
 
 }  // namespace quillet::fuzz
@@ -34,12 +37,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.keepNumbering = size > 2 && (data[2] & 1) != 0;
         unsigned count = mode == phonebook::DiaReadMode::Add ? 120 : 0;
         phonebook::ReadDiaFile(path, options, positions, count, ui);
-        // At most one message, no count beyond the window, and every entry stays where it is.
+        // At most one message, no count beyond the window, and every entry stays where it is. A name
+        // read is the card's coding of its own text, within the entry's bytes.
         fuzz::Require(ui.messages.size() <= 1 && count <= positions.size());
         for (std::size_t index = 0; index < positions.size(); ++index) {
             const phonebook::PhoneBookEntry& entry = positions[index];
             fuzz::Require(entry.index == index);
-            fuzz::Require(!entry.used || (entry.name[sizeof entry.name - 1] == 0 && entry.number[sizeof entry.number - 1] == 0));
+            if (!entry.used) continue;
+            fuzz::Require(entry.number[sizeof entry.number - 1] == 0);
+            const std::string_view name = phonebook::NameBytes(entry);
+            const auto coded = card::EncodeAlphaIdentifier(phonebook::NameText(entry), phonebook::kMaxNameBytes,
+                                                           card::PaddingByte::Avoided);
+            fuzz::Require(coded &&
+                          std::string_view(reinterpret_cast<const char*>(coded->data()), coded->size()) == name);
         }
     }
     return 0;

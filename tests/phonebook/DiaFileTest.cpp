@@ -1,6 +1,7 @@
 // *.DIA phone book files: reading, writing and every message on the way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <deque>
@@ -9,7 +10,10 @@
 #include <tuple>
 #include <vector>
 
+#include "card/GsmText.h"
 #include "phonebook/DiaFile.h"
+#include "phonebook/EntryName.h"
+#include "phonebook/PhoneBookAdoption.h"
 #include "phonebook/TextHelpers.h"
 #include "resources/StringTable.h"
 #include "support/ScriptedUserInterface.h"
@@ -32,18 +36,20 @@ Table FreshTable() {
     return table;
 }
 
-// The name as the card's bytes, 0x00 ('@' of GSM) included.
+// The name as typed (UTF-8), encoded for the card.
 void Put(Table& table, std::size_t position, std::string_view name, const char* number, std::uint8_t ton = 0) {
     PhoneBookEntry& entry = table[position];
     entry.used = 1;
-    SetNameBytes(entry, name);
+    ASSERT_TRUE(SetNameText(entry, card::TextFromUtf8(name).value(), kMaxNameBytes)) << name;
     CopyBounded(entry.number, sizeof entry.number, number);
     entry.ton = ton;
 }
 
-// A used entry as "name|number|ton", an unused one as "".
+std::string Shown(const PhoneBookEntry& entry) { return NameIn(entry, card::TextForm::Display); }
+
+// A used entry as "name|number|ton" with the name as shown, an unused one as "".
 std::string Row(const PhoneBookEntry& entry) {
-    return entry.used ? std::string(entry.name) + "|" + entry.number + "|" + std::to_string(entry.ton) : "";
+    return entry.used ? Shown(entry) + "|" + entry.number + "|" + std::to_string(entry.ton) : "";
 }
 
 // Reads a file into a table; the table's positionCount starts as given.
@@ -65,7 +71,7 @@ struct Reading {
     }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : table) names.push_back(entry.used ? entry.name : "");
+        for (const auto& entry : table) names.push_back(entry.used ? Shown(entry) : "");
         while (!names.empty() && names.back().empty()) names.pop_back();
         return names;
     }
@@ -76,7 +82,7 @@ struct Reading {
 Table DemoBook() {
     Table table = FreshTable();
     Put(table, 0, "Mama", "420602123456", 1);
-    Put(table, 1, "\x8A\x9D\x61stn\xFD Ji\xF8\xED", "0221234567");  // Šťastný Jiří
+    Put(table, 1, "Šťastný Jiří", "0221234567");
     Put(table, 4, "Voicemail", "*#21#p123");
     Put(table, 9, "Long international", std::string(60, '9').c_str(), 1);
     Put(table, 10, "Long national", std::string(60, '8').c_str());
@@ -114,15 +120,15 @@ TEST(DiaFile, SavedBookReadsBackAtTheSamePositions) {
     Table shuffled = book;
     std::swap(shuffled[0], shuffled[4]);
     ASSERT_TRUE(WriteDiaFile(path, shuffled, 2, 5, ui));
-    // Names are written as reading gives them back: letters with accents in their plain form.
-    EXPECT_EQ(ReadFileBytes(path), "2\tStastny Jiri\t0221234567\r\n5\tVoicemail\t*#21#p123\r\n");
+    // Names are written in Windows-1250; only reading turns them into plain letters.
+    EXPECT_EQ(ReadFileBytes(path), "2\t\x8A\x9D\x61stn\xFD Ji\xF8\xED\t0221234567\r\n5\tVoicemail\t*#21#p123\r\n");
 }
 
-// Every shape an entry may have on a card is saved and read back equal, and the file read back is
-// saved again to the same bytes.
+// Every shape an entry may have is saved and read back as the same line, and a book read back from
+// a file is saved again to the same bytes.
 TEST(DiaFile, EveryEntryShapeSurvivesTheFile) {
     struct Shape {
-        std::string name;
+        std::string name;  // as typed
         std::string number;
         std::uint8_t ton;
         std::string readBack;  // Row() after reading, when not the entry itself
@@ -137,16 +143,17 @@ TEST(DiaFile, EveryEntryShapeSurvivesTheFile) {
         {"Trailing ", "3", 0, ""},
         {"Tab\tinside", "4", 1, ""},
         {"Line\nfeed\rreturn", "5", 0, ""},
-        {"Esc\x1b\x30 and \x1bn", "6", 0, ""},
         {"0", "7", 0, ""},
         {std::string(32, 'W'), "*#pDE0123456789", 0, ""},
-        {"\x1b", "8", 0, ""},
-        {"A\033e", "9", 0, ""},  // GSM "A€"
-        // '@' of GSM is the byte 0x00: the file has the character, and the whole name
-        {std::string("\0A", 2), "", 0, "@A||0"},
-        {std::string("me\0home", 7), "10", 1, "me@home|10|1"},
-        {std::string(1, '\0'), "", 0, "@||0"},
+        {"me@home $5_ok", "10", 1, ""},  // '@', '$' and '_' are bytes below 0x20 on the card
+        {"[a~b]", "11", 0, ""},           // escape pairs of GSM
+        {"@", "", 0, ""},
         {"", "", 1, "||0"},  // in use, with neither name nor number
+        // Windows-1250 in the file, plain letters when read
+        {"Müller", "12", 0, "Muller|12|0"},
+        {"Řehoř", "13", 0, "Rehor|13|0"},
+        {"5€ deal", "14", 0, "5. deal|14|0"},
+        {"ΔÆØ", "15", 0, ".AEO|15|0"},  // spelled plainly where Windows-1250 lacks them
     };
     Table book = FreshTable();
     for (std::size_t i = 0; i < std::size(shapes); ++i) {
@@ -171,10 +178,86 @@ TEST(DiaFile, EveryEntryShapeSurvivesTheFile) {
         const std::string expected = shape.readBack.empty() ? Row(book[3 * i]) : shape.readBack;
         EXPECT_EQ(Row(reading.table[3 * i]), expected) << i;
         // What the file says about the read entry is what it said about the card's.
-        EXPECT_EQ(DiaTextOf(reading.table[3 * i]), DiaTextOf(book[3 * i])) << i;
+        EXPECT_EQ(DiaReadBackOf(reading.table[3 * i]), DiaReadBackOf(book[3 * i])) << i;
     }
-    // Read back and saved again: the same file, byte for byte.
-    EXPECT_EQ(FormatDiaFile(reading.table, 1, 250), bytes);
+    // Read back and saved again, then once more: the same file, byte for byte.
+    const std::string again = FormatDiaFile(reading.table, 1, 250);
+    Reading second;
+    ASSERT_EQ(second.Read(again).outcome, DiaReadOutcome::Complete);
+    EXPECT_EQ(FormatDiaFile(second.table, 1, 250), again);
+}
+
+// What a card's name shows as, what the file holds for it, and what reading the file gives back.
+TEST(DiaFile, NamesAreWrittenInWindows1250AndReadBackInPlainLetters) {
+    struct Case {
+        std::vector<std::uint8_t> card;
+        std::string file;
+        std::string readBack;
+        std::string shown;
+        bool windowsName = false;
+    };
+    const Case cases[] = {
+        {{0x80, 0x00, 0x4A, 0x00, 0xFC, 0x00, 0x72, 0x00, 0x67, 0x00, 0x65, 0x00, 0x6E}, "J\xFCrgen", "Jurgen",
+         "Jürgen"},
+        {{0x81, 0x04, 0x02, 0x8C, 0x65, 0x63, 0x68}, "\xC8" "ech", "Cech", "Čech"},
+        {{0x82, 0x05, 0x01, 0x00, 0xD8, 0x65, 0x68, 0x6F, 0xD9}, "\xD8" "eho\xF8", "Rehor", "Řehoř"},
+        {{0x6D, 0x65, 0x00, 0x68, 0x6F, 0x6D, 0x65}, "me@home", "me@home", "me@home"},
+        {{0x4D, 0x7E, 0x6C, 0x6C, 0x65, 0x72, 0x11, 0x02}, "M\xFCller_$", "Muller_$", "Müller_$"},
+        {{0x35, 0x1B, 0x65, 0x20, 0x64, 0x65, 0x61, 0x6C}, "5\x80 deal", "5. deal", "5€ deal"},
+        // an older editor's Windows-1250 names: their own bytes, an undefined one included
+        {{0xC8, 0x65, 0x63, 0x68}, "\xC8" "ech", "Cech", "Čech", true},
+        {{0x41, 0x81, 0x42}, "A\x81" "B", "A.B", "A\uFFFD" "B", true},
+        // a NUL has no place in a line
+        {{0x80, 0x00, 0x41, 0x00, 0x00}, "A.", "A.", std::string("A\0", 2)},
+        // spelled out a name may outgrow the entry: the file holds what reads back (16 of 20 "AE")
+        {std::vector<std::uint8_t>(20, 0x1C), "AEAEAEAEAEAEAEAEAEAEAEAEAEAEAEAE", "AEAEAEAEAEAEAEAEAEAEAEAEAEAEAEAE",
+         "ÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆ"},
+    };
+    for (const Case& test : cases) {
+        Table book = FreshTable();
+        book[0].used = 1;
+        SetNameBytes(book[0], std::string(test.card.begin(), test.card.end()));
+        SCOPED_TRACE(test.shown);
+        EXPECT_EQ(Shown(book[0]), test.shown);
+        EXPECT_EQ(HasWindowsName(book[0]), test.windowsName);
+        EXPECT_EQ(DiaTextOf(book[0]).name, test.file);
+        // A terminal gets the lines in UTF-8, a NUL as in the file.
+        std::string line = test.shown;
+        std::replace(line.begin(), line.end(), '\0', '.');
+        EXPECT_EQ(FormatDiaFile(book, 1, 1, card::TextForm::Display), "1\t" + line + "\t\x1b\x30\r\n");
+
+        Reading reading;
+        ASSERT_EQ(reading.Read(FormatDiaFile(book, 1, 1)).outcome, DiaReadOutcome::Complete);
+        EXPECT_EQ(Shown(reading.table[0]), test.readBack);
+        EXPECT_EQ(DiaReadBackOf(book[0]).name, test.readBack);
+        // The card's entry stands for what the file gave back, so its bytes stay.
+        EXPECT_EQ(AdoptUnchangedEntries(reading.table, book), 1u);
+        EXPECT_EQ(NameBytes(reading.table[0]), NameBytes(book[0]));
+    }
+}
+
+// Typed names reach the card as phones write them; the file's text is encoded the same way.
+TEST(DiaFile, NamesFromTheFileAreEncodedForTheCard) {
+    Reading reading;
+    ASSERT_EQ(reading.Read("1\tme@home $5_ok\t1\r\n2\t\x8A\x9D\x61stn\xFD [1]\t2\r\n").outcome,
+              DiaReadOutcome::Complete);
+    EXPECT_EQ(NameBytes(reading.table[0]), std::string("\x6D\x65\x00\x68\x6F\x6D\x65\x20\x02\x35\x11\x6F\x6B", 13));
+    EXPECT_EQ(NameBytes(reading.table[1]), "Stastny \x1B\x3C" "1\x1B\x3E");
+}
+
+// A card name the file spells differently is no longer the card's entry.
+TEST(DiaFile, OnlyNamesThatReadBackTheSameKeepTheCardsBytes) {
+    Table card = FreshTable();
+    Put(card, 0, "Müller", "1");
+    Put(card, 1, "Müller", "2");
+    Put(card, 2, "Müller", "3");
+    Reading reading;
+    ASSERT_EQ(reading.Read("1\tMuller\t1\r\n2\tM\xFCller\t2\r\n3\tMueller\t3\r\n").outcome,
+              DiaReadOutcome::Complete);
+    EXPECT_EQ(AdoptUnchangedEntries(reading.table, card), 2u);
+    for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(NameBytes(reading.table[i]), "M\x7Eller") << i;
+    EXPECT_EQ(Shown(reading.table[2]), "Mueller");
+    EXPECT_EQ(reading.table[2].modified, 1u);
 }
 
 TEST(DiaFile, SaveFailuresKeepTheOldFile) {
@@ -253,8 +336,8 @@ TEST(DiaFile, EntriesThatHoldNothingKeepTheirPlace) {
     }
 }
 
-// *.DIA files of the earlier writer held a name's ESC bytes unescaped (GSM extension characters) and
-// its reader kept them: such files give the same names as before.
+// *.DIA files of the earlier writer held a name's card bytes, ESC bytes (GSM extension characters)
+// unescaped: such files give the names that phones showed for those bytes.
 TEST(DiaFile, FilesOfTheEarlierWriterGiveTheSameNames) {
     const std::pair<std::string, std::string> cases[] = {
         {"1\tA\033e\t123\r\n", "A\033e"},  // "A€": the card bytes 41 1B 65
@@ -265,15 +348,17 @@ TEST(DiaFile, FilesOfTheEarlierWriterGiveTheSameNames) {
         {"1\tMid\x1b space\t1", "Mid\x1b space"},
         {"1\t\03300\t1", "\03300"},  // ESC '0' with more after it is no empty-field mark
     };
-    for (const auto& [contents, name] : cases) {
+    for (const auto& [contents, bytes] : cases) {
         Reading reading;
         ASSERT_EQ(reading.Read(contents).outcome, DiaReadOutcome::Complete) << contents;
-        EXPECT_EQ(NameBytes(reading.table[0]), name) << contents;
-        // Saved again in today's coding, the name reads back the same.
-        Reading again;
-        ASSERT_EQ(again.Read(FormatDiaFile(reading.table, 1, 1)).outcome, DiaReadOutcome::Complete) << contents;
-        EXPECT_EQ(NameBytes(again.table[0]), name) << contents;
+        const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        EXPECT_EQ(NameText(reading.table[0]), card::DecodeAlphaIdentifier(std::span(raw, bytes.size())).text)
+            << contents;
     }
+    // Extension characters come back as the card's escape pairs.
+    Reading euro;
+    ASSERT_EQ(euro.Read(cases[0].first).outcome, DiaReadOutcome::Complete);
+    EXPECT_EQ(NameBytes(euro.table[0]), "A\033e");
 }
 
 TEST(DiaFile, SyntaxErrorsNameTheirLineAndKeepWhatWasPlaced) {
@@ -287,6 +372,7 @@ TEST(DiaFile, SyntaxErrorsNameTheirLineAndKeepWhatWasPlaced) {
         "4\tName\t1+2",                         // '+' inside
         "4\tName\t+",                           // a '+' alone
         "4\t" + std::string(33, 'n') + "\t1",   // 33 characters
+        "4\t" + std::string(17, '[') + "\t1",   // 17 characters of 34 bytes on the card
         "4\tName\t" + std::string(61, '1'),     // 61 digits
         "4\tName\t1\textra",                    // a fourth field
         "1\tAgain\t5",                          // the same position twice

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <tuple>
 
+#include "card/GsmText.h"
 #include "phonebook/DiaFile.h"
 #include "phonebook/DialNumbers.h"
 #include "phonebook/DiallingRecord.h"
+#include "phonebook/EntryName.h"
 #include "phonebook/PhoneBookAdoption.h"
 #include "phonebook/PhoneBookTransfer.h"
 #include "phonebook/TextHelpers.h"
@@ -118,8 +120,8 @@ TEST_F(PhoneBookOnCard, OnlyEntriesThatDifferFromTheCardAreRewrittenWhateverThei
 PhoneBookEntry AsReadFromText(const PhoneBookEntry& card) {
     PhoneBookEntry entry = EmptyPosition(card.index);
     if (!card.used) return entry;
-    const DiaLineText text = DiaTextOf(card);
-    SetNameBytes(entry, text.name);
+    const DiaLineText text = DiaReadBackOf(card);
+    EXPECT_TRUE(SetNameText(entry, card::TextFromUtf8(text.name).value(), kMaxNameBytes)) << text.name;
     std::string number;
     SplitInternational(text.number, number, entry.ton);
     CopyBounded(entry.number, sizeof entry.number, number.c_str());
@@ -135,9 +137,10 @@ TEST_F(PhoneBookOnCard, EntriesBackFromATextFileTakeTheirCardRecordsSoOnlyRealCh
         fromFile[position] = AsReadFromText(entries[position]);
         used += entries[position].used != 0;
     }
-    // The text lost the UCS2 name's bytes, the zero byte of '@' (the text has the character), NPIs
-    // and extension links; one entry really changed in the file.
+    // The text lost the UCS2 name's bytes and its accents, the umlauts of "Jürgen Müller", NPIs and
+    // extension links; one entry really changed in the file.
     EXPECT_NE(NameBytes(fromFile[2]), NameBytes(entries[2]));
+    EXPECT_EQ(NameBytes(fromFile[0]), "Jurgen Muller");
     std::strcpy(fromFile[1].number, "420221234567");
     EXPECT_EQ(AdoptUnchangedEntries(fromFile, entries), used - 1);
     EXPECT_EQ(fromFile[2].modified, 0u);
