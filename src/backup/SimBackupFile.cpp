@@ -13,6 +13,7 @@
 
 #include "backup/ArchiveString.h"
 #include "files/SafeFileWriter.h"
+#include "sms/MessageBody.h"
 
 namespace quillet::backup {
 
@@ -77,7 +78,7 @@ void WriteSmsSection(ArchiveWriter& writer, const SimBackup& backup) {
         const SmsEntry& entry = backup.messages[position];
         writer.WriteU32(entry.index);
         writer.WriteU32(entry.used);
-        writer.WriteArchiveString(FieldText(entry.text));
+        writer.WriteArchiveString(sms::MessageFileText(entry));
         writer.WriteArchiveString(FieldText(entry.serviceCentre));
         writer.WriteArchiveString(FieldText(entry.address));
         writer.WriteU8(entry.addressTon);
@@ -230,6 +231,18 @@ private:
         return true;
     }
 
+    // Windows-1250 text, coded for the card as a message file's text is; a text that cannot be
+    // coded (too long for any message) is damage. Like any field, it ends at a zero byte.
+    bool ReadMessageText(SmsEntry& entry) {
+        std::uint32_t length = 0;
+        if (!m_reader.ReadArchiveStringLength(length)) return false;
+        if (length > sms::kMaxMessageFileText) return StructureError();
+        char bytes[sms::kMaxMessageFileText];
+        if (!m_reader.ReadBytes(reinterpret_cast<std::uint8_t*>(bytes), length)) return false;
+        const std::string_view text(bytes, length);
+        return sms::SetMessageFileText(entry, text.substr(0, text.find('\0'))) || StructureError();
+    }
+
     bool ReadMessages() {
         std::uint32_t stored = 0;
         if (!ReadCount(stored, m_backup.messages.size())) return false;
@@ -241,7 +254,7 @@ private:
             m_reader.ReadU32(index);
             entry.index = static_cast<std::uint16_t>(index);
             m_reader.ReadU32(entry.used);
-            m_reader.ReadArchiveString(entry.text);
+            if (!ReadMessageText(entry)) return false;
             m_reader.ReadArchiveString(entry.serviceCentre);
             m_reader.ReadArchiveString(entry.address);
             m_reader.ReadU8(entry.addressTon);

@@ -84,16 +84,18 @@ inline constexpr std::uint32_t kStructureError = 57427;    // "Error in backup f
 inline constexpr std::uint32_t kReadError = 57428;         // "Error while reading file.\n..."
 }  // namespace message
 
-// The file's bytes for a backup, sections in the order above. Counts above the buffers'
-// sizes are taken as the sizes; `modified`, `inTransfer` and `messageRef` are not stored.
+// The file's bytes for a backup, sections in the order above; message texts in Windows-1250, what
+// it cannot hold spelled plainly. Counts above the buffers' sizes are taken as the sizes;
+// `modified`, `inTransfer` and `messageRef` are not stored.
 std::vector<std::uint8_t> EncodeSimBackup(const SimBackup& backup);
 
 // Reads a backup from untrusted bytes. On success `backup` holds exactly what the file gave, and
 // `present` names the sections it held.
 // On failure `backup` is left as it was and `error` is kStructureError (an unknown section name,
 // a count larger than its buffer or than a card file's slots, a malformed length) or
-// kReadError (the data ends before "SECTION_END"). Texts longer than their fields are cut to
-// the fields; a stored index keeps its low 16 bits.
+// kReadError (the data ends before "SECTION_END"). Message texts are Windows-1250, coded for the
+// card as *.SMS texts are; one that no message can hold is a structure error. Other texts longer
+// than their fields are cut to the fields; a stored index keeps its low 16 bits.
 bool DecodeSimBackup(std::span<const std::uint8_t> bytes, SimBackup& backup, std::uint32_t& error);
 
 // Saves a backup through the program's saving routine (files/SafeFileWriter.h): an old file stays

@@ -2,15 +2,21 @@
 
 #include <algorithm>
 
+#include "card/GsmText.h"
+#include "sms/MessageBody.h"
+
 namespace quillet::sms {
 
 namespace {
 
 constexpr std::uint8_t kInternational = 1;
 
-bool SameText(const SmsEntry& a, const SmsEntry& b) {
-    return FieldText(a.text) == FieldText(b.text) && FieldText(a.serviceCentre) == FieldText(b.serviceCentre) &&
-           FieldText(a.address) == FieldText(b.address) && a.status == b.status;
+// Files and backups hold the text in Windows-1250: the card's message is compared as it comes back
+// from one, so a UCS2 text or a concatenated part keeps its bytes after the trip.
+bool SameText(const SmsEntry& incoming, const SmsEntry& onCard) {
+    return card::TextFromCp1250(MessageFileText(onCard)) == MessageText(incoming) &&
+           FieldText(incoming.serviceCentre) == FieldText(onCard.serviceCentre) &&
+           FieldText(incoming.address) == FieldText(onCard.address) && incoming.status == onCard.status;
 }
 
 bool SameInBackup(const SmsEntry& incoming, const SmsEntry& card) {

@@ -16,8 +16,9 @@ namespace quillet::sms {
 enum class MessageSource { TextFile, Backup };
 
 // Each used incoming entry at position p is compared with the card's entry at position p; when they
-// agree in every field the source carries, the incoming entry becomes the card's entry with
-// `modified` = 0, so the writer keeps the card record's bytes (message reference, header, NPI...).
+// agree in every field the source carries (the text as the card's comes back from the source's
+// Windows-1250), the incoming entry becomes the card's entry with `modified` = 0, so the writer
+// keeps the card record's bytes (message reference, header, UCS2, NPI...).
 // Returns how many were adopted.
 std::size_t AdoptUnchangedMessages(std::span<SmsEntry> incoming, std::span<const SmsEntry> card, MessageSource source);
 

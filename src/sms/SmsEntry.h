@@ -14,7 +14,7 @@ namespace quillet::sms {
 struct SmsEntry {
     std::uint32_t used;        // non-zero when the position holds a message
     std::uint16_t index;       // record number on the card, 0-based
-    char text[200];            // zero-terminated message text, at most 199 characters
+    char text[200];            // the message body as the card codes it; read through MessageBody.h only
     char serviceCentre[21];    // SMS centre digits, at most 20, never a leading '+'
     char address[21];          // originating or destination address, at most 20 digits, no '+'
     std::uint8_t addressTon;   // type of number of `address`; 1 = international

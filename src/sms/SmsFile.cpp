@@ -7,6 +7,7 @@
 
 #include "files/TextFile.h"
 #include "resources/StringTable.h"
+#include "sms/MessageBody.h"
 #include "sms/SmsTimeValue.h"
 
 namespace quillet::sms {
@@ -30,8 +31,8 @@ namespace text_file = files::text_file;
 // Texts that may be empty are written behind this marker, as files of the earlier versions have them.
 constexpr char kMarker = '>';
 constexpr std::size_t kFieldCount = 7;
-// The longest field of an entry is '>' and its 199-character text; a longer field is a data extent error.
-constexpr std::size_t kFieldCapacity = 201;
+// The message text with its '>' is the longest field; a longer field is a data extent error.
+constexpr std::size_t kFieldCapacity = kMaxMessageFileText + 2;
 constexpr std::string_view kDelimiters = "\t\n";
 // Message files always took the character after an ESC.
 constexpr files::UnknownEscape kEscapes = files::UnknownEscape::TakeCharacter;
@@ -51,7 +52,8 @@ std::string MarkedNumber(std::uint8_t ton, std::string_view digits) {
 }
 
 // One message line; the *.SMS line starts with the position, the *.SMA line does not.
-void AppendMessageLine(std::string& out, const SmsEntry& entry, bool withPosition, const std::tm* now) {
+void AppendMessageLine(std::string& out, const SmsEntry& entry, bool withPosition, const std::tm* now,
+                       card::TextForm form) {
     if (withPosition) TextFile::AppendField(out, std::to_string(entry.index + 1u), '\t');
     TextFile::AppendField(out, MarkedNumber(entry.centreTon, FieldText(entry.serviceCentre)), '\t');
     TextFile::AppendField(out, MarkedNumber(entry.addressTon, FieldText(entry.address)), '\t');
@@ -65,15 +67,16 @@ void AppendMessageLine(std::string& out, const SmsEntry& entry, bool withPositio
     TextFile::AppendField(out, std::string(1, kMarker).append(FieldText(date)), '\t');
     TextFile::AppendField(out, std::to_string(entry.status), '\t');
     TextFile::AppendField(out, std::to_string(entry.messageRef), '\t');
-    TextFile::AppendField(out, std::string(1, kMarker).append(FieldText(entry.text)), '\n');
+    const std::string text = form == card::TextForm::File ? MessageFileText(entry) : MessageListText(entry);
+    TextFile::AppendField(out, std::string(1, kMarker).append(text), '\n');
 }
 
 std::string FormatMessages(std::span<const SmsEntry> entries, std::uint32_t count, bool withPosition,
-                           const std::tm* now) {
+                           const std::tm* now, card::TextForm form) {
     std::string bytes;
     const std::size_t limit = std::min<std::size_t>(count, entries.size());
     for (std::size_t position = 0; position < limit; ++position) {
-        if (entries[position].used != 0) AppendMessageLine(bytes, entries[position], withPosition, now);
+        if (entries[position].used != 0) AppendMessageLine(bytes, entries[position], withPosition, now, form);
     }
     return bytes;
 }
@@ -152,7 +155,7 @@ bool TakeRecord(const std::array<std::string, kFieldCount>& fields, std::uint32_
     entry = MakeEmptySmsEntry(static_cast<std::uint16_t>(position - 1));
     if (!TakeNumber(centre, entry.serviceCentre, entry.centreTon)) return false;
     if (!TakeNumber(number, entry.address, entry.addressTon)) return false;
-    if (text.size() > sizeof(entry.text) - 1) return false;
+    if (text.size() > kMaxMessageFileText) return false;
     SmsTimeValue value{};
     if (!ParseDateOrValidity(date, value)) return false;
     if (!ParseDecimal(fields[4], 0, 3, entry.status)) return false;
@@ -164,7 +167,7 @@ bool TakeRecord(const std::array<std::string, kFieldCount>& fields, std::uint32_
     } else {
         SetFieldText(entry.dateOrValidity, date);
     }
-    SetFieldText(entry.text, text);
+    if (!SetMessageFileText(entry, text)) return false;
     entry.used = 1;
     entry.modified = 1;
     return true;
@@ -174,12 +177,14 @@ enum class Layout { Undecided, Messages, Archive };
 
 }  // namespace
 
-std::string FormatSmsFile(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now) {
-    return FormatMessages(entries, count, true, now);
+std::string FormatSmsFile(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now,
+                          card::TextForm form) {
+    return FormatMessages(entries, count, true, now, form);
 }
 
-std::string FormatSmsArchiveLines(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now) {
-    return FormatMessages(entries, count, false, now);
+std::string FormatSmsArchiveLines(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now,
+                                  card::TextForm form) {
+    return FormatMessages(entries, count, false, now, form);
 }
 
 bool SaveSmsFile(const std::string& path, std::span<const SmsEntry> entries, std::uint32_t count,

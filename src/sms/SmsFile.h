@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "card/TextForms.h"
 #include "card/UserInterface.h"
 #include "sms/SmsEntry.h"
 
@@ -22,10 +23,14 @@ namespace quillet::sms {
 inline constexpr std::uint32_t kMaxSmsFilePosition = 99;
 
 // The *.SMS bytes of every used entry of the first `count` positions. An empty or unreadable date text
-// is written as `now` (the current local time when null).
-std::string FormatSmsFile(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now = nullptr);
+// is written as `now` (the current local time when null). Texts are Windows-1250 (File), what it
+// cannot hold spelled plainly; Display gives UTF-8 for a terminal, with the part mark after a
+// concatenated part.
+std::string FormatSmsFile(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now = nullptr,
+                          card::TextForm form = card::TextForm::File);
 // The same messages as *.SMA lines, without their positions.
-std::string FormatSmsArchiveLines(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now = nullptr);
+std::string FormatSmsArchiveLines(std::span<const SmsEntry> entries, std::uint32_t count, const std::tm* now = nullptr,
+                                  card::TextForm form = card::TextForm::File);
 
 // Save File: writes FormatSmsFile's bytes. The existing file is replaced only by a completely written
 // one, so a failed save leaves the old file as it was.
@@ -40,6 +45,8 @@ bool AddToSmsArchiveFile(const std::string& path, std::span<const SmsEntry> entr
 
 // Open File: reads an *.SMS or *.SMA file (told apart by its first record) into the window's
 // `entries`, each position first cleared; `count` becomes max(highest position read, old count).
+// Texts are read as Windows-1250 and coded for the card (SetMessageFileText); one that cannot be
+// coded is a data extent error of its line.
 // Records read before a syntax or read error stay; a file that yields no record at all before its
 // error leaves the window and `count` untouched. Positions beyond entries.size() are data extent
 // errors; a position named twice, or a field after a line's last, is a syntax error of its line.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "card/GsmText.h"
+#include "sms/MessageBody.h"
 #include "sms/SmsTimeValue.h"
 #include "sms/SmsUserData.h"
 
@@ -149,7 +151,8 @@ void DecodeAfterStatus(Cursor& cursor, SmsEntry& entry) {
     entry.addressNpi = tonNpi & 15;
     const std::size_t addressBytes = (digitCount + 1u) / 2;
     DecodeDigits(cursor.Ahead(addressBytes), digitCount, entry.address);
-    if (!cursor.Skip(addressBytes) || !cursor.Skip(2)) return;  // address, TP-PID, TP-DCS
+    std::uint8_t dcs = 0;
+    if (!cursor.Skip(addressBytes) || !cursor.Skip(1) || !cursor.Next(dcs)) return;  // address, TP-PID, TP-DCS
 
     SmsTimeValue time{};
     bool hasTime = false;
@@ -176,7 +179,64 @@ void DecodeAfterStatus(Cursor& cursor, SmsEntry& entry) {
         }
     }
     if (hasTime) FormatDateOrValidity(time, entry.dateOrValidity);
-    DecodeUserData(entry.text, cursor.Rest(), firstOctet);
+    SetBodyUserData(entry, dcs, (firstOctet & kUserDataHeaderFlag) != 0, cursor.Rest());
+}
+
+// Septets a header of `octets` octets takes with its fill bits.
+std::size_t SeptetsOfOctets(std::size_t octets) { return (octets * 8 + 6) / 7; }
+
+// The body's TP-UDL and octets within `room` bytes (TP-UDL included). TP-UDL never claims more than
+// the octets hold; a body too long is cut after its last whole character, never inside the header,
+// an escape sequence or a UCS2 unit or pair. Nothing when not even the header fits.
+std::optional<std::vector<std::uint8_t>> FittedUserData(const MessageUserData& body, std::size_t room,
+                                                        bool& shortened) {
+    shortened = false;
+    if (room == 0) return std::nullopt;
+    const std::span<const std::uint8_t> octets = std::span(body.userData).subspan(1);
+    const std::size_t maxOctets = room - 1;
+    const std::size_t header =
+        body.hasHeader && !octets.empty() ? std::min<std::size_t>(1 + octets[0], octets.size()) : 0;
+    std::size_t count = 0;  // septets or octets TP-UDL gives
+    std::size_t kept = 0;   // octets written
+    const SmsCoding coding = CodingOf(body.dcs);
+    if (coding == SmsCoding::Gsm7) {
+        const std::size_t first = SeptetsOfOctets(header);
+        count = std::min<std::size_t>(body.userData[0], octets.size() * 8 / 7);
+        if (PackedSize(count) > maxOctets) {
+            if (PackedSize(first) > maxOctets) return std::nullopt;
+            const std::size_t limit = maxOctets * 8 / 7;
+            std::size_t end = first;
+            while (end < limit) {
+                const std::size_t step = UnpackSeptet(octets, end) == card::kGsmEscape ? 2 : 1;
+                if (end + step > limit) break;
+                end += step;
+            }
+            count = end;
+            shortened = true;
+        }
+        kept = PackedSize(count);
+    } else {
+        count = std::min<std::size_t>(body.userData[0], octets.size());
+        if (count > maxOctets) {
+            if (header > maxOctets) return std::nullopt;
+            count = maxOctets;
+            if (coding == SmsCoding::Ucs2) {
+                count = header + (count - header) / 2 * 2;
+                const bool highSurrogate = count >= header + 2 && (octets[count - 2] & 0xFC) == 0xD8;
+                if (highSurrogate) count -= 2;
+            }
+            shortened = true;
+        }
+        kept = count;
+    }
+    std::vector<std::uint8_t> out(1 + kept, 0);
+    out[0] = static_cast<std::uint8_t>(count);
+    std::copy_n(octets.begin(), std::min(kept, octets.size()), out.begin() + 1);
+    // The bits after the last septet kept belonged to the one cut off.
+    const unsigned usedBits = count * 7 % 8;
+    if (shortened && coding == SmsCoding::Gsm7 && usedBits != 0)
+        out.back() &= static_cast<std::uint8_t>((1u << usedBits) - 1);
+    return out;
 }
 
 }  // namespace
@@ -209,7 +269,7 @@ SmsEncodeResult EncodeSmsRecord(const SmsEntry& entry, std::span<std::uint8_t> r
     const bool submit = status >= kStatusSent;
     const std::string_view centre = FieldText(entry.serviceCentre).substr(0, kMaxDigits);
     const std::string_view address = FieldText(entry.address).substr(0, kMaxDigits);
-    const std::string_view text = FieldText(entry.text);
+    const MessageUserData body = BodyUserData(entry);
 
     SmsTimeValue time{};
     const bool hasTime = ParseDateOrValidity(FieldText(entry.dateOrValidity), time);
@@ -226,6 +286,10 @@ SmsEncodeResult EncodeSmsRecord(const SmsEntry& entry, std::span<std::uint8_t> r
         1 + 1 + centreLength + 1 + (submit ? 1 : 0) + 2 + (address.size() + 1) / 2 + 2 + timeLength + 1;
     const std::size_t limit = std::min(record.size(), kMaxDecodedRecordBytes);
     if (headerLength > limit) return SmsEncodeResult::kRecordTooShort;
+    bool shortened = false;
+    const auto userData = FittedUserData(body, limit - headerLength + 1, shortened);
+    if (!userData) return SmsEncodeResult::kRecordTooShort;
+    const std::uint8_t headerFlag = body.hasHeader ? kUserDataHeaderFlag : 0;
 
     std::fill(record.begin(), record.end(), std::uint8_t{0xFF});
     std::uint8_t* out = record.data();
@@ -237,23 +301,24 @@ SmsEncodeResult EncodeSmsRecord(const SmsEntry& entry, std::span<std::uint8_t> r
         pos += EncodeDigits(centre, out + pos);
     }
     if (submit) {
-        out[pos++] = static_cast<std::uint8_t>(kMessageTypeSubmit | validityFormat << kValidityFormatShift);
+        out[pos++] =
+            static_cast<std::uint8_t>(kMessageTypeSubmit | validityFormat << kValidityFormatShift | headerFlag);
         out[pos++] = static_cast<std::uint8_t>(entry.messageRef & 0xFF);
     } else {
-        out[pos++] = kDeliverNoMoreMessages;
+        out[pos++] = kDeliverNoMoreMessages | headerFlag;
     }
     out[pos++] = static_cast<std::uint8_t>(address.size());
     out[pos++] = TonNpiByte(entry.addressTon, entry.addressNpi);
     pos += EncodeDigits(address, out + pos);
     out[pos++] = 0;  // TP-PID: plain short message
-    out[pos++] = 0;  // TP-DCS: 7-bit default alphabet
+    out[pos++] = body.dcs;
     if (!submit || validityFormat == kAbsolute) {
         pos += WriteTimeStamp(time, out + pos);
     } else if (validityFormat == kRelative) {
         out[pos++] = time.validity;
     }
-    const std::size_t written = EncodeUserData(text, record.subspan(pos, limit - pos));
-    return written < text.size() ? SmsEncodeResult::kTextShortened : SmsEncodeResult::kOk;
+    std::copy(userData->begin(), userData->end(), record.begin() + static_cast<std::ptrdiff_t>(pos));
+    return shortened ? SmsEncodeResult::kTextShortened : SmsEncodeResult::kOk;
 }
 
 std::size_t DecodeSmsFileImage(std::span<const std::uint8_t> image, std::span<SmsEntry> entries) {

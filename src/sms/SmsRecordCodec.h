@@ -19,7 +19,8 @@ inline constexpr std::uint8_t kMaxCentreLength = 11;
 bool IsSmsRecordInUse(std::span<const std::uint8_t> record);
 
 // Decodes one EF_SMS record (status byte, service-centre address, then an SMS-DELIVER or
-// SMS-SUBMIT TPDU, 3GPP TS 23.040 9.2.2) into an entry whose index is `index`. Decoding never
+// SMS-SUBMIT TPDU, 3GPP TS 23.040 9.2.2) into an entry whose index is `index`; the message body
+// (TP-DCS, TP-UDHI, TP-UDL and the user data) is kept as it is (MessageBody.h). Decoding never
 // fails: a field that lies beyond the record, or after a field the decoder cannot follow, stays
 // empty. Other message types keep only the status and the centre; a record whose centre length is
 // above 11 keeps only its status.
@@ -27,15 +28,16 @@ SmsEntry DecodeSmsRecord(std::span<const std::uint8_t> record, std::uint16_t ind
 
 enum class SmsEncodeResult {
     kOk,
-    kTextShortened,   // written, but only as much text as the record holds (at most 160 characters)
-    kRecordTooShort,  // the message's header does not fit; the record was left untouched
+    kTextShortened,   // written, but only the characters the record holds
+    kRecordTooShort,  // the addresses, time or user-data header do not fit; the record was left untouched
 };
 
 // Writes an entry as an EF_SMS record the decoder reads back to the same fields: an unused entry
 // as a free record (0x00, then 0xFF); received messages as SMS-DELIVER with the time stamp of a
 // date text (all zero otherwise); sent and to-send messages as SMS-SUBMIT with the message
-// reference and the validity (relative, absolute or none, after the text). TP-PID and TP-DCS are
-// 0, the text is packed in the 7-bit default alphabet and the rest of the record is 0xFF.
+// reference and the validity (relative, absolute or none, after the text). TP-PID is 0; TP-DCS,
+// TP-UDHI and the user data are the body's, cut after a whole character when the record is too
+// short for them; the rest of the record is 0xFF.
 SmsEncodeResult EncodeSmsRecord(const SmsEntry& entry, std::span<std::uint8_t> record);
 
 // Decodes a cached EF_SMS image (record count, record length, then the records in card order):

@@ -36,7 +36,6 @@ bool IsGeneralGroup(std::uint8_t dcs) {
 // boundary.
 std::size_t SeptetsOfOctets(std::size_t octets) { return (octets * 8 + 6) / 7; }
 
-
 // The last valid concatenation element wins, as a repeated element replaces an earlier one. An
 // element with a zero count, a zero part or a part beyond the count is ignored.
 std::optional<Concatenation> ConcatenationOf(std::span<const std::uint8_t> header) {
@@ -132,12 +131,13 @@ DecodedUserData DecodeUserDataText(std::uint8_t dcs, bool hasHeader, std::span<c
 }
 
 std::optional<std::vector<std::uint8_t>> EncodeUserDataText(std::u32string_view text,
-                                                            std::span<const std::uint8_t> header, std::uint8_t& dcs) {
+                                                            std::span<const std::uint8_t> header, std::uint8_t& dcs,
+                                                            bool ucs2Only) {
     if (!header.empty() && header[0] + std::size_t{1} != header.size()) return std::nullopt;
     std::vector<std::uint8_t> out{0};
     out.insert(out.end(), header.begin(), header.end());
 
-    if (const auto septets = card::EncodeSeptets(text)) {
+    if (const auto septets = ucs2Only ? std::nullopt : card::EncodeSeptets(text)) {
         const std::size_t first = SeptetsOfOctets(header.size());
         const std::size_t total = first + septets->size();
         if (total <= kMaxSeptets) {
@@ -157,8 +157,8 @@ std::optional<std::vector<std::uint8_t>> EncodeUserDataText(std::u32string_view 
     return out;
 }
 
-SmsRoom SmsTextRoom(std::u32string_view text, std::span<const std::uint8_t> header) {
-    if (const auto septets = card::EncodeSeptets(text)) {
+SmsRoom SmsTextRoom(std::u32string_view text, std::span<const std::uint8_t> header, bool ucs2Only) {
+    if (const auto septets = ucs2Only ? std::nullopt : card::EncodeSeptets(text)) {
         return {SmsCoding::Gsm7, septets->size(), kMaxSeptets - std::min(kMaxSeptets, SeptetsOfOctets(header.size()))};
     }
     return {SmsCoding::Ucs2, card::EncodeUcs2(text).size() / 2,

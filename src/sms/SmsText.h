@@ -46,15 +46,16 @@ struct DecodedUserData {
 DecodedUserData DecodeUserDataText(std::uint8_t dcs, bool hasHeader, std::span<const std::uint8_t> userData);
 
 // TP-UDL and the user data of `text` after `header` (its length octet included, or empty), in the
-// default alphabet when it holds the text, else in UCS2. `dcs` gets the alphabet chosen: a scheme
-// that already names it stays, one of the general group keeps its other bits, any other becomes
-// 0x00 or 0x08. Nothing when the text does not fit 140 octets, or the header's length octet does
-// not match its size; `dcs` is then unchanged.
+// default alphabet when it holds the text and `ucs2Only` is false, else in UCS2. `dcs` gets the
+// alphabet chosen: a scheme that already names it stays, one of the general group keeps its other
+// bits, any other becomes 0x00 or 0x08. Nothing when the text does not fit 140 octets, or the
+// header's length octet does not match its size; `dcs` is then unchanged.
 std::optional<std::vector<std::uint8_t>> EncodeUserDataText(std::u32string_view text,
-                                                            std::span<const std::uint8_t> header, std::uint8_t& dcs);
+                                                            std::span<const std::uint8_t> header, std::uint8_t& dcs,
+                                                            bool ucs2Only = false);
 
-// What an edit dialog counts: characters of the coding the text needs, where an extension character
-// of the default alphabet, or a UCS2 character beyond U+FFFF, counts two.
+// What an edit dialog counts: characters of the coding the text needs (UCS2 with `ucs2Only`), where
+// an extension character of the default alphabet, or a UCS2 character beyond U+FFFF, counts two.
 struct SmsRoom {
     SmsCoding coding = SmsCoding::Gsm7;
     std::size_t used = 0;
@@ -63,7 +64,7 @@ struct SmsRoom {
     std::size_t Left() const { return used < capacity ? capacity - used : 0; }
     bool Fits() const { return used <= capacity; }
 };
-SmsRoom SmsTextRoom(std::u32string_view text, std::span<const std::uint8_t> header);
+SmsRoom SmsTextRoom(std::u32string_view text, std::span<const std::uint8_t> header, bool ucs2Only = false);
 
 // " (part n of m)", shown after the text of a concatenated part.
 std::string PartMark(const Concatenation& parts);

@@ -9,6 +9,7 @@
 #include "card/GsmFiles.h"
 #include "card/RecordPlacement.h"
 #include "resources/StringTable.h"
+#include "sms/MessageBody.h"
 #include "sms/SmsRecordCodec.h"
 
 namespace quillet::sms {
@@ -42,7 +43,7 @@ bool PrepareSmsFile(card::CardSession& session, card::EfInformation& header) {
 
 // The fields a message shows; what else the record holds is kept only through its own bytes.
 bool SameContent(const SmsEntry& a, const SmsEntry& b) {
-    return (a.used != 0) == (b.used != 0) && FieldText(a.text) == FieldText(b.text) &&
+    return (a.used != 0) == (b.used != 0) && SameMessageBody(a, b) &&
            FieldText(a.serviceCentre) == FieldText(b.serviceCentre) && FieldText(a.address) == FieldText(b.address) &&
            a.addressTon == b.addressTon && a.addressNpi == b.addressNpi && a.centreTon == b.centreTon &&
            a.centreNpi == b.centreNpi && FieldText(a.dateOrValidity) == FieldText(b.dateOrValidity) &&

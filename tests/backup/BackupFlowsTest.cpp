@@ -9,6 +9,7 @@
 #include "resources/StringTable.h"
 #include "sim/CardEncoding.h"
 #include "sim/DemoCard.h"
+#include "sms/MessageBody.h"
 #include "sms/SmsRecordCodec.h"
 #include "support/SessionRig.h"
 
@@ -211,7 +212,7 @@ TEST_F(BackupAndRestore, ASmallerCardTakesTheUsedEntriesAndNothingOfItsOwnStays)
         const sms::SmsEntry entry = sms::DecodeSmsRecord(messages[position], static_cast<std::uint16_t>(position));
         const sms::SmsEntry& expected = backup->messages[position == 7 ? 12 : position];
         EXPECT_EQ(entry.used, expected.used) << position;
-        EXPECT_EQ(sms::FieldText(entry.text), sms::FieldText(expected.text)) << position;
+        EXPECT_EQ(sms::MessageText(entry), sms::MessageText(expected)) << position;
     }
 }
 
@@ -238,8 +239,7 @@ TEST(Restore, ABiggerCardKeepsNoneOfItsOwnEntriesBeyondTheBackup) {
         SCOPED_TRACE(old.size());
         for (std::size_t number = 1; number <= records.size(); ++number) {
             const bool kept = number <= 50 || number > kBackupPhoneBookPositions;
-            EXPECT_EQ(records[number - 1], kept ? old[number - 1] : Bytes(old[number - 1].size(), 0xFF))
-                << number;
+            EXPECT_EQ(records[number - 1], kept ? old[number - 1] : Bytes(old[number - 1].size(), 0xFF)) << number;
         }
         // The card's thirteenth message is not in the backup.
         const auto& messages = File(card, kSms).records;
@@ -330,13 +330,13 @@ TEST_F(BackupAndRestore, MessagesToSendKeepTheirReferenceWhenUnchanged) {
     EXPECT_EQ(card.UpdatedFiles(), std::vector<std::uint16_t>{});
 
     // A changed message to send is new to the card, and the message says what it lost.
-    sms::SetFieldText(backup->messages[3].text, "Don't forget the tickets!");
+    ASSERT_TRUE(sms::SetMessageText(backup->messages[3], U"Don't forget the tickets!"));
     card.ClearLog();
     ASSERT_TRUE(RestoreToCard(*card.session, *backup, messagesOnly)) << LastMessage(card);
     EXPECT_EQ(LastMessage(card),
               std::string(resources::LoadString(kRestoreDone)) + "\n1 messages to send got message reference 0.");
     const sms::SmsEntry written = sms::DecodeSmsRecord(File(card, kSms).records[3], 3);
-    EXPECT_EQ(sms::FieldText(written.text), "Don't forget the tickets!");
+    EXPECT_EQ(sms::MessageListText(written), "Don't forget the tickets!");
     EXPECT_EQ(written.messageRef, 0u);
     EXPECT_EQ(card.UpdatedFiles(), std::vector<std::uint16_t>{kSms});
 }
@@ -474,8 +474,8 @@ TEST_F(BackupAndRestore, SmsParametersThatCannotBeWrittenAreRefusedFirst) {
         sms::SetFieldText(changed.smsParameters.validity, validity);
         SessionRig card(sim::BuildDemoSimProfile(), {"1234", "5678"});
         EXPECT_FALSE(RestoreToCard(*card.session, changed, RestoreChoice{})) << centre << ' ' << validity;
-        EXPECT_EQ(LastMessage(card), std::string(resources::LoadString(58030)) + "\n" +
-                                         std::string(resources::LoadString(58025)));
+        EXPECT_EQ(LastMessage(card),
+                  std::string(resources::LoadString(58030)) + "\n" + std::string(resources::LoadString(58025)));
         EXPECT_EQ(Writes(card), 0u);
     }
 }

@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "backup/ArchiveString.h"
 #include "backup/SimBackupFile.h"
+#include "sms/MessageBody.h"
+#include "sms/PhoneMessages.h"
+#include "sms/SmsRecordCodec.h"
 #include "support/TemporaryFolder.h"
 
 namespace quillet::backup {
@@ -43,7 +48,7 @@ PlmnEntry Network(std::uint32_t mcc, std::uint32_t mnc, std::uint8_t threeDigits
 }
 
 // A backup with every part at its field limits, marks that the file does not keep, and names
-// in Windows-1250 bytes.
+// and texts in Windows-1250 bytes (the longest texts of the default alphabet and of UCS2).
 std::unique_ptr<SimBackup> FullBackup() {
     auto backup = std::make_unique<SimBackup>();
     for (std::uint16_t i = 0; i < kBackupPhoneBookPositions; ++i) {
@@ -56,7 +61,9 @@ std::unique_ptr<SimBackup> FullBackup() {
     for (std::uint16_t i = 0; i < kBackupSmsPositions; ++i) {
         auto& entry = backup->messages[i];
         entry = {1, i, {}, "42060305200012345678", "12345678901234567890", 1, 1, 1, 9, {}, i % 4u, 77, 1, 0};
-        sms::SetFieldText(entry.text, std::string(199, static_cast<char>('A' + i % 26)));
+        const char letter = static_cast<char>('A' + i % 26);
+        EXPECT_TRUE(
+            sms::SetMessageFileText(entry, i % 2 ? std::string(160, letter) : "\xF8" + std::string(69, letter)));
         sms::SetFieldText(entry.dateOrValidity, i % 2 ? "24.12.99 23:59" : "24 hours");
     }
     backup->phoneBookCount = kBackupPhoneBookPositions;
@@ -185,7 +192,8 @@ TEST(SimBackupFile, LayoutAssembledByHandReadInAnyOrder) {
 
     auto expected = std::make_unique<SimBackup>();
     expected->phoneBook[0] = {1, 0x1234, "Jan", "420603", 1, 2, 0xFF, 3, 0, 0};
-    expected->messages[0] = {1, 2, "Hi", "420603", "12", 1, 2, 3, 4, "01.02.03 04:05", 3, 0, 0, 0};
+    expected->messages[0] = {1, 2, {}, "420603", "12", 1, 2, 3, 4, "01.02.03 04:05", 3, 0, 0, 0};
+    ASSERT_TRUE(sms::SetMessageFileText(expected->messages[0], "Hi"));
     expected->phoneBookCount = expected->messageCount = 1;
     expected->smsParameters = {"+420603", "24 hours"};
     expected->preferredNetworks = {Network(310, 260)};
@@ -241,6 +249,46 @@ TEST(SimBackupFile, ThreeDigitNetworkCodesBelow100AreMarkedInTheValidByte) {
     EXPECT_EQ(read->forbiddenNetworks, std::vector<PlmnEntry>{Network(310, 0, 1)});
     for (const PlmnEntry& entry : {read->preferredNetworks[0], read->preferredNetworks[1]}) {
         EXPECT_EQ(EncodePlmnSlot(entry), EncodePlmnSlot(Network(310, entry.mnc, 1)));
+    }
+}
+
+// Texts are written in Windows-1250 without part marks and read back coded for the card; a text no
+// message can hold is damage.
+TEST(SimBackupFile, MessageTextsAreWindows1250AndMustFitAMessage) {
+    const std::vector<testing::PhoneMessage> messages = testing::PhoneMessages();
+    for (const testing::PhoneMessage& message : messages) {
+        SCOPED_TRACE(message.name);
+        auto backup = std::make_unique<SimBackup>();
+        backup->messages[0] = sms::DecodeSmsRecord(message.record, 0);
+        backup->messageCount = 1;
+        const Bytes bytes = EncodeSimBackup(*backup);
+        const Bytes text = Make(static_cast<int>(message.file.size()), message.file, 12, "420603052000");
+        EXPECT_NE(std::search(bytes.begin(), bytes.end(), text.begin(), text.end()), bytes.end());
+    }
+    const Bytes front = Make(11, "SECTION_SMS", 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0);
+    const Bytes back = Make(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 11, "SECTION_END");
+    const struct {
+        std::string text;
+        std::optional<std::string> shown;  // nothing: the file is refused
+    } cases[] = {
+        {"Caf\xE9\nx", "Café\nx"},
+        {std::string(160, 'x'), std::string(160, 'x')},
+        {std::string(71, '\xF8'), std::string(71, 'r')},  // too long for UCS2: spelled plainly
+        {std::string(161, 'x'), std::nullopt},
+        {std::string(200, 'x'), std::nullopt},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.text.size());
+        auto read = Sentinel();
+        std::uint32_t error = 0;
+        const Bytes file = Make(front, static_cast<int>(test.text.size()), test.text, back);
+        ASSERT_EQ(DecodeSimBackup(file, *read, error), test.shown.has_value());
+        if (test.shown) {
+            EXPECT_EQ(sms::MessageListText(read->messages[0]), *test.shown);
+        } else {
+            EXPECT_EQ(error, message::kStructureError);
+            EXPECT_TRUE(SameBackup(*read, *Sentinel()));
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "FuzzTarget.h"
 #include "backup/SimBackupFile.h"
+#include "sms/MessageBody.h"
 
 namespace quillet::fuzz {
 
@@ -15,6 +16,7 @@ std::vector<std::string> Seeds() {
     std::snprintf(backup->phoneBook[1].number, sizeof backup->phoneBook[1].number, "420603123456");
     backup->messageCount = 2;
     backup->messages[0].used = 1;
+    sms::SetMessageFileText(backup->messages[1], "P\xF8\xEDli\x9A 5\x80 @ caf\xE9\nnext line");
     std::snprintf(backup->smsParameters.centre, sizeof backup->smsParameters.centre, "+420603052000");
     backup->preferredNetworks = {backup::PlmnEntry{1, 0, 0, 230, 1}, backup::PlmnEntry{}};
     backup->forbiddenNetworks = {backup::PlmnEntry{1, 0, 0, 262, 2}};
@@ -41,7 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quillet::fuzz::Require(first->phoneBookCount <= kBackupPhoneBookPositions &&
                            first->messageCount <= kBackupSmsPositions);
     for (const auto& entry : first->phoneBook) quillet::fuzz::Require(entry.number[sizeof entry.number - 1] == 0);
-    for (const auto& entry : first->messages) quillet::fuzz::Require(entry.text[sizeof entry.text - 1] == 0);
+    for (const auto& entry : first->messages) {
+        quillet::fuzz::Require(quillet::sms::MessageRoom(entry, quillet::sms::MessageText(entry)).Fits());
+    }
     const std::vector<std::uint8_t> encoded = EncodeSimBackup(*first);
     *second = SimBackup{};
     quillet::fuzz::Require(DecodeSimBackup(encoded, *second, error) && EncodeSimBackup(*second) == encoded);

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "sms/MessageBody.h"
+#include "sms/PhoneMessages.h"
 #include "sms/SmsAdoption.h"
+#include "sms/SmsRecordCodec.h"
 
 namespace quillet::sms {
 namespace {
@@ -17,7 +20,7 @@ namespace {
 SmsEntry CardMessage(std::uint16_t index) {
     SmsEntry entry = MakeEmptySmsEntry(index);
     entry.used = 1;
-    SetFieldText(entry.text, "Don't forget the tickets");
+    SetMessageText(entry, U"Don't forget the tickets");
     SetFieldText(entry.serviceCentre, "420603052000");
     SetFieldText(entry.address, "420603987654");
     entry.addressTon = entry.centreTon = 1;
@@ -51,7 +54,7 @@ struct Case {
 TEST(SmsAdoption, AMessageIsAdoptedWhenItsSourceShowsNoDifference) {
     const Case cases[] = {
         {"nothing", [](SmsEntry&, SmsEntry&) {}, true, true},
-        {"text", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.text, "Don't forget the ticket"); }, false, false},
+        {"text", [](SmsEntry& in, SmsEntry&) { SetMessageText(in, U"Don't forget the ticket"); }, false, false},
         {"centre", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.serviceCentre, "420603052001"); }, false, false},
         {"address", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.address, "42060398765"); }, false, false},
         {"status", [](SmsEntry& in, SmsEntry&) { in.status = kStatusSent; }, false, false},
@@ -97,10 +100,31 @@ TEST(SmsAdoption, AMessageIsAdoptedWhenItsSourceShowsNoDifference) {
     }
 }
 
+// A file or backup holds the text in Windows-1250 and gives it back coded anew (UCS2 as the default
+// alphabet where it can, no header): the card's message still counts as the same and keeps its bytes.
+TEST(SmsAdoption, PhonesMessagesComeBackFromAFileAsTheCardHasThem) {
+    for (const testing::PhoneMessage& message : testing::PhoneMessages()) {
+        for (const MessageSource source : {MessageSource::Backup, MessageSource::TextFile}) {
+            SCOPED_TRACE(message.name + (source == MessageSource::Backup ? " (backup)" : " (text file)"));
+            const std::vector<SmsEntry> card = {DecodeSmsRecord(message.record, 0)};
+            SmsEntry fromFile = FromSource(card[0], source);
+            SetBodyUserData(fromFile, 0, false, {});
+            ASSERT_TRUE(SetMessageFileText(fromFile, MessageFileText(card[0])));
+
+            std::vector<SmsEntry> incoming = {fromFile};
+            EXPECT_EQ(AdoptUnchangedMessages(incoming, card, source), 1u);
+            EXPECT_EQ(std::memcmp(&incoming[0], &card[0], sizeof(SmsEntry)), 0);
+            incoming = {fromFile};
+            ASSERT_TRUE(SetMessageText(incoming[0], MessageText(fromFile) + U"!"));
+            EXPECT_EQ(AdoptUnchangedMessages(incoming, card, source), 0u);
+        }
+    }
+}
+
 TEST(SmsAdoption, PositionsAreComparedOneToOneAndAdoptedEntriesLoseTheirMark) {
     // The card's second message arrives first: neither position holds the same message.
     std::vector<SmsEntry> card = {CardMessage(0), CardMessage(1)};
-    SetFieldText(card[1].text, "Another message");
+    SetMessageText(card[1], U"Another message");
     std::vector<SmsEntry> incoming = {card[1], card[0]};
     for (SmsEntry& entry : incoming) entry.modified = 1;
     EXPECT_EQ(AdoptUnchangedMessages(incoming, card, MessageSource::TextFile), 0u);

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "sim/DemoCard.h"
+#include "sms/MessageBody.h"
 #include "sms/SmsParameters.h"
 #include "sms/SmsRecordCodec.h"
 #include "sms/SmsTimeValue.h"
@@ -47,7 +48,7 @@ TEST_F(SmsOnCard, ReadsEveryRecordOfTheFile) {
     EXPECT_EQ(FieldText(entries[0].address), "420603123456");
     EXPECT_EQ(entries[0].centreTon + entries[0].addressTon, 2u);
     EXPECT_EQ(FieldText(entries[0].dateOrValidity), "03.12.01 14:25");
-    EXPECT_EQ(FieldText(entries[0].text), "Dinner at 8?");
+    EXPECT_EQ(MessageListText(entries[0]), "Dinner at 8?");
     EXPECT_EQ(entries[98].index, 98);
     EXPECT_EQ(entries[98].used, 0u);
     // A second read of the same card sends nothing.
@@ -75,7 +76,7 @@ TEST_F(SmsOnCard, AnUnchangedWriteKeepsEveryByteIncludingHeadersAndUcs2) {
 TEST_F(SmsOnCard, AChangedMessageRewritesOnlyItsRecordAndReadsBackEqual) {
     const auto before = CardRecords();
     SmsEntry& message = entries[0];
-    SetFieldText(message.text, "Meet at eight");
+    SetMessageText(message, U"Meet at eight");
     message.modified = 1;
     SmsWriteReport report;
     ASSERT_TRUE(WriteSms(*rig.session, entries, report)) << rig.session->FormatLastError();
@@ -87,7 +88,7 @@ TEST_F(SmsOnCard, AChangedMessageRewritesOnlyItsRecordAndReadsBackEqual) {
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
     std::array<SmsEntry, 99> reread{};
     ASSERT_TRUE(ReadSmsFile(*rig.session, reread, count));
-    EXPECT_EQ(FieldText(reread[0].text), "Meet at eight");
+    EXPECT_EQ(MessageListText(reread[0]), "Meet at eight");
     EXPECT_EQ(FieldText(reread[0].address), FieldText(entries[0].address));
     EXPECT_EQ(FieldText(reread[0].dateOrValidity), FieldText(entries[0].dateOrValidity));
     EXPECT_EQ(reread[0].status, entries[0].status);
@@ -95,7 +96,7 @@ TEST_F(SmsOnCard, AChangedMessageRewritesOnlyItsRecordAndReadsBackEqual) {
 
 TEST_F(SmsOnCard, ACancelledWriteLeavesTheWrittenMessagesMarkedAsOnTheCard) {
     for (std::size_t position = 0; position < 4; ++position) {
-        SetFieldText(entries[position].text, "changed");
+        SetMessageText(entries[position], U"changed");
         entries[position].modified = 1;
     }
     rig.session->BeginProgress(nullptr, 5000, 5106);
@@ -118,7 +119,7 @@ TEST_F(SmsOnCard, MoreMessagesThanRecordsAreRefusedBeforeAnythingIsWritten) {
         full[position].used = 1;
         full[position].modified = 1;
         full[position].status = 3;
-        SetFieldText(full[position].text, "x");
+        SetMessageText(full[position], U"x");
     }
     SmsWriteReport report;
     EXPECT_FALSE(WriteSms(*rig.session, full, report));
@@ -130,7 +131,8 @@ TEST_F(SmsOnCard, MoreMessagesThanRecordsAreRefusedBeforeAnythingIsWritten) {
 TEST(SmsParameters, ReadsTheDemoCardsAndWritesRecordOne) {
     SessionRig rig(sim::BuildDemoSimProfile(), {"1234"});
     SmsParameterTexts parameters;
-    ASSERT_EQ(ReadSmsParameters(rig, parameters), kWorkerDone) << (rig.ui.messages.empty() ? "" : rig.ui.messages[0].first);
+    ASSERT_EQ(ReadSmsParameters(rig, parameters), kWorkerDone)
+        << (rig.ui.messages.empty() ? "" : rig.ui.messages[0].first);
     EXPECT_EQ(parameters.centre, "+420603052000");
     EXPECT_EQ(parameters.validity, "24 hours");
     EXPECT_EQ(rig.pin1.View(), "1234");
@@ -143,7 +145,7 @@ TEST(SmsParameters, ReadsTheDemoCardsAndWritesRecordOne) {
     EXPECT_EQ(record[y] & 0x12, 0);  // centre and validity present
     EXPECT_EQ(std::vector(record.begin() + y + 13, record.begin() + y + 18),
               (std::vector<std::uint8_t>{4, 0x91, 0x21, 0x43, 0xF5}));  // +12345
-    EXPECT_EQ(record[y + 27], 173);  // 7 days
+    EXPECT_EQ(record[y + 27], 173);                                     // 7 days
     ASSERT_EQ(ReadSmsParameters(rig, parameters), kWorkerDone);
     EXPECT_EQ(parameters.centre, "+12345");
     EXPECT_EQ(parameters.validity, "7 days");
@@ -154,7 +156,7 @@ TEST(SmsParameters, RecordsWithoutParametersAreSkipped) {
     auto& records = profile.FindFile(0x7F10, 0x6F42)->records;
     records.push_back(records[0]);
     const std::size_t y = records[0].size() - 28;
-    records[0][y] |= 0x12;  // neither centre nor validity
+    records[0][y] |= 0x12;                                                      // neither centre nor validity
     records[1][y] = static_cast<std::uint8_t>((records[1][y] | 0x02) & ~0x10);  // validity only
     records[1][y + 27] = 167;
     SessionRig rig(profile, {"1234"});

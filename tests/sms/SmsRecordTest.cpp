@@ -1,8 +1,9 @@
 // EF_SMS records and their texts. The vectors of tests/vectors/sms, each run four ways: decoded,
 // decoded with extra 0xFF padding, written back, and decoded from every cut of the record. Then what
-// the vectors cannot show: the 7-bit packing, limits of the user data, the 256-byte window, writing
-// entries the vectors do not hold, and decoding a file image. Last the date-or-validity texts: the
-// cases of tests/vectors/sms/date-texts.txt, then the limits of parsing, display and normalisation.
+// the vectors cannot show: messages as phones write them, the 7-bit packing, bodies too long for the
+// record, the 256-byte window, writing entries the vectors do not hold, and decoding a file image.
+// Last the date-or-validity texts: the cases of tests/vectors/sms/date-texts.txt, then the limits of
+// parsing, display and normalisation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,8 +14,12 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
+#include "card/GsmText.h"
+#include "sms/MessageBody.h"
+#include "sms/PhoneMessages.h"
 #include "sms/SmsRecordCodec.h"
 #include "sms/SmsTimeValue.h"
 #include "sms/SmsUserData.h"
@@ -27,6 +32,7 @@ struct Vector {
     std::string name;
     std::vector<std::uint8_t> record;  // padded with 0xFF to the card's record length
     SmsEntry expected{};
+    std::string text;  // as the list shows it; "\n" and "\r" stand for line feed and carriage return
     bool exact = false;
     bool roundTrip = true;
 };
@@ -56,7 +62,7 @@ bool SetField(Vector& v, const std::string& key, const std::string& value) {
     else if (key == "date")
         SetFieldText(e.dateOrValidity, value);
     else if (key == "text")
-        SetFieldText(e.text, value);
+        v.text = value;
     else if (key == "exact")
         v.exact = value == "yes";
     else if (key == "roundtrip")
@@ -73,6 +79,9 @@ std::vector<Vector> LoadVectors() {
         for (Vector& v :
              quillet::testing::ReadVectorCases<Vector>(QUILLET_VECTORS_DIR "/sms/" + file, file + ":", SetField)) {
             v.record.resize(std::max(v.record.size(), kSmsRecordLength), 0xFF);
+            for (const auto& [escape, character] : {std::pair("\\n", "\n"), std::pair("\\r", "\r")}) {
+                for (std::size_t at; (at = v.text.find(escape)) != std::string::npos;) v.text.replace(at, 2, character);
+            }
             vectors.push_back(v);
         }
     }
@@ -86,9 +95,14 @@ const std::vector<Vector>& Vectors() {
 
 auto AllFields(const SmsEntry& e) {
     return std::tuple(e.used, e.status, e.messageRef, e.index, e.centreTon, e.centreNpi, e.addressTon, e.addressNpi,
-                      FieldText(e.serviceCentre), FieldText(e.address), FieldText(e.dateOrValidity), FieldText(e.text));
+                      FieldText(e.serviceCentre), FieldText(e.address), FieldText(e.dateOrValidity));
 }
-void ExpectFields(const SmsEntry& a, const SmsEntry& e) { EXPECT_EQ(AllFields(a), AllFields(e)); }
+void ExpectFields(const SmsEntry& a, const Vector& v) {
+    EXPECT_EQ(AllFields(a), AllFields(v.expected));
+    EXPECT_EQ(MessageListText(a), v.text);
+}
+
+std::u32string U(std::string_view utf8) { return card::TextFromUtf8(utf8).value_or(U"<bad UTF-8>"); }
 
 // Decoded as given and with extra 0xFF padding, up to and past the 256 bytes looked at.
 TEST(SmsVectors, DecodeGivesTheExpectedFieldsWithAnyPadding) {
@@ -99,20 +113,28 @@ TEST(SmsVectors, DecodeGivesTheExpectedFieldsWithAnyPadding) {
         for (std::size_t length : {176, 200, 256, 300}) {
             std::vector<std::uint8_t> padded = v.record;
             padded.resize(length, 0xFF);
-            ExpectFields(DecodeSmsRecord(padded, 0), v.expected);
+            ExpectFields(DecodeSmsRecord(padded, 0), v);
         }
     }
 }
 
+// The decoded record, and for exact vectors also their fields with the text typed in.
 TEST(SmsVectors, WritingTheFieldsBackReadsTheSame) {
     for (const Vector& v : Vectors()) {
         if (!v.roundTrip) continue;
         SCOPED_TRACE(v.name);
-        std::vector<std::uint8_t> written(kSmsRecordLength, 0x5A);
-        ASSERT_EQ(EncodeSmsRecord(v.expected, written), SmsEncodeResult::kOk);
-        ExpectFields(DecodeSmsRecord(written, 0), v.expected);
+        std::vector<SmsEntry> entries = {DecodeSmsRecord(v.record, 0)};
         if (v.exact) {
-            EXPECT_EQ(written, v.record);
+            entries.push_back(v.expected);
+            ASSERT_TRUE(SetMessageText(entries.back(), U(v.text)));
+        }
+        for (const SmsEntry& entry : entries) {
+            std::vector<std::uint8_t> written(kSmsRecordLength, 0x5A);
+            ASSERT_EQ(EncodeSmsRecord(entry, written), SmsEncodeResult::kOk);
+            ExpectFields(DecodeSmsRecord(written, 0), v);
+            if (v.exact) {
+                EXPECT_EQ(written, v.record);
+            }
         }
     }
 }
@@ -130,7 +152,7 @@ TEST(SmsVectors, CutRecordsGiveShortenedFields) {
             EXPECT_TRUE(a.used == (length == 0 ? 0 : e.used) && a.status == (length == 0 ? 0 : e.status));
             EXPECT_TRUE(FieldText(e.serviceCentre).starts_with(FieldText(a.serviceCentre)));
             EXPECT_TRUE(FieldText(e.address).starts_with(FieldText(a.address)));
-            EXPECT_TRUE(FieldText(e.text).starts_with(FieldText(a.text)));
+            EXPECT_TRUE(U(v.text).starts_with(MessageText(a)));
             EXPECT_TRUE(partOf(FieldText(a.dateOrValidity), FieldText(e.dateOrValidity)));
             EXPECT_TRUE(partOf(a.centreTon, e.centreTon) && partOf(a.centreNpi, e.centreNpi) &&
                         partOf(a.addressTon, e.addressTon) && partOf(a.addressNpi, e.addressNpi) &&
@@ -141,23 +163,45 @@ TEST(SmsVectors, CutRecordsGiveShortenedFields) {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::string Decode(const Bytes& userData, std::size_t capacity = 200, std::uint8_t firstOctet = 0x04) {
-    std::vector<char> text(capacity, 'x');
-    EXPECT_EQ(text.at(DecodeUserData(text, userData, firstOctet)), '\0');
-    return text.data();
+// Decoded, shown and written back byte for byte, padding included.
+TEST(SmsPhoneMessages, DecodeToThePhonesTextAndWriteBackUnchanged) {
+    for (const testing::PhoneMessage& message : testing::PhoneMessages()) {
+        SCOPED_TRACE(message.name);
+        const SmsEntry entry = DecodeSmsRecord(message.record, 0);
+        EXPECT_EQ(card::Utf8FromText(MessageText(entry)), message.text);
+        EXPECT_EQ(MessageListText(entry), message.shown);
+        Bytes written(message.record.size(), 0x5A);
+        EXPECT_EQ(EncodeSmsRecord(entry, written), SmsEncodeResult::kOk);
+        EXPECT_EQ(written, message.record);
+    }
 }
 
-TEST(SmsUserData, PacksAndUnpacksTheStandardExample) {
-    const Bytes example = {0x0A, 0xE8, 0x32, 0x9B, 0xFD, 0x46, 0x97, 0xD9, 0xEC, 0x37};  // 3GPP TS 23.038
-    Bytes out(12, 0xFF);
-    EXPECT_EQ(EncodeUserData("hellohello", out), 10u);
-    EXPECT_EQ(out, (Bytes{0x0A, 0xE8, 0x32, 0x9B, 0xFD, 0x46, 0x97, 0xD9, 0xEC, 0x37, 0xFF, 0xFF}));
-    EXPECT_EQ(Decode(example), "hellohello");
-    EXPECT_EQ(Decode(example, 5), "hell");
-    EXPECT_EQ(Decode(example, 200, 0x44), "");  // user-data header
-    EXPECT_EQ(Decode({}), "");
-    EXPECT_EQ(EncodeUserData("a\tb\xE9@~", out), 6u);
-    EXPECT_EQ(Decode(out), "a?b?@~");
+// An edit keeps what the message was: UCS2 stays UCS2 though the new text needs no more than the
+// default alphabet, a part keeps its header.
+TEST(SmsPhoneMessages, EditedMessagesKeepTheirCodingAndHeader) {
+    for (const testing::PhoneMessage& message : testing::PhoneMessages()) {
+        SCOPED_TRACE(message.name);
+        SmsEntry entry = DecodeSmsRecord(message.record, 0);
+        const SmsCoding coding = MessageCoding(entry);
+        const auto parts = MessageParts(entry);
+        ASSERT_TRUE(SetMessageText(entry, U"Edited"));
+        Bytes written(kSmsRecordLength, 0x5A);
+        ASSERT_EQ(EncodeSmsRecord(entry, written), SmsEncodeResult::kOk);
+        const SmsEntry back = DecodeSmsRecord(written, 0);
+        EXPECT_EQ(MessageText(back), U"Edited");
+        EXPECT_EQ(MessageCoding(back), coding);
+        EXPECT_EQ(MessageParts(back), parts);
+        EXPECT_EQ(written[2 + written[1]] & 0x40, message.record[2 + message.record[1]] & 0x40);  // TP-UDHI
+    }
+}
+
+// Text from a file: é and the line feed have their places in the default alphabet.
+TEST(SmsPhoneMessages, TypedTextIsCodedAsAPhoneCodesIt) {
+    SmsEntry entry = MakeEmptySmsEntry(0);
+    ASSERT_TRUE(SetMessageFileText(entry, "Caf\xE9\nx"));  // Windows-1250
+    EXPECT_EQ(MessageText(entry), U"Café\nx");
+    const SmsEntry phone = DecodeSmsRecord(testing::PhoneRecord(testing::PhoneGsm7("Café\nx")), 0);
+    EXPECT_EQ(BodyUserData(entry), BodyUserData(phone));
 }
 
 TEST(SmsUserData, ReadsOnlyTheSeptetsPresent) {
@@ -165,11 +209,6 @@ TEST(SmsUserData, ReadsOnlyTheSeptetsPresent) {
     const Bytes packed = {0x41, 0xE1, 0x90, 0x58, 0x34, 0x1E, 0x91};
     EXPECT_EQ(UnpackSeptet(packed, 7), 'H');
     EXPECT_EQ(UnpackSeptet(packed, 8), 0);
-    Bytes userData = {0xFF};  // TP-UDL claims 255 septets
-    userData.insert(userData.end(), packed.begin(), packed.end());
-    EXPECT_EQ(Decode(userData), "ABCDEFGH");
-    userData.pop_back();
-    EXPECT_EQ(Decode(userData), "ABCDEF");
 }
 
 TEST(SmsRecord, LooksAtNoMoreThan256Bytes) {
@@ -179,7 +218,7 @@ TEST(SmsRecord, LooksAtNoMoreThan256Bytes) {
     record[0] = 0x01, record[2] = 0x04, record[3] = 0xFF, record[4] = 0x81, record[142] = 0xFF;
     const SmsEntry entry = DecodeSmsRecord(record, 0);
     EXPECT_EQ(FieldText(entry.address), std::string(20, '0'));
-    EXPECT_EQ(FieldText(entry.text), std::string(129, '@'));
+    EXPECT_EQ(MessageText(entry), std::u32string(129, U'@'));
 }
 
 SmsEntry Message(std::uint32_t status, const char* date, const std::string& text) {
@@ -188,7 +227,7 @@ SmsEntry Message(std::uint32_t status, const char* date, const std::string& text
     entry.status = status;
     SetFieldText(entry.address, "5551234");
     SetFieldText(entry.dateOrValidity, date);
-    SetFieldText(entry.text, text);
+    EXPECT_TRUE(SetMessageText(entry, U(text)));
     return entry;
 }
 
@@ -206,21 +245,58 @@ TEST(SmsRecord, WritesTheTimeFieldTheMessageKindHas) {
     }
 }
 
-TEST(SmsRecord, WritingReportsWhatDidNotFit) {
-    Bytes record(kSmsRecordLength);
-    SmsEntry entry = Message(3, "", std::string(199, 'q'));
-    EXPECT_EQ(EncodeSmsRecord(entry, record), SmsEncodeResult::kTextShortened);
-    EXPECT_EQ(FieldText(DecodeSmsRecord(record, 0).text), std::string(160, 'q'));
-    // The longest header (20-digit centre and address, absolute validity) leaves 139 bytes: 158
-    // septets. Fields without their terminator end at their size.
-    std::memset(entry.address, '1', sizeof(entry.address));
-    std::memset(entry.serviceCentre, '2', sizeof(entry.serviceCentre));
-    SetFieldText(entry.dateOrValidity, "1.1.99 0:00");
-    EXPECT_EQ(EncodeSmsRecord(entry, record), SmsEncodeResult::kTextShortened);
-    const SmsEntry back = DecodeSmsRecord(record, 0);
-    EXPECT_EQ(FieldText(back.address), std::string(20, '1'));
-    EXPECT_EQ(FieldText(back.serviceCentre), std::string(20, '2'));
-    EXPECT_EQ(FieldText(back.text), std::string(158, 'q'));
+Bytes UserData(const sim::SmsUserData& data) {
+    Bytes bytes(1 + data.bytes.size());
+    bytes[0] = data.length;
+    std::copy(data.bytes.begin(), data.bytes.end(), bytes.begin() + 1);
+    return bytes;
+}
+
+// The longest header (20-digit centre and address, absolute validity) leaves 139 octets of user
+// data: 158 septets or 69 UCS2 units. A longer body is cut after its last whole character.
+TEST(SmsRecord, ABodyTooLongForTheRecordIsCutAfterAWholeCharacter) {
+    const auto header = sim::ConcatenationElement(1, 2, 2);
+    const auto gsm7 = [](const std::string& text, std::span<const std::uint8_t> udh = {}) {
+        return UserData(testing::PhoneGsm7(text, udh));
+    };
+    const auto ucs2 = [](const std::string& text) { return UserData(testing::PhoneUcs2(text)); };
+    Bytes data8 = {140};
+    for (int i = 0; i < 140; ++i) data8.push_back(static_cast<std::uint8_t>(i));
+    Bytes data8Kept(data8.begin(), data8.end() - 1);
+    data8Kept[0] = 139;
+    Bytes pair = ucs2(std::string(68, 'a'));  // then U+1F600 as a surrogate pair
+    pair.insert(pair.end(), {0xD8, 0x3D, 0xDE, 0x00});
+    pair[0] = 140;
+    const struct {
+        const char* name;
+        std::uint8_t dcs;
+        Bytes userData;
+        Bytes written;  // TP-UDL and user data, as the independent encoder packs the text kept
+        bool hasHeader = false;
+    } cases[] = {
+        {"septets", 0x00, gsm7(std::string(160, 'q')), gsm7(std::string(158, 'q'))},
+        {"escape pair", 0x00, gsm7(std::string(157, 'q') + "€"), gsm7(std::string(157, 'q'))},
+        {"escape pair fits", 0x00, gsm7(std::string(156, 'q') + "€x"), gsm7(std::string(156, 'q') + "€")},
+        {"after a header", 0x00, gsm7(std::string(153, 'q'), header), gsm7(std::string(151, 'q'), header), true},
+        {"ucs2 units", 0x08, ucs2(std::string(70, 'a')), ucs2(std::string(69, 'a'))},
+        {"ucs2 pair", 0x08, pair, ucs2(std::string(68, 'a'))},
+        {"8-bit data", 0x04, data8, data8Kept},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        SmsEntry entry = Message(3, "1.1.99 0:00", "");
+        std::memset(entry.address, '1', sizeof(entry.address));  // no terminator: ends at the field's size
+        std::memset(entry.serviceCentre, '2', sizeof(entry.serviceCentre));
+        SetBodyUserData(entry, test.dcs, test.hasHeader, test.userData);
+        Bytes record(kSmsRecordLength);
+        EXPECT_EQ(EncodeSmsRecord(entry, record), SmsEncodeResult::kTextShortened);
+        const SmsEntry back = DecodeSmsRecord(record, 0);
+        EXPECT_EQ(FieldText(back.address), std::string(20, '1'));
+        EXPECT_EQ(FieldText(back.serviceCentre), std::string(20, '2'));
+        EXPECT_EQ(BodyUserData(back).userData, test.written);
+        EXPECT_EQ(MessageParts(back), MessageParts(entry));
+        EXPECT_EQ(BodyUserData(back).dcs, test.dcs);
+    }
     Bytes tooShort(12, 0x42);
     EXPECT_EQ(EncodeSmsRecord(Message(0, "", "hi"), tooShort), SmsEncodeResult::kRecordTooShort);
     EXPECT_EQ(tooShort, Bytes(12, 0x42));
@@ -239,7 +315,7 @@ TEST(SmsRecord, FileImageClearsEveryEntryAndDecodesTheRecordsThatFit) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(entries[i].index, i);
         EXPECT_EQ(entries[i].used, i == 0 || i == 2 ? 1u : 0u);
-        EXPECT_EQ(FieldText(entries[i].text), "");
+        EXPECT_EQ(MessageText(entries[i]), U"");
     }
     std::vector<SmsEntry> two(2);
     EXPECT_EQ(DecodeSmsFileImage(image, two), 2u);
