@@ -25,8 +25,9 @@ const std::map<std::string, CommandHandler>& Handlers() {
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, OutputKind outputKind) {
     Options options;
+    options.terminalOutput = outputKind == OutputKind::Terminal;
     const char* device = std::getenv("QUILLET_DEVICE");
     options.device = device != nullptr && *device != '\0' ? device : "VIRTUAL";
     std::string reason;

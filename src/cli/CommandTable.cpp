@@ -133,7 +133,8 @@ const std::vector<EnvironmentSpec>& Environment() {
     static const std::vector<EnvironmentSpec> variables = {
         {"QUILLET_DEVICE", "the device when --device is not given"},
         {"XDG_DATA_HOME", "the folder of the VIRTUAL device's demo card (default ~/.local/share)"},
-        {"LC_ALL, LC_CTYPE, LANG", "the terminal's character set for messages and network names"},
+        {"LC_ALL, LC_CTYPE, LANG",
+         "the terminal's character set for messages, network names, and names and texts shown on a terminal"},
     };
     return variables;
 }
@@ -143,7 +144,9 @@ const std::string& Introduction() {
         "quillet-cli reads and writes a GSM SIM card's phone book, fixed dialling numbers, messages, SMS "
         "parameters and network lists, manages PIN and PIN2, and backs a whole card up to one file. Codes "
         "not given with --pin or --pin2 are asked for on the terminal without echo. A write from a file "
-        "that would clear used entries of the card asks first, or needs --yes when there is no terminal.";
+        "that would clear used entries of the card asks first, or needs --yes when there is no terminal. On a "
+        "terminal, read shows names and messages as a phone shows them; to a file or a pipe it gives the "
+        "Windows-1250 text of the *.DIA and *.SMS files.";
     return text;
 }
 

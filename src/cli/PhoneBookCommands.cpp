@@ -5,6 +5,7 @@
 #include "cli/CardCommand.h"
 #include "cli/CommandHandlers.h"
 #include "cli/EntryFileWrite.h"
+#include "cli/TerminalText.h"
 #include "phonebook/DiaFile.h"
 #include "phonebook/PhoneBookAdoption.h"
 #include "phonebook/PhoneBookTransfer.h"
@@ -50,8 +51,12 @@ int ReadBook(const Options& options, const CommandLine& line, std::ostream& out,
     if (const std::optional<std::string> output = line.Value("-o")) {
         return phonebook::WriteDiaFile(*output, entries, 1, last, command.Ui()) ? finished : kExitFileError;
     }
-    const std::string text = phonebook::FormatDiaFile(entries, 1, last);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (options.terminalOutput) {
+        out << DisplayToTerminal(TerminalLines(phonebook::FormatDiaFile(entries, 1, last, card::TextForm::Display)));
+    } else {
+        const std::string text = phonebook::FormatDiaFile(entries, 1, last);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
     return finished;
 }
 

@@ -5,6 +5,7 @@
 #include "cli/CardCommand.h"
 #include "cli/CommandHandlers.h"
 #include "cli/EntryFileWrite.h"
+#include "cli/TerminalText.h"
 #include "sms/SmsAdoption.h"
 #include "sms/SmsFile.h"
 #include "sms/SmsTransfer.h"
@@ -33,8 +34,12 @@ int ReadMessages(const Options& options, const CommandLine& line, std::ostream& 
     if (const std::optional<std::string> output = line.Value("-o")) {
         return sms::SaveSmsFile(*output, entries, count, command.Ui()) ? finished : kExitFileError;
     }
-    const std::string text = sms::FormatSmsFile(entries, count);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (options.terminalOutput) {
+        out << DisplayToTerminal(TerminalLines(sms::FormatSmsFile(entries, count, nullptr, card::TextForm::Display)));
+    } else {
+        const std::string text = sms::FormatSmsFile(entries, count);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
     return finished;
 }
 

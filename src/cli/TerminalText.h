@@ -19,4 +19,15 @@ std::string ConvertProgramText(std::string_view text, const std::string& codeset
 // A Windows-1250 text in the character set of the current locale.
 std::string ToTerminal(std::string_view text);
 
+// Card text decoded for display (UTF-8) in `codeset`, resp. the current locale's character set;
+// characters it lacks are transliterated or become '?'.
+std::string ConvertDisplayText(std::string_view utf8, const std::string& codeset);
+std::string DisplayToTerminal(std::string_view utf8);
+
+// Lines of a *.DIA or *.SMS text made in display form (UTF-8) as a terminal may be given them: the
+// fields' escapes become what they stand for, a line feed inside a field going on in the next line
+// behind a TAB; lines end in LF; and no control character of a card's text reaches the terminal,
+// where it could move the cursor or change the terminal's state.
+std::string TerminalLines(std::string_view utf8Lines);
+
 }  // namespace quillet::cli

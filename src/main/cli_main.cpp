@@ -1,4 +1,6 @@
 // quillet-cli: the card editor's commands for scripts and terminals.
+#include <unistd.h>
+
 #include <iostream>
 
 #include "cli/CliApp.h"
@@ -6,5 +8,7 @@
 
 int main(int argc, char** argv) {
     quillet::cli::UseTerminalLocale();
-    return quillet::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    using quillet::cli::OutputKind;
+    const OutputKind output = ::isatty(STDOUT_FILENO) ? OutputKind::Terminal : OutputKind::Stream;
+    return quillet::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, output);
 }

@@ -35,5 +35,41 @@ TEST(TerminalText, ProgramTextsAreConvertedToTheTerminalsCharacterSet) {
     EXPECT_EQ(ConvertProgramText(longText, "UTF-8").size(), 2000u);
 }
 
+// Card text decoded for display is UTF-8; other terminals get it in their own character set, and a
+// character they cannot spell at all is one '?', not one per byte.
+TEST(TerminalText, DisplayTextReachesTerminalsOfEveryCharacterSet) {
+    const std::string rehor =
+        "\xC5\x98"
+        "eho\xC5\x99 5\xE2\x82\xAC";  // "Řehoř 5€"
+    EXPECT_EQ(ConvertDisplayText(rehor, "UTF-8"), rehor);
+    EXPECT_EQ(ConvertDisplayText(rehor, "CP1250"),
+              "\xD8"
+              "eho\xF8 5\x80");
+    EXPECT_EQ(ConvertDisplayText("\xE4\xBD\xA0\xE5\xA5\xBD!", "ISO-8859-2"),
+              "?"
+              "?!");  // "你好!"
+    const std::string ascii = ConvertDisplayText(rehor, "ANSI_X3.4-1968");
+    EXPECT_TRUE(ascii.starts_with("Rehor 5")) << ascii;
+}
+
+// A card's text never drives the terminal: file escapes are shown for what they mean, control
+// characters (C0, DEL and C1) as '?'.
+TEST(TerminalText, CardTextCannotDriveTheTerminal) {
+    struct Case {
+        std::string lines;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"1\tTwo\x1Bnlines\t+4930\r\n", "1\tTwo\n\tlines\t+4930\n"},
+        {"2\t\x1B\x30\t\x1B lead\r\n", "2\t\t lead\n"},  // an empty field, a leading space
+        {"3\tA\x1B[2Jb\x07\x7F\r\n", "3\tA[2Jb??\n"},    // ESC '[' from a card is not a sequence
+        {"4\tx\xC2\x9B"
+         "31m\xC2\xA0y\r\n",
+         "4\tx?31m\xC2\xA0y\n"},    // CSI as C1; NBSP is text
+        {"5\tend\x1B", "5\tend?"},  // a lone ESC at the end
+    };
+    for (const Case& test : cases) EXPECT_EQ(TerminalLines(test.lines), test.shown) << test.lines;
+}
+
 }  // namespace
 }  // namespace quillet::cli
