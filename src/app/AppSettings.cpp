@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 
 #include "app/SettingsStore.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 
 namespace quillet::app {
@@ -53,8 +54,9 @@ struct Saver {
 
 AppSettings AppSettings::Defaults() {
     AppSettings settings;
-    settings.myCountryCode = std::string(resources::LoadString(59000));
-    settings.internationalPrefix = std::string(resources::LoadString(59001));
+    settings.myCountryCode = std::string(resources::LoadString(resources::string_id::kDefaultCountryCode));
+    settings.internationalPrefix =
+        std::string(resources::LoadString(resources::string_id::kDefaultInternationalPrefix));
     return settings;
 }
 

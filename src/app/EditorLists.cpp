@@ -5,17 +5,16 @@
 #include <iterator>
 #include <utility>
 
+#include "resources/StringIds.h"
+
 namespace quillet::app {
 
 namespace {
 
-// "By closing these windows you will lose all changes. Close all windows?"
-constexpr int kCloseAllQuestion = 57840;
+constexpr int kCloseAllQuestion = static_cast<int>(resources::string_id::kCloseAllQuestion);
 // Codes from here on name a window number rather than a step.
-constexpr int kNumberCodeBase = 100;
+constexpr int kNumberCodeBase = kActivateNumberBase;
 constexpr int kNoQuestion = -1;
-// Bringing an existing window up opens nothing.
-constexpr int kNoOpenMode = -1;
 
 // The order in which commands and activations look through the lists.
 constexpr std::array<EditorKind, 3> kKinds = {EditorKind::PhoneBook, EditorKind::FixedDialing, EditorKind::Sms};
@@ -211,15 +210,15 @@ void EditorLists::OnEditorClosed(EditorKind kind, Editor* editor) {
     std::move(list.slots.begin() + 1, end, list.slots.begin());
     *(end - 1) = EditorSlot{nullptr, editor, -1};
     if (list.Front() != nullptr) {
-        ActivateEditor(kind, 0, false, kNoOpenMode);
+        ActivateEditor(kind, kActivateFront, false, kNoOpenMode);
     }
     UpdateMenus();
 }
 
-bool EditorLists::ForwardToActiveEditor(int commandId) {
+bool EditorLists::ForwardToActiveEditor(CommandId command) {
     for (EditorKind kind : kKinds) {
         if (IsActiveFront(kind)) {
-            ActivateEditor(kind, 0, false, kNoOpenMode)->SendCommand(commandId);
+            ActivateEditor(kind, kActivateFront, false, kNoOpenMode)->SendCommand(command);
             return true;
         }
     }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/CommandId.h"
+
 namespace quillet::app {
 
 // The three kinds of editor window the main window keeps, in the order commands look for them.
@@ -15,6 +17,13 @@ enum class EditorKind { PhoneBook, FixedDialing, Sms };
 inline constexpr int kOpenEmpty = 0;
 inline constexpr int kOpenAndRead = 1;
 inline constexpr int kOpenAndOpenFile = 2;
+// Bringing an existing window up opens nothing.
+inline constexpr int kNoOpenMode = -1;
+
+// Codes of EditorLists::ActivateEditor.
+inline constexpr int kActivateFront = 0;
+inline constexpr int kActivateNext = 1;
+inline constexpr int kActivateNumberBase = 100;
 
 // The main window's view of one editor window (phone book, fixed dialing numbers, SMS). The
 // windows implement it with Qt; tests with plain objects.
@@ -27,8 +36,8 @@ public:
     virtual void OpenWindow(int number, int openMode) = 0;
     // Makes the window the active one (the platform then reports OnEditorActivated).
     virtual void MakeActive() = 0;
-    // Passes a command id on to the window.
-    virtual void SendCommand(int commandId) = 0;
+    // Passes a command on to the window.
+    virtual void SendCommand(CommandId command) = 0;
     // Closes the window, first asking messageId (−1: do not ask) when the confirm setting is on
     // and it holds changes; only Yes closes. A window that closes reports OnEditorClosed before
     // this returns. askedOut tells whether it asked. Returns true when the window refused to close.
@@ -74,9 +83,9 @@ public:
 
     // Sends the command to the active editor when it is the front window of its list: phone
     // book first, then fixed dialing numbers, then SMS. False when no editor took it.
-    bool ForwardToActiveEditor(int commandId);
+    bool ForwardToActiveEditor(CommandId command);
 
-    // Closes every editor, asking message 57840 at most once; a refusal leaves that editor and
+    // Closes every editor, asking the close-all question at most once; a refusal leaves that editor and
     // all later ones open.
     void CloseAllEditors();
 

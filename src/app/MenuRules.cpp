@@ -8,9 +8,11 @@ namespace quillet::app {
 
 namespace {
 
-void SetAll(MenuStates& states, std::initializer_list<int> commandIds, bool enabled) {
-    for (int id : commandIds) {
-        states.enabled[id] = enabled;
+using C = CommandId;
+
+void SetAll(MenuStates& states, std::initializer_list<CommandId> commands, bool enabled) {
+    for (const CommandId command : commands) {
+        states.enabled[command] = enabled;
     }
 }
 
@@ -24,29 +26,23 @@ MenuStates ComputeMenuStates(const MenuContext& context) {
     const bool smsActive = context.active == ActiveEditor::Sms;
 
     MenuStates states;
-    // Toolbar: save, print, insert, delete, delete selected.
-    SetAll(states, {2002, 2003, 2014, 2015, 2016}, anyActive);
-    // Toolbar: find, find next, internationalize.
-    SetAll(states, {2011, 2012, 2017}, phoneBookLike);
-    // Phone Book > Save File and Phone Book > Internationalization.
-    SetAll(states, {40005, 40079}, phoneBookLike);
+    SetAll(states, {C::ToolSaveFile, C::ToolPrint, C::ToolInsertItem, C::ToolDeleteItem, C::ToolDeleteSelected},
+           anyActive);
+    SetAll(states, {C::ToolFindReplace, C::ToolFindNext, C::ToolInternationalize}, phoneBookLike);
+    SetAll(states, {C::PhoneBookSaveFile, C::Internationalization}, phoneBookLike);
     // SMS Save File and Add to File stay usable with no editor: they open an SMS window first.
-    SetAll(states, {40009, 40010}, smsActive || !anyActive);
+    SetAll(states, {C::SmsSaveFile, C::SmsAddToFile}, smsActive || !anyActive);
     states.windowMenuEnabled = anyActive;
-    states.enabled[40068] = anyActive && context.clipboardHasEditorFormat;
-    // Edit > Insert Item, Delete Item.
-    SetAll(states, {40060, 40061}, anyActive);
+    states.enabled[C::Paste] = anyActive && context.clipboardHasEditorFormat;
+    SetAll(states, {C::InsertItem, C::DeleteItem}, anyActive);
 
     const auto phoneBookLimit = static_cast<int>(EditorLists::Capacity(EditorKind::PhoneBook));
     const auto smsLimit = static_cast<int>(EditorLists::Capacity(EditorKind::Sms));
-    // Another phone-book window, New Phone Book, another SMS window.
-    SetAll(states, {2006, 40007}, context.phoneBookWindows < phoneBookLimit);
-    states.enabled[2008] = context.smsWindows < smsLimit;
-    // Window > Close All.
-    states.enabled[40071] = context.anyEditorOpen;
-    // Print Phone Book, Print Messages.
-    states.enabled[40096] = phoneBookLike;
-    states.enabled[40097] = smsActive;
+    SetAll(states, {C::ToolAnotherPhoneBook, C::NewPhoneBook}, context.phoneBookWindows < phoneBookLimit);
+    states.enabled[C::ToolAnotherSmsWindow] = context.smsWindows < smsLimit;
+    states.enabled[C::CloseAll] = context.anyEditorOpen;
+    states.enabled[C::PrintPhoneBook] = phoneBookLike;
+    states.enabled[C::PrintMessages] = smsActive;
     return states;
 }
 

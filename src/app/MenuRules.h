@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "app/CommandId.h"
+
 namespace quillet::app {
 
 // Which editor is active, as far as the menus care: the front window of a list, or none.
@@ -16,15 +18,15 @@ struct MenuContext {
     bool clipboardHasEditorFormat = false;
 };
 
-// What UpdateMenus decides: enabled state by command id (menu items 4xxxx and toolbar buttons
-// 20xx share one map, their ids never collide) and the state of the Window menu. Commands that
-// are not in the map are always enabled.
+// What UpdateMenus decides: enabled state by command (menu items and toolbar buttons share one
+// map, their ids never collide) and the state of the Window menu. Commands that are not in the
+// map are always enabled.
 struct MenuStates {
-    std::map<int, bool> enabled;
+    std::map<CommandId, bool> enabled;
     bool windowMenuEnabled = false;
 
-    bool IsEnabled(int commandId) const {
-        const auto found = enabled.find(commandId);
+    bool IsEnabled(CommandId command) const {
+        const auto found = enabled.find(command);
         return found == enabled.end() || found->second;
     }
 };

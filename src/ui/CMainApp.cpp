@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "reader/ScLinkReader.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/CMainFrame.h"
 #include "ui/CProgramInfoDlg.h"
@@ -63,8 +64,8 @@ void CMainApp::OpenStartupReader(const StartupOptions& options) {
     if (!options.device) m_settings.device = m_context->DeviceName();
     if (result == reader::result::kOk) return;
     ShowMessageBox(m_frame.get(),
-                   std::string(resources::LoadString(142)) + " :\r\n" + SystemTextToCp1250(device) + " - " +
-                       std::string(reader::ReaderResultText(result)),
+                   std::string(resources::LoadString(resources::string_id::kReaderInaccessibleVia)) + " :\r\n" +
+                       SystemTextToCp1250(device) + " - " + std::string(reader::ReaderResultText(result)),
                    card::MessageIcon::Exclamation);
 }
 

@@ -9,6 +9,7 @@
 #include <QShortcut>
 
 #include "app/AppSettings.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/AppIcon.h"
 #include "ui/CMainApp.h"
@@ -17,7 +18,6 @@
 #include "ui/CSetupDlg.h"
 #include "ui/CommandTable.h"
 #include "ui/CountryListDialog.h"
-#include "ui/Cp1250.h"
 #include "ui/GreyClientArea.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TelephoneCardDialog.h"
@@ -26,6 +26,7 @@ namespace quillet::ui {
 
 namespace {
 
+using app::CommandId;
 using app::EditorKind;
 
 constexpr int kWindowMenuPosition = 5;
@@ -34,16 +35,13 @@ constexpr int kWindowMenuPosition = 5;
 const QString kPhoneBookFormat = QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_Dial\"");
 const QString kSmsFormat = QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_SMS\"");
 
-// Commands the Edit menu and the toolbar pass on to the active editor, by the id the editor knows.
-const std::map<int, int> kForwarded = {
-    {40060, 2053}, {40061, 2054}, {40062, 2055}, {40063, 2056}, {40066, 2058}, {40067, 2057},
-    {40068, 2059}, {40069, 2062}, {40079, 2063}, {40082, 1005}, {2011, 1005},  {2012, 2100},
-    {2014, 2053},  {2015, 2054},  {2016, 2055},  {2017, 2063},
-};
+QString FileKindName(EditorKind kind) {
+    return kind == EditorKind::Sms ? QStringLiteral("SMS Messages") : QStringLiteral("Phone Book");
+}
 
 }  // namespace
 
-CMainFrame::CMainFrame(CMainApp& app) : m_app(app), m_editors(NewEditorLists()) {
+CMainFrame::CMainFrame(CMainApp& app) : m_app(app), m_editors(NewEditorLists()), m_router(*this) {
     setWindowTitle(QStringLiteral("Quillet!"));
     setWindowIcon(ApplicationIcon());
     m_clientArea = new GreyClientArea(this);
@@ -83,11 +81,13 @@ QMenu* CMainFrame::AddMenu(QWidget* parent, const MenuEntry& entry) {
             menu->addMenu(AddMenu(menu, child));
         } else {
             QAction* action = menu->addAction(QString::fromLatin1(child.label));
-            action->setObjectName(QStringLiteral("command%1").arg(child.id));
-            const int id = child.id;
-            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-            if (!Available(id)) action->setToolTip(UnavailableReason(id));
-            m_menuActions[id] = action;
+            const CommandId command = child.id;
+            action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(command)));
+            connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+            if (!m_router.Available(command)) {
+                action->setToolTip(QString::fromStdString(app::UnavailableReason(command)));
+            }
+            m_menuActions[command] = action;
         }
     }
     return menu;
@@ -102,7 +102,7 @@ void CMainFrame::BuildMenus() {
 }
 
 void CMainFrame::BuildToolBar() {
-    m_toolBar = new CMainToolBar(this, [this](int id) { return Available(id); });
+    m_toolBar = new CMainToolBar(this, [this](CommandId command) { return m_router.Available(command); });
     addToolBar(m_toolBar);
     connect(m_toolBar, &CMainToolBar::CommandChosen, this, &CMainFrame::OnCommand);
 }
@@ -110,43 +110,21 @@ void CMainFrame::BuildToolBar() {
 void CMainFrame::BuildAccelerators() {
     for (const Accelerator& accelerator : Accelerators()) {
         auto* shortcut = new QShortcut(accelerator.keys, this);
-        const int id = accelerator.commandId;
-        connect(shortcut, &QShortcut::activated, this, [this, id] { OnCommand(id); });
+        const CommandId command = accelerator.command;
+        connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
     }
 }
 
-QAction* CMainFrame::MenuAction(int commandId) const {
-    const auto found = m_menuActions.find(commandId);
+QAction* CMainFrame::MenuAction(CommandId command) const {
+    const auto found = m_menuActions.find(command);
     return found == m_menuActions.end() ? nullptr : found->second;
 }
 
-QAction* CMainFrame::ToolbarAction(int commandId) const { return m_toolBar->Button(commandId); }
+QAction* CMainFrame::ToolbarAction(CommandId command) const { return m_toolBar->Button(command); }
 
 QMenu* CMainFrame::TopMenu(int position) const {
     return position >= 0 && position < static_cast<int>(m_topMenus.size()) ? m_topMenus[position] : nullptr;
 }
-
-bool CMainFrame::Available(int commandId) const {
-    const EditorCatalog& editors = m_app.Editors();
-    switch (NeedOf(commandId)) {
-        case CommandNeed::Nothing:
-            return true;
-        case CommandNeed::PhoneBookEditor:
-            return editors.Offers(EditorKind::PhoneBook);
-        case CommandNeed::FixedDialingEditor:
-            return editors.Offers(EditorKind::FixedDialing);
-        case CommandNeed::SmsEditor:
-            return editors.Offers(EditorKind::Sms);
-        case CommandNeed::AnyEditor:
-            return editors.Offers(EditorKind::PhoneBook) || editors.Offers(EditorKind::FixedDialing) ||
-                   editors.Offers(EditorKind::Sms);
-        case CommandNeed::LaterVersion:
-            return false;
-    }
-    return false;
-}
-
-int CMainFrame::AutoReadMode() const { return m_app.Settings().autoRead != 0 ? app::kOpenAndRead : app::kOpenEmpty; }
 
 app::ActiveEditor CMainFrame::ActiveKind() const {
     if (m_editors->IsActiveFront(EditorKind::PhoneBook)) return app::ActiveEditor::PhoneBook;
@@ -155,8 +133,8 @@ app::ActiveEditor CMainFrame::ActiveKind() const {
     return app::ActiveEditor::None;
 }
 
-void CMainFrame::ApplyState(QAction* action, int commandId, const app::MenuStates& states) const {
-    if (action) action->setEnabled(Available(commandId) && states.IsEnabled(commandId));
+void CMainFrame::ApplyState(QAction* action, CommandId command, const app::MenuStates& states) const {
+    if (action) action->setEnabled(m_router.Available(command) && states.IsEnabled(command));
 }
 
 void CMainFrame::UpdateMenus() {
@@ -165,10 +143,10 @@ void CMainFrame::UpdateMenus() {
     context.phoneBookWindows = static_cast<int>(m_editors->OpenCount(EditorKind::PhoneBook));
     context.smsWindows = static_cast<int>(m_editors->OpenCount(EditorKind::Sms));
     context.anyEditorOpen = m_editors->AnyOpen();
-    if (const QMimeData* data = QApplication::clipboard()->mimeData();
-        data && context.active != app::ActiveEditor::None) {
+    if (const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+        clipboard && context.active != app::ActiveEditor::None) {
         context.clipboardHasEditorFormat =
-            data->hasFormat(context.active == app::ActiveEditor::Sms ? kSmsFormat : kPhoneBookFormat);
+            clipboard->hasFormat(context.active == app::ActiveEditor::Sms ? kSmsFormat : kPhoneBookFormat);
     }
     const app::MenuStates states = app::ComputeMenuStates(context);
     for (const auto& [id, action] : m_menuActions) ApplyState(action, id, states);
@@ -189,60 +167,22 @@ void CMainFrame::ShrinkToToolbar() {
     resize(width(), height);
 }
 
-void CMainFrame::ShowEditor(EditorKind kind) {
-    if (m_editors->OpenCount(kind) > 0) {
-        m_editors->ActivateEditor(kind, 1, false, -1);
-    } else {
-        m_editors->ActivateEditor(kind, 0, true, AutoReadMode());
-    }
-}
+void CMainFrame::OnCommand(CommandId command) { m_router.OnCommand(command); }
 
-void CMainFrame::NewEditor(EditorKind kind) {
-    m_editors->ActivateEditor(kind, 0, true, m_editors->OpenCount(kind) > 0 ? -1 : AutoReadMode());
-}
+bool CMainFrame::Offers(EditorKind kind) const { return m_app.Editors().Offers(kind); }
 
-void CMainFrame::SendToFront(EditorKind kind, int commandId) {
-    if (app::Editor* editor = m_editors->ActivateEditor(kind, 0, false, -1)) editor->SendCommand(commandId);
-}
+bool CMainFrame::AutoRead() const { return m_app.Settings().autoRead != 0; }
 
-void CMainFrame::ShowWindowNumber(EditorKind kind, int number) {
-    const int mode = m_editors->OpenCount(kind) > 0 ? -1 : AutoReadMode();
-    m_editors->ActivateEditor(kind, 100 + number, false, mode);
-}
-
-void CMainFrame::NextWindow(EditorKind kind) {
-    if (m_editors->OpenCount(kind) > 0) m_editors->ActivateEditor(kind, 1, false, -1);
-}
-
-bool CMainFrame::SendByActiveKind(int phoneBookCommand, int smsCommand) {
-    if (m_editors->IsActiveFront(EditorKind::PhoneBook)) {
-        SendToFront(EditorKind::PhoneBook, phoneBookCommand);
-    } else if (m_editors->IsActiveFront(EditorKind::Sms)) {
-        SendToFront(EditorKind::Sms, smsCommand);
-    } else if (m_editors->IsActiveFront(EditorKind::FixedDialing)) {
-        SendToFront(EditorKind::FixedDialing, phoneBookCommand);
-    } else {
-        return false;
-    }
-    return true;
-}
-
-void CMainFrame::OpenFileFromToolBar() {
-    if (SendByActiveKind(40002, 40008)) return;
-
+std::optional<EditorKind> CMainFrame::ChooseFileKind(const std::vector<EditorKind>& offered) {
     QStringList kinds;
-    if (m_app.Editors().Offers(EditorKind::PhoneBook)) kinds << QStringLiteral("Phone Book");
-    if (m_app.Editors().Offers(EditorKind::Sms)) kinds << QStringLiteral("SMS Messages");
+    for (const EditorKind kind : offered) kinds << FileKindName(kind);
     bool chosen = false;
-    const QString kind = QInputDialog::getItem(this, QStringLiteral("Open File"), QStringLiteral("&File of type: "),
+    const QString name = QInputDialog::getItem(this, QStringLiteral("Open File"), QStringLiteral("&File of type: "),
                                                kinds, 0, false, &chosen);
-    if (!chosen || kind.isEmpty()) return;
-    const EditorKind editorKind = kind == QStringLiteral("Phone Book") ? EditorKind::PhoneBook : EditorKind::Sms;
-    // The new window comes up empty and then opens its file; window activation may arrive late,
-    // so the command goes straight to it.
-    if (app::Editor* editor = m_editors->ActivateEditor(editorKind, 0, true, -1)) {
-        editor->SendCommand(editorKind == EditorKind::PhoneBook ? 40002 : 40008);
+    for (const EditorKind kind : offered) {
+        if (chosen && name == FileKindName(kind)) return kind;
     }
+    return std::nullopt;
 }
 
 void CMainFrame::ShowSetup() {
@@ -257,7 +197,8 @@ void CMainFrame::ShowCountryCodes() {
 
 void CMainFrame::ShowTelephoneCard() {
     if (m_app.Context().Reader() == nullptr) {
-        ShowMessageBox(this, resources::LoadString(59020), card::MessageIcon::Error);
+        ShowMessageBox(this, resources::LoadString(resources::string_id::kNoReaderForTelephoneCard),
+                       card::MessageIcon::Error);
         return;
     }
     TelephoneCardDialog dialog(m_app.Context(), this);
@@ -269,89 +210,13 @@ void CMainFrame::ShowProgramInfo() {
     dialog.DoModalTimed(-1);
 }
 
-void CMainFrame::OnCommand(int commandId) {
-    if (!Available(commandId)) return;
-    if (const auto forward = kForwarded.find(commandId); forward != kForwarded.end()) {
-        m_editors->ForwardToActiveEditor(forward->second);
-        return;
-    }
-    switch (commandId) {
-        case 40001:
-        case 2005:
-            ShowEditor(EditorKind::PhoneBook);
-            break;
-        case 40089:
-            ShowEditor(EditorKind::FixedDialing);
-            break;
-        case 40004:
-        case 2007:
-            ShowEditor(EditorKind::Sms);
-            break;
-        case 40002:
-        case 40006:
-            SendToFront(EditorKind::PhoneBook, commandId);
-            break;
-        case 40008:
-        case 40009:
-        case 40010:
-            SendToFront(EditorKind::Sms, commandId);
-            break;
-        case 40005:
-        case 2002:
-            SendByActiveKind(40005, 40009);
-            break;
-        case 40007:
-        case 2006:
-            NewEditor(EditorKind::PhoneBook);
-            break;
-        case 2008:
-            NewEditor(EditorKind::Sms);
-            break;
-        case 40201:
-        case 40202:
-        case 40203:
-            ShowWindowNumber(EditorKind::PhoneBook, commandId - 40201);
-            break;
-        case 40301:
-        case 40302:
-        case 40303:
-            ShowWindowNumber(EditorKind::Sms, commandId - 40301);
-            break;
-        case 40074:
-            NextWindow(EditorKind::PhoneBook);
-            break;
-        case 40076:
-            NextWindow(EditorKind::Sms);
-            break;
-        case 40071:
-            CloseAllEditors();
-            break;
-        case 2001:
-            OpenFileFromToolBar();
-            break;
-        case 40021:
-            ShowSetup();
-            break;
-        case 40027:
-            ShowCountryCodes();
-            break;
-        case 40086:
-            ShowTelephoneCard();
-            break;
-        case 40081:
-            ShowProgramInfo();
-            break;
-        case 40023:
-            // Exit leaves at once: the editors go without asking about their changes, before the
-            // application's own closing of its windows could reach them.
-            m_exiting = true;
-            DropEditors();
-            close();
-            QCoreApplication::exit(0);
-            break;
-        default:
-            break;  // help commands have no action
-    }
+// Exit leaves at once: the editors go without asking about their changes, before the application's
+// own closing of its windows could reach them.
+void CMainFrame::Exit() {
+    m_exiting = true;
+    DropEditors();
+    close();
+    QCoreApplication::exit(0);
 }
 
 // Closing the window closes the editors first; one the user keeps open keeps the program running.

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 
+#include "app/CommandRouting.h"
 #include "app/EditorLists.h"
 #include "app/MenuRules.h"
 
@@ -17,9 +18,9 @@ class GreyClientArea;
 class CMainApp;
 struct MenuEntry;
 
-// The main window: menu, toolbar and a grey client area. It owns no document; it opens its own
-// dialogs or passes commands on to the editor windows it keeps in its lists.
-class CMainFrame final : public QMainWindow {
+// The main window: menu, toolbar and a grey client area. It owns no document; the command router
+// opens its dialogs through it or passes commands on to the editor windows it keeps in its lists.
+class CMainFrame final : public QMainWindow, private app::CommandTargets {
     Q_OBJECT
 
 public:
@@ -27,7 +28,7 @@ public:
     ~CMainFrame() override;
 
     // Carries out a menu, toolbar or accelerator command.
-    void OnCommand(int commandId);
+    void OnCommand(app::CommandId command);
     // Enables and disables menu items and toolbar buttons for the active editor.
     void UpdateMenus();
     void CloseAllEditors();
@@ -38,10 +39,10 @@ public:
     void OnEditorActivated(app::Editor* editor);
     void OnEditorClosed(app::EditorKind kind, app::Editor* editor);
 
-    app::EditorLists& Editors() { return *m_editors; }
+    app::EditorLists& Editors() override { return *m_editors; }
     // The menu item or the toolbar button of a command (null when it has none).
-    QAction* MenuAction(int commandId) const;
-    QAction* ToolbarAction(int commandId) const;
+    QAction* MenuAction(app::CommandId command) const;
+    QAction* ToolbarAction(app::CommandId command) const;
     QMenu* TopMenu(int position) const;
     CMainToolBar* ToolBar() const { return m_toolBar; }
     GreyClientArea* ClientArea() const { return m_clientArea; }
@@ -59,31 +60,26 @@ private:
     void BuildToolBar();
     void BuildAccelerators();
     QMenu* AddMenu(QWidget* parent, const MenuEntry& entry);
-    bool Available(int commandId) const;
-    int AutoReadMode() const;
     app::ActiveEditor ActiveKind() const;
-    void ApplyState(QAction* action, int commandId, const app::MenuStates& states) const;
+    void ApplyState(QAction* action, app::CommandId command, const app::MenuStates& states) const;
 
-    void ShowEditor(app::EditorKind kind);
-    void NewEditor(app::EditorKind kind);
-    void SendToFront(app::EditorKind kind, int commandId);
-    void ShowWindowNumber(app::EditorKind kind, int number);
-    void NextWindow(app::EditorKind kind);
-    // Sends the active editor its command: the phone-book one to a phone-book or fixed-dialing
-    // window, the SMS one to an SMS window. False when no editor is active.
-    bool SendByActiveKind(int phoneBookCommand, int smsCommand);
-    void OpenFileFromToolBar();
-    void ShowSetup();
-    void ShowCountryCodes();
-    void ShowTelephoneCard();
-    void ShowProgramInfo();
+    // What the command router asks of the window.
+    bool Offers(app::EditorKind kind) const override;
+    bool AutoRead() const override;
+    std::optional<app::EditorKind> ChooseFileKind(const std::vector<app::EditorKind>& offered) override;
+    void ShowSetup() override;
+    void ShowCountryCodes() override;
+    void ShowTelephoneCard() override;
+    void ShowProgramInfo() override;
+    void Exit() override;
 
     CMainApp& m_app;
     std::unique_ptr<app::EditorLists> m_editors;
+    app::CommandRouter m_router;
     GreyClientArea* m_clientArea = nullptr;
     CMainToolBar* m_toolBar = nullptr;
     std::vector<QMenu*> m_topMenus;
-    std::map<int, QAction*> m_menuActions;
+    std::map<app::CommandId, QAction*> m_menuActions;
     bool m_exiting = false;
     bool m_painted = false;
 };

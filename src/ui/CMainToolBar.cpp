@@ -1,5 +1,6 @@
 #include "ui/CMainToolBar.h"
 
+#include "app/CommandRouting.h"
 #include "resources/StringTable.h"
 #include "ui/CommandTable.h"
 #include "ui/Cp1250.h"
@@ -13,28 +14,30 @@ constexpr int kToolTipLength = 79;
 
 }  // namespace
 
-CMainToolBar::CMainToolBar(QWidget* parent, const std::function<bool(int)>& available)
+CMainToolBar::CMainToolBar(QWidget* parent, const std::function<bool(app::CommandId)>& available)
     : QToolBar(QStringLiteral("Quillet!"), parent) {
     setObjectName(QStringLiteral("mainToolBar"));
     setMovable(false);
     setIconSize(QSize(16, 15));
-    for (const int id : ToolbarCommands()) {
-        if (id == 0) {
+    for (const app::CommandId command : ToolbarCommands()) {
+        if (command == app::CommandId::None) {
             addSeparator();
             continue;
         }
-        QString tip = FromCp1250(resources::LoadString(static_cast<std::uint32_t>(id))).left(kToolTipLength);
-        if (!available(id)) tip += QLatin1Char('\n') + UnavailableReason(id);
-        QAction* action = addAction(ToolbarIcon(id), tip);
+        // A button's tooltip is the string of its command's id.
+        const auto id = static_cast<std::uint32_t>(command);
+        QString tip = FromCp1250(resources::LoadString(id)).left(kToolTipLength);
+        if (!available(command)) tip += QLatin1Char('\n') + QString::fromStdString(app::UnavailableReason(command));
+        QAction* action = addAction(ToolbarIcon(command), tip);
         action->setObjectName(QStringLiteral("button%1").arg(id));
         action->setToolTip(tip);
-        connect(action, &QAction::triggered, this, [this, id] { emit CommandChosen(id); });
-        m_buttons[id] = action;
+        connect(action, &QAction::triggered, this, [this, command] { emit CommandChosen(command); });
+        m_buttons[command] = action;
     }
 }
 
-QAction* CMainToolBar::Button(int commandId) const {
-    const auto found = m_buttons.find(commandId);
+QAction* CMainToolBar::Button(app::CommandId command) const {
+    const auto found = m_buttons.find(command);
     return found == m_buttons.end() ? nullptr : found->second;
 }
 

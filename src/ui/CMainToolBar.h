@@ -4,6 +4,8 @@
 #include <functional>
 #include <map>
 
+#include "app/CommandId.h"
+
 namespace quillet::ui {
 
 // The main window's toolbar: twenty positions of buttons and separators, each button with its
@@ -13,16 +15,16 @@ class CMainToolBar final : public QToolBar {
 
 public:
     // available tells whether a command works in this version; others say why in their tooltip.
-    CMainToolBar(QWidget* parent, const std::function<bool(int)>& available);
+    CMainToolBar(QWidget* parent, const std::function<bool(app::CommandId)>& available);
 
-    QAction* Button(int commandId) const;
-    const std::map<int, QAction*>& Buttons() const { return m_buttons; }
+    QAction* Button(app::CommandId command) const;
+    const std::map<app::CommandId, QAction*>& Buttons() const { return m_buttons; }
 
 signals:
-    void CommandChosen(int commandId);
+    void CommandChosen(app::CommandId command);
 
 private:
-    std::map<int, QAction*> m_buttons;
+    std::map<app::CommandId, QAction*> m_buttons;
 };
 
 }  // namespace quillet::ui

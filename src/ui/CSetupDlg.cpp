@@ -4,6 +4,7 @@
 #include "app/ApplicationContext.h"
 #include "app/ReaderSetup.h"
 #include "app/SettingsStore.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/CFindReaderDlg.h"
 #include "ui/CountryListDialog.h"
@@ -77,10 +78,12 @@ void CSetupDlg::FindReader() {
     m_targets.settings.device = m_targets.context.DeviceName();
     if (found) {
         SelectDevice(*found);
-        ShowMessageBox(this, StringOf(57563) + SystemTextToCp1250(*found), card::MessageIcon::Information);
+        ShowMessageBox(this, StringOf(resources::string_id::kReaderConnectedToPort) + SystemTextToCp1250(*found),
+                       card::MessageIcon::Information);
     } else {
         SelectDevice(app::ApplicationContext::kNoDevice);
-        ShowMessageBox(this, resources::LoadString(57560), card::MessageIcon::Information);
+        ShowMessageBox(this, resources::LoadString(resources::string_id::kNoReaderFound),
+                       card::MessageIcon::Information);
     }
 }
 
@@ -97,10 +100,11 @@ void CSetupDlg::accept() {
     const std::string prefix = ToCp1250(m_ui->prefixEdit->text());
     switch (app::CheckSetupValues(countryCode, prefix)) {
         case app::SetupCheck::BadCountryCode:
-            ShowMessageBox(this, resources::LoadString(57561), card::MessageIcon::Error);
+            ShowMessageBox(this, resources::LoadString(resources::string_id::kBadCountryCode),
+                           card::MessageIcon::Error);
             return;
         case app::SetupCheck::BadPrefix:
-            ShowMessageBox(this, resources::LoadString(57562), card::MessageIcon::Error);
+            ShowMessageBox(this, resources::LoadString(resources::string_id::kBadPrefix), card::MessageIcon::Error);
             return;
         case app::SetupCheck::Ok:
             break;
@@ -110,10 +114,10 @@ void CSetupDlg::accept() {
     const reader::ReaderResult result = m_targets.context.OpenReaderByName(device);
     if (result != reader::result::kOk) {
         m_targets.settings.device = m_targets.context.DeviceName();
-        ShowMessageBox(
-            this,
-            StringOf(142) + SystemTextToCp1250(device) + "\r\n  ->  " + std::string(reader::ReaderResultText(result)),
-            card::MessageIcon::Exclamation);
+        ShowMessageBox(this,
+                       StringOf(resources::string_id::kReaderInaccessibleVia) + SystemTextToCp1250(device) +
+                           "\r\n  ->  " + std::string(reader::ReaderResultText(result)),
+                       card::MessageIcon::Exclamation);
         return;
     }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "phonebook/CountryDialingCodes.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/Cp1250.h"
 #include "ui_CountryListDialog.h"
@@ -39,8 +40,10 @@ CountryListDialog::CountryListDialog(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CountryListDialog>()) {
     m_ui->setupUi(this);
     QTreeWidget* list = m_ui->countryList;
-    list->headerItem()->setText(kCountryColumn, FromCp1250(resources::LoadString(57900)));
-    list->headerItem()->setText(kCodeColumn, FromCp1250(resources::LoadString(57901)));
+    list->headerItem()->setText(kCountryColumn,
+                                FromCp1250(resources::LoadString(resources::string_id::kCountryColumn)));
+    list->headerItem()->setText(kCodeColumn,
+                                FromCp1250(resources::LoadString(resources::string_id::kDialingNumberColumn)));
     list->header()->setSectionsClickable(true);
     list->header()->setStretchLastSection(true);
     list->setColumnWidth(kCountryColumn, kCountryWidth);

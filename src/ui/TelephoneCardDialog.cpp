@@ -6,6 +6,7 @@
 
 #include "app/ApplicationContext.h"
 #include "app/TelephoneCard.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/Cp1250.h"
 #include "ui/MessageBoxes.h"
@@ -69,18 +70,23 @@ bool TelephoneCardDialog::ReadCard() {
 
     reader::CardReader* cardReader = m_context.Reader();
     if (cardReader == nullptr) {
-        ShowMessageBox(this, resources::LoadString(59020), card::MessageIcon::Error);
+        ShowMessageBox(this, resources::LoadString(resources::string_id::kNoReaderForTelephoneCard),
+                       card::MessageIcon::Error);
         return true;
     }
     std::array<std::uint8_t, app::kTelephoneCardBytes> image{};
     const reader::ReaderResult result = cardReader->ReadMemoryCard(image);
     if (result != reader::result::kOk) {
-        ShowMessageBox(this, StringOf(59021) + "\r\n" + std::string(reader::ReaderResultText(result)),
+        ShowMessageBox(this,
+                       StringOf(resources::string_id::kTelephoneCardError) + "\r\n" +
+                           std::string(reader::ReaderResultText(result)),
                        card::MessageIcon::Error);
         return false;
     }
     const app::TelephoneCardInfo info = app::DecodeTelephoneCard(image);
-    if (!info.valid) ShowMessageBox(this, resources::LoadString(59024), card::MessageIcon::Exclamation);
+    if (!info.valid)
+        ShowMessageBox(this, resources::LoadString(resources::string_id::kNotATelephoneCard),
+                       card::MessageIcon::Exclamation);
     ShowUnits(info.remainingUnits, info.totalUnits);
     m_ui->countryField->setText(FromCp1250(info.country));
     m_ui->binaryText->setPlainText(DisplayText(info.binaryText));

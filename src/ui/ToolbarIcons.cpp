@@ -161,63 +161,63 @@ void Info(QPainter& painter) {
 
 }  // namespace
 
-QIcon ToolbarIcon(int commandId) {
-    switch (commandId) {
-        case 2001:
+QIcon ToolbarIcon(app::CommandId command) {
+    switch (command) {
+        case app::CommandId::ToolOpenFile:
             return Draw(Folder);
-        case 2002:
+        case app::CommandId::ToolSaveFile:
             return Draw(Disk);
-        case 2003:
+        case app::CommandId::ToolPrint:
             return Draw(Printer);
-        case 2005:
+        case app::CommandId::ToolEditPhoneBook:
             return Draw(Book);
-        case 2006:
+        case app::CommandId::ToolAnotherPhoneBook:
             return Draw([](QPainter& p) {
                 Book(p);
                 Plus(p, QPointF(12, 11), kGreen);
             });
-        case 2007:
+        case app::CommandId::ToolEditMessages:
             return Draw(Envelope);
-        case 2008:
+        case app::CommandId::ToolAnotherSmsWindow:
             return Draw([](QPainter& p) {
                 Envelope(p);
                 Plus(p, QPointF(12, 11), kGreen);
             });
-        case 2009:
+        case app::CommandId::ToolEnterPin:
             return Draw(Key);
-        case 2011:
+        case app::CommandId::ToolFindReplace:
             return Draw(Magnifier);
-        case 2012:
+        case app::CommandId::ToolFindNext:
             return Draw([](QPainter& p) {
                 Magnifier(p);
                 p.setBrush(kGreen);
                 p.setPen(Qt::NoPen);
                 p.drawPolygon(QPolygonF({QPointF(11, 1), QPointF(15.5, 4), QPointF(11, 7)}));
             });
-        case 2014:
+        case app::CommandId::ToolInsertItem:
             return Draw([](QPainter& p) {
                 Rows(p);
                 Plus(p, QPointF(12, 10.5), kGreen);
             });
-        case 2015:
+        case app::CommandId::ToolDeleteItem:
             return Draw([](QPainter& p) {
                 Rows(p);
                 p.setPen(QPen(kRed, 2.0, Qt::SolidLine, Qt::FlatCap));
                 p.drawLine(QPointF(9, 10.5), QPointF(15, 10.5));
             });
-        case 2016:
+        case app::CommandId::ToolDeleteSelected:
             return Draw([](QPainter& p) {
                 Rows(p);
                 Cross(p, QPointF(12, 10.5));
             });
-        case 2017:
+        case app::CommandId::ToolInternationalize:
             return Draw(Globe);
-        case 2019:
+        case app::CommandId::ToolSimInformation:
             return Draw([](QPainter& p) {
                 SimCard(p);
                 Info(p);
             });
-        case 2020:
+        case app::CommandId::ToolCheckAndRepair:
             return Draw([](QPainter& p) {
                 SimCard(p);
                 Tick(p);

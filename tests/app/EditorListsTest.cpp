@@ -3,88 +3,12 @@
 
 #include <vector>
 
-#include "app/EditorLists.h"
+#include "EditorShell.h"
 
 namespace quillet::app {
 namespace {
 
 constexpr int kCloseAllQuestion = 57840;
-
-// What the editors report, kept apart so that destructions after the lists are counted too.
-struct Journal {
-    int created = 0;
-    int destroyed = 0;
-    std::vector<int> questions;
-    bool answerYes = true;
-};
-
-// An editor that records its calls and, like the platform, reports activation and closing back
-// to the lists before returning.
-class TestEditor final : public Editor {
-public:
-    TestEditor(EditorKind kind, EditorLists& lists, Journal& journal)
-        : m_kind(kind), m_lists(lists), m_journal(journal) {}
-    ~TestEditor() override { ++m_journal.destroyed; }
-
-    void OpenWindow(int openedNumber, int openedMode) override {
-        number = openedNumber;
-        mode = openedMode;
-    }
-    void MakeActive() override {
-        ++activations;
-        m_lists.OnEditorActivated(this);
-    }
-    void SendCommand(int commandId) override { commands.push_back(commandId); }
-    bool CloseWithConfirm(int messageId, bool& askedOut) override {
-        askedOut = messageId != -1 && changed;
-        if (askedOut) {
-            m_journal.questions.push_back(messageId);
-            if (!m_journal.answerYes) {
-                return true;
-            }
-        }
-        m_lists.OnEditorClosed(m_kind, this);
-        closed = true;  // the object must outlive its own close report
-        return false;
-    }
-
-    int number = -1, mode = -2, activations = 0;
-    bool changed = false, closed = false;
-    std::vector<int> commands;
-
-private:
-    EditorKind m_kind;
-    EditorLists& m_lists;
-    Journal& m_journal;
-};
-
-// The main window's side: makes the test editors and counts menu updates.
-struct Shell final : EditorFactory {
-    explicit Shell(Journal& shared) : journal(shared) {}
-    std::unique_ptr<Editor> Create(EditorKind kind) override {
-        ++journal.created;
-        return std::make_unique<TestEditor>(kind, lists, journal);
-    }
-
-    TestEditor* Activate(EditorKind kind, int code, bool forceNew = false, int mode = -1) {
-        return static_cast<TestEditor*>(lists.ActivateEditor(kind, code, forceNew, mode));
-    }
-    TestEditor* New(EditorKind kind, int mode = kOpenEmpty) { return Activate(kind, 0, true, mode); }
-    // Window numbers of the open windows, front first.
-    std::vector<int> Numbers(EditorKind kind) const {
-        std::vector<int> numbers;
-        for (const EditorSlot& slot : lists.Slots(kind)) {
-            if (slot.window != nullptr) {
-                numbers.push_back(slot.number);
-            }
-        }
-        return numbers;
-    }
-
-    Journal& journal;
-    int menuUpdates = 0;
-    EditorLists lists{*this, [this] { ++menuUpdates; }};
-};
 
 using Numbers = std::vector<int>;
 constexpr EditorKind kBook = EditorKind::PhoneBook;
@@ -233,19 +157,19 @@ TEST(EditorListsCloseAll, UnchangedWindowsCloseUntilTheQuestionIsRefused) {
 TEST(EditorListsForwarding, CommandsGoToTheActiveFrontWindowOnly) {
     Journal journal;
     Shell shell(journal);
-    EXPECT_FALSE(shell.lists.ForwardToActiveEditor(2053));
+    EXPECT_FALSE(shell.lists.ForwardToActiveEditor(CommandId::EditorInsert));
 
     TestEditor* book = shell.New(kBook);
     TestEditor* fdn = shell.New(kFdn);
     TestEditor* sms = shell.New(kSms);
-    EXPECT_TRUE(shell.lists.ForwardToActiveEditor(2054));
+    EXPECT_TRUE(shell.lists.ForwardToActiveEditor(CommandId::EditorDelete));
     shell.lists.OnEditorActivated(book);
-    EXPECT_TRUE(shell.lists.ForwardToActiveEditor(2053));
+    EXPECT_TRUE(shell.lists.ForwardToActiveEditor(CommandId::EditorInsert));
     shell.lists.OnEditorActivated(fdn);
-    EXPECT_TRUE(shell.lists.ForwardToActiveEditor(2063));
-    EXPECT_EQ(book->commands, (std::vector<int>{2053}));
-    EXPECT_EQ(fdn->commands, (std::vector<int>{2063}));
-    EXPECT_EQ(sms->commands, (std::vector<int>{2054}));
+    EXPECT_TRUE(shell.lists.ForwardToActiveEditor(CommandId::EditorInternationalize));
+    EXPECT_EQ(book->commands, (Commands{CommandId::EditorInsert}));
+    EXPECT_EQ(fdn->commands, (Commands{CommandId::EditorInternationalize}));
+    EXPECT_EQ(sms->commands, (Commands{CommandId::EditorDelete}));
     EXPECT_TRUE(shell.lists.IsActiveFront(kFdn));
 }
 

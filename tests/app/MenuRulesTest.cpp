@@ -6,6 +6,8 @@
 namespace quillet::app {
 namespace {
 
+using C = CommandId;
+
 MenuContext With(ActiveEditor active) {
     MenuContext context;
     context.active = active;
@@ -17,16 +19,18 @@ MenuContext With(ActiveEditor active) {
 
 TEST(MenuRules, EachActiveEditorAllowsItsOwnCommands) {
     struct Row {
-        int id;
+        CommandId id;
         bool phoneBook, fixedDialing, sms, none;
     };
     const Row rows[] = {
-        {2002, true, true, true, false},    {2003, true, true, true, false},   {2014, true, true, true, false},
-        {2015, true, true, true, false},    {2016, true, true, true, false},   {2011, true, true, false, false},
-        {2012, true, true, false, false},   {2017, true, true, false, false},  {40005, true, true, false, false},
-        {40009, false, false, true, true},  {40010, false, false, true, true}, {40060, true, true, true, false},
-        {40061, true, true, true, false},   {40079, true, true, false, false}, {40096, true, true, false, false},
-        {40097, false, false, true, false},
+        {C::ToolSaveFile, true, true, true, false},       {C::ToolPrint, true, true, true, false},
+        {C::ToolInsertItem, true, true, true, false},     {C::ToolDeleteItem, true, true, true, false},
+        {C::ToolDeleteSelected, true, true, true, false}, {C::ToolFindReplace, true, true, false, false},
+        {C::ToolFindNext, true, true, false, false},      {C::ToolInternationalize, true, true, false, false},
+        {C::PhoneBookSaveFile, true, true, false, false}, {C::SmsSaveFile, false, false, true, true},
+        {C::SmsAddToFile, false, false, true, true},      {C::InsertItem, true, true, true, false},
+        {C::DeleteItem, true, true, true, false},         {C::Internationalization, true, true, false, false},
+        {C::PrintPhoneBook, true, true, false, false},    {C::PrintMessages, false, false, true, false},
     };
     const ActiveEditor states[] = {ActiveEditor::PhoneBook, ActiveEditor::FixedDialing, ActiveEditor::Sms,
                                    ActiveEditor::None};
@@ -36,46 +40,48 @@ TEST(MenuRules, EachActiveEditorAllowsItsOwnCommands) {
         EXPECT_EQ(menus.windowMenuEnabled, states[column] != ActiveEditor::None);
         for (const Row& row : rows) {
             const bool expected[] = {row.phoneBook, row.fixedDialing, row.sms, row.none};
-            EXPECT_EQ(menus.IsEnabled(row.id), expected[column]) << row.id;
+            EXPECT_EQ(menus.IsEnabled(row.id), expected[column]) << static_cast<int>(row.id);
         }
         // Commands that need no editor, or make one, are never grayed.
-        for (int id : {40001, 40004, 40089, 40002, 40008, 40024, 40018, 2001, 2005, 2007, 40074, 40201}) {
-            EXPECT_TRUE(menus.IsEnabled(id)) << id;
+        for (CommandId id : {C::EditPhoneBook, C::EditMessages, C::FixedDialingNumbers, C::PhoneBookOpenFile,
+                             C::SmsOpenFile, C::BackupCard, C::EnterPin, C::ToolOpenFile, C::ToolEditPhoneBook,
+                             C::ToolEditMessages, C::PhoneBookNext, C::PhoneBookWindow1}) {
+            EXPECT_TRUE(menus.IsEnabled(id)) << static_cast<int>(id);
         }
     }
 }
 
 TEST(MenuRules, NewWindowCommandsStopAtThreeWindowsOfTheirKind) {
     MenuContext context = With(ActiveEditor::None);
-    EXPECT_FALSE(ComputeMenuStates(context).IsEnabled(40071));
+    EXPECT_FALSE(ComputeMenuStates(context).IsEnabled(C::CloseAll));
 
     context.anyEditorOpen = true;
     context.phoneBookWindows = 2;
     context.smsWindows = 3;
     MenuStates menus = ComputeMenuStates(context);
-    EXPECT_TRUE(menus.IsEnabled(2006));
-    EXPECT_TRUE(menus.IsEnabled(40007));
-    EXPECT_FALSE(menus.IsEnabled(2008));
-    EXPECT_TRUE(menus.IsEnabled(40071));
+    EXPECT_TRUE(menus.IsEnabled(C::ToolAnotherPhoneBook));
+    EXPECT_TRUE(menus.IsEnabled(C::NewPhoneBook));
+    EXPECT_FALSE(menus.IsEnabled(C::ToolAnotherSmsWindow));
+    EXPECT_TRUE(menus.IsEnabled(C::CloseAll));
 
     context.phoneBookWindows = 3;
     context.smsWindows = 2;
     menus = ComputeMenuStates(context);
-    EXPECT_FALSE(menus.IsEnabled(2006));
-    EXPECT_FALSE(menus.IsEnabled(40007));
-    EXPECT_TRUE(menus.IsEnabled(2008));
+    EXPECT_FALSE(menus.IsEnabled(C::ToolAnotherPhoneBook));
+    EXPECT_FALSE(menus.IsEnabled(C::NewPhoneBook));
+    EXPECT_TRUE(menus.IsEnabled(C::ToolAnotherSmsWindow));
 }
 
 TEST(MenuRules, PasteNeedsAnActiveEditorAndItsOwnClipboardFormat) {
     for (ActiveEditor active : {ActiveEditor::PhoneBook, ActiveEditor::FixedDialing, ActiveEditor::Sms}) {
         MenuContext context = With(active);
-        EXPECT_FALSE(ComputeMenuStates(context).IsEnabled(40068));
+        EXPECT_FALSE(ComputeMenuStates(context).IsEnabled(C::Paste));
         context.clipboardHasEditorFormat = true;
-        EXPECT_TRUE(ComputeMenuStates(context).IsEnabled(40068));
+        EXPECT_TRUE(ComputeMenuStates(context).IsEnabled(C::Paste));
     }
     MenuContext none = With(ActiveEditor::None);
     none.clipboardHasEditorFormat = true;
-    EXPECT_FALSE(ComputeMenuStates(none).IsEnabled(40068));
+    EXPECT_FALSE(ComputeMenuStates(none).IsEnabled(C::Paste));
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ namespace quillet::testing {
 namespace {
 
 using app::EditorKind;
+using C = app::CommandId;
+using Commands = std::vector<app::CommandId>;
 
 class MainWindow : public UiFixture {
 protected:
@@ -31,91 +33,101 @@ protected:
 };
 
 TEST_F(MainWindow, WithoutAnActiveEditorTheEditorCommandsAreGrayed) {
-    for (int id : {2002, 2003, 2011, 2012, 2014, 2015, 2016, 2017, 40005, 40060, 40061, 40068, 40071, 40079}) {
-        EXPECT_FALSE(Enabled(Frame(), id)) << id;
+    for (app::CommandId id : {C::ToolSaveFile, C::ToolPrint, C::ToolFindReplace, C::ToolFindNext, C::ToolInsertItem,
+                              C::ToolDeleteItem, C::ToolDeleteSelected, C::ToolInternationalize, C::PhoneBookSaveFile,
+                              C::InsertItem, C::DeleteItem, C::Paste, C::CloseAll, C::Internationalization}) {
+        EXPECT_FALSE(Enabled(Frame(), id)) << static_cast<int>(id);
     }
-    for (int id : {40009, 40010, 2006, 2008, 40007, 40001, 40021, 40027, 40086, 40023, 40081}) {
-        EXPECT_TRUE(Enabled(Frame(), id)) << id;
+    for (app::CommandId id :
+         {C::SmsSaveFile, C::SmsAddToFile, C::ToolAnotherPhoneBook, C::ToolAnotherSmsWindow, C::NewPhoneBook,
+          C::EditPhoneBook, C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About}) {
+        EXPECT_TRUE(Enabled(Frame(), id)) << static_cast<int>(id);
     }
     EXPECT_FALSE(WindowMenuEnabled());
 }
 
 TEST_F(MainWindow, ThePhoneBookWindowEnablesItsCommandsAndThePasteOfItsOwnFormat) {
-    Frame().OnCommand(40001);
+    Frame().OnCommand(C::EditPhoneBook);
     ASSERT_EQ(editors.made.size(), 1u);
     EXPECT_EQ(editors.made[0]->number, 0);
     EXPECT_EQ(editors.made[0]->mode, app::kOpenAndRead);  // the first window reads the card
-    for (int id : {2002, 2011, 2012, 2014, 2015, 2016, 2017, 40005, 40060, 40061, 40071, 40079}) {
-        EXPECT_TRUE(Enabled(Frame(), id)) << id;
+    for (app::CommandId id : {C::ToolSaveFile, C::ToolFindReplace, C::ToolFindNext, C::ToolInsertItem,
+                              C::ToolDeleteItem, C::ToolDeleteSelected, C::ToolInternationalize, C::PhoneBookSaveFile,
+                              C::InsertItem, C::DeleteItem, C::CloseAll, C::Internationalization}) {
+        EXPECT_TRUE(Enabled(Frame(), id)) << static_cast<int>(id);
     }
-    EXPECT_FALSE(Enabled(Frame(), 40009));
+    EXPECT_FALSE(Enabled(Frame(), C::SmsSaveFile));
     EXPECT_TRUE(WindowMenuEnabled());
 
     QApplication::clipboard()->setText(QStringLiteral("Jan\t+420123"));
-    EXPECT_FALSE(Enabled(Frame(), 40068));
+    EXPECT_FALSE(Enabled(Frame(), C::Paste));
     auto* data = new QMimeData;
     data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_Dial\""), QByteArray(112, '\0'));
     QApplication::clipboard()->setMimeData(data);
-    EXPECT_TRUE(Enabled(Frame(), 40068));
+    EXPECT_TRUE(Enabled(Frame(), C::Paste));
 
     // Edit commands, the toolbar and the keys reach the window by the ids it knows.
-    Frame().OnCommand(40061);
-    Frame().OnCommand(2011);
-    Frame().OnCommand(2002);
+    Frame().OnCommand(C::DeleteItem);
+    Frame().OnCommand(C::ToolFindReplace);
+    Frame().OnCommand(C::ToolSaveFile);
     Frame().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
     QTest::keyClick(&Frame(), Qt::Key_F7);
     QTest::keyClick(&Frame(), Qt::Key_Delete, Qt::ControlModifier);
     QTest::keyClick(&Frame(), Qt::Key_Insert);
-    EXPECT_EQ(editors.made[0]->commands, (std::vector<int>{2054, 1005, 40005, 1005, 2055, 2053}));
+    EXPECT_EQ(editors.made[0]->commands, (Commands{C::EditorDelete, C::EditorFind, C::PhoneBookSaveFile, C::EditorFind,
+                                                   C::EditorDeleteSelected, C::EditorInsert}));
 }
 
 TEST_F(MainWindow, AnSmsWindowHasNoFindOrInternationalize) {
-    Frame().OnCommand(40001);
-    Frame().OnCommand(40004);
+    Frame().OnCommand(C::EditPhoneBook);
+    Frame().OnCommand(C::EditMessages);
     ASSERT_EQ(editors.made.size(), 2u);
     EXPECT_EQ(editors.made[1]->kind, EditorKind::Sms);
-    for (int id : {2011, 2012, 2017, 40005, 40079}) EXPECT_FALSE(Enabled(Frame(), id)) << id;
-    for (int id : {2002, 2014, 40009, 40010, 40060}) EXPECT_TRUE(Enabled(Frame(), id)) << id;
-    Frame().OnCommand(2002);
-    EXPECT_EQ(editors.made[1]->commands, (std::vector<int>{40009}));
+    for (app::CommandId id :
+         {C::ToolFindReplace, C::ToolFindNext, C::ToolInternationalize, C::PhoneBookSaveFile, C::Internationalization})
+        EXPECT_FALSE(Enabled(Frame(), id)) << static_cast<int>(id);
+    for (app::CommandId id : {C::ToolSaveFile, C::ToolInsertItem, C::SmsSaveFile, C::SmsAddToFile, C::InsertItem})
+        EXPECT_TRUE(Enabled(Frame(), id)) << static_cast<int>(id);
+    Frame().OnCommand(C::ToolSaveFile);
+    EXPECT_EQ(editors.made[1]->commands, (Commands{C::SmsSaveFile}));
 }
 
 TEST_F(MainWindow, AFullListDisablesAnotherWindowUntilOneCloses) {
-    for (int window = 0; window < 3; ++window) Frame().OnCommand(40007);
+    for (int window = 0; window < 3; ++window) Frame().OnCommand(C::NewPhoneBook);
     ASSERT_EQ(editors.made.size(), 3u);
     EXPECT_EQ(editors.made[1]->mode, -1);  // only the first window reads the card
-    EXPECT_FALSE(Enabled(Frame(), 2006));
-    EXPECT_FALSE(Enabled(Frame(), 40007));
-    Frame().OnCommand(40007);
+    EXPECT_FALSE(Enabled(Frame(), C::ToolAnotherPhoneBook));
+    EXPECT_FALSE(Enabled(Frame(), C::NewPhoneBook));
+    Frame().OnCommand(C::NewPhoneBook);
     EXPECT_EQ(editors.made.size(), 3u);
 
     bool asked = false;
     editors.made[2]->CloseWithConfirm(-1, asked);
-    EXPECT_TRUE(Enabled(Frame(), 2006));
-    EXPECT_TRUE(Enabled(Frame(), 40007));
-    Frame().OnCommand(40007);
+    EXPECT_TRUE(Enabled(Frame(), C::ToolAnotherPhoneBook));
+    EXPECT_TRUE(Enabled(Frame(), C::NewPhoneBook));
+    Frame().OnCommand(C::NewPhoneBook);
     EXPECT_EQ(editors.made.back()->number, 2);  // the freed number comes back
 }
 
 TEST_F(MainWindow, CloseAllAsksOnceAndNoKeepsEveryWindow) {
-    Frame().OnCommand(40001);
-    Frame().OnCommand(40007);
-    Frame().OnCommand(40004);
+    Frame().OnCommand(C::EditPhoneBook);
+    Frame().OnCommand(C::NewPhoneBook);
+    Frame().OnCommand(C::EditMessages);
     editors.made[0]->changed = true;
     editors.made[1]->changed = true;
 
     responder.AnswerMessage(QMessageBox::No);
-    Frame().OnCommand(40071);
+    Frame().OnCommand(C::CloseAll);
     EXPECT_EQ(responder.texts.size(), 2u);  // the start-up message and one question
     for (TestEditor* editor : editors.made) EXPECT_FALSE(editor->closed);
 
     responder.AnswerMessage(QMessageBox::Yes);
-    Frame().OnCommand(40071);
+    Frame().OnCommand(C::CloseAll);
     EXPECT_EQ(responder.texts.size(), 3u);
     EXPECT_EQ(responder.unexpected, 0);
     for (TestEditor* editor : editors.made) EXPECT_TRUE(editor->closed);
-    EXPECT_FALSE(Enabled(Frame(), 40071));
+    EXPECT_FALSE(Enabled(Frame(), C::CloseAll));
     EXPECT_FALSE(WindowMenuEnabled());
 }
 
@@ -124,14 +136,17 @@ TEST_F(UiFixture, CommandsOfLaterVersionsAreDisabledAndSaySo) {
     responder.AnswerMessage();
     auto app = Start();
     ui::CMainFrame& frame = *app->Frame();
-    for (int id : {40001, 40004, 40089, 40018, 40024, 40026, 40094, 40201, 40074, 40071}) {
-        EXPECT_FALSE(Enabled(frame, id)) << id;
+    for (app::CommandId id :
+         {C::EditPhoneBook, C::EditMessages, C::FixedDialingNumbers, C::EnterPin, C::BackupCard, C::SimInformation,
+          C::PreferredNetworks, C::PhoneBookWindow1, C::PhoneBookNext, C::CloseAll}) {
+        EXPECT_FALSE(Enabled(frame, id)) << static_cast<int>(id);
     }
-    EXPECT_TRUE(frame.MenuAction(40001)->toolTip().startsWith("Not available yet"));
-    EXPECT_TRUE(frame.MenuAction(40024)->toolTip().contains("quillet-cli backup"));
-    EXPECT_TRUE(frame.ToolbarAction(2005)->toolTip().startsWith("Edit Phone Book\nNot available yet"));
-    for (int id : {40021, 40027, 40086, 40023, 40081}) EXPECT_TRUE(Enabled(frame, id)) << id;
-    frame.OnCommand(40001);  // a disabled command reached by other means does nothing
+    EXPECT_TRUE(frame.MenuAction(C::EditPhoneBook)->toolTip().startsWith("Not available yet"));
+    EXPECT_TRUE(frame.MenuAction(C::BackupCard)->toolTip().contains("quillet-cli backup"));
+    EXPECT_TRUE(frame.ToolbarAction(C::ToolEditPhoneBook)->toolTip().startsWith("Edit Phone Book\nNot available yet"));
+    for (app::CommandId id : {C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About})
+        EXPECT_TRUE(Enabled(frame, id)) << static_cast<int>(id);
+    frame.OnCommand(C::EditPhoneBook);  // a disabled command reached by other means does nothing
     EXPECT_TRUE(frame.Editors().ActiveEditor() == nullptr);
 }
 

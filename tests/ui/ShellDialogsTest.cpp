@@ -83,7 +83,7 @@ TEST_F(ShellDialogs, AnInvalidTelephoneCardIsShownWithAWarning) {
 
 TEST_F(ShellDialogs, TheTelephoneCardNeedsAReader) {
     responder.AnswerMessage();
-    app->Frame()->OnCommand(40086);
+    app->Frame()->OnCommand(app::CommandId::TelephoneCard);
     ASSERT_EQ(responder.texts.size(), 1u);
     EXPECT_EQ(responder.texts[0], "No smartcard reader connected!");
     EXPECT_EQ(responder.icons[0], QMessageBox::Critical);

@@ -111,7 +111,7 @@ TEST_F(Startup, TheInformationClosesByItselfAtStartUpButNotFromTheHelpMenu) {
         info->accept();
         return true;
     });
-    app->Frame()->OnCommand(40081);
+    app->Frame()->OnCommand(app::CommandId::About);
     EXPECT_TRUE(responder.Done());
     EXPECT_FALSE(timerRunning);
     EXPECT_EQ(version, "Quillet! 3.5 PC/SC   R.125-04/2000");
@@ -123,8 +123,8 @@ TEST_F(Startup, ClosingTheWindowAsksFirstButExitLeavesWithoutAsking) {
     auto app = Start({}, &editors);
     editors.app = app.get();
     ui::CMainFrame& frame = *app->Frame();
-    frame.OnCommand(40001);
-    frame.OnCommand(40007);
+    frame.OnCommand(app::CommandId::EditPhoneBook);
+    frame.OnCommand(app::CommandId::NewPhoneBook);
     ASSERT_EQ(editors.made.size(), 2u);
     editors.made[0]->changed = true;
 
@@ -136,7 +136,7 @@ TEST_F(Startup, ClosingTheWindowAsksFirstButExitLeavesWithoutAsking) {
     EXPECT_EQ(editors.destroyed, 0);
 
     // Exit from the running program: the editors go, changes and all, and nobody is asked.
-    QTimer::singleShot(0, &frame, [&frame] { frame.OnCommand(40023); });
+    QTimer::singleShot(0, &frame, [&frame] { frame.OnCommand(app::CommandId::Exit); });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(frame.isVisible());
     EXPECT_EQ(editors.destroyed, 2);
@@ -150,8 +150,8 @@ TEST_F(Startup, EndingTheProgramWithOpenEditorsIsOrderly) {
     responder.AnswerMessage();
     auto app = Start({}, &editors);
     editors.app = app.get();
-    app->Frame()->OnCommand(40001);
-    app->Frame()->OnCommand(40004);
+    app->Frame()->OnCommand(app::CommandId::EditPhoneBook);
+    app->Frame()->OnCommand(app::CommandId::EditMessages);
     app.reset();
     EXPECT_EQ(editors.destroyed, 2);
 }

@@ -16,8 +16,8 @@ namespace quillet::testing {
 // closing back the way a real window does, and asks its close question through a real message box.
 class TestEditor final : public app::Editor {
 public:
-    TestEditor(ui::CMainApp& app, app::EditorKind kind, int& destroyed)
-        : m_app(app), m_frame(*app.Frame()), kind(kind), m_destroyed(destroyed) {}
+    TestEditor(ui::CMainApp& app, app::EditorKind editorKind, int& destroyed)
+        : m_app(app), m_frame(*app.Frame()), kind(editorKind), m_destroyed(destroyed) {}
     // A window reports that it closed even while it is being destroyed.
     ~TestEditor() override {
         ++m_destroyed;
@@ -29,7 +29,7 @@ public:
         mode = openMode;
     }
     void MakeActive() override { m_frame.OnEditorActivated(this); }
-    void SendCommand(int commandId) override { commands.push_back(commandId); }
+    void SendCommand(app::CommandId command) override { commands.push_back(command); }
     bool CloseWithConfirm(int messageId, bool& askedOut) override {
         askedOut = false;
         if (changed && messageId != -1 && m_app.Settings().confirm != 0) {
@@ -52,7 +52,7 @@ public:
     int mode = -2;
     bool changed = false;
     bool closed = false;
-    std::vector<int> commands;
+    std::vector<app::CommandId> commands;
 };
 
 // Offers every kind of editor window and keeps a view of each one it made.

@@ -43,9 +43,9 @@ protected:
         return app;
     }
 
-    static bool Enabled(ui::CMainFrame& frame, int commandId) {
-        QAction* action = frame.MenuAction(commandId) ? frame.MenuAction(commandId) : frame.ToolbarAction(commandId);
-        EXPECT_NE(action, nullptr) << commandId;
+    static bool Enabled(ui::CMainFrame& frame, app::CommandId command) {
+        QAction* action = frame.MenuAction(command) ? frame.MenuAction(command) : frame.ToolbarAction(command);
+        EXPECT_NE(action, nullptr) << static_cast<int>(command);
         return action != nullptr && action->isEnabled();
     }
 

@@ -14,6 +14,7 @@
 #include "ui/CMainApp.h"
 #include "ui/CMainFrame.h"
 #include "ui/CSetupDlg.h"
+#include "ui/CommandTable.h"
 #include "ui/TelephoneCardDialog.h"
 #include "ui/ToolbarIcons.h"
 
@@ -67,8 +68,10 @@ int main(int argc, char** argv) {
         ok = Save(telephone, folder, QStringLiteral("telephone-card.png")) && ok;
     }
     // The toolbar's pictures, enabled, four times their size.
-    const std::vector<int> buttons = {2001, 2002, 2003, 2005, 2006, 2007, 2008, 2009,
-                                      2011, 2012, 2014, 2015, 2016, 2017, 2019, 2020};
+    std::vector<quillet::app::CommandId> buttons;
+    for (const quillet::app::CommandId command : quillet::ui::ToolbarCommands()) {
+        if (command != quillet::app::CommandId::None) buttons.push_back(command);
+    }
     QImage sheet(static_cast<int>(buttons.size()) * 72, 68, QImage::Format_ARGB32);
     sheet.fill(QColor(240, 240, 240));
     {
