@@ -31,7 +31,8 @@ std::string_view NameBytes(const PhoneBookEntry& entry) {
 void SetNameBytes(PhoneBookEntry& entry, std::string_view bytes) {
     bytes = bytes.substr(0, std::min(bytes.find(kNameEnd), kLongestName));
     std::memset(entry.name, 0, sizeof entry.name);
-    std::memcpy(entry.name, bytes.data(), bytes.size());
+    // An empty name may come with no buffer at all, which memcpy must not be given.
+    if (!bytes.empty()) std::memcpy(entry.name, bytes.data(), bytes.size());
     if (bytes.find('\0') != std::string_view::npos) entry.name[bytes.size()] = kNameEnd;
 }
 
