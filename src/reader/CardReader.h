@@ -17,10 +17,10 @@ enum class Direction : std::uint8_t { FromCard = 0, ToCard = 1 };
 
 // Receive modes of Exchange.
 enum ExchangeMode : std::uint8_t {
-    kSendOnly = 0,         // send, receive nothing
-    kTakeAvailable = 1,    // take what has already arrived
-    kWaitForBytes = 2,     // wait for the bytes, up to `retries` pauses of 10 ms
-    kWaitThenFlush = 3,    // wait like kWaitForBytes, then discard whatever else arrives
+    kSendOnly = 0,       // send, receive nothing
+    kTakeAvailable = 1,  // take what has already arrived
+    kWaitForBytes = 2,   // wait for the bytes, up to `retries` pauses of 10 ms
+    kWaitThenFlush = 3,  // wait like kWaitForBytes, then discard whatever else arrives
 };
 
 // The abstract smart-card reader. The virtual operations are declared in the order of the
@@ -42,9 +42,8 @@ public:
     virtual ReaderResult Close() = 0;
     virtual ReaderResult Open(const std::string& name, std::uint32_t option) = 0;
     virtual std::uint8_t ConvertByte(std::uint8_t byte);
-    virtual ReaderResult Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2,
-                                  std::uint8_t p3, std::span<std::uint8_t> data, Direction direction,
-                                  std::uint16_t& sw);
+    virtual ReaderResult Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2, std::uint8_t p3,
+                                  std::span<std::uint8_t> data, Direction direction, std::uint16_t& sw);
     // Sends the first `count` bytes of the buffer and receives into it from its first byte on,
     // at most the buffer's size; returns the number of bytes received.
     virtual std::uint16_t Exchange(std::span<std::uint8_t> buffer, std::uint16_t count, std::uint8_t mode,
@@ -118,7 +117,10 @@ protected:
     AtrParams m_atrParams;
 
 private:
+    class AtrLine;
     ReaderResult ReadAnswerToReset(ByteBuffer* atr);
+    bool ReadConvention(AtrLine& line);
+    bool ReadInterfaceBytes(AtrLine& line, bool& checkBytePresent);
     ReaderResult RunT0Procedure(std::uint8_t ins, std::span<std::uint8_t> data, std::uint16_t length,
                                 Direction direction, std::uint8_t firstProcedureByte, std::uint16_t& sw);
     ReaderResult SendBlock(std::span<const std::uint8_t> block);

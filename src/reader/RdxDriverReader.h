@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "reader/CardReader.h"
+#include "reader/BlockExchangeReader.h"
 #include "reader/SystemClock.h"
 
 namespace quillet::reader {
@@ -17,7 +17,7 @@ int NtFamilyPlatform();
 // The system's own readers through their driver library (librdxint.so, or librdxi95.so on the
 // "95" family): byte exchanges, reader control and memory-card reads as driver calls, under
 // the base class's card activation and T=0 procedure.
-class RdxDriverReader final : public CardReader {
+class RdxDriverReader final : public BlockExchangeReader {
 public:
     // `libraryFolder` empty: the system's library search path.
     explicit RdxDriverReader(PlatformQuery platform = NtFamilyPlatform, std::string libraryFolder = {});
@@ -36,12 +36,6 @@ public:
     ReaderResult Disconnect() override;
     ReaderResult Connect() override;
     void Delay(std::uint32_t ms) override { m_clock.SleepMs(ms); }
-    void WriteByte(std::uint8_t) override {}
-    bool WriteByteChecked(std::uint8_t) override { return false; }
-    int ReadByteTimed() override { return 0; }
-    void FlushInput() override {}
-    std::uint8_t ReadByte() override { return 0; }
-    bool ByteAvailable() override { return true; }
 
     // The driver's last error number.
     std::uint32_t LastDriverError() const { return m_lastError; }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "reader/LibraryLoader.h"
+#include "reader/SecureWipe.h"
 #include "resources/StringTable.h"
 
 namespace quillet::reader {
@@ -39,8 +40,8 @@ struct PcscLibrary {
     ListReadersFn listReaders = nullptr;
 
     bool Ready() const {
-        return establishContext && releaseContext && connect && disconnect && transmit && getStatusChange &&
-               status && listReaders;
+        return establishContext && releaseContext && connect && disconnect && transmit && getStatusChange && status &&
+               listReaders;
     }
     bool Load() {
         if (Ready()) return true;
@@ -192,20 +193,21 @@ ReaderResult ScLinkReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uin
     DWORD answerLength = static_cast<DWORD>(answer.size());
     // The protocol control record of T=0; the library's own is not linked in.
     const SCARD_IO_REQUEST t0{SCARD_PROTOCOL_T0, sizeof(SCARD_IO_REQUEST)};
-    const LONG status = Pcsc().transmit(static_cast<SCARDHANDLE>(m_card), &t0, command.data(), commandLength,
-                                        nullptr, answer.data(), &answerLength);
+    const LONG status = Pcsc().transmit(static_cast<SCARDHANDLE>(m_card), &t0, command.data(), commandLength, nullptr,
+                                        answer.data(), &answerLength);
     // The codes of CHV commands do not stay behind in memory.
-    std::fill(command.begin(), command.end(), 0);
+    SecureWipe(command.data(), command.size());
     // A card that died mid-command gives success with no status word: that is a failure.
-    if (status != SCARD_S_SUCCESS || answerLength < 2 || answerLength > answer.size()) {
-        return finish(result::kGeneralReaderError);
+    const bool answered = status == SCARD_S_SUCCESS && answerLength >= 2 && answerLength <= answer.size();
+    if (answered) {
+        sw = static_cast<std::uint16_t>(answer[answerLength - 2] << 8 | answer[answerLength - 1]);
+        if (direction == Direction::FromCard) {
+            const std::size_t received = std::min<std::size_t>(answerLength - 2, p3);
+            std::copy_n(answer.begin(), received, data.begin());
+        }
     }
-    sw = static_cast<std::uint16_t>(answer[answerLength - 2] << 8 | answer[answerLength - 1]);
-    if (direction == Direction::FromCard) {
-        const std::size_t received = std::min<std::size_t>(answerLength - 2, p3);
-        std::copy_n(answer.begin(), received, data.begin());
-    }
-    return finish(result::kOk);
+    SecureWipe(answer.data(), answer.size());
+    return finish(answered ? result::kOk : result::kGeneralReaderError);
 }
 
 ReaderResult ScLinkReader::GetReaderStatus(std::uint16_t& status) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/CardReader.h"
+#include "reader/BlockExchangeReader.h"
 #include "reader/SystemClock.h"
 
 namespace quillet::reader {
@@ -13,7 +13,7 @@ namespace quillet::reader {
 // Any PC/SC reader of the system, through the system's pcsc-lite, loaded at run time and shared
 // by all objects. Whole commands go to the card; the ATR the library reports is replayed through
 // Exchange, so the base class parses it as it parses a serial card's.
-class ScLinkReader final : public CardReader {
+class ScLinkReader final : public BlockExchangeReader {
 public:
     ScLinkReader();
     ~ScLinkReader() override;
@@ -34,12 +34,6 @@ public:
     ReaderResult Disconnect() override;
     ReaderResult Connect() override;
     void Delay(std::uint32_t ms) override;
-    void WriteByte(std::uint8_t) override {}
-    bool WriteByteChecked(std::uint8_t) override { return false; }
-    int ReadByteTimed() override { return 0; }
-    void FlushInput() override {}
-    std::uint8_t ReadByte() override { return 0; }
-    bool ByteAvailable() override { return true; }
 
     // Lists the system's PC/SC readers, keeping those the filter strings of the string table
     // (ids 500 to 502) let through; false when the library or its service is missing.

@@ -2,11 +2,12 @@
 
 #include <cstdio>
 #include <map>
+#include <string>
 
 #include "sim/DemoCard.h"
+#include "sim/GsmSimCard.h"
 #include "sim/HexText.h"
 #include "sim/SimProfileJson.h"
-#include "sim/GsmSimCard.h"
 #include "sim/VpcdConnector.h"
 
 namespace quillet::sim {
@@ -60,7 +61,8 @@ void Dump(std::ostream& out, const SimProfile& profile) {
     DumpCode(out, "chv2", profile.chv2);
     DumpCode(out, "unblock-chv2", profile.unblockChv2);
     for (const SimElementaryFile& file : profile.files) {
-        out << FileIdText(file.directory) << "/" << FileIdText(file.id) << " " << file.name << ": " << FileStructureName(file.structure);
+        out << FileIdText(file.directory) << "/" << FileIdText(file.id) << " " << file.name << ": "
+            << FileStructureName(file.structure);
         if (file.structure == FileStructure::Transparent) {
             out << ", " << file.content.size() << " bytes";
         } else {
@@ -90,97 +92,74 @@ int Write(const std::string& path, const SimProfile& profile, std::ostream& out,
     return 0;
 }
 
-}  // namespace
+int WrongUsage(std::ostream& err, const std::string& reason) {
+    err << "quillet-simcard: " << reason << "\n" << kUsage;
+    return 2;
+}
 
-int RunSimCardTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
-        (arguments.empty() ? err : out) << kUsage;
-        return arguments.empty() ? 2 : 0;
+bool IsPortNumber(const std::string& text) {
+    return !text.empty() && text.size() <= 5 && text.find_first_not_of("0123456789") == std::string::npos &&
+           std::stoul(text) <= 65535;
+}
+
+// --vpcd [PORT] [--lenient] FILE: a number is the port only while a card file can still follow it.
+bool ReadVpcdArguments(const std::vector<std::string>& arguments, VpcdConnector::Options& options, std::string& path,
+                       std::ostream& err) {
+    for (std::size_t index = 1; index < arguments.size(); ++index) {
+        const std::string& argument = arguments[index];
+        if (argument == "--lenient") {
+            options.strictShapes = false;
+        } else if (IsPortNumber(argument) && path.empty() && index + 1 < arguments.size()) {
+            options.port = static_cast<std::uint16_t>(std::stoul(argument));
+        } else if (path.empty()) {
+            path = argument;
+        } else {
+            WrongUsage(err, "--vpcd takes one card file");
+            return false;
+        }
     }
-    const std::string& command = arguments[0];
-    const auto expect = [&](std::size_t count) {
-        if (arguments.size() == count + 1) return true;
-        err << "quillet-simcard: " << command << " takes " << count << " argument" << (count == 1 ? "" : "s")
-            << "\n" << kUsage;
+    if (path.empty()) {
+        WrongUsage(err, "--vpcd needs a card file");
         return false;
-    };
-
-    if (command == "--vpcd") {
-        VpcdConnector::Options options;
-        std::string path;
-        for (std::size_t index = 1; index < arguments.size(); ++index) {
-            const std::string& argument = arguments[index];
-            if (argument == "--lenient") {
-                options.strictShapes = false;
-            } else if (!argument.empty() && argument.find_first_not_of("0123456789") == std::string::npos &&
-                       argument.size() <= 5 && std::stoul(argument) <= 65535 && path.empty() && index + 1 < arguments.size()) {
-                options.port = static_cast<std::uint16_t>(std::stoul(argument));
-            } else if (path.empty()) {
-                path = argument;
-            } else {
-                err << "quillet-simcard: --vpcd takes one card file\n" << kUsage;
-                return 2;
-            }
-        }
-        if (path.empty()) {
-            err << "quillet-simcard: --vpcd needs a card file\n" << kUsage;
-            return 2;
-        }
-        SimProfile profile;
-        std::string error;
-        if (!LoadSimProfile(path, profile, error)) {
-            err << "quillet-simcard: " << error << "\n";
-            return 1;
-        }
-        if (profile.kind != SimProfile::Kind::Sim) {
-            err << "quillet-simcard: " << path << " is a telephone chip card; vpcd serves SIM cards only\n";
-            return 1;
-        }
-        GsmSimCard card(profile);
-        VpcdConnector connector(card, options);
-        connector.onPowerDown = [&]() {
-            if (card.HasUnsavedChanges() && SaveSimProfile(path, card.Profile(), error)) card.MarkSaved();
-        };
-        out << "Serving " << path << " to vpcd on " << options.host << ":" << options.port << " (Ctrl+C stops)\n";
-        out.flush();
-        connector.Run();
-        return 0;
     }
+    return true;
+}
 
-    if (command == "create-demo" || command == "create-telephone-card") {
-        if (!expect(1)) return 2;
-        return Write(arguments[1], command == "create-demo" ? BuildDemoSimProfile() : BuildDemoTelephoneCard(), out,
-                     err);
-    }
-
-    const std::map<std::string, std::size_t> argumentCounts = {
-        {"dump", 1}, {"reset-counters", 1}, {"set-counter", 3}, {"block", 2}, {"unblock", 2}};
-    const auto known = argumentCounts.find(command);
-    if (known == argumentCounts.end()) {
-        err << "quillet-simcard: unknown command \"" << command << "\"\n" << kUsage;
-        return 2;
-    }
-    if (!expect(known->second)) return 2;
-
+// Serves a card file to vpcd until stopped, saving the card's changes whenever it is powered down.
+int ServeToVpcd(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    VpcdConnector::Options options;
+    std::string path;
+    if (!ReadVpcdArguments(arguments, options, path, err)) return 2;
     SimProfile profile;
     std::string error;
-    if (!LoadSimProfile(arguments[1], profile, error)) {
+    if (!LoadSimProfile(path, profile, error)) {
         err << "quillet-simcard: " << error << "\n";
         return 1;
     }
-    if (command == "dump") {
-        Dump(out, profile);
-        return 0;
-    }
     if (profile.kind != SimProfile::Kind::Sim) {
-        err << "quillet-simcard: " << arguments[1] << " is a telephone chip card: it has no codes\n";
+        err << "quillet-simcard: " << path << " is a telephone chip card; vpcd serves SIM cards only\n";
         return 1;
     }
+    GsmSimCard card(profile);
+    VpcdConnector connector(card, options);
+    connector.onPowerDown = [&]() {
+        if (card.HasUnsavedChanges() && SaveSimProfile(path, card.Profile(), error)) card.MarkSaved();
+    };
+    out << "Serving " << path << " to vpcd on " << options.host << ":" << options.port << " (Ctrl+C stops)\n";
+    out.flush();
+    connector.Run();
+    return 0;
+}
+
+// reset-counters, set-counter, block and unblock on a SIM card's codes; 0, or 2 for a wrong code
+// name or counter.
+int AdjustCounters(const std::vector<std::string>& arguments, SimProfile& profile, std::ostream& err) {
+    const std::string& command = arguments[0];
     if (command == "reset-counters") {
         for (SecretCode* code : {&profile.chv1, &profile.unblockChv1, &profile.chv2, &profile.unblockChv2}) {
             code->attemptsLeft = code->maxAttempts;
         }
-        return Write(arguments[1], profile, out, err);
+        return 0;
     }
     SecretCode* code = FindCode(profile, arguments[2]);
     if (code == nullptr) {
@@ -201,7 +180,54 @@ int RunSimCardTool(const std::vector<std::string>& arguments, std::ostream& out,
         }
         code->attemptsLeft = static_cast<std::uint8_t>(std::stoi(text));
     }
-    return Write(arguments[1], profile, out, err);
+    return 0;
+}
+
+// The commands on an existing card file: dump it, or change its codes' counters and save it.
+int RunOnCardFile(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    const std::string& command = arguments[0];
+    const std::string& path = arguments[1];
+    SimProfile profile;
+    std::string error;
+    if (!LoadSimProfile(path, profile, error)) {
+        err << "quillet-simcard: " << error << "\n";
+        return 1;
+    }
+    if (command == "dump") {
+        Dump(out, profile);
+        return 0;
+    }
+    if (profile.kind != SimProfile::Kind::Sim) {
+        err << "quillet-simcard: " << path << " is a telephone chip card: it has no codes\n";
+        return 1;
+    }
+    const int usage = AdjustCounters(arguments, profile, err);
+    return usage != 0 ? usage : Write(path, profile, out, err);
+}
+
+}  // namespace
+
+int RunSimCardTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
+        (arguments.empty() ? err : out) << kUsage;
+        return arguments.empty() ? 2 : 0;
+    }
+    const std::string& command = arguments[0];
+    if (command == "--vpcd") return ServeToVpcd(arguments, out, err);
+
+    const std::map<std::string, std::size_t> argumentCounts = {{"create-demo", 1}, {"create-telephone-card", 1},
+                                                               {"dump", 1},        {"reset-counters", 1},
+                                                               {"set-counter", 3}, {"block", 2},
+                                                               {"unblock", 2}};
+    const auto known = argumentCounts.find(command);
+    if (known == argumentCounts.end()) return WrongUsage(err, "unknown command \"" + command + "\"");
+    const std::size_t count = known->second;
+    if (arguments.size() != count + 1) {
+        return WrongUsage(err, command + " takes " + std::to_string(count) + " argument" + (count == 1 ? "" : "s"));
+    }
+    if (command == "create-demo") return Write(arguments[1], BuildDemoSimProfile(), out, err);
+    if (command == "create-telephone-card") return Write(arguments[1], BuildDemoTelephoneCard(), out, err);
+    return RunOnCardFile(arguments, out, err);
 }
 
 }  // namespace quillet::sim

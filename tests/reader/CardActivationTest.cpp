@@ -35,9 +35,11 @@ TEST(CardActivation, AnswersToResetAreParsedOrRefused) {
         std::optional<AtrParams> params;  // none: refused
     } cases[] = {
         {"TA1 TB1 TC1 TD1 (T=0), TB2 TC2, 2 historical bytes",
-         {0x3B, 0xF2, 0x94, 0x85, 0x07, 0x60, 0x21, 0x0C, 'A', 'B'}, false, 5'000,
-         AtrParams{.k = 2, .y1 = 0xF, .fi = 9, .di = 4, .ii = 2, .pi1 = 5, .n = 7, .t = 0, .y2 = 6, .tb2 = 0x21,
-                   .wi = 0x0C}},
+         {0x3B, 0xF2, 0x94, 0x85, 0x07, 0x60, 0x21, 0x0C, 'A', 'B'},
+         false,
+         5'000,
+         AtrParams{
+             .k = 2, .y1 = 0xF, .fi = 9, .di = 4, .ii = 2, .pi1 = 5, .n = 7, .t = 0, .y2 = 6, .tb2 = 0x21, .wi = 0x0C}},
         // TD1 -> T=0 with TD2 following; TD2 -> T=1 with TA3 TB3 TC3 TD3; TD3 -> T=15 with TA4; one
         // historical byte and TCK (present because T=1 and T=15 are offered). Third-level bytes do not
         // overwrite the second level's.
@@ -45,7 +47,10 @@ TEST(CardActivation, AnswersToResetAreParsedOrRefused) {
          WithCheckByte({0x3B, 0x81, 0x80, 0xF1, 0xFE, 0x45, 0x00, 0x1F, 0x03, 0x31}), false, 5'000,
          AtrParams{.k = 1, .y1 = 8, .t = 0, .y2 = 8}},
         // The card sends 0x3F in inverse convention, which the reader sees as 0x03.
-        {"inverse convention", {0x3F, 0x11, 0x13, 'Z'}, true, 5'000,
+        {"inverse convention",
+         {0x3F, 0x11, 0x13, 'Z'},
+         true,
+         5'000,
          AtrParams{.inverseConvention = 1, .k = 1, .y1 = 1, .fi = 1, .di = 3}},
         {"TS 0x3F in direct convention", {0x3F, 0x00}, false, 5'000, AtrParams{}},
         // Each ATR byte may take up to 50 pauses: about one second.
@@ -119,6 +124,31 @@ TEST(CardActivation, AnEndlessAnswerToResetStopsAtTheLongestPossibleAtr) {
     // Nothing beyond the caller's buffer was written.
     for (std::size_t index = CardReader::kMaxAtrLength; index < rig.atrStorage.size(); ++index) {
         EXPECT_EQ(rig.atrStorage[index], 0);
+    }
+}
+
+// Four levels of interface bytes, fifteen historical bytes and the check byte: the fourth level
+// decides whether the answer is the longest a card may send or one byte more.
+TEST(CardActivation, AnAnswerToResetOfThirtyThreeBytesIsTheLongestTaken) {
+    const struct {
+        std::uint8_t td3;
+        Bytes level4;
+        std::size_t length;
+        ReaderResult expected;
+    } cases[] = {
+        {0x71, {0x11, 0x00, 0x00}, 33, result::kOk},
+        {0xF1, {0x11, 0x00, 0x00, 0x01}, 34, result::kBadAtr},
+    };
+    for (const auto& c : cases) {
+        Bytes atr = {0x3B, 0xFF, 0x11, 0x00, 0x00, 0xF1, 0x11, 0x00, 0x0A, 0xF1, 0x11, 0x00, 0x00, c.td3};
+        atr.insert(atr.end(), c.level4.begin(), c.level4.end());
+        atr.insert(atr.end(), 15, 0x47);
+        atr = WithCheckByte(atr);
+        ASSERT_EQ(atr.size(), c.length);
+        EmulatedSerialReader rig({}, atr);
+        ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
+        EXPECT_EQ(rig.PowerOn(), c.expected) << c.length << " bytes";
+        EXPECT_EQ(rig.atr.length, CardReader::kMaxAtrLength) << c.length << " bytes";
     }
 }
 

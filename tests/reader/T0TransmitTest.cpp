@@ -28,8 +28,8 @@ protected:
         out.assign(p3 == 0 ? 256 : p3, 0xEE);
         return rig.reader->Transmit(0xA0, 0xB0, 0, 0, p3, out, Direction::FromCard, sw);
     }
-    ReaderResult Update(Bytes data) {
-        update = std::move(data);
+    ReaderResult Update(Bytes bytes) {
+        update = std::move(bytes);
         return rig.reader->Transmit(0xA0, 0xD6, 0, 0, static_cast<std::uint8_t>(update.size()), update,
                                     Direction::ToCard, sw);
     }
