@@ -9,6 +9,7 @@
 
 #include "backup/NetworkList.h"
 #include "card/GsmFiles.h"
+#include "card/ProgressWindow.h"
 #include "card/RecordPlacement.h"
 #include "phonebook/DialNumbers.h"
 #include "phonebook/PhoneBookTransfer.h"

@@ -41,6 +41,9 @@ ReaderResult SelectWithResponse(reader::CardReader& reader, std::uint16_t fid, s
     return result::kOk;
 }
 
+// The record length of a record file; 0 for a transparent file, which has no records.
+std::size_t RecordLengthOf(const EfInformation& info) { return info.IsRecordFile() ? info.RecordLength() : 0; }
+
 }  // namespace
 
 ReaderResult ActivateCard(reader::CardReader& reader, SessionHost& host, bool force, std::uint16_t* poweredOut,
@@ -83,12 +86,15 @@ ReaderResult ActivateCard(reader::CardReader& reader, SessionHost& host, bool fo
     std::uint16_t sw = 0;
     ReaderResult code = SelectWithResponse(reader, kMasterFile, response, sw, responseLength);
     if (code != result::kOk) return code;
-    if (chv1EnabledOut != nullptr && responseLength >= 14) *chv1EnabledOut = (response[13] & 0x80) == 0;
+    if (chv1EnabledOut != nullptr && responseLength >= 14) {
+        *chv1EnabledOut = !DfInformation::FromAnswer(std::span(response).first(responseLength)).Chv1Disabled();
+    }
 
     code = SelectWithResponse(reader, kIccidFile, response, sw, responseLength);
     if (code != result::kOk) return code;
     // An ICCID is ten bytes; the cache holds no more.
-    std::size_t size = responseLength >= 4 ? static_cast<std::size_t>(response[2] << 8 | response[3]) : 0;
+    std::size_t size =
+        responseLength >= 4 ? EfInformation::FromAnswer(std::span(response).first(responseLength)).FileSize() : 0;
     size = std::min(size, reader::CardReader::kIccidLength);
     std::array<std::uint8_t, reader::CardReader::kIccidLength> iccid;
     iccid.fill(0xFF);
@@ -116,8 +122,8 @@ ReaderResult ReleaseCard(reader::CardReader& reader, SessionHost& host) {
     return code;
 }
 
-ReaderResult GetFileInfo(reader::CardReader& reader, std::uint16_t df, std::uint16_t ef, FileInfo& info) {
-    info = FileInfo{};
+ReaderResult GetFileInfo(reader::CardReader& reader, std::uint16_t df, std::uint16_t ef, EfInformation& info) {
+    info = EfInformation{};
     std::array<std::uint8_t, 256> response{};
     std::size_t responseLength = 0;
     std::uint16_t sw = 0;
@@ -129,38 +135,33 @@ ReaderResult GetFileInfo(reader::CardReader& reader, std::uint16_t df, std::uint
     if (code != result::kOk) return code;
     if (sw == kSwOk) return result::kBadOrMissingRecord;
     if (responseLength < 15) return result::kBadStatusWord;
-    info.structure = response[13];
-    info.size = static_cast<std::uint16_t>(response[2] << 8 | response[3]);
-    if (info.structure != 0) {
-        info.recordLength = response[14];
-        info.recordCount = info.recordLength == 0 ? 0 : static_cast<std::uint16_t>(info.size / info.recordLength);
-    }
+    info = EfInformation::FromAnswer(std::span(response).first(responseLength));
     return result::kOk;
 }
 
 ReaderResult ReadRecordInto(reader::CardReader& reader, std::span<std::uint8_t> buffer, std::uint8_t record,
-                            const FileInfo& info) {
-    if (info.recordLength == 0 || info.recordLength > 255) return result::kNonSpecific;
+                            const EfInformation& info) {
+    const std::size_t recordLength = RecordLengthOf(info);
+    if (recordLength == 0) return result::kNonSpecific;
     std::array<std::uint8_t, 255> scratch{};
     std::uint16_t sw = 0;
     const ReaderResult code = PowerDownOnFailure(
-        reader, ReadRecord(reader, record, kRecordModeAbsolute, std::span(scratch).first(info.recordLength), sw));
+        reader, ReadRecord(reader, record, kRecordModeAbsolute, std::span(scratch).first(recordLength), sw));
     if (code != result::kOk) return code;
     if (IsSecurityStatus(sw)) return result::kNoValidPin;
     if (sw != kSwOk) return result::kBadStatusWord;
-    const std::size_t count = std::min<std::size_t>(buffer.size(), info.recordLength);
+    const std::size_t count = std::min(buffer.size(), recordLength);
     std::copy_n(scratch.begin(), count, buffer.begin());
     return result::kOk;
 }
 
 ReaderResult UpdateRecordFrom(reader::CardReader& reader, std::span<const std::uint8_t> buffer, std::uint8_t record,
-                              const FileInfo& info) {
-    if (info.recordLength == 0 || info.recordLength > 255 || buffer.size() < info.recordLength) {
-        return result::kNonSpecific;
-    }
+                              const EfInformation& info) {
+    const std::size_t recordLength = RecordLengthOf(info);
+    if (recordLength == 0 || buffer.size() < recordLength) return result::kNonSpecific;
     std::uint16_t sw = 0;
-    const ReaderResult code = PowerDownOnFailure(
-        reader, UpdateRecord(reader, record, kRecordModeAbsolute, buffer.first(info.recordLength), sw));
+    const ReaderResult code =
+        PowerDownOnFailure(reader, UpdateRecord(reader, record, kRecordModeAbsolute, buffer.first(recordLength), sw));
     if (code != result::kOk) return code;
     if (IsSecurityStatus(sw)) return result::kNoValidPin;
     return sw == kSwOk ? result::kOk : result::kBadStatusWord;

@@ -168,7 +168,7 @@ std::string CardSession::FormatLastError() const {
 }
 
 void CardSession::ClearCache() {
-    m_caches = CardFileCaches{};
+    m_cache = SessionCache{};
     if (m_iccidCopy) m_iccidCopy.reset();
     m_sst.clear();
 }

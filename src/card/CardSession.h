@@ -2,89 +2,20 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "card/FileHeaders.h"
+#include "card/GsmFiles.h"
 #include "card/ProgressWindow.h"
 #include "card/SecretString.h"
+#include "card/SessionCache.h"
 #include "card/SessionHost.h"
 #include "reader/ReaderResult.h"
 
 namespace quillet::card {
-
-// The first 18 bytes of the answer to an EF select, all zero when the select answered 9000.
-struct EfInformation {
-    std::array<std::uint8_t, 18> bytes{};
-
-    std::uint16_t FileSize() const { return static_cast<std::uint16_t>(bytes[2] << 8 | bytes[3]); }
-    std::uint16_t FileId() const { return static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]); }
-    bool IsValid() const { return (bytes[11] & 0x01) != 0; }  // not invalidated
-    std::uint8_t Structure() const { return bytes[13]; }
-    std::uint8_t RecordLength() const { return bytes[14]; }
-};
-
-// The answer to a DF select, up to 36 bytes.
-struct DfInformation {
-    std::array<std::uint8_t, 36> bytes{};
-
-    std::uint16_t TotalMemory() const { return static_cast<std::uint16_t>(bytes[2] << 8 | bytes[3]); }
-    std::uint16_t FileId() const { return static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]); }
-    bool Chv1Disabled() const { return (bytes[13] & 0x80) != 0; }
-    // Status bytes of CHV1, UNBLOCK CHV1, CHV2 and UNBLOCK CHV2: bit 8 initialised, bits 1-4
-    // attempts left.
-    std::uint8_t CodeStatus(unsigned index) const { return bytes[18 + index]; }
-};
-
-// The files whose raw images the session caches, and the record-use maps it builds of them.
-enum class CachedFile : std::size_t { Ext1, Ext2, Adn, Fdn, Lnd, Msisdn, Sms };
-enum class UseMap : std::size_t { Ext1, Ext2, Adn, Fdn, Lnd, Msisdn };
-
-// Bits of an extension record-use map byte.
-namespace extension_use {
-inline constexpr std::uint8_t kInUse = 0x01;
-inline constexpr std::uint8_t kReferencedOnce = 0x02;
-inline constexpr std::uint8_t kReferencedMore = 0x04;
-inline constexpr std::uint8_t kSeveralKinds = 0x08;
-inline constexpr std::uint8_t kContinuation = 0x10;
-}  // namespace extension_use
-
-// Bits of a main-file record-use map byte.
-namespace record_use {
-inline constexpr std::uint8_t kInUse = 0x01;
-inline constexpr std::uint8_t kAdditionalData = 0x02;
-inline constexpr std::uint8_t kSubaddress = 0x04;
-inline constexpr std::uint8_t kCapability = 0x08;
-inline constexpr std::uint8_t kBadExtension = 0x10;
-inline constexpr std::uint8_t kBadContinuation = 0x20;
-inline constexpr std::uint8_t kFreeExtension = 0x40;
-inline constexpr std::uint8_t kFreeContinuation = 0x80;
-}  // namespace record_use
-
-// Raw file images and record-use maps kept between commands while the card stays the same.
-struct CardFileCaches {
-    static constexpr std::size_t kImageCount = 7;
-    static constexpr std::size_t kMapCount = 6;
-    std::array<std::optional<std::vector<std::uint8_t>>, kImageCount> images;
-    std::array<std::optional<std::vector<std::uint8_t>>, kMapCount> maps;
-
-    // The select answers of the files whose images are cached, by directory and file id.
-    std::map<std::pair<std::uint16_t, std::uint16_t>, EfInformation> headers;
-
-    std::optional<std::vector<std::uint8_t>>& Image(CachedFile file) { return images[static_cast<std::size_t>(file)]; }
-    std::optional<std::vector<std::uint8_t>>& Map(UseMap map) { return maps[static_cast<std::size_t>(map)]; }
-};
-
-// Which files LoadCardFiles loads.
-namespace load_mask {
-inline constexpr std::uint32_t kAdn = 0x01;
-inline constexpr std::uint32_t kFdn = 0x02;
-inline constexpr std::uint32_t kLnd = 0x04;
-inline constexpr std::uint32_t kMsisdn = 0x08;
-inline constexpr std::uint32_t kSms = 0x10;
-}  // namespace load_mask
 
 // The one card session of the program: the GSM command layer over the current reader, card
 // activation with detection of a changed card, the CHV state, the SIM service table and the
@@ -143,6 +74,12 @@ public:
     // card's caches, else from the card (and then remembered).
     bool FileHeader(std::uint16_t df, std::uint16_t ef, EfInformation& info);
 
+    // Writes record `number` of a cached file unless the cache shows the card holds those bytes
+    // already, and keeps the cache equal to the card. On failure the caches are cleared (what the
+    // card holds is no longer known) and the last result says why.
+    enum class RecordWrite { Unchanged, Written, Failed };
+    RecordWrite WriteCachedRecord(CachedFile file, std::size_t number, std::span<const std::uint8_t> bytes);
+
     void BeginProgress(ProgressOwner owner, std::uint32_t textId, std::uint32_t titleId) {
         m_progress.Begin(owner, textId, titleId);
     }
@@ -155,7 +92,7 @@ public:
     const EfInformation& EfInfo() const { return m_efInfo; }
     std::span<const std::uint8_t> ServiceTable() const { return m_sst; }
     std::span<const std::uint8_t> Iccid() const { return m_iccid; }
-    CardFileCaches& Caches() { return m_caches; }
+    const SessionCache& Cache() const { return m_cache; }
     SessionHost& Host() { return m_host; }
 
 private:
@@ -175,14 +112,17 @@ private:
     template <typename PieceCommand, typename RecordCommand>
     bool TransferFile(std::uint16_t df, std::uint16_t ef, std::size_t available, std::uint32_t& length,
                       PieceCommand pieceCommand, RecordCommand recordCommand);
-    bool LoadExtensionFile(CachedFile image, UseMap map, std::uint16_t ef, unsigned service);
+    bool LoadExtensionFile(const GsmFile& file);
+    // The image of a record file as the card describes it now: the cached one when its shape still
+    // fits, else a fresh empty one to be read (`mustRead`).
+    SessionCache::Bytes& PrepareImage(const GsmFile& file, const EfInformation& header, bool& mustRead);
     // Shows "text id" formatted with item and total; false when the user cancelled.
     bool StepItemProgress(std::uint32_t textId, unsigned item, unsigned total);
 
     SessionHost& m_host;
     std::vector<std::uint8_t> m_sst;
     std::optional<std::vector<std::uint8_t>> m_iccidCopy;  // identity of the card the caches hold
-    CardFileCaches m_caches;
+    SessionCache m_cache;
     ProgressWindow m_progress;
     EfInformation m_efInfo;
     std::uint16_t m_lastStatusWord = 0;

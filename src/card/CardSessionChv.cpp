@@ -1,6 +1,7 @@
 // Card-holder verification within a session, and the session-level CHV changes.
 #include "card/CardSession.h"
 #include "card/ChvCommands.h"
+#include "card/PinEntry.h"
 
 namespace quillet::card {
 
@@ -8,11 +9,6 @@ namespace {
 
 using reader::ReaderResult;
 namespace result = reader::result;
-
-PinPrompt PromptFor(unsigned chv) {
-    if (chv == 2) return PinPrompt{172, "Quillet! - Enter PIN2", "Please enter PIN2:", 8};
-    return PinPrompt{109, "Quillet! - Enter PIN", "Please enter PIN:", 8};
-}
 
 }  // namespace
 
@@ -24,27 +20,13 @@ CardSession::ChvStep CardSession::ObtainAndVerify(unsigned chv, bool strict) {
         FailAndEnd(result::kCardBlocked);
         return ChvStep::Failed;
     }
-    SecretString& remembered = m_host.RememberedPin(chv);
-    const bool fromMemory = !remembered.Empty();
-    SecretString pin = remembered;
-    if (!fromMemory) {
-        std::optional<SecretString> entered = m_host.Ui().AskPin(PromptFor(chv));
-        if (!entered) {
-            if (chv == 1 && !strict) return ChvStep::Skipped;
-            FailAndEnd(result::kPinEntryCancelled);
-            return ChvStep::Failed;
-        }
-        pin = *entered;
-    }
-    reader::CardReader* reader = m_host.CurrentReader();
-    const ReaderResult code = reader != nullptr ? VerifyChv(*reader, pin.View(), chv) : result::kReaderInaccessible;
-    if (code != result::kOk) {
-        // A remembered code the card rejects costs one attempt and is then forgotten.
-        if (fromMemory) remembered.Clear();
-        FailAndEnd(code);
+    // A remembered code the card rejects costs one attempt and is then forgotten.
+    const PinCheck check = VerifyWithRememberedPin(m_host, m_host.CurrentReader(), chv, RefusedMemory::Stop);
+    if (check.cancelled && chv == 1 && !strict) return ChvStep::Skipped;
+    if (check.code != result::kOk) {
+        FailAndEnd(check.code);
         return ChvStep::Failed;
     }
-    remembered = pin;
     m_flags |= chv == 1 ? kChv1Verified : kChv2Verified;
     return ChvStep::Verified;
 }

@@ -19,7 +19,9 @@ constexpr std::size_t kMaxEfResponse = 18;
 // Transparent files move in pieces a single command can carry.
 constexpr std::size_t kMaxPiece = 255;
 
-enum Structure : std::uint8_t { kTransparent = 0, kLinearFixed = 1, kCyclic = 3 };
+constexpr std::uint8_t kTransparent = static_cast<std::uint8_t>(FileStructure::Transparent);
+constexpr std::uint8_t kLinearFixed = static_cast<std::uint8_t>(FileStructure::LinearFixed);
+constexpr std::uint8_t kCyclic = static_cast<std::uint8_t>(FileStructure::Cyclic);
 
 }  // namespace
 
@@ -154,15 +156,36 @@ bool CardSession::WriteFileRecord(std::uint16_t df, std::uint16_t ef, std::span<
 }
 
 bool CardSession::FileHeader(std::uint16_t df, std::uint16_t ef, EfInformation& info) {
-    const auto cached = m_caches.headers.find({df, ef});
-    if (cached != m_caches.headers.end()) {
-        info = cached->second;
+    if (const EfInformation* cached = m_cache.Header(df, ef)) {
+        info = *cached;
         m_lastResult = result::kOk;
         return true;
     }
     if (!SelectFile(df, ef, nullptr, &info)) return false;
-    m_caches.headers[{df, ef}] = info;
+    m_cache.KeepHeader(df, ef, info);
     return true;
+}
+
+CardSession::RecordWrite CardSession::WriteCachedRecord(CachedFile file, std::size_t number,
+                                                        std::span<const std::uint8_t> bytes) {
+    SessionCache::Bytes& image = m_cache.ImageBytes(file);
+    const std::span<std::uint8_t> cached = image ? WritableFileImage(*image).Record(number) : std::span<std::uint8_t>();
+    if (std::equal(bytes.begin(), bytes.end(), cached.begin(), cached.end())) return RecordWrite::Unchanged;
+    const GsmFile& gsmFile = GsmFileOf(file);
+    std::uint32_t length = static_cast<std::uint32_t>(bytes.size());
+    if (cached.size() != bytes.size()) {
+        m_lastResult = result::kNonSpecific;
+    } else if (WriteFileRecord(gsmFile.parent, gsmFile.id, bytes, length, static_cast<std::uint8_t>(number),
+                               kRecordModeAbsolute)) {
+        std::copy(bytes.begin(), bytes.end(), cached.begin());
+        m_cache.ForgetRelatedMaps(gsmFile);
+        return RecordWrite::Written;
+    }
+    // What the card holds now is not known for sure: read it afresh next time.
+    const ReaderResult code = m_lastResult;
+    ClearCache();
+    m_lastResult = code;
+    return RecordWrite::Failed;
 }
 
 bool CardSession::InvalidateFile(std::uint16_t df, std::uint16_t ef) {
@@ -171,8 +194,8 @@ bool CardSession::InvalidateFile(std::uint16_t df, std::uint16_t ef) {
         std::uint16_t sw = 0;
         const ReaderResult code = Invalidate(*m_host.CurrentReader(), sw);
         if (!Judge(code, sw)) return false;
-        m_efInfo.bytes[11] &= static_cast<std::uint8_t>(~0x01);
-        if (auto header = m_caches.headers.find({df, ef}); header != m_caches.headers.end()) header->second = m_efInfo;
+        m_efInfo.SetValid(false);
+        m_cache.UpdateHeader(df, ef, m_efInfo);
     }
     m_lastResult = result::kOk;
     return true;
@@ -184,8 +207,8 @@ bool CardSession::RehabilitateFile(std::uint16_t df, std::uint16_t ef) {
         std::uint16_t sw = 0;
         const ReaderResult code = Rehabilitate(*m_host.CurrentReader(), sw);
         if (!Judge(code, sw)) return false;
-        m_efInfo.bytes[11] |= 0x01;
-        if (auto header = m_caches.headers.find({df, ef}); header != m_caches.headers.end()) header->second = m_efInfo;
+        m_efInfo.SetValid(true);
+        m_cache.UpdateHeader(df, ef, m_efInfo);
     }
     m_lastResult = result::kOk;
     return true;

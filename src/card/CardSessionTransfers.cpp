@@ -15,103 +15,117 @@ namespace {
 
 namespace result = reader::result;
 
-constexpr std::uint16_t kTelecom = gsm_file::kTelecomDirectory;
-constexpr std::uint16_t kExt1 = gsm_file::kExt1;
-constexpr std::uint16_t kExt2 = gsm_file::kExt2;
-constexpr std::uint16_t kSmsFile = gsm_file::kSms;
-constexpr unsigned kExt1Service = 10;
-constexpr unsigned kExt2Service = 11;
 constexpr std::uint32_t kSmsCheckText = 5016;
 constexpr std::uint32_t kSmsReplayPauseMs = 25;
+// An extension record is 13 bytes: type, length, ten digit bytes and the next link.
+constexpr std::size_t kExtensionRecordLength = 13;
+// A dialling-number record ends in 14 bytes: length, TON/NPI, ten digit bytes, capability, link.
+constexpr std::size_t kDiallingFixedPart = 14;
+constexpr std::uint8_t kNoLink = 0xFF;
 
-// A phone-book file, its extension file and how its references are marked in that file's map.
-struct LinkedFile {
+// The progress text each dialling-number file shows while it loads when the caller names none.
+struct LoadText {
     std::uint16_t ef;
-    unsigned service;
-    CachedFile image;
-    CachedFile extensionImage;
-    UseMap extensionMap;
-    UseMap ownMap;
-    std::uint8_t ownMark;
-    std::uint8_t otherKinds;  // marks of the other files sharing the extension file
-    std::uint32_t defaultText;
-    std::uint32_t maskBit;
+    std::uint32_t text;
+};
+constexpr LoadText kLoadTexts[] = {
+    {gsm_file::kAdn, 5002},
+    {gsm_file::kFdn, 5006},
+    {gsm_file::kLnd, 5011},
+    {gsm_file::kMsisdn, 5011},
 };
 
-constexpr LinkedFile kLinkedFiles[] = {
-    {gsm_file::kAdn, 2, CachedFile::Adn, CachedFile::Ext1, UseMap::Ext1, UseMap::Adn, 0x20, 0xC0, 5002,
-     load_mask::kAdn},
-    {gsm_file::kFdn, 3, CachedFile::Fdn, CachedFile::Ext2, UseMap::Ext2, UseMap::Fdn, 0x20, 0x00, 5006,
-     load_mask::kFdn},
-    {gsm_file::kLnd, 13, CachedFile::Lnd, CachedFile::Ext1, UseMap::Ext1, UseMap::Lnd, 0x80, 0x60, 5011,
-     load_mask::kLnd},
-    {gsm_file::kMsisdn, 9, CachedFile::Msisdn, CachedFile::Ext1, UseMap::Ext1, UseMap::Msisdn, 0x40, 0xA0, 5011,
-     load_mask::kMsisdn},
-};
-
-const LinkedFile* FindLinkedFile(std::uint16_t ef) {
-    for (const LinkedFile& file : kLinkedFiles) {
-        if (file.ef == ef) return &file;
+std::uint32_t DefaultLoadText(std::uint16_t ef) {
+    for (const LoadText& entry : kLoadTexts) {
+        if (entry.ef == ef) return entry.text;
     }
-    return nullptr;
+    return 0;
 }
 
+// A file whose records link into an extension file.
+bool IsLinkedFile(const GsmFile& file) { return file.extension != 0 && file.image && file.useMap; }
+
 // Marks one reference to extension record `number` in its map.
-void MarkReference(std::vector<std::uint8_t>& map, std::size_t number, const LinkedFile& file, bool continuation) {
+void MarkReference(std::vector<std::uint8_t>& map, std::size_t number, const GsmFile& file, bool continuation) {
     std::uint8_t& byte = map[number];
-    byte |= file.ownMark;
+    byte |= file.linkMark;
     byte |= (byte & extension_use::kReferencedOnce) ? extension_use::kReferencedMore : extension_use::kReferencedOnce;
-    if (byte & file.otherKinds) byte |= extension_use::kSeveralKinds;
+    if (byte & OtherLinkMarks(file)) byte |= extension_use::kSeveralKinds;
     if (continuation) byte |= extension_use::kContinuation;
 }
 
-}  // namespace
-
-std::string FormatItemText(std::string_view pattern, unsigned item, unsigned total) {
-    std::string text;
-    const unsigned values[] = {item, total};
-    std::size_t used = 0;
-    for (std::size_t position = 0; position < pattern.size(); ++position) {
-        if (pattern[position] == '%' && position + 1 < pattern.size() && pattern[position + 1] == 'u' && used < 2) {
-            text += std::to_string(values[used++]);
-            ++position;
-        } else {
-            text += pattern[position];
+// Follows the extension chain of one dialling-number record, marking each extension record it
+// reaches in `extensionUse`; returns the record's own use bits for what the chain holds.
+std::uint8_t MarkChain(std::size_t first, const FileImage& extensions, std::vector<std::uint8_t>& extensionUse,
+                       const GsmFile& file) {
+    std::uint8_t use = 0;
+    const std::size_t extensionCount = extensionUse[0];
+    std::size_t next = first;
+    bool continuation = false;
+    std::vector<bool> visited(extensionCount + 1, false);
+    while (next != kNoLink) {
+        if (next == 0 || next > extensionCount) {
+            use |= continuation ? record_use::kBadContinuation : record_use::kBadExtension;
+            break;
         }
+        if ((extensionUse[next] & extension_use::kInUse) == 0) {
+            use |= continuation ? record_use::kFreeContinuation : record_use::kFreeExtension;
+            break;
+        }
+        // A chain that comes back to itself is followed once round.
+        if (visited[next]) break;
+        visited[next] = true;
+        MarkReference(extensionUse, next, file, continuation);
+        const std::span<const std::uint8_t> extension = extensions.Record(next);
+        if (extension.size() < kExtensionRecordLength) break;
+        const std::uint8_t type = extension[0] & 0x03;
+        if (type == 2) use |= record_use::kAdditionalData;
+        if (type == 1) use |= record_use::kSubaddress;
+        next = extension[kExtensionRecordLength - 1];
+        continuation = true;
     }
-    return text;
+    return use;
 }
+
+}  // namespace
 
 bool CardSession::StepItemProgress(std::uint32_t textId, unsigned item, unsigned total) {
     const std::string text = FormatItemText(resources::LoadString(textId), item, total);
     return StepProgress(text, total == 0 ? 100 : 100 * item / total);
 }
 
-bool CardSession::LoadExtensionFile(CachedFile imageId, UseMap mapId, std::uint16_t ef, unsigned service) {
-    std::optional<std::vector<std::uint8_t>>& image = m_caches.Image(imageId);
-    std::optional<std::vector<std::uint8_t>>& map = m_caches.Map(mapId);
-    if (!HasService(service)) {
+SessionCache::Bytes& CardSession::PrepareImage(const GsmFile& file, const EfInformation& header, bool& mustRead) {
+    const std::size_t recordLength = header.RecordLength();
+    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
+    SessionCache::Bytes& image = m_cache.ImageBytes(*file.image);
+    mustRead = !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
+    if (mustRead) image = MakeFileImage(count, static_cast<std::uint8_t>(recordLength));
+    return image;
+}
+
+bool CardSession::LoadExtensionFile(const GsmFile& file) {
+    SessionCache::Bytes& image = m_cache.ImageBytes(*file.image);
+    SessionCache::Bytes& map = m_cache.MapBytes(*file.useMap);
+    if (!HasService(file.service)) {
         image = std::vector<std::uint8_t>{0, 0};
         map = std::vector<std::uint8_t>{0};
         return true;
     }
     EfInformation header;
-    if (!FileHeader(kTelecom, ef, header)) return false;
-    const std::size_t recordLength = header.RecordLength();
-    // An extension record is 13 bytes: type, length, ten digit bytes and the next link.
-    if (recordLength < 13) return Fail(result::kNonSpecific);
-    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
-    const bool mustRead =
-        !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
-    if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));
-    map = std::vector<std::uint8_t>(count + 1u, 0);
-    (*map)[0] = count;
-    FileImage view(*image);
-    for (std::size_t number = 1; number <= count; ++number) {
+    if (!FileHeader(file.parent, file.id, header)) return false;
+    if (header.RecordLength() < kExtensionRecordLength) return Fail(result::kNonSpecific);
+    bool mustRead = false;
+    PrepareImage(file, header, mustRead);
+    const WritableFileImage view(*image);
+    map = std::vector<std::uint8_t>(view.Count() + 1u, 0);
+    (*map)[0] = view.Count();
+    for (std::size_t number = 1; number <= view.Count(); ++number) {
         std::span<std::uint8_t> record = view.Record(number);
         if (mustRead) {
             std::uint32_t length = static_cast<std::uint32_t>(record.size());
-            if (!ReadFileRecord(kTelecom, ef, record, length, static_cast<std::uint8_t>(number), 4)) return false;
+            if (!ReadFileRecord(file.parent, file.id, record, length, static_cast<std::uint8_t>(number), 4)) {
+                return false;
+            }
         }
         if (record[0] < 0xFF) (*map)[number] |= extension_use::kInUse;
     }
@@ -119,14 +133,13 @@ bool CardSession::LoadExtensionFile(CachedFile imageId, UseMap mapId, std::uint1
 }
 
 bool CardSession::LoadCardFiles(std::uint32_t mask, std::uint32_t textId) {
-    m_caches.Map(UseMap::Ext1).reset();
-    m_caches.Map(UseMap::Ext2).reset();
-    bool loaded = LoadExtensionFile(CachedFile::Ext2, UseMap::Ext2, kExt2, kExt2Service) &&
-                  LoadExtensionFile(CachedFile::Ext1, UseMap::Ext1, kExt1, kExt1Service);
-    for (const LinkedFile& file : kLinkedFiles) {
+    m_cache.MapBytes(UseMap::Ext1).reset();
+    m_cache.MapBytes(UseMap::Ext2).reset();
+    bool loaded = LoadExtensionFile(GsmFileOf(CachedFile::Ext2)) && LoadExtensionFile(GsmFileOf(CachedFile::Ext1));
+    for (const GsmFile& file : GsmFiles()) {
         if (!loaded) break;
-        if ((mask & file.maskBit) && HasService(file.service)) {
-            loaded = LoadLinkedFile(file.ef, nullptr, textId);
+        if (IsLinkedFile(file) && (mask & file.loadBit) && HasService(file.service)) {
+            loaded = LoadLinkedFile(file.id, nullptr, textId);
         }
     }
     if (loaded && (mask & load_mask::kSms)) loaded = LoadSmsFile(textId);
@@ -140,33 +153,30 @@ bool CardSession::LoadCardFiles(std::uint32_t mask, std::uint32_t textId) {
 }
 
 bool CardSession::LoadLinkedFile(std::uint16_t ef, std::vector<std::uint8_t>* mapOut, std::uint32_t textId) {
-    const LinkedFile* file = FindLinkedFile(ef);
-    if (file == nullptr) return Fail(result::kNonSpecific);
+    const GsmFile* file = FindGsmFile(ef);
+    if (file == nullptr || !IsLinkedFile(*file)) return Fail(result::kNonSpecific);
     if (!HasService(file->service)) return Fail(result::kFileNotAccessible);
-    std::optional<std::vector<std::uint8_t>>& extensionMap = m_caches.Map(file->extensionMap);
-    std::optional<std::vector<std::uint8_t>>& extensionImage = m_caches.Image(file->extensionImage);
+    const GsmFile& extensionFile = *FindGsmFile(file->extension);
+    SessionCache::Bytes& extensionMap = m_cache.MapBytes(*extensionFile.useMap);
+    const SessionCache::Bytes& extensionImage = m_cache.ImageBytes(*extensionFile.image);
     if (!extensionMap || !extensionImage) return Fail(result::kNonSpecific);
     if (mapOut != nullptr) mapOut->clear();
 
     EfInformation header;
-    if (!FileHeader(kTelecom, ef, header)) return false;
+    if (!FileHeader(file->parent, ef, header)) return false;
     const std::size_t recordLength = header.RecordLength();
-    if (recordLength < 14) return Fail(result::kNonSpecific);
-    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
-    std::optional<std::vector<std::uint8_t>>& image = m_caches.Image(file->image);
-    const bool mustRead =
-        !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
-    if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));
+    if (recordLength < kDiallingFixedPart) return Fail(result::kNonSpecific);
+    bool mustRead = false;
+    SessionCache::Bytes& image = PrepareImage(*file, header, mustRead);
+    const WritableFileImage records(*image);
+    const std::size_t count = records.Count();
     std::vector<std::uint8_t> map(count + 1u, 0);
-    map[0] = count;
+    map[0] = static_cast<std::uint8_t>(count);
 
-    const FileImage records(*image);
     const FileImage extensions(*extensionImage);
-    std::vector<std::uint8_t>& extensionUse = *extensionMap;
-    const std::size_t extensionCount = extensionUse[0];
-    const std::uint32_t text = textId != 0 ? textId : file->defaultText;
+    const std::uint32_t text = textId != 0 ? textId : DefaultLoadText(ef);
     for (std::size_t number = 1; number <= count; ++number) {
-        if (!StepItemProgress(text, static_cast<unsigned>(number), count)) {
+        if (!StepItemProgress(text, static_cast<unsigned>(number), static_cast<unsigned>(count))) {
             // A half-loaded image must not be taken for the card's contents later.
             if (mustRead) image.reset();
             return Fail(result::kCancelledByUser);
@@ -174,71 +184,44 @@ bool CardSession::LoadLinkedFile(std::uint16_t ef, std::vector<std::uint8_t>* ma
         std::span<std::uint8_t> record = records.Record(number);
         if (mustRead) {
             std::uint32_t length = static_cast<std::uint32_t>(record.size());
-            if (!ReadFileRecord(kTelecom, ef, record, length, static_cast<std::uint8_t>(number), 4)) {
+            if (!ReadFileRecord(file->parent, ef, record, length, static_cast<std::uint8_t>(number), 4)) {
                 image.reset();
                 return false;
             }
         }
         // A record without a name still holds a number when its length byte says so; its links
         // count as much as any other record's.
-        if (record[0] == 0xFF && record[recordLength - 14] == 0xFF) continue;
+        if (record[0] == 0xFF && record[recordLength - kDiallingFixedPart] == 0xFF) continue;
         std::uint8_t& use = map[number];
         use |= record_use::kInUse;
         if (record[recordLength - 2] != 0xFF) use |= record_use::kCapability;
-
-        std::size_t next = record[recordLength - 1];
-        bool continuation = false;
-        std::vector<bool> visited(extensionCount + 1, false);
-        for (;;) {
-            if (next == 0xFF) break;
-            if (next == 0 || next > extensionCount) {
-                use |= continuation ? record_use::kBadContinuation : record_use::kBadExtension;
-                break;
-            }
-            if ((extensionUse[next] & extension_use::kInUse) == 0) {
-                use |= continuation ? record_use::kFreeContinuation : record_use::kFreeExtension;
-                break;
-            }
-            // A chain that comes back to itself is followed once round.
-            if (visited[next]) break;
-            visited[next] = true;
-            MarkReference(extensionUse, next, *file, continuation);
-            const std::span<std::uint8_t> extension = extensions.Record(next);
-            if (extension.size() < 13) break;
-            const std::uint8_t type = extension[0] & 0x03;
-            if (type == 2) use |= record_use::kAdditionalData;
-            if (type == 1) use |= record_use::kSubaddress;
-            next = extension[12];
-            continuation = true;
-        }
+        use |= MarkChain(record[recordLength - 1], extensions, *extensionMap, *file);
     }
-    m_caches.Map(file->ownMap) = map;
+    m_cache.MapBytes(*file->useMap) = map;
     if (mapOut != nullptr) *mapOut = map;
     m_lastResult = result::kOk;
     return true;
 }
 
 bool CardSession::LoadSmsFile(std::uint32_t textId) {
+    const GsmFile& file = GsmFileOf(CachedFile::Sms);
     EfInformation header;
-    if (!FileHeader(kTelecom, kSmsFile, header)) return false;
-    const std::size_t recordLength = header.RecordLength();
-    if (recordLength == 0) return Fail(result::kNonSpecific);
-    const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(header.FileSize() / recordLength, 255));
-    std::optional<std::vector<std::uint8_t>>& image = m_caches.Image(CachedFile::Sms);
-    const bool mustRead =
-        !image || FileImage(*image).Count() != count || FileImage(*image).RecordLength() != recordLength;
-    if (mustRead) image = FileImage::Make(count, static_cast<std::uint8_t>(recordLength));
-    const FileImage records(*image);
+    if (!FileHeader(file.parent, file.id, header)) return false;
+    if (header.RecordLength() == 0) return Fail(result::kNonSpecific);
+    bool mustRead = false;
+    SessionCache::Bytes& image = PrepareImage(file, header, mustRead);
+    const WritableFileImage records(*image);
+    const std::size_t count = records.Count();
     const std::uint32_t text = textId != 0 ? textId : kSmsCheckText;
     for (std::size_t number = 1; number <= count; ++number) {
-        if (!StepItemProgress(text, static_cast<unsigned>(number), count)) {
+        if (!StepItemProgress(text, static_cast<unsigned>(number), static_cast<unsigned>(count))) {
             if (mustRead) image.reset();
             return Fail(result::kCancelledByUser);
         }
         if (mustRead) {
             std::span<std::uint8_t> record = records.Record(number);
             std::uint32_t length = static_cast<std::uint32_t>(record.size());
-            if (!ReadFileRecord(kTelecom, kSmsFile, record, length, static_cast<std::uint8_t>(number), 4)) {
+            if (!ReadFileRecord(file.parent, file.id, record, length, static_cast<std::uint8_t>(number), 4)) {
                 image.reset();
                 return false;
             }

@@ -4,6 +4,7 @@
 
 #include "card/SecretString.h"
 #include "card/StatusWords.h"
+#include "reader/SecureWipe.h"
 
 namespace quillet::card {
 
@@ -18,12 +19,12 @@ enum Instruction : std::uint8_t { kVerify = 0x20, kChange = 0x24, kDisable = 0x2
 // The data of one CHV command; wiped when it goes out of scope, whatever the outcome.
 class CodeBuffer {
 public:
-    ~CodeBuffer() { WipeBytes(m_bytes.data(), m_bytes.size()); }
+    ~CodeBuffer() { reader::SecureWipe(m_bytes.data(), m_bytes.size()); }
     bool Put(std::size_t slot, std::string_view text) {
         std::array<std::uint8_t, kCodeLength> code{};
         const bool valid = EncodeChvCode(text, code);
         std::copy(code.begin(), code.end(), m_bytes.begin() + static_cast<std::ptrdiff_t>(slot * kCodeLength));
-        WipeBytes(code.data(), code.size());
+        reader::SecureWipe(code.data(), code.size());
         return valid;
     }
     std::span<std::uint8_t> Bytes(std::size_t codes) { return std::span(m_bytes).first(codes * kCodeLength); }

@@ -4,6 +4,22 @@
 
 namespace quillet::card {
 
+std::string FormatItemText(std::string_view pattern, unsigned item, unsigned total) {
+    std::string text;
+    const unsigned values[] = {item, total};
+    std::size_t used = 0;
+    for (std::size_t position = 0; position < pattern.size(); ++position) {
+        if (pattern[position] == '%' && position + 1 < pattern.size() && pattern[position + 1] == 'u' && used < 2) {
+            text += std::to_string(values[used++]);
+            ++position;
+        } else {
+            text += pattern[position];
+        }
+    }
+    return text;
+}
+
+
 void ProgressWindow::Begin(ProgressOwner owner, std::uint32_t textId, std::uint32_t titleId) {
     if (m_users++ == 0) {
         m_cancelled = false;

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "card/UserInterface.h"
 
 namespace quillet::card {
+
+// A progress text of the string table with its two %u filled: the item number and the total.
+std::string FormatItemText(std::string_view pattern, unsigned item, unsigned total);
 
 // The session's modeless progress window: made on first use, shared by nested users through a
 // use count, and closed when the last user is done.

@@ -34,7 +34,4 @@ std::optional<std::vector<Entry*>> PlaceEntries(std::span<Entry> entries, std::s
     return target;
 }
 
-// A progress text of the string table with its two %u filled: the item number and the total.
-std::string FormatItemText(std::string_view pattern, unsigned item, unsigned total);
-
 }  // namespace quillet::card

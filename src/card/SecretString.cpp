@@ -4,8 +4,6 @@
 
 namespace quillet::card {
 
-void WipeBytes(void* data, std::size_t size) { reader::SecureWipe(data, size); }
-
 SecretString& SecretString::operator=(const SecretString& other) {
     if (this != &other) {
         Clear();
@@ -16,7 +14,7 @@ SecretString& SecretString::operator=(const SecretString& other) {
 
 void SecretString::Clear() {
     // Wipe the whole allocation, not only the characters in use.
-    WipeBytes(m_text.data(), m_text.capacity());
+    reader::SecureWipe(m_text.data(), m_text.capacity());
     m_text.clear();
 }
 

@@ -23,7 +23,4 @@ private:
     std::string m_text;
 };
 
-// Overwrites a buffer with zeros in a way the compiler may not drop.
-void WipeBytes(void* data, std::size_t size);
-
 }  // namespace quillet::card

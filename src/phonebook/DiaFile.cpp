@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "card/GsmText.h"
@@ -110,6 +111,149 @@ bool ReadField(TextFile& file, TextField& field, bool lineFeedIsBlank, unsigned&
     return code == text_file::kOk;
 }
 
+// The three fields of one line and how the line ended.
+struct DiaLineFields {
+    TextField record;
+    TextField name;
+    TextField number;
+    LineEnd end = LineEnd::Clean;
+    unsigned line = 0;
+};
+
+enum class LineRead { Line, EndOfFile, Failure };
+
+LineRead ReadDiaLine(TextFile& file, DiaLineFields& fields) {
+    unsigned code = file.ReadToken(fields.record, kDiaFieldCapacity, true, kDelimiters, kEscapes);
+    if (code == text_file::kEndOfFile) return LineRead::EndOfFile;
+    fields.line = file.LineNumber();
+    if (code != text_file::kOk || !ReadField(file, fields.name, false, code) ||
+        !ReadField(file, fields.number, false, code)) {
+        return LineRead::Failure;
+    }
+    fields.end = file.SkipToLineEnd();
+    return fields.end == LineEnd::Failure ? LineRead::Failure : LineRead::Line;
+}
+
+// Where the lines of one read go: the first line decides whether the file is numbered; `extent`
+// counts the positions from `start` on that lines reached.
+struct DiaPlacement {
+    std::size_t start = 0;
+    std::size_t limit = 0;
+    bool keepNumbering = true;
+    bool first = true;
+    bool numbered = false;
+    std::array<bool, kDiaPositions> read{};
+    std::size_t extent = 0;
+};
+
+// The entry a line gives and its 0-based position; nothing when the line breaks the syntax.
+std::optional<std::pair<std::size_t, PhoneBookEntry>> EntryOfLine(const DiaLineFields& fields,
+                                                                  DiaPlacement& placement) {
+    const long fileNumber = ParseDecimal(fields.record.text);
+    const bool validRecordNumber = fileNumber >= 1 && fileNumber <= static_cast<long>(kDiaPositions);
+    if (placement.first) {
+        // A field written as the empty-field mark counts as given.
+        placement.numbered = validRecordNumber && fields.name.present && fields.number.present;
+        placement.first = false;
+    }
+
+    // Two-field lines hold name and number in the first two fields; either of them, or both for a
+    // record in use that holds neither, may be the empty-field mark.
+    std::string_view name = fields.name.text;
+    std::string_view number = fields.number.text;
+    bool syntaxOk = fields.end == LineEnd::Clean;
+    long recordNumber = static_cast<long>(placement.extent) + 1;
+    if (placement.numbered) {
+        syntaxOk = syntaxOk && validRecordNumber && fields.name.present && fields.number.present;
+        if (placement.keepNumbering) recordNumber = fileNumber;
+    } else {
+        syntaxOk = syntaxOk && fields.name.present && !fields.number.present;
+        name = fields.record.text;
+        number = fields.name.text;
+    }
+
+    // The name must fit the entry's bytes once encoded for the card.
+    PhoneBookEntry named{};
+    const bool nameFits =
+        name.find('\0') == std::string_view::npos && SetNameText(named, NameFromLine(name), kMaxNameBytes);
+
+    const long position = recordNumber + static_cast<long>(placement.start);
+    syntaxOk = syntaxOk && position >= 1 && position <= static_cast<long>(placement.limit);
+    syntaxOk = syntaxOk && nameFits && (number.empty() || IsFileNumber(number));
+    // Two lines for one position would silently lose the first of them.
+    syntaxOk = syntaxOk && !placement.read[static_cast<std::size_t>(position - 1)];
+    if (!syntaxOk) return std::nullopt;
+    const std::size_t p = static_cast<std::size_t>(position - 1);
+    placement.extent = std::max(placement.extent, p - placement.start + 1);
+
+    PhoneBookEntry entry = EmptyPosition(static_cast<std::uint16_t>(p));
+    entry.used = 1;
+    entry.modified = 1;
+    SetNameBytes(entry, NameBytes(named));
+    std::string digits;
+    SplitInternational(number, digits, entry.ton, sizeof entry.number);
+    CopyBounded(entry.number, sizeof entry.number, digits);
+    return std::make_pair(p, entry);
+}
+
+// Open starts from an empty table; Add works on the table in index order, extended to the full size.
+void PreparePositions(std::span<PhoneBookEntry> positions, bool adding, std::size_t shown, std::size_t limit) {
+    if (adding) {
+        std::stable_sort(positions.begin(), positions.begin() + static_cast<std::ptrdiff_t>(shown),
+                         [](const PhoneBookEntry& a, const PhoneBookEntry& b) { return a.index < b.index; });
+    }
+    for (std::size_t position = adding ? shown : 0; position < limit; ++position) {
+        positions[position] = EmptyPosition(static_cast<std::uint16_t>(position));
+        positions[position].modified = 1;
+    }
+}
+
+// Reads the lines into their positions until the file ends or a line fails.
+DiaReadResult PlaceLines(TextFile& file, const DiaReadOptions& options, std::span<PhoneBookEntry> positions,
+                         DiaPlacement& placement, card::UserInterface& ui) {
+    bool overwriteAgreed = false;
+    DiaLineFields fields;
+    for (;;) {
+        const LineRead got = ReadDiaLine(file, fields);
+        if (got == LineRead::EndOfFile) return {};
+        if (got == LineRead::Failure) return {DiaReadOutcome::ReadError, fields.line};
+        const auto placed = EntryOfLine(fields, placement);
+        if (!placed) return {DiaReadOutcome::SyntaxError, fields.line};
+        const auto& [p, entry] = *placed;
+        if (positions[p].used != 0 && !overwriteAgreed && options.confirm) {
+            if (!AskYes(ui, kOverwriteQuestion)) return {DiaReadOutcome::Declined, 0};
+            overwriteAgreed = true;
+        }
+        positions[p] = entry;
+        placement.read[p] = true;
+    }
+}
+
+// Add: entries between the lines read that the file left out are deleted, after one question.
+void ClearSkippedPositions(std::span<PhoneBookEntry> positions, const DiaPlacement& placement, bool confirm,
+                           card::UserInterface& ui) {
+    bool asked = false;
+    for (std::size_t position = placement.start; position < placement.start + placement.extent; ++position) {
+        if (positions[position].used == 0 || placement.read[position]) continue;
+        if (confirm && !asked) {
+            if (!AskYes(ui, kDeleteBetweenQuestion)) break;
+            asked = true;
+        }
+        positions[position] = EmptyPosition(static_cast<std::uint16_t>(position));
+        positions[position].modified = 1;
+    }
+}
+
+void ReportReadFailure(DiaReadResult& result, card::UserInterface& ui) {
+    if (result.outcome == DiaReadOutcome::SyntaxError) {
+        const std::string text = std::string(resources::LoadString(kSyntaxErrorText)) + std::to_string(result.line);
+        ui.ShowMessage(text, MessageIcon::Error);
+    } else if (result.outcome == DiaReadOutcome::ReadError) {
+        result.line = 0;
+        ShowError(ui, kReadErrorText);
+    }
+}
+
 }  // namespace
 
 bool ConfirmReplaceAll(std::span<const PhoneBookEntry> positions, bool confirm, card::UserInterface& ui) {
@@ -131,138 +275,30 @@ bool CheckSaveRange(unsigned from, unsigned to, unsigned positionCount, card::Us
 
 DiaReadResult ReadDiaFile(const std::string& path, const DiaReadOptions& options, std::span<PhoneBookEntry> positions,
                           unsigned& positionCount, card::UserInterface& ui) {
-    const std::size_t limit = std::min(positions.size(), kDiaPositions);
+    DiaPlacement placement;
+    placement.limit = std::min(positions.size(), kDiaPositions);
     const bool adding = options.mode == DiaReadMode::Add;
-    const std::size_t shown = std::min<std::size_t>(positionCount, limit);
+    const std::size_t shown = std::min<std::size_t>(positionCount, placement.limit);
     if (adding && !CheckAddStart(options.start, static_cast<unsigned>(shown), ui)) {
         return {DiaReadOutcome::BadStart, 0};
     }
-    const std::size_t s = adding ? options.start - 1 : 0;
-    const bool keepNumbering = adding ? options.keepNumbering : true;
+    placement.start = adding ? options.start - 1 : 0;
+    placement.keepNumbering = adding ? options.keepNumbering : true;
 
     TextFile file;
     if (file.Open(path, OpenMode::ReadExisting) != text_file::kOk) {
         ShowError(ui, kCannotOpenText);
         return {DiaReadOutcome::CannotOpen, 0};
     }
-
-    // Open starts from an empty table; Add works on the table in index order, extended to the full size.
-    if (adding) {
-        std::stable_sort(positions.begin(), positions.begin() + static_cast<std::ptrdiff_t>(shown),
-                         [](const PhoneBookEntry& a, const PhoneBookEntry& b) { return a.index < b.index; });
-    }
-    for (std::size_t position = adding ? shown : 0; position < limit; ++position) {
-        positions[position] = EmptyPosition(static_cast<std::uint16_t>(position));
-        positions[position].modified = 1;
-    }
-
-    std::array<bool, kDiaPositions> read{};
-    std::size_t extent = 0;
-    bool first = true;
-    bool numbered = false;
-    bool overwriteAgreed = false;
-    DiaReadResult result;
-    TextField recordField;
-    TextField nameField;
-    TextField numberField;
-
-    for (;;) {
-        unsigned code = file.ReadToken(recordField, kDiaFieldCapacity, true, kDelimiters, kEscapes);
-        if (code == text_file::kEndOfFile) break;
-        const unsigned line = file.LineNumber();
-        if (code != text_file::kOk || !ReadField(file, nameField, false, code) ||
-            !ReadField(file, numberField, false, code)) {
-            result = {DiaReadOutcome::ReadError, line};
-            break;
-        }
-        const LineEnd end = file.SkipToLineEnd();
-        if (end == LineEnd::Failure) {
-            result = {DiaReadOutcome::ReadError, line};
-            break;
-        }
-        const long fileNumber = ParseDecimal(recordField.text);
-        const bool validRecordNumber = fileNumber >= 1 && fileNumber <= static_cast<long>(kDiaPositions);
-        if (first) {
-            // A field written as the empty-field mark counts as given.
-            numbered = validRecordNumber && nameField.present && numberField.present;
-            first = false;
-        }
-
-        // Two-field lines hold name and number in the first two fields; either of them, or both for a
-        // record in use that holds neither, may be the empty-field mark.
-        std::string_view name = nameField.text;
-        std::string_view number = numberField.text;
-        bool syntaxOk = end == LineEnd::Clean;
-        long recordNumber = static_cast<long>(extent) + 1;
-        if (numbered) {
-            syntaxOk = syntaxOk && validRecordNumber && nameField.present && numberField.present;
-            if (keepNumbering) recordNumber = fileNumber;
-        } else {
-            syntaxOk = syntaxOk && nameField.present && !numberField.present;
-            name = recordField.text;
-            number = nameField.text;
-        }
-
-        // The name must fit the entry's bytes once encoded for the card.
-        PhoneBookEntry named{};
-        const bool nameFits =
-            name.find('\0') == std::string_view::npos && SetNameText(named, NameFromLine(name), kMaxNameBytes);
-
-        const long position = recordNumber + static_cast<long>(s);
-        syntaxOk = syntaxOk && position >= 1 && position <= static_cast<long>(limit);
-        syntaxOk = syntaxOk && nameFits && (number.empty() || IsFileNumber(number));
-        // Two lines for one position would silently lose the first of them.
-        syntaxOk = syntaxOk && !read[static_cast<std::size_t>(position - 1)];
-        if (!syntaxOk) {
-            result = {DiaReadOutcome::SyntaxError, line};
-            break;
-        }
-        const std::size_t p = static_cast<std::size_t>(position - 1);
-        extent = std::max(extent, p - s + 1);
-
-        PhoneBookEntry entry = EmptyPosition(static_cast<std::uint16_t>(p));
-        entry.used = 1;
-        entry.modified = 1;
-        SetNameBytes(entry, NameBytes(named));
-        std::string digits;
-        SplitInternational(number, digits, entry.ton, sizeof entry.number);
-        CopyBounded(entry.number, sizeof entry.number, digits);
-
-        if (positions[p].used != 0 && !overwriteAgreed && options.confirm) {
-            if (!AskYes(ui, kOverwriteQuestion)) {
-                result = {DiaReadOutcome::Declined, 0};
-                break;
-            }
-            overwriteAgreed = true;
-        }
-        positions[p] = entry;
-        read[p] = true;
-    }
+    PreparePositions(positions, adding, shown, placement.limit);
+    DiaReadResult result = PlaceLines(file, options, positions, placement, ui);
     file.Close();
 
     const bool failed = result.outcome == DiaReadOutcome::SyntaxError || result.outcome == DiaReadOutcome::ReadError;
-    if (adding && !failed) {
-        bool asked = false;
-        for (std::size_t position = s; position < s + extent; ++position) {
-            if (positions[position].used == 0 || read[position]) continue;
-            if (options.confirm && !asked) {
-                if (!AskYes(ui, kDeleteBetweenQuestion)) break;
-                asked = true;
-            }
-            positions[position] = EmptyPosition(static_cast<std::uint16_t>(position));
-            positions[position].modified = 1;
-        }
-    }
+    if (adding && !failed) ClearSkippedPositions(positions, placement, options.confirm, ui);
     // What was placed stays visible, also after an error.
-    positionCount = static_cast<unsigned>(std::max<std::size_t>(s + extent, positionCount));
-
-    if (result.outcome == DiaReadOutcome::SyntaxError) {
-        const std::string text = std::string(resources::LoadString(kSyntaxErrorText)) + std::to_string(result.line);
-        ui.ShowMessage(text, MessageIcon::Error);
-    } else if (result.outcome == DiaReadOutcome::ReadError) {
-        result.line = 0;
-        ShowError(ui, kReadErrorText);
-    }
+    positionCount = static_cast<unsigned>(std::max<std::size_t>(placement.start + placement.extent, positionCount));
+    ReportReadFailure(result, ui);
     return result;
 }
 

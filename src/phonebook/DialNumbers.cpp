@@ -4,24 +4,7 @@ namespace quillet::phonebook {
 
 namespace {
 constexpr std::size_t kMaxNumberLength = 60;
-constexpr char kNibbleCharacters[] = "0123456789*#pDE";
 }  // namespace
-
-char BcdNibbleToChar(std::uint8_t nibble) { return nibble < 15 ? kNibbleCharacters[nibble] : '\0'; }
-
-std::uint8_t CharToBcdNibble(char character) {
-    if (character >= '0' && character <= '9') return static_cast<std::uint8_t>(character - '0');
-    if (character == '*') return 10;
-    if (character == '#') return 11;
-    if (character == 'P' || character == 'p') return 12;
-    return static_cast<std::uint8_t>((static_cast<unsigned char>(character) - 7) & 15);
-}
-
-bool IsDialChar(char character) {
-    // Not 'F': its nibble ends a number on the card, so every digit after it would be lost.
-    return (character >= '0' && character <= '9') || character == '*' || character == '#' || character == 'P' ||
-           character == 'p' || character == 'D' || character == 'E';
-}
 
 bool IsValidCentreNumber(std::string_view text) {
     constexpr std::size_t kMaxCentreDigits = 20;

@@ -5,15 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "card/DiallingDigits.h"
+
 namespace quillet::phonebook {
 
-// Dialling digits as the card stores them, one nibble each: 0..9, then * # p D E; 15 ends.
-char BcdNibbleToChar(std::uint8_t nibble);
-std::uint8_t CharToBcdNibble(char character);
+using card::BcdNibbleToChar;
+using card::CharToBcdNibble;
+using card::IsDialChar;
 
-// '0'..'9', '*', '#', 'P', 'p', 'D', 'E' (not the lower-case d, e, and not 'F', the filler that ends a
-// number on the card).
-bool IsDialChar(char character);
 // At most 60 characters of dialling characters, with a '+' allowed only in front.
 bool IsValidNumber(std::string_view text);
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "card/DiallingDigits.h"
 #include "card/GsmText.h"
-#include "phonebook/DialNumbers.h"
 
 namespace quillet::phonebook {
 
@@ -13,33 +13,14 @@ namespace {
 constexpr std::size_t kNumberBytes = 10;
 constexpr std::uint8_t kAdditionalData = 2;
 
-// Appends the digits of `bytes` (low nibble first) until a filler nibble, the byte limit or the
-// 60-digit limit.
-void AppendDigits(std::span<const std::uint8_t> bytes, std::size_t nibbleCount, std::string& digits) {
-    for (std::size_t nibble = 0; nibble < nibbleCount && nibble / 2 < bytes.size(); ++nibble) {
-        const std::uint8_t value = nibble % 2 == 0 ? bytes[nibble / 2] & 0x0F : bytes[nibble / 2] >> 4;
-        if (value == 0x0F || digits.size() >= kMaxDigits) return;
-        digits += BcdNibbleToChar(value);
-    }
-}
-
-void PackNibbles(std::span<const std::uint8_t> nibbles, std::span<std::uint8_t> out) {
-    std::fill(out.begin(), out.end(), 0xFF);
-    for (std::size_t position = 0; position < nibbles.size() && position / 2 < out.size(); ++position) {
-        std::uint8_t& byte = out[position / 2];
-        byte = position % 2 == 0 ? static_cast<std::uint8_t>((byte & 0xF0) | nibbles[position])
-                                 : static_cast<std::uint8_t>((byte & 0x0F) | nibbles[position] << 4);
-    }
-}
-
 }  // namespace
 
 bool IsDiallingRecordInUse(std::span<const std::uint8_t> record) {
     return record.size() >= kDiallingFixedPart && record[record.size() - kDiallingFixedPart] != 0xFF;
 }
 
-void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::FileImage& extensions,
-                          std::uint16_t index, PhoneBookEntry& entry) {
+void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::FileImage& extensions, std::uint16_t index,
+                          PhoneBookEntry& entry) {
     entry = PhoneBookEntry{};
     entry.index = index;
     if (!IsDiallingRecordInUse(record)) return;
@@ -57,7 +38,7 @@ void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::File
         entry.ton = (tonNpi >> 4) & 0x07;
         entry.npi = tonNpi & 0x0F;
         const std::size_t bytes = std::min<std::size_t>(lengthByte - 1u, kNumberBytes);
-        AppendDigits(record.subspan(alphaLength + 2, kNumberBytes), 2 * bytes, digits);
+        card::AppendDigits(record.subspan(alphaLength + 2, kNumberBytes), 2 * bytes, kMaxDigits, digits);
     }
 
     // Follow the extension chain; it ends at 0xFF or 0, outside the file, or where it comes back.
@@ -68,8 +49,8 @@ void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::File
         const std::span<const std::uint8_t> extension = extensions.Record(next);
         if (extension.size() < kExtensionRecordLength) break;
         if ((extension[0] & 0x03) == kAdditionalData) {
-            AppendDigits(extension.subspan(2, kNumberBytes), 2 * std::min<std::size_t>(extension[1], kNumberBytes),
-                         digits);
+            card::AppendDigits(extension.subspan(2, kNumberBytes),
+                               2 * std::min<std::size_t>(extension[1], kNumberBytes), kMaxDigits, digits);
         }
         next = extension[12];
     }
@@ -77,11 +58,7 @@ void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::File
 }
 
 std::vector<std::uint8_t> NumberNibbles(const PhoneBookEntry& entry) {
-    std::vector<std::uint8_t> nibbles;
-    for (std::size_t position = 0; position < sizeof(entry.number) && entry.number[position] != '\0'; ++position) {
-        nibbles.push_back(CharToBcdNibble(entry.number[position]));
-    }
-    return nibbles;
+    return card::DigitNibbles(std::string_view(entry.number, ::strnlen(entry.number, sizeof entry.number)));
 }
 
 std::size_t ExtensionRecordsNeeded(const PhoneBookEntry& entry) {
@@ -105,7 +82,7 @@ std::vector<std::uint8_t> EncodeDiallingRecord(const PhoneBookEntry& entry, std:
     const std::size_t inRecord = std::min(nibbles.size(), kDigitsPerRecord);
     record[alphaLength] = static_cast<std::uint8_t>(1 + (inRecord + 1) / 2);
     record[alphaLength + 1] = static_cast<std::uint8_t>(0x80 | (entry.ton & 0x07) << 4 | (entry.npi & 0x0F));
-    PackNibbles(std::span(nibbles).first(inRecord), std::span(record).subspan(alphaLength + 2, kNumberBytes));
+    card::PackNibbles(std::span(nibbles).first(inRecord), std::span(record).subspan(alphaLength + 2, kNumberBytes));
     // Entries that came from text carry 0 where the card would have 0xFF: none.
     record[alphaLength + 12] = entry.capabilityId == 0 ? 0xFF : entry.capabilityId;
     record[alphaLength + 13] = extensionId == 0 ? 0xFF : extensionId;
@@ -121,7 +98,7 @@ std::vector<std::vector<std::uint8_t>> EncodeExtensionChain(std::span<const std:
         std::vector<std::uint8_t> record(kExtensionRecordLength, 0xFF);
         record[0] = kAdditionalData;
         record[1] = static_cast<std::uint8_t>((count + 1) / 2);
-        PackNibbles(nibbles.subspan(start, count), std::span(record).subspan(2, kNumberBytes));
+        card::PackNibbles(nibbles.subspan(start, count), std::span(record).subspan(2, kNumberBytes));
         record[12] = chunk + 1 < numbers.size() ? numbers[chunk + 1] : 0xFF;
         records.push_back(record);
     }

@@ -11,25 +11,25 @@ namespace quillet::phonebook::detail {
 namespace {
 
 namespace result = reader::result;
-using card::CachedFile;
-using card::UseMap;
+using card::FindGsmFile;
 
-constexpr FileKind kKinds[] = {
-    {kAdnFile, 2, card::load_mask::kAdn, 5001, 5003, CachedFile::Adn, CachedFile::Ext1, UseMap::Ext1, UseMap::Adn,
-     card::gsm_file::kExt1},
-    {kFdnFile, 3, card::load_mask::kFdn, 5004, 5005, CachedFile::Fdn, CachedFile::Ext2, UseMap::Ext2, UseMap::Fdn,
-     card::gsm_file::kExt2},
-    {kMsisdnFile, 9, card::load_mask::kMsisdn, 5013, 0, CachedFile::Msisdn, CachedFile::Ext1, UseMap::Ext1,
-     UseMap::Msisdn, card::gsm_file::kExt1},
-    {kLndFile, 13, card::load_mask::kLnd, 5012, 0, CachedFile::Lnd, CachedFile::Ext1, UseMap::Ext1, UseMap::Lnd,
-     card::gsm_file::kExt1},
+FileKind Kind(std::uint16_t ef, std::uint32_t readText, std::uint32_t writeText) {
+    const card::GsmFile& file = *FindGsmFile(ef);
+    return {file, *FindGsmFile(file.extension), readText, writeText};
+}
+
+const FileKind kKinds[] = {
+    Kind(kAdnFile, 5001, 5003),
+    Kind(kFdnFile, 5004, 5005),
+    Kind(kMsisdnFile, 5013, 0),
+    Kind(kLndFile, 5012, 0),
 };
 
 }  // namespace
 
 const FileKind* FindKind(std::uint16_t ef) {
     for (const FileKind& kind : kKinds) {
-        if (kind.ef == ef) return &kind;
+        if (kind.file.id == ef) return &kind;
     }
     return nullptr;
 }
@@ -37,7 +37,7 @@ const FileKind* FindKind(std::uint16_t ef) {
 std::vector<const FileKind*> FilesSharingExtensions(const FileKind& kind) {
     std::vector<const FileKind*> others;
     for (const FileKind& other : kKinds) {
-        if (other.ef != kind.ef && other.extensionImage == kind.extensionImage) others.push_back(&other);
+        if (other.file.id != kind.file.id && other.extension.id == kind.extension.id) others.push_back(&other);
     }
     return others;
 }
@@ -50,8 +50,8 @@ bool FailAndClear(card::CardSession& session, reader::ReaderResult code) {
 
 bool SelectPhoneBookFile(card::CardSession& session, const FileKind& kind, card::EfInformation& info) {
     if (session.Host().CurrentReader() == nullptr) return FailAndClear(session, result::kReaderInaccessible);
-    if (!session.HasService(kind.service)) return FailAndClear(session, result::kFileNotAccessible);
-    if (!session.FileHeader(card::gsm_file::kTelecomDirectory, kind.ef, info)) {
+    if (!session.HasService(kind.file.service)) return FailAndClear(session, result::kFileNotAccessible);
+    if (!session.FileHeader(kind.file.parent, kind.file.id, info)) {
         session.ClearCache();
         return false;
     }
@@ -65,7 +65,7 @@ std::vector<std::uint8_t> ChainOf(std::span<const std::uint8_t> record, const ca
     if (record.size() < kDiallingFixedPart || record[record.size() - kDiallingFixedPart] == 0xFF) return chain;
     std::size_t next = record.back();
     while (next != 0 && next != 0xFF && next <= extensions.Count()) {
-        const std::span<std::uint8_t> extension = extensions.Record(next);
+        const std::span<const std::uint8_t> extension = extensions.Record(next);
         if (extension.size() < kExtensionRecordLength || extension[0] == 0xFF ||
             std::find(chain.begin(), chain.end(), next) != chain.end()) {
             break;

@@ -6,21 +6,17 @@
 
 #include "card/CardSession.h"
 #include "card/FileImage.h"
+#include "card/GsmFiles.h"
 
 namespace quillet::phonebook::detail {
 
-// A dialling-number file: its service, load mask, progress texts, caches and extension file.
+// A dialling-number file the phone book reads: the card's description of it, its extension file and
+// its progress texts.
 struct FileKind {
-    std::uint16_t ef;
-    unsigned service;
-    std::uint32_t loadMask;
+    const card::GsmFile& file;
+    const card::GsmFile& extension;
     std::uint32_t readText;
     std::uint32_t writeText;  // 0: not written by the program
-    card::CachedFile image;
-    card::CachedFile extensionImage;
-    card::UseMap extensionMap;
-    card::UseMap ownMap;
-    std::uint16_t extensionEf;
 };
 
 const FileKind* FindKind(std::uint16_t ef);

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "card/FileImage.h"
-#include "phonebook/PhoneBookFiles.h"
 #include "phonebook/DiallingRecord.h"
+#include "phonebook/PhoneBookFiles.h"
 #include "resources/StringTable.h"
 
 namespace quillet::phonebook {
@@ -32,17 +32,15 @@ bool ReadPhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phone
         entries[position].index = static_cast<std::uint16_t>(position);
     }
 
-    if (!session.LoadCardFiles(kind->loadMask, kind->readText)) {
+    if (!session.LoadCardFiles(kind->file.loadBit, kind->readText)) {
         session.ClearCache();
         return false;
     }
-    auto& image = session.Caches().Image(kind->image);
-    auto& extensionImage = session.Caches().Image(kind->extensionImage);
-    if (!image || !extensionImage) return FailAndClear(session, result::kNonSpecific);
-    const FileImage records(*image);
-    const FileImage extensions(*extensionImage);
+    const std::optional<FileImage> records = session.Cache().Image(*kind->file.image);
+    const std::optional<FileImage> extensions = session.Cache().Image(*kind->extension.image);
+    if (!records || !extensions) return FailAndClear(session, result::kNonSpecific);
     for (std::size_t position = 0; position < count; ++position) {
-        DecodeDiallingRecord(records.Record(position + 1), extensions, static_cast<std::uint16_t>(position),
+        DecodeDiallingRecord(records->Record(position + 1), *extensions, static_cast<std::uint16_t>(position),
                              entries[position]);
     }
     session.SetLastResult(result::kOk);

@@ -6,6 +6,7 @@
 
 #include "card/FileImage.h"
 #include "card/GsmFiles.h"
+#include "card/ProgressWindow.h"
 #include "card/RecordPlacement.h"
 #include "phonebook/DiallingRecord.h"
 #include "phonebook/PhoneBookFiles.h"
@@ -22,7 +23,6 @@ using detail::ChainOf;
 using detail::FailAndClear;
 using detail::FileKind;
 
-constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
 // Extension identifiers are one byte and 0xFF means none, so record 255 can never be linked.
 constexpr std::size_t kHighestLinkableExtension = 254;
 
@@ -54,15 +54,15 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
 
     // The plan needs the present records of this file and of every file sharing its extension
     // file: from the caches, or read now.
-    std::uint32_t mask = kind->loadMask;
+    std::uint32_t mask = kind->file.loadBit;
     const std::vector<const FileKind*> sharing = detail::FilesSharingExtensions(*kind);
-    for (const FileKind* other : sharing) mask |= other->loadMask;
+    for (const FileKind* other : sharing) mask |= other->file.loadBit;
     if (!session.LoadCardFiles(mask, 0)) return false;
-    auto& imageBytes = session.Caches().Image(kind->image);
-    auto& extensionBytes = session.Caches().Image(kind->extensionImage);
-    if (!imageBytes || !extensionBytes) return FailAndClear(session, result::kNonSpecific);
-    const FileImage records(*imageBytes);
-    const FileImage extensions(*extensionBytes);
+    const std::optional<FileImage> cachedRecords = session.Cache().Image(*kind->file.image);
+    const std::optional<FileImage> cachedExtensions = session.Cache().Image(*kind->extension.image);
+    if (!cachedRecords || !cachedExtensions) return FailAndClear(session, result::kNonSpecific);
+    const FileImage records = *cachedRecords;
+    const FileImage extensions = *cachedExtensions;
     if (extensions.Count() > 0 && extensions.RecordLength() < kExtensionRecordLength) {
         return FailAndClear(session, result::kNonSpecific);
     }
@@ -77,11 +77,10 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
     // records whose bytes stay or move unchanged.
     std::set<std::uint8_t> kept;
     for (const FileKind* other : sharing) {
-        auto& otherImage = session.Caches().Image(other->image);
-        if (!otherImage) continue;
-        const FileImage otherRecords(*otherImage);
-        for (std::size_t number = 1; number <= otherRecords.Count(); ++number) {
-            for (std::uint8_t e : ChainOf(otherRecords.Record(number), extensions)) kept.insert(e);
+        const std::optional<FileImage> otherRecords = session.Cache().Image(*other->file.image);
+        if (!otherRecords) continue;
+        for (std::size_t number = 1; number <= otherRecords->Count(); ++number) {
+            for (std::uint8_t e : ChainOf(otherRecords->Record(number), extensions)) kept.insert(e);
         }
     }
     std::vector<std::vector<std::uint8_t>> oldChain(recordCount + 1);
@@ -119,7 +118,7 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
             planned.action = entry->used ? RecordPlan::Action::Encode : RecordPlan::Action::Empty;
         }
         if (planned.action == RecordPlan::Action::KeepOwn || planned.action == RecordPlan::Action::Original) {
-            const std::span<std::uint8_t> source = records.Record(planned.source);
+            const std::span<const std::uint8_t> source = records.Record(planned.source);
             planned.bytes.assign(source.begin(), source.end());
             for (std::uint8_t e : oldChain[planned.source]) kept.insert(e);
         }
@@ -142,7 +141,6 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
             }
         }
     }
-    const std::vector<std::uint8_t>& extensionUse = *session.Caches().Map(kind->extensionMap);
     std::vector<std::uint8_t> pool;
     const std::size_t linkable = std::min<std::size_t>(extensions.Count(), kHighestLinkableExtension);
     for (std::size_t e = 1; e <= linkable; ++e) {
@@ -153,7 +151,7 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
     for (std::size_t e = 1; e <= linkable; ++e) {
         const auto record = static_cast<std::uint8_t>(e);
         if (extensions.Record(e)[0] != 0xFF && !oldOwner.contains(record) && !kept.contains(record) &&
-            (extensionUse.size() <= e || (extensionUse[e] & 0xFE) == 0)) {
+            (session.Cache().RecordUse(*kind->extension.useMap, e) & ~card::extension_use::kInUse) == 0) {
             pool.push_back(record);
         }
     }
@@ -178,8 +176,9 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
         if (planned.chainNumbers.size() < needed[number]) return FailAndClear(session, result::kExtensionOverflow);
         allocated.insert(planned.chainNumbers.begin(), planned.chainNumbers.end());
         const std::vector<std::uint8_t> nibbles = NumberNibbles(*target[number]);
-        const std::span<const std::uint8_t> beyond =
-            nibbles.size() > kDigitsPerRecord ? std::span(nibbles).subspan(kDigitsPerRecord) : std::span<const std::uint8_t>();
+        const std::span<const std::uint8_t> beyond = nibbles.size() > kDigitsPerRecord
+                                                         ? std::span(nibbles).subspan(kDigitsPerRecord)
+                                                         : std::span<const std::uint8_t>();
         planned.chain = EncodeExtensionChain(beyond, planned.chainNumbers);
         planned.bytes = EncodeDiallingRecord(*target[number], recordLength,
                                              planned.chainNumbers.empty() ? 0xFF : planned.chainNumbers.front());
@@ -188,21 +187,11 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
     // Write. Each record's extension records go first, then the record; a record that takes
     // extension records another record still points to waits until that record is rewritten.
     std::set<std::size_t> rewrittenRecords;
-    const auto writeRecord = [&](std::uint16_t fileId, const FileImage& image, std::size_t number,
-                                 const std::vector<std::uint8_t>& bytes, std::uint32_t& counter) {
-        const std::span<std::uint8_t> cached = image.Record(number);
-        if (std::equal(bytes.begin(), bytes.end(), cached.begin(), cached.end())) return true;
-        std::uint32_t length = static_cast<std::uint32_t>(bytes.size());
-        if (!session.WriteFileRecord(kTelecom, fileId, bytes, length, static_cast<std::uint8_t>(number), 4)) {
-            // What the card holds now is not known for sure: read it afresh next time.
-            const reader::ReaderResult code = session.LastResult();
-            session.ClearCache();
-            session.SetLastResult(code);
-            return false;
-        }
-        std::copy(bytes.begin(), bytes.end(), cached.begin());
-        ++counter;
-        return true;
+    const auto writeRecord = [&](card::CachedFile file, std::size_t number, const std::vector<std::uint8_t>& bytes,
+                                 std::uint32_t& counter) {
+        const card::CardSession::RecordWrite written = session.WriteCachedRecord(file, number, bytes);
+        if (written == card::CardSession::RecordWrite::Written) ++counter;
+        return written != card::CardSession::RecordWrite::Failed;
     };
     const auto ready = [&](std::size_t number) {
         for (std::uint8_t e : plan[number].chainNumbers) {
@@ -227,8 +216,6 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
     };
     const auto stop = [&](reader::ReaderResult code) {
         settleEntries();
-        session.Caches().Map(kind->extensionMap).reset();
-        session.Caches().Map(kind->ownMap).reset();
         session.SetLastResult(code);
         return false;
     };
@@ -242,22 +229,22 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
         for (std::size_t number = 1; number <= recordCount; ++number) {
             RecordPlan& planned = plan[number];
             if (planned.done || (!forceOrder && !ready(number))) continue;
-            const std::string text = card::FormatItemText(resources::LoadString(kind->writeText),
-                                                          static_cast<unsigned>(finished + 1),
-                                                          static_cast<unsigned>(recordCount));
+            const std::string text =
+                card::FormatItemText(resources::LoadString(kind->writeText), static_cast<unsigned>(finished + 1),
+                                     static_cast<unsigned>(recordCount));
             if (!session.StepProgress(text, static_cast<unsigned>(100 * (finished + 1) / recordCount))) {
                 return stop(result::kCancelledByUser);
             }
             for (std::size_t link = 0; link < planned.chain.size(); ++link) {
                 std::vector<std::uint8_t> extension = planned.chain[link];
                 extension.resize(extensions.RecordLength(), 0xFF);
-                if (!writeRecord(kind->extensionEf, extensions, planned.chainNumbers[link], extension,
+                if (!writeRecord(*kind->extension.image, planned.chainNumbers[link], extension,
                                  report.extensionRecordsWritten)) {
                     return stop(session.LastResult());
                 }
             }
             const std::uint32_t before = report.recordsWritten;
-            if (!writeRecord(kind->ef, records, number, planned.bytes, report.recordsWritten)) {
+            if (!writeRecord(*kind->file.image, number, planned.bytes, report.recordsWritten)) {
                 return stop(session.LastResult());
             }
             if (report.recordsWritten != before) rewrittenRecords.insert(number);
@@ -269,15 +256,13 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
     // Released extension records that no record links to any more are freed last.
     for (const auto& [e, owner] : oldOwner) {
         if (kept.contains(e) || allocated.contains(e)) continue;
-        if (!writeRecord(kind->extensionEf, extensions, e, std::vector<std::uint8_t>(extensions.RecordLength(), 0xFF),
+        if (!writeRecord(*kind->extension.image, e, std::vector<std::uint8_t>(extensions.RecordLength(), 0xFF),
                          report.extensionRecordsWritten)) {
             return stop(session.LastResult());
         }
     }
+    // The images now equal the card; the session dropped the record-use maps the writes made stale.
     settleEntries();
-    // The images now equal the card; the record-use maps are rebuilt by the next load.
-    session.Caches().Map(kind->extensionMap).reset();
-    session.Caches().Map(kind->ownMap).reset();
     session.SetLastResult(result::kOk);
     return true;
 }

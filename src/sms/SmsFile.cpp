@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "card/DiallingDigits.h"
 #include "files/TextFile.h"
 #include "resources/StringTable.h"
 #include "sms/MessageBody.h"
@@ -99,13 +100,6 @@ bool SaveMessages(const std::string& path, OpenMode mode, std::string_view bytes
 // ---------------------------------------------------------------------------------------------------
 // Reading records
 
-// The characters of a dialling string, as the phone book accepts them; kept here because the SMS
-// library does not link the phone book.
-bool IsDialChar(char c) {
-    // Not 'F': its nibble ends a number on the card, so every digit after it would be lost.
-    return (c >= '0' && c <= '9') || c == '*' || c == '#' || c == 'P' || c == 'p' || c == 'D' || c == 'E';
-}
-
 // A decimal of digits only within [low, high].
 bool ParseDecimal(std::string_view text, std::uint32_t low, std::uint32_t high, std::uint32_t& value) {
     if (text.empty()) return false;
@@ -131,7 +125,7 @@ bool TakeNumber(std::string_view text, char (&digits)[21], std::uint8_t& ton) {
     const bool international = !text.empty() && text.front() == '+';
     if (international) text.remove_prefix(1);
     if (text.size() > sizeof(digits) - 1) return false;
-    if (!std::all_of(text.begin(), text.end(), IsDialChar)) return false;
+    if (!std::all_of(text.begin(), text.end(), card::IsDialChar)) return false;
     SetFieldText(digits, text);
     ton = international ? 1 : 0;
     return true;

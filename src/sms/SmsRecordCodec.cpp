@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "card/DiallingDigits.h"
 #include "card/GsmText.h"
 #include "sms/MessageBody.h"
 #include "sms/SmsTimeValue.h"
@@ -13,7 +14,6 @@ namespace quillet::sms {
 namespace {
 
 constexpr std::uint8_t kFreeStatus = 0x00;
-constexpr std::uint8_t kEndNibble = 0x0F;
 constexpr std::size_t kMaxDigits = 20;
 constexpr std::size_t kTimeStampLength = 7;
 constexpr std::size_t kEnhancedValidityLength = 7;
@@ -25,44 +25,9 @@ constexpr std::uint8_t kDeliverNoMoreMessages = 0x04;
 constexpr unsigned kValidityFormatShift = 3;
 enum ValidityFormat : std::uint8_t { kNoValidity = 0, kEnhanced = 1, kRelative = 2, kAbsolute = 3 };
 
-// Digit nibbles as the phone book stores them, kept here so the SMS codec stands on its own:
-// 0..9 are the digits, 10 '*', 11 '#', 12 'p', 13 'D', 14 'E', and 15 ends the number.
-char NibbleToChar(std::uint8_t nibble) {
-    static constexpr char kChars[] = "0123456789*#pDE";
-    return nibble < 15 ? kChars[nibble] : '\0';
-}
-
-// The inverse: '0'..'9', '*', '#', 'P' or 'p' map to their nibbles; any other character c gives
-// (c − 7) & 15, so 'D' → 13, 'E' → 14 and 'F' → 15.
-std::uint8_t CharToNibble(char c) {
-    if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
-    if (c == '*') return 10;
-    if (c == '#') return 11;
-    if (c == 'P' || c == 'p') return 12;
-    return static_cast<std::uint8_t>((static_cast<unsigned char>(c) - 7) & 15);
-}
-
-// Reads up to `nibbles` digits, low nibble first, from the bytes present; a 0xF nibble ends them.
+// Reads up to `nibbles` digits, low nibble first, from the bytes present; a filler nibble ends them.
 void DecodeDigits(std::span<const std::uint8_t> bytes, std::size_t nibbles, char (&out)[kMaxDigits + 1]) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < nibbles && count < kMaxDigits && i / 2 < bytes.size(); ++i) {
-        const std::uint8_t byte = bytes[i / 2];
-        const std::uint8_t nibble = (i % 2 == 0) ? (byte & 0x0F) : static_cast<std::uint8_t>(byte >> 4);
-        if (nibble == kEndNibble) break;
-        out[count++] = NibbleToChar(nibble);
-    }
-    out[count] = '\0';
-}
-
-// Packs digits low nibble first, padding an odd count with 0xF; returns the bytes written.
-std::size_t EncodeDigits(std::string_view digits, std::uint8_t* out) {
-    const std::size_t bytes = (digits.size() + 1) / 2;
-    for (std::size_t i = 0; i < bytes; ++i) {
-        const std::uint8_t low = CharToNibble(digits[2 * i]);
-        const std::uint8_t high = 2 * i + 1 < digits.size() ? CharToNibble(digits[2 * i + 1]) : kEndNibble;
-        out[i] = static_cast<std::uint8_t>(high << 4 | low);
-    }
-    return bytes;
+    SetFieldText(out, card::UnpackDigits(bytes, nibbles, kMaxDigits));
 }
 
 std::uint8_t TonNpiByte(std::uint8_t ton, std::uint8_t npi) {
@@ -298,7 +263,7 @@ SmsEncodeResult EncodeSmsRecord(const SmsEntry& entry, std::span<std::uint8_t> r
     out[pos++] = static_cast<std::uint8_t>(centreLength);
     if (centreLength != 0) {
         out[pos++] = TonNpiByte(entry.centreTon, entry.centreNpi);
-        pos += EncodeDigits(centre, out + pos);
+        pos += card::PackDigits(centre, record.subspan(pos));
     }
     if (submit) {
         out[pos++] =
@@ -309,7 +274,7 @@ SmsEncodeResult EncodeSmsRecord(const SmsEntry& entry, std::span<std::uint8_t> r
     }
     out[pos++] = static_cast<std::uint8_t>(address.size());
     out[pos++] = TonNpiByte(entry.addressTon, entry.addressNpi);
-    pos += EncodeDigits(address, out + pos);
+    pos += card::PackDigits(address, record.subspan(pos));
     out[pos++] = 0;  // TP-PID: plain short message
     out[pos++] = body.dcs;
     if (!submit || validityFormat == kAbsolute) {

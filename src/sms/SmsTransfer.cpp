@@ -1,12 +1,14 @@
 #include "sms/SmsTransfer.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "card/FileImage.h"
 #include "card/GsmFiles.h"
+#include "card/ProgressWindow.h"
 #include "card/RecordPlacement.h"
 #include "resources/StringTable.h"
 #include "sms/MessageBody.h"
@@ -18,11 +20,10 @@ namespace {
 
 namespace result = reader::result;
 
-constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
-constexpr std::uint16_t kSmsFile = card::gsm_file::kSms;
-constexpr unsigned kSmsService = 4;
 constexpr std::uint32_t kReadText = 5017;
 constexpr std::uint32_t kWriteText = 5018;
+
+const card::GsmFile& SmsFile() { return card::GsmFileOf(card::CachedFile::Sms); }
 
 bool FailAndClear(card::CardSession& session, reader::ReaderResult code) {
     session.SetLastResult(code);
@@ -32,8 +33,8 @@ bool FailAndClear(card::CardSession& session, reader::ReaderResult code) {
 
 bool PrepareSmsFile(card::CardSession& session, card::EfInformation& header) {
     if (session.Host().CurrentReader() == nullptr) return FailAndClear(session, result::kReaderInaccessible);
-    if (!session.HasService(kSmsService)) return FailAndClear(session, result::kFileNotAccessible);
-    if (!session.FileHeader(kTelecom, kSmsFile, header)) {
+    if (!session.HasService(SmsFile().service)) return FailAndClear(session, result::kFileNotAccessible);
+    if (!session.FileHeader(SmsFile().parent, SmsFile().id, header)) {
         session.ClearCache();
         return false;
     }
@@ -50,6 +51,92 @@ bool SameContent(const SmsEntry& a, const SmsEntry& b) {
            a.status == b.status && a.messageRef == b.messageRef;
 }
 
+// The bytes each record of the file gets (index 0 unused): the card's own bytes for an unchanged
+// message, whatever its `modified` mark says, each record's bytes serving one message at most;
+// positions beyond the editor keep their records. Nothing when a message does not fit a record.
+std::optional<std::vector<std::vector<std::uint8_t>>> PlanSmsRecords(const card::FileImage& records,
+                                                                     std::span<SmsEntry* const> target) {
+    const std::size_t recordCount = records.Count();
+    std::vector<std::vector<std::uint8_t>> plan(recordCount + 1);
+    std::vector<bool> sourceTaken(recordCount + 1, false);
+    const auto keep = [](std::vector<std::uint8_t>& bytes, std::span<const std::uint8_t> original) {
+        bytes.assign(original.begin(), original.end());
+    };
+    for (std::size_t number = 1; number <= recordCount; ++number) {
+        const SmsEntry* entry = target[number];
+        std::vector<std::uint8_t>& bytes = plan[number];
+        if (entry == nullptr) {
+            keep(bytes, records.Record(number));
+            continue;
+        }
+        if (entry->used && entry->index < recordCount && !sourceTaken[entry->index + 1u]) {
+            const std::span<const std::uint8_t> original = records.Record(entry->index + 1u);
+            if (SameContent(DecodeSmsRecord(original, entry->index), *entry)) {
+                sourceTaken[entry->index + 1u] = true;
+                keep(bytes, original);
+                continue;
+            }
+        }
+        bytes.assign(records.RecordLength(), 0xFF);
+        if (!entry->used) {
+            // A record that holds no message already stays as it is.
+            if (!IsSmsRecordInUse(records.Record(number))) {
+                keep(bytes, records.Record(number));
+            } else {
+                bytes[0] = 0x00;
+            }
+            continue;
+        }
+        if (EncodeSmsRecord(*entry, bytes) == SmsEncodeResult::kRecordTooShort) return std::nullopt;
+    }
+    return plan;
+}
+
+// Marks what reached the card, so a write stopped half-way leaves the editor truthful: the messages
+// of records 1..upTo are the card's now; a later one whose card bytes were overwritten keeps only
+// its fields.
+void SettleMessages(std::span<SmsEntry* const> target, std::size_t upTo, const std::set<std::size_t>& changedRecords) {
+    for (std::size_t number = 1; number < target.size(); ++number) {
+        SmsEntry* entry = target[number];
+        if (entry == nullptr) continue;
+        if (number <= upTo) {
+            entry->index = static_cast<std::uint16_t>(number - 1);
+            entry->modified = 0;
+        } else if (entry->used && !entry->modified && changedRecords.contains(entry->index + 1u)) {
+            entry->modified = 1;
+        }
+    }
+}
+
+// Writes the planned records that differ from the card's, in record order with progress.
+bool WritePlannedRecords(card::CardSession& session, std::span<SmsEntry* const> target,
+                         std::span<const std::vector<std::uint8_t>> plan, SmsWriteReport& report) {
+    const std::size_t recordCount = plan.size() - 1;
+    std::set<std::size_t> changedRecords;
+    for (std::size_t number = 1; number <= recordCount; ++number) {
+        const std::string text = card::FormatItemText(resources::LoadString(kWriteText), static_cast<unsigned>(number),
+                                                      static_cast<unsigned>(recordCount));
+        if (!session.StepProgress(text, static_cast<unsigned>(100 * number / recordCount))) {
+            SettleMessages(target, number - 1, changedRecords);
+            session.SetLastResult(result::kCancelledByUser);
+            return false;
+        }
+        const card::CardSession::RecordWrite written =
+            session.WriteCachedRecord(card::CachedFile::Sms, number, plan[number]);
+        if (written == card::CardSession::RecordWrite::Failed) {
+            SettleMessages(target, number - 1, changedRecords);
+            return false;
+        }
+        if (written == card::CardSession::RecordWrite::Written) {
+            ++report.recordsWritten;
+            changedRecords.insert(number);
+        }
+    }
+    SettleMessages(target, recordCount, changedRecords);
+    session.SetLastResult(result::kOk);
+    return true;
+}
+
 }  // namespace
 
 bool ReadSmsFile(card::CardSession& session, std::span<SmsEntry> entries, std::uint32_t& count) {
@@ -63,9 +150,9 @@ bool ReadSmsFile(card::CardSession& session, std::span<SmsEntry> entries, std::u
         session.ClearCache();
         return false;
     }
-    const auto& image = session.Caches().Image(card::CachedFile::Sms);
+    const std::optional<card::FileImage> image = session.Cache().Image(card::CachedFile::Sms);
     if (!image) return FailAndClear(session, result::kNonSpecific);
-    count = static_cast<std::uint32_t>(DecodeSmsFileImage(*image, entries));
+    count = static_cast<std::uint32_t>(DecodeSmsFileImage(image->Bytes(), entries));
     session.SetLastResult(result::kOk);
     return true;
 }
@@ -75,109 +162,19 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
     card::EfInformation header;
     if (!PrepareSmsFile(session, header)) return false;
     // The plan compares with the card's records: the cached ones, or read now.
-    if (!session.Caches().Image(card::CachedFile::Sms) && !session.LoadSmsFile(kReadText)) {
+    if (!session.Cache().Image(card::CachedFile::Sms) && !session.LoadSmsFile(kReadText)) {
         session.ClearCache();
         return false;
     }
-    auto& imageBytes = session.Caches().Image(card::CachedFile::Sms);
-    if (!imageBytes) return FailAndClear(session, result::kNonSpecific);
-    const card::FileImage records(*imageBytes);
-    const std::size_t recordCount = records.Count();
-    const std::size_t recordLength = records.RecordLength();
+    const std::optional<card::FileImage> records = session.Cache().Image(card::CachedFile::Sms);
+    if (!records) return FailAndClear(session, result::kNonSpecific);
 
-    // Which message goes to which record.
-    const std::optional<std::vector<SmsEntry*>> placed = card::PlaceEntries(entries, recordCount);
+    // Which message goes to which record, and with which bytes, all before the first command.
+    const std::optional<std::vector<SmsEntry*>> placed = card::PlaceEntries(entries, records->Count());
     if (!placed) return FailAndClear(session, result::kPositionOverflow);
-    const std::vector<SmsEntry*>& target = *placed;
-
-    // Plan every record before the first command: the card's own bytes for unchanged messages.
-    // A message keeps the card's bytes when they still decode to it, whatever its `modified` mark
-    // says, and each record's bytes serve one message at most; positions beyond the editor keep
-    // their records.
-    std::vector<std::vector<std::uint8_t>> plan(recordCount + 1);
-    std::vector<bool> sourceTaken(recordCount + 1, false);
-    for (std::size_t number = 1; number <= recordCount; ++number) {
-        const SmsEntry* entry = target[number];
-        std::vector<std::uint8_t>& bytes = plan[number];
-        if (entry == nullptr) {
-            const std::span<std::uint8_t> own = records.Record(number);
-            bytes.assign(own.begin(), own.end());
-            continue;
-        }
-        if (entry->used && entry->index < recordCount && !sourceTaken[entry->index + 1u]) {
-            const std::span<std::uint8_t> original = records.Record(entry->index + 1u);
-            if (SameContent(DecodeSmsRecord(original, entry->index), *entry)) {
-                sourceTaken[entry->index + 1u] = true;
-                bytes.assign(original.begin(), original.end());
-                continue;
-            }
-        }
-        if (!entry->used) {
-            // A record that holds no message already stays as it is.
-            if (!IsSmsRecordInUse(records.Record(number))) {
-                const std::span<std::uint8_t> original = records.Record(number);
-                bytes.assign(original.begin(), original.end());
-                continue;
-            }
-            bytes.assign(recordLength, 0xFF);
-            bytes[0] = 0x00;
-            continue;
-        }
-        bytes.assign(recordLength, 0xFF);
-        if (EncodeSmsRecord(*entry, bytes) == SmsEncodeResult::kRecordTooShort) {
-            return FailAndClear(session, result::kNonSpecific);
-        }
-    }
-
-    std::size_t written = 0;
-    std::set<std::size_t> changedRecords;
-    // Marks what reached the card, so a write stopped half-way leaves the editor truthful.
-    const auto settle = [&](std::size_t upTo) {
-        for (std::size_t number = 1; number <= upTo; ++number) {
-            if (target[number] != nullptr) {
-                target[number]->index = static_cast<std::uint16_t>(number - 1);
-                target[number]->modified = 0;
-            }
-        }
-        for (std::size_t number = upTo + 1; number <= recordCount; ++number) {
-            SmsEntry* entry = target[number];
-            // Its card bytes are gone: the fields are all that is left of it.
-            if (entry != nullptr && entry->used && !entry->modified && changedRecords.contains(entry->index + 1u)) {
-                entry->modified = 1;
-            }
-        }
-    };
-    for (std::size_t number = 1; number <= recordCount; ++number) {
-        if (!session.StepProgress(card::FormatItemText(resources::LoadString(kWriteText), static_cast<unsigned>(number),
-                                                       static_cast<unsigned>(recordCount)),
-                                  static_cast<unsigned>(100 * number / recordCount))) {
-            settle(written);
-            session.SetLastResult(result::kCancelledByUser);
-            return false;
-        }
-        const std::span<std::uint8_t> cached = records.Record(number);
-        const std::vector<std::uint8_t>& bytes = plan[number];
-        if (std::equal(bytes.begin(), bytes.end(), cached.begin(), cached.end())) {
-            written = number;
-            continue;
-        }
-        std::uint32_t length = static_cast<std::uint32_t>(bytes.size());
-        if (!session.WriteFileRecord(kTelecom, kSmsFile, bytes, length, static_cast<std::uint8_t>(number), 4)) {
-            // What the card holds now is not known for sure: read it afresh next time.
-            const reader::ReaderResult code = session.LastResult();
-            settle(written);
-            session.ClearCache();
-            session.SetLastResult(code);
-            return false;
-        }
-        std::copy(bytes.begin(), bytes.end(), cached.begin());
-        ++report.recordsWritten;
-        changedRecords.insert(number);
-        written = number;
-    }
-    settle(recordCount);
-    session.SetLastResult(result::kOk);
-    return true;
+    const auto plan = PlanSmsRecords(*records, *placed);
+    if (!plan) return FailAndClear(session, result::kNonSpecific);
+    return WritePlannedRecords(session, *placed, *plan, report);
 }
 
 }  // namespace quillet::sms

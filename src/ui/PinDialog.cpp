@@ -1,5 +1,6 @@
 #include "ui/PinDialog.h"
 
+#include "reader/SecureWipe.h"
 #include "ui/Cp1250.h"
 #include "ui_PinDialog.h"
 
@@ -31,7 +32,7 @@ std::optional<card::SecretString> PinDialog::AskCode() {
     }
     std::string bytes = ToCp1250(m_ui->codeEdit->text());
     card::SecretString code(bytes);
-    card::WipeBytes(bytes.data(), bytes.size());
+    reader::SecureWipe(bytes.data(), bytes.size());
     WipeField();
     return code;
 }

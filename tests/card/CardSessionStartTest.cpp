@@ -16,8 +16,8 @@ using Ins = std::vector<std::uint8_t>;
 const Ins kIccidRead = {0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
 const Ins kSstRead = {0xA4, 0xC0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
 // Activation (MF, ICCID), the session's own MF select and ICCID read, VERIFY, the service table.
-const Ins kFullStartWithVerify = {0xA4, 0xC0, 0xA4, 0xC0, 0xB0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0, 0x20,
-                                  0xA4, 0xC0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
+const Ins kFullStartWithVerify = {0xA4, 0xC0, 0xA4, 0xC0, 0xB0, 0xA4, 0xC0, 0xA4, 0xC0,
+                                  0xB0, 0x20, 0xA4, 0xC0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
 
 std::tuple<std::uint32_t, std::string, std::string> Shown(const PinPrompt& prompt) {
     return {prompt.dialogId, prompt.title, prompt.label};
@@ -32,9 +32,9 @@ TEST(SessionStart, AFullStartActivatesVerifiesAndReadsTheServiceTable) {
     EXPECT_EQ(Shown(rig.ui.prompts[0]), std::make_tuple(109u, "Quillet! - Enter PIN", "Please enter PIN:"));
     EXPECT_EQ(rig.pin1.View(), "1234");
     // SST FF 3F FF 0F: services 1-4 all there, of 5-8 only 5-7, of 13-16 only 13-14; none beyond.
-    for (const auto& [service, present] : {std::pair(4, true), std::pair(7, true), std::pair(8, false),
-                                           std::pair(14, true), std::pair(15, false), std::pair(0, false),
-                                           std::pair(17, false)}) {
+    for (const auto& [service, present] :
+         {std::pair(4, true), std::pair(7, true), std::pair(8, false), std::pair(14, true), std::pair(15, false),
+          std::pair(0, false), std::pair(17, false)}) {
         EXPECT_EQ(rig.session->HasService(service), present) << service;
     }
     EXPECT_EQ(rig.Instructions(), kFullStartWithVerify);
@@ -50,7 +50,8 @@ TEST(SessionStart, TheSameCardIsOnlyIdentifiedAgainAndAfterEndSessionKeepsItsCac
     EXPECT_EQ(rig.Instructions(), identityCheck);
     EXPECT_TRUE(rig.session->Flags() & CardSession::kChv1Verified);
 
-    rig.session->Caches().images[2] = std::vector<std::uint8_t>{1, 2, 3};
+    EfInformation header;
+    ASSERT_TRUE(rig.session->FileHeader(0x7F10, 0x6F3A, header));  // now cached
     EXPECT_TRUE(rig.session->EndSession());
     EXPECT_EQ(rig.session->Flags(), 0u);
     EXPECT_FALSE(rig.Reader().IsCardPowered());
@@ -59,7 +60,7 @@ TEST(SessionStart, TheSameCardIsOnlyIdentifiedAgainAndAfterEndSessionKeepsItsCac
     ASSERT_TRUE(rig.session->BeginSession(true, false, true));
     EXPECT_EQ(rig.Instructions(), kFullStartWithVerify);
     EXPECT_EQ(rig.ui.prompts.size(), 1u);  // the remembered PIN was used
-    ASSERT_TRUE(rig.session->Caches().images[2].has_value());
+    EXPECT_FALSE(rig.session->Cache().Empty());
 }
 
 TEST(SessionStart, AnotherIdentityGetsAFullStartEmptyCachesAndAFreshPinQuestion) {
@@ -69,21 +70,22 @@ TEST(SessionStart, AnotherIdentityGetsAFullStartEmptyCachesAndAFreshPinQuestion)
     EXPECT_EQ(rig.ui.prompts.size(), 1u);
 
     // The identity changes under the powered card.
-    rig.session->Caches().images[3] = std::vector<std::uint8_t>{1};
+    EfInformation header;
+    ASSERT_TRUE(rig.session->FileHeader(0x7F10, 0x6F3A, header));
     rig.Card().MutableProfile().files[0].content[2] = 0x11;
     ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
     EXPECT_EQ(rig.session->Iccid()[2], 0x11);
-    EXPECT_FALSE(rig.session->Caches().images[3].has_value());
+    EXPECT_TRUE(rig.session->Cache().Empty());
     EXPECT_EQ(rig.ui.prompts.size(), 2u);  // the remembered PIN was forgotten with the old card
 
     // Another card is inserted without EndSession: the identity check fails, so the session starts over.
-    rig.session->Caches().images[0] = std::vector<std::uint8_t>{1};
+    ASSERT_TRUE(rig.session->FileHeader(0x7F10, 0x6F3A, header));
     sim::SimProfile otherProfile = testing::MakeTestSimProfile();
     otherProfile.files[0].content[0] = 0x89;
     sim::GsmSimCard other(otherProfile);
     rig.Reader().Line().InsertCard(&other);
     ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
-    EXPECT_FALSE(rig.session->Caches().images[0].has_value());
+    EXPECT_TRUE(rig.session->Cache().Empty());
     EXPECT_EQ(rig.ui.prompts.size(), 3u);
     EXPECT_EQ(rig.session->Iccid()[0], 0x89);
     rig.session->EndSession();
@@ -176,11 +178,13 @@ TEST(SessionStart, NoReaderAndNoCacheSetting) {
               "Communication error:\r\nReader inaccessible (use menu Other->Setup) via ");
 
     rig.readerPresent = true;
-    rig.cacheEnabled = false;
     rig.ui.pins = {"1234"};
-    rig.session->Caches().maps[1] = std::vector<std::uint8_t>{7};
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    EfInformation header;
+    ASSERT_TRUE(rig.session->FileHeader(0x7F10, 0x6F3A, header));
+    rig.cacheEnabled = false;
     EXPECT_TRUE(rig.session->BeginSession(true, false, true));
-    EXPECT_FALSE(rig.session->Caches().maps[1].has_value());
+    EXPECT_TRUE(rig.session->Cache().Empty());
 }
 
 TEST(SessionStart, AFailedServiceTableReadClosesTheSession) {

@@ -61,26 +61,28 @@ TEST_F(ReaderLevel, AnotherCardFoundWithoutAFreshStartIsAChangedCard) {
 
 TEST_F(ReaderLevel, FileInformationDescribesRecordFiles) {
     ASSERT_EQ(ActivateCard(Reader(), rig, true, nullptr, nullptr), result::kOk);
-    FileInfo info;
+    EfInformation info;
     ASSERT_EQ(GetFileInfo(Reader(), 0x7F10, 0x6F3A, info), result::kOk);
-    EXPECT_EQ(info.structure, 1);
-    EXPECT_EQ(info.size, 150);
-    EXPECT_EQ(info.recordLength, 30);
-    EXPECT_EQ(info.recordCount, 5);
+    EXPECT_EQ(info.Structure(), 1);
+    EXPECT_EQ(info.FileSize(), 150);
+    EXPECT_EQ(info.RecordLength(), 30);
+    EXPECT_EQ(info.RecordCount(), 5);
     EXPECT_EQ(GetFileInfo(Reader(), 0x7F10, 0x6F00, info), result::kBadStatusWord);
     EXPECT_TRUE(Reader().IsCardPowered());  // a refusal is not a transport failure
 
     ASSERT_EQ(ActivateCard(Reader(), rig, true, nullptr, nullptr), result::kOk);
     auto selects = std::make_shared<int>(0);
-    rig.Reader().Line().CardBehaviour().forcedStatus = [selects](const sim::ApduHeader& header)
-        -> std::optional<std::uint16_t> { return header.ins == 0xA4 && ++*selects == 3 ? 0x9000 : std::optional<std::uint16_t>(); };
+    rig.Reader().Line().CardBehaviour().forcedStatus =
+        [selects](const sim::ApduHeader& header) -> std::optional<std::uint16_t> {
+        return header.ins == 0xA4 && ++*selects == 3 ? 0x9000 : std::optional<std::uint16_t>();
+    };
     EXPECT_EQ(GetFileInfo(Reader(), 0x7F10, 0x6F3A, info), result::kBadOrMissingRecord);
-    EXPECT_EQ(info.size, 0);
+    EXPECT_EQ(info.FileSize(), 0);
 }
 
 TEST_F(ReaderLevel, SingleRecordTransfers) {
     ASSERT_EQ(ActivateCard(Reader(), rig, true, nullptr, nullptr), result::kOk);
-    FileInfo info;
+    EfInformation info;
     ASSERT_EQ(GetFileInfo(Reader(), 0x7F10, 0x6F3A, info), result::kOk);
     std::array<std::uint8_t, 8> shortBuffer{};
     EXPECT_EQ(ReadRecordInto(Reader(), shortBuffer, 2, info), result::kNoValidPin);  // CHV1 not given
@@ -104,10 +106,11 @@ TEST_F(ReaderLevel, SingleRecordTransfers) {
 class ChvCoding : public ::testing::Test {
 protected:
     void SetUp() override {
-        rig.card = sim::ScriptedApduCard(
-            testing::kSimpleAtr,
-            [this](const sim::ApduHeader&, std::span<const std::uint8_t>) { return sim::ApduResponse{{}, answer}; },
-            {0x20, 0x24, 0x26, 0x28, 0x2C});
+        rig.card = sim::ScriptedApduCard(testing::kSimpleAtr,
+                                         [this](const sim::ApduHeader&, std::span<const std::uint8_t>) {
+                                             return sim::ApduResponse{{}, answer};
+                                         },
+                                         {0x20, 0x24, 0x26, 0x28, 0x2C});
         ASSERT_EQ(rig.reader->Open("COM1", 0), result::kOk);
         ASSERT_EQ(rig.PowerOn(), result::kOk);
     }

@@ -204,7 +204,11 @@ protected:
         for (auto& record : profile.FindFile(0x7F10, 0x6F4A)->records) record.assign(13, 0xFF);
         return profile;
     }
-    std::vector<std::uint8_t> Map(UseMap map) { return *rig->session->Caches().Map(map); }
+    std::vector<std::uint8_t> Map(UseMap map) {
+        const auto bytes = rig->session->Cache().UseMapOf(map);
+        EXPECT_TRUE(bytes.has_value());
+        return bytes ? std::vector<std::uint8_t>(bytes->begin(), bytes->end()) : std::vector<std::uint8_t>();
+    }
 
     std::unique_ptr<SessionRig> rig;
 };
@@ -220,9 +224,9 @@ TEST_F(FileLoad, SharedAndChainedExtensionRecordsAreMarked) {
     ext1[1] = ExtensionRecord(3);
     ext1[2] = ExtensionRecord(0xFF);
     profile.FindFile(0x7F10, 0x6F44)->records[0] = DiallingRecord(3);  // LND reaches record 3 too
-    adn[3] = DiallingRecord(9);    // record 9 is free
-    adn[4] = DiallingRecord(0);    // 0 is no record
-    adn[5] = DiallingRecord(200);  // beyond the file
+    adn[3] = DiallingRecord(9);                                        // record 9 is free
+    adn[4] = DiallingRecord(0);                                        // 0 is no record
+    adn[5] = DiallingRecord(200);                                      // beyond the file
     Start(profile);
     ASSERT_TRUE(rig->session->LoadCardFiles(load_mask::kAdn | load_mask::kLnd, 0));
 
@@ -258,8 +262,38 @@ TEST_F(FileLoad, CancellingTheLoadEmptiesEveryCache) {
     rig->ui.cancelAtText = "item 3 ";
     EXPECT_FALSE(rig->session->LoadCardFiles(load_mask::kAdn, 0));
     EXPECT_EQ(rig->session->LastResult(), result::kCancelledByUser);
-    for (const auto& image : rig->session->Caches().images) EXPECT_FALSE(image.has_value());
+    EXPECT_TRUE(rig->session->Cache().Empty());
     rig->session->EndProgress(true);
+}
+
+TEST_F(FileLoad, WritingACachedRecordKeepsTheCacheEqualToTheCard) {
+    Start(Demo());
+    ASSERT_TRUE(rig->session->LoadCardFiles(load_mask::kAdn | load_mask::kFdn, 0)) << rig->session->FormatLastError();
+    const SessionCache& cache = rig->session->Cache();
+    const std::span<const std::uint8_t> cached = cache.Image(CachedFile::Adn)->Record(1);
+    std::vector<std::uint8_t> record(cached.begin(), cached.end());
+    rig->ClearLog();
+    EXPECT_EQ(rig->session->WriteCachedRecord(CachedFile::Adn, 1, record), CardSession::RecordWrite::Unchanged);
+    EXPECT_TRUE(rig->sent.empty());
+
+    record[0] = 'A';
+    ASSERT_EQ(rig->session->WriteCachedRecord(CachedFile::Adn, 1, record), CardSession::RecordWrite::Written);
+    EXPECT_EQ(rig->Card().Profile().FindFile(0x7F10, 0x6F3A)->records[0], record);
+    const std::span<const std::uint8_t> after = cache.Image(CachedFile::Adn)->Record(1);
+    EXPECT_TRUE(std::equal(after.begin(), after.end(), record.begin(), record.end()));
+    // The maps of the files linking into EXT1 are stale now; those of EXT2 are not.
+    EXPECT_FALSE(cache.UseMapOf(UseMap::Adn).has_value());
+    EXPECT_FALSE(cache.UseMapOf(UseMap::Ext1).has_value());
+    EXPECT_TRUE(cache.UseMapOf(UseMap::Fdn).has_value());
+    EXPECT_TRUE(cache.UseMapOf(UseMap::Ext2).has_value());
+
+    // FDN needs CHV2: the refused write leaves nothing cached that might not be the card's.
+    const std::span<const std::uint8_t> fdn = cache.Image(CachedFile::Fdn)->Record(1);
+    std::vector<std::uint8_t> changed(fdn.begin(), fdn.end());
+    changed[0] ^= 0x01;
+    EXPECT_EQ(rig->session->WriteCachedRecord(CachedFile::Fdn, 1, changed), CardSession::RecordWrite::Failed);
+    EXPECT_EQ(rig->session->LastResult(), result::kNoValidPin);
+    EXPECT_TRUE(cache.Empty());
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ TEST_F(PcscReader, APhoneBookTravelsThroughPcscdAndAPulledCardIsReported) {
     });
     EXPECT_FALSE(phonebook::ReadPhoneBook(session, phonebook::kAdnFile, entries, info));
     EXPECT_EQ(session.LastResult(), result::kGeneralReaderError);
-    for (const auto& image : session.Caches().images) EXPECT_FALSE(image.has_value());
+    EXPECT_TRUE(session.Cache().Empty());
     session.EndProgress(true);
     session.EndSession();
     host.reader.SetTraceHook(nullptr);

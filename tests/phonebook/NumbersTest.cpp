@@ -17,18 +17,6 @@
 namespace quillet::phonebook {
 namespace {
 
-TEST(DialNumbers, CharactersAndNibbles) {
-    for (char c : std::string("0123456789*#PpDE")) EXPECT_TRUE(IsDialChar(c)) << c;
-    // 'F' is the card's filler: a number holding one would be cut there.
-    for (char c : std::string("Fdef+ -AaX")) EXPECT_FALSE(IsDialChar(c)) << c;
-    // BCD nibbles 0-9, then '*', '#', the pause 'p', D and E; F is the filler.
-    const std::string nibbles = "0123456789*#pDEF";
-    for (int nibble = 0; nibble < 16; ++nibble) EXPECT_EQ(CharToBcdNibble(nibbles[nibble]), nibble) << nibble;
-    EXPECT_EQ(CharToBcdNibble('P'), 12);
-    EXPECT_EQ(BcdNibbleToChar(12), 'p');
-    EXPECT_EQ(BcdNibbleToChar(15), '\0');
-}
-
 TEST(DialNumbers, ValidNumbersAndTheInternationalPrefix) {
     EXPECT_TRUE(IsValidNumber(""));
     EXPECT_TRUE(IsValidNumber("+4930"));
@@ -56,7 +44,9 @@ TEST(DialNumbers, ValidNumbersAndTheInternationalPrefix) {
 }
 
 TEST(Transliteration, NamesFromTextBecomePlainAscii) {
-    const std::string name = "\x8A\x9D" "astn\xFD";  // Šťastný in Windows-1250
+    const std::string name =
+        "\x8A\x9D"
+        "astn\xFD";  // Šťastný in Windows-1250
     std::string plain;
     for (char c : name) plain += TransliterateChar(c);
     EXPECT_EQ(plain, "Stastny");

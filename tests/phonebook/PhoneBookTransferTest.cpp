@@ -83,7 +83,7 @@ TEST_F(PhoneBookOnCard, ReadsEveryRecordWithItsExtensionDigits) {
     EXPECT_EQ(entry(2), Entry(std::string("\x80\x01\x60\x00\xE1\x00\x72\x00\x6B\x00\x61", 11), "602345678", 0));
     EXPECT_EQ(entry(3), Entry("Conference", "442079460000p123456789#p987654321#p1357924", 1));
     EXPECT_EQ(entry(4), Entry(std::string("Petr \0 work", 11), "420224876543", 1));
-    EXPECT_EQ(entries[5].used, 0u);  // a gap
+    EXPECT_EQ(entries[5].used, 0u);                                    // a gap
     EXPECT_TRUE(entries[200].index == 200 && entries[200].used == 0);  // positions beyond the card are numbered too
 
     // The second read of the same card comes from the caches.
@@ -151,7 +151,6 @@ TEST_F(PhoneBookOnCard, EntriesBackFromATextFileTakeTheirCardRecordsSoOnlyRealCh
     expected[1] = CardRecords(kAdnFile)[1];
     EXPECT_EQ(CardRecords(kAdnFile), expected);
     EXPECT_EQ(std::string(Reread()[1].number), "420221234567");
-
 }
 
 class StrayBytesInAnEmptyRecord : public PhoneBookOnCard {
@@ -203,7 +202,13 @@ TEST_F(PhoneBookOnCard, LongNumbersGoOutThroughTheExtensionFileAndComeBack) {
     EXPECT_EQ(CardRecords(kAdnFile)[5].back(), 0xFF);
 
     // Sixty digits take two extension records.
-    const std::string sixty = "1234567890" "1234567890" "1234567890" "1234567890" "1234567890" "123456789#";
+    const std::string sixty =
+        "1234567890"
+        "1234567890"
+        "1234567890"
+        "1234567890"
+        "1234567890"
+        "123456789#";
     SetNumber(reread[5], "Sixty", sixty);
     ASSERT_TRUE(Write(reread));
     EXPECT_EQ(report.extensionRecordsWritten, 2u);
@@ -258,10 +263,13 @@ TEST_P(CancelledWrite, NeverMixesTwoEntriesDigits) {
     EXPECT_TRUE(record4 == conference || record4 == "123") << record4;
     const std::string record1 = reread[0].number;
     EXPECT_TRUE(record1 == std::string(60, '6') || record1 == first) << record1;
-    for (std::uint8_t use : *rig.session->Caches().Map(card::UseMap::Ext1)) EXPECT_EQ(use & 0x04, 0);
+    const auto ext1 = rig.session->Cache().UseMapOf(card::UseMap::Ext1);
+    ASSERT_TRUE(ext1.has_value());
+    for (std::uint8_t use : *ext1) EXPECT_EQ(use & 0x04, 0);
     // No record links to a missing or free extension record (the map's first byte is its size).
-    const auto& adn = *rig.session->Caches().Map(card::UseMap::Adn);
-    for (std::size_t record = 1; record < adn.size(); ++record) EXPECT_EQ(adn[record] & 0xF0, 0) << record;
+    const auto adn = rig.session->Cache().UseMapOf(card::UseMap::Adn);
+    ASSERT_TRUE(adn.has_value());
+    for (std::size_t record = 1; record < adn->size(); ++record) EXPECT_EQ((*adn)[record] & 0xF0, 0) << record;
 }
 
 // Before anything, just after "Conference" is rewritten, and at the very end (the long number
