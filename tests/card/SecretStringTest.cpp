@@ -1,0 +1,60 @@
+// Codes held for the run leave no copy behind: the bytes a code occupied are zero once it is
+// forgotten, replaced or destroyed, and a session that forgets a refused code wipes it too.
+#include <gtest/gtest.h>
+
+#include <new>
+#include <string_view>
+
+#include "card/SecretString.h"
+#include "support/SessionRig.h"
+
+namespace quillet::card {
+namespace {
+
+// The bytes at `data` as they are now, whatever the string that owned them says.
+std::string_view Raw(const char* data, std::size_t size) { return std::string_view(data, size); }
+
+TEST(SecretString, ClearingOrReplacingACodeZeroesTheBytesItHeld) {
+    SecretString secret("1234");
+    const char* bytes = secret.View().data();
+    secret.Clear();
+    EXPECT_TRUE(secret.Empty());
+    EXPECT_EQ(Raw(bytes, 4), std::string_view("\0\0\0\0", 4));
+
+    // A shorter code in the same place leaves nothing of the longer one after it.
+    secret = SecretString("87654321");
+    bytes = secret.View().data();
+    secret = SecretString("56");
+    ASSERT_EQ(secret.View().data(), bytes);
+    EXPECT_EQ(Raw(bytes, 8), std::string_view("56\0\0\0\0\0\0", 8));
+    // Assigning a code to itself keeps it.
+    const SecretString& same = secret;
+    secret = same;
+    EXPECT_EQ(secret.View(), "56");
+}
+
+TEST(SecretString, ADestroyedCodeLeavesNoDigitsInItsStorage) {
+    alignas(SecretString) unsigned char storage[sizeof(SecretString)];
+    SecretString* secret = new (storage) SecretString("24681357");
+    SecretString copy(*secret);
+    EXPECT_EQ(copy.View(), "24681357");
+    secret->~SecretString();
+    // Emptying a string only zeroes its first byte: look for what would follow it.
+    EXPECT_EQ(Raw(reinterpret_cast<const char*>(storage), sizeof storage).find("4681357"), std::string_view::npos);
+}
+
+// The card refuses a remembered code (changed elsewhere since): the session forgets it, and the
+// code's bytes are gone from the memory that remembered it.
+TEST(SecretString, ARememberedCodeTheCardRefusesIsWiped) {
+    testing::SessionRig rig(testing::MakeTestSimProfile(), {"1234"});
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    rig.session->EndSession();
+    rig.pin1 = SecretString("9999");
+    const char* remembered = rig.pin1.View().data();
+    EXPECT_FALSE(rig.session->BeginSession(true, false, true));
+    EXPECT_TRUE(rig.pin1.Empty());
+    EXPECT_EQ(Raw(remembered, 4), std::string_view("\0\0\0\0", 4));
+}
+
+}  // namespace
+}  // namespace quillet::card
