@@ -115,7 +115,7 @@ TEST_P(FileRoundTrip, MessagesComeBackByteForByte) {
 INSTANTIATE_TEST_SUITE_P(Cards, FileRoundTrip,
                          ::testing::Values(CardCase{"Demo", &sim::BuildDemoSimProfile},
                                            CardCase{"EveryShape", &testing::BuildEveryShapeCard}),
-                         [](const ::testing::TestParamInfo<CardCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<CardCase>& param) { return param.param.name; });
 
 }  // namespace
 }  // namespace quillet::cli
