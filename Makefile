@@ -4,7 +4,7 @@ SANITIZE_DIR ?= build-sanitize
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize bench clean
+.PHONY: all deps configure build run test test-sanitize bench format clean
 
 all: build
 
@@ -22,6 +22,9 @@ run: build
 
 test: build
 	@bash scripts/run-tests.sh $(BUILD_DIR) $(SANITIZE_DIR)
+
+format: deps
+	@bash scripts/check-format.sh fix
 
 bench: build
 	@bash scripts/run-benchmarks.sh $(BUILD_DIR)

@@ -23,9 +23,7 @@ namespace {
 
 constexpr const char* kReader = "Virtual PCD 00 00";
 
-double Seconds(std::chrono::steady_clock::duration duration) {
-    return std::chrono::duration<double>(duration).count();
-}
+double Seconds(std::chrono::steady_clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 }  // namespace
 
@@ -72,7 +70,8 @@ int main() {
         // Both sides start timing once pcscd has settled after the card's reset.
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const auto programStart = std::chrono::steady_clock::now();
-        if (!phonebook::ReadPhoneBook(session, phonebook::kAdnFile, entries, info)) return fail("phone book read failed");
+        if (!phonebook::ReadPhoneBook(session, phonebook::kAdnFile, entries, info))
+            return fail("phone book read failed");
         const double programTime = Seconds(std::chrono::steady_clock::now() - programStart);
         host.reader.SetTraceHook(nullptr);
         if (round == 0) {
@@ -98,10 +97,9 @@ int main() {
         for (std::size_t index = 0; index < commands.size(); ++index) {
             const auto& command = commands[index];
             answerLength = sizeof answer;
-            if (SCardTransmit(handle, SCARD_PCI_T0, command.data(), static_cast<DWORD>(command.size()), nullptr,
-                              answer, &answerLength) != SCARD_S_SUCCESS ||
-                answerLength < 2 ||
-                (answer[answerLength - 2] << 8 | answer[answerLength - 1]) != statusWords[index]) {
+            if (SCardTransmit(handle, SCARD_PCI_T0, command.data(), static_cast<DWORD>(command.size()), nullptr, answer,
+                              &answerLength) != SCARD_S_SUCCESS ||
+                answerLength < 2 || (answer[answerLength - 2] << 8 | answer[answerLength - 1]) != statusWords[index]) {
                 return fail("the minimal client's command did not answer as the program's did");
             }
         }

@@ -19,7 +19,8 @@ int main() {
     std::uint8_t record[255];
     for (int call = 0; call < 250; ++call) {
         std::uint32_t length = sizeof record;
-        if (!rig.session->ReadFileRecord(0x7F10, 0x6F3A, record, length, static_cast<std::uint8_t>(call % 120 + 1), 4)) {
+        if (!rig.session->ReadFileRecord(0x7F10, 0x6F3A, record, length, static_cast<std::uint8_t>(call % 120 + 1),
+                                         4)) {
             std::fprintf(stderr, "session_commands: %s\n", rig.session->FormatLastError().c_str());
             return 1;
         }

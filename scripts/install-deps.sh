@@ -20,6 +20,7 @@ packages=(
     xvfb
     xauth
     groff-base
+    clang-format
 )
 
 missing=()

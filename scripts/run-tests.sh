@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs the whole test suite: every test of the normal build (the PC/SC tests against a pcscd
-# started for them), then the unit, fuzz and window tests again in a build with AddressSanitizer
-# and UndefinedBehaviorSanitizer. Every stage runs; the script fails at the end if any failed.
+# Runs the whole test suite: the formatting check, every test of the normal build (the PC/SC tests
+# against a pcscd started for them), then the unit, fuzz and window tests again in a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer. Every stage runs; the script fails at the end if any failed.
 set -uo pipefail
 
 build_dir=${1:-build}
@@ -9,6 +9,9 @@ sanitize_dir=${2:-build-sanitize}
 jobs=$(nproc)
 here=$(dirname "$0")
 failed=0
+
+echo "== Formatting =="
+"$here/check-format.sh" || failed=1
 
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" -LE pcsc || failed=1
 

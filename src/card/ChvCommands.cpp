@@ -39,8 +39,8 @@ reader::ReaderResult Send(reader::CardReader& reader, std::uint8_t ins, std::uin
                           std::size_t codes, bool powerDownOnFailure) {
     std::uint16_t sw = 0;
     const std::span<std::uint8_t> data = buffer.Bytes(codes);
-    const reader::ReaderResult code = reader.Transmit(kClass, ins, 0, p2, static_cast<std::uint8_t>(data.size()),
-                                                      data, reader::Direction::ToCard, sw);
+    const reader::ReaderResult code = reader.Transmit(kClass, ins, 0, p2, static_cast<std::uint8_t>(data.size()), data,
+                                                      reader::Direction::ToCard, sw);
     if (code != reader::result::kOk) {
         if (powerDownOnFailure) reader.PowerOff();
         return code;

@@ -53,10 +53,9 @@ reader::ReaderResult ReadBinary(reader::CardReader& reader, std::uint16_t offset
                        sw);
 }
 
-reader::ReaderResult UpdateBinary(reader::CardReader& reader, std::uint16_t offset,
-                                  std::span<const std::uint8_t> data, std::uint16_t& sw) {
-    return SendData(reader, 0xD6, static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset), data,
-                    sw);
+reader::ReaderResult UpdateBinary(reader::CardReader& reader, std::uint16_t offset, std::span<const std::uint8_t> data,
+                                  std::uint16_t& sw) {
+    return SendData(reader, 0xD6, static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset), data, sw);
 }
 
 reader::ReaderResult ReadRecord(reader::CardReader& reader, std::uint8_t record, std::uint8_t mode,

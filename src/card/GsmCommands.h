@@ -19,8 +19,8 @@ reader::ReaderResult GetResponse(reader::CardReader& reader, std::uint8_t length
 // Reads out.size() bytes (1 to 256) from the offset.
 reader::ReaderResult ReadBinary(reader::CardReader& reader, std::uint16_t offset, std::span<std::uint8_t> out,
                                 std::uint16_t& sw);
-reader::ReaderResult UpdateBinary(reader::CardReader& reader, std::uint16_t offset,
-                                  std::span<const std::uint8_t> data, std::uint16_t& sw);
+reader::ReaderResult UpdateBinary(reader::CardReader& reader, std::uint16_t offset, std::span<const std::uint8_t> data,
+                                  std::uint16_t& sw);
 reader::ReaderResult ReadRecord(reader::CardReader& reader, std::uint8_t record, std::uint8_t mode,
                                 std::span<std::uint8_t> out, std::uint16_t& sw);
 reader::ReaderResult UpdateRecord(reader::CardReader& reader, std::uint8_t record, std::uint8_t mode,

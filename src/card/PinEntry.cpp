@@ -13,8 +13,7 @@ PinPrompt PinPromptFor(unsigned chv) {
     return PinPrompt{109, "Quillet! - Enter PIN", "Please enter PIN:", 8};
 }
 
-PinCheck VerifyWithRememberedPin(SessionHost& host, reader::CardReader* reader, unsigned chv,
-                                 RefusedMemory onRefusal) {
+PinCheck VerifyWithRememberedPin(SessionHost& host, reader::CardReader* reader, unsigned chv, RefusedMemory onRefusal) {
     SecretString& remembered = host.RememberedPin(chv);
     for (;;) {
         const bool fromMemory = !remembered.Empty();

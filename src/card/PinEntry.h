@@ -21,7 +21,6 @@ struct PinCheck {
 // Verifies CHV `chv` with the code the host remembers, or else with one the user enters. An accepted
 // code is remembered; a refused one is forgotten, so it never costs a second attempt. A null reader
 // gives kReaderInaccessible.
-PinCheck VerifyWithRememberedPin(SessionHost& host, reader::CardReader* reader, unsigned chv,
-                                 RefusedMemory onRefusal);
+PinCheck VerifyWithRememberedPin(SessionHost& host, reader::CardReader* reader, unsigned chv, RefusedMemory onRefusal);
 
 }  // namespace quillet::card

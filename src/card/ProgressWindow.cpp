@@ -19,7 +19,6 @@ std::string FormatItemText(std::string_view pattern, unsigned item, unsigned tot
     return text;
 }
 
-
 void ProgressWindow::Begin(ProgressOwner owner, std::uint32_t textId, std::uint32_t titleId) {
     if (m_users++ == 0) {
         m_cancelled = false;

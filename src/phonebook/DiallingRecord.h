@@ -22,8 +22,8 @@ inline constexpr std::size_t kMaxDigits = 60;
 
 // Decodes a record (extension records taken from `extensions`, which may be empty) into an
 // entry with the given index. Never fails: bad lengths or broken chains only shorten the number.
-void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::FileImage& extensions,
-                          std::uint16_t index, PhoneBookEntry& entry);
+void DecodeDiallingRecord(std::span<const std::uint8_t> record, const card::FileImage& extensions, std::uint16_t index,
+                          PhoneBookEntry& entry);
 
 // True when a record holds an entry: the decoder gives it `used` = 1.
 bool IsDiallingRecordInUse(std::span<const std::uint8_t> record);

@@ -35,17 +35,28 @@ char UpperCase1250(char character) {
     const auto byte = static_cast<unsigned char>(character);
     if (byte >= 'a' && byte <= 'z') return static_cast<char>(byte - 0x20);
     switch (byte) {
-        case 0x9A: return static_cast<char>(0x8A);  // š
-        case 0x9C: return static_cast<char>(0x8C);  // ś
-        case 0x9D: return static_cast<char>(0x8D);  // ť
-        case 0x9E: return static_cast<char>(0x8E);  // ž
-        case 0x9F: return static_cast<char>(0x8F);  // ź
-        case 0xB3: return static_cast<char>(0xA3);  // ł
-        case 0xB9: return static_cast<char>(0xA5);  // ą
-        case 0xBA: return static_cast<char>(0xAA);  // ş
-        case 0xBE: return static_cast<char>(0xBC);  // ľ
-        case 0xBF: return static_cast<char>(0xAF);  // ż
-        default: break;
+        case 0x9A:
+            return static_cast<char>(0x8A);  // š
+        case 0x9C:
+            return static_cast<char>(0x8C);  // ś
+        case 0x9D:
+            return static_cast<char>(0x8D);  // ť
+        case 0x9E:
+            return static_cast<char>(0x8E);  // ž
+        case 0x9F:
+            return static_cast<char>(0x8F);  // ź
+        case 0xB3:
+            return static_cast<char>(0xA3);  // ł
+        case 0xB9:
+            return static_cast<char>(0xA5);  // ą
+        case 0xBA:
+            return static_cast<char>(0xAA);  // ş
+        case 0xBE:
+            return static_cast<char>(0xBC);  // ľ
+        case 0xBF:
+            return static_cast<char>(0xAF);  // ż
+        default:
+            break;
     }
     if (byte >= 0xE0 && byte != 0xF7 && byte != 0xFF) return static_cast<char>(byte - 0x20);
     return character;

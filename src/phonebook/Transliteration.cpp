@@ -14,8 +14,9 @@ constexpr unsigned char kSource[] = {
     0xDA, 0xFA, 0xDB, 0xFB, 0xDC, 0xFC, 0xD2, 0xF2, 0xD1, 0xF1, 0x8D, 0x9D, 0xD3, 0xF3, 0xD4, 0xF4, 0xD5,
     0xF5, 0xD6, 0xF6, 0xCF, 0xEF, 0xBC, 0xBE, 0xC5, 0xE5, 0x91, 0x92, 0x22, 0x22, 0x84, 0x82,
 };
-constexpr unsigned char kReplacement[] = "AaAaAaAaEeEeSsCcCcRrRrZzYyIiIiEeUuUuUuUuNnNnTtOoOoOoOoDdLlLl"
-                                         "\x92\x92\x22\x22\x22\x2C";
+constexpr unsigned char kReplacement[] =
+    "AaAaAaAaEeEeSsCcCcRrRrZzYyIiIiEeUuUuUuUuNnNnTtOoOoOoOoDdLlLl"
+    "\x92\x92\x22\x22\x22\x2C";
 
 static_assert(sizeof(kSource) == 66);
 static_assert(sizeof(kReplacement) - 1 == 66);

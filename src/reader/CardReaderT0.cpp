@@ -28,9 +28,8 @@ bool IsStatusByte(std::uint8_t byte) {
 
 }  // namespace
 
-ReaderResult CardReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2,
-                                  std::uint8_t p3, std::span<std::uint8_t> data, Direction direction,
-                                  std::uint16_t& sw) {
+ReaderResult CardReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2, std::uint8_t p3,
+                                  std::span<std::uint8_t> data, Direction direction, std::uint16_t& sw) {
     const std::array<std::uint8_t, 5> header = {cla, ins, p1, p2, p3};
     const std::uint16_t length = (direction == Direction::FromCard && p3 == 0) ? 256 : p3;
     auto finish = [&](ReaderResult code) { return ReportCommand(header, data, length, direction, sw, code); };
@@ -52,8 +51,7 @@ ReaderResult CardReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8
 }
 
 ReaderResult CardReader::ReportCommand(const std::array<std::uint8_t, 5>& header, std::span<const std::uint8_t> data,
-                                       std::size_t length, Direction direction, std::uint16_t sw,
-                                       ReaderResult code) {
+                                       std::size_t length, Direction direction, std::uint16_t sw, ReaderResult code) {
     if (m_traceHook) {
         TraceRecord record;
         record.header = header;

@@ -17,6 +17,8 @@ void LibraryLoader::Unload() {
     }
 }
 
-void* LibraryLoader::Find(const char* symbol) const { return m_handle != nullptr ? ::dlsym(m_handle, symbol) : nullptr; }
+void* LibraryLoader::Find(const char* symbol) const {
+    return m_handle != nullptr ? ::dlsym(m_handle, symbol) : nullptr;
+}
 
 }  // namespace quillet::reader

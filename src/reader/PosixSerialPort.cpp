@@ -107,8 +107,7 @@ bool PosixSerialPort::ApplySettings(const LineSettings& settings) {
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     const speed_t speed = SpeedOf(settings.baudRate);
-    return ::cfsetispeed(&tio, speed) == 0 && ::cfsetospeed(&tio, speed) == 0 &&
-           ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
+    return ::cfsetispeed(&tio, speed) == 0 && ::cfsetospeed(&tio, speed) == 0 && ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
 }
 
 bool PosixSerialPort::SetModemLine(int line, bool raised) {

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kFamily95 = 1;
 constexpr int kFamilyNt = 2;
-constexpr std::uint32_t kNoDriver = 263;      // platform unknown or library missing
+constexpr std::uint32_t kNoDriver = 263;  // platform unknown or library missing
 constexpr std::uint32_t kNoEntryPoint = 3;
 
 enum Function : std::uint32_t {

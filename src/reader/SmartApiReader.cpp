@@ -50,7 +50,7 @@ struct SmartApiReader::EntryPoints {
 SmartApiReader::SmartApiReader(const std::string& libraryPath) {
     if (!m_library.Load(libraryPath.empty() ? std::string("libsmartapi.so") : libraryPath)) return;
     // All nine must be there, even the two this program never calls.
-    const char* names[] = {"SmartOpen", "SmartClose",    "SmartInp",    "SmartOutp",  "SmartRead",
+    const char* names[] = {"SmartOpen",  "SmartClose",    "SmartInp",    "SmartOutp",  "SmartRead",
                            "SmartWrite", "GetSmartError", "SetSmartCWT", "GetSmartCWT"};
     void* found[9] = {};
     for (int index = 0; index < 9; ++index) {
@@ -60,11 +60,11 @@ SmartApiReader::SmartApiReader(const std::string& libraryPath) {
             return;
         }
     }
-    auto entries = std::make_unique<EntryPoints>(EntryPoints{
-        reinterpret_cast<SmartOpenFn>(found[0]), reinterpret_cast<SmartCloseFn>(found[1]),
-        reinterpret_cast<SmartInpFn>(found[2]), reinterpret_cast<SmartOutpFn>(found[3]),
-        reinterpret_cast<SmartReadFn>(found[4]), reinterpret_cast<SmartWriteFn>(found[5]),
-        reinterpret_cast<GetSmartErrorFn>(found[6])});
+    auto entries = std::make_unique<EntryPoints>(
+        EntryPoints{reinterpret_cast<SmartOpenFn>(found[0]), reinterpret_cast<SmartCloseFn>(found[1]),
+                    reinterpret_cast<SmartInpFn>(found[2]), reinterpret_cast<SmartOutpFn>(found[3]),
+                    reinterpret_cast<SmartReadFn>(found[4]), reinterpret_cast<SmartWriteFn>(found[5]),
+                    reinterpret_cast<GetSmartErrorFn>(found[6])});
     m_entries = std::move(entries);
 }
 

@@ -91,24 +91,42 @@ ApduResponse GsmSimCard::Process(const ApduHeader& header, std::span<const std::
         case kGetResponse:
             m_pendingResponse = std::move(pending);
             return GetResponse(header);
-        case kSelect: return Select(header, data);
-        case kStatus: return Status(header);
-        case kReadBinary: return ReadBinary(header);
-        case kUpdateBinary: return UpdateBinary(header, data);
-        case kReadRecord: return ReadRecord(header);
-        case kUpdateRecord: return UpdateRecord(header, data);
-        case kSeek: return Seek(header, data);
-        case kIncrease: return Increase(header, data);
-        case kInvalidate: return SetInvalidation(header, true);
-        case kRehabilitate: return SetInvalidation(header, false);
-        case kVerifyChv: return VerifyChv(header, data);
-        case kChangeChv: return ChangeChv(header, data);
-        case kDisableChv: return SetChv1Enabled(header, data, false);
-        case kEnableChv: return SetChv1Enabled(header, data, true);
-        case kUnblockChv: return UnblockChv(header, data);
-        case kRunGsmAlgorithm: return RunGsmAlgorithm(header, data);
-        case kSleep: return {{}, sw::kOk};
-        default: return {{}, sw::kUnknownInstruction};
+        case kSelect:
+            return Select(header, data);
+        case kStatus:
+            return Status(header);
+        case kReadBinary:
+            return ReadBinary(header);
+        case kUpdateBinary:
+            return UpdateBinary(header, data);
+        case kReadRecord:
+            return ReadRecord(header);
+        case kUpdateRecord:
+            return UpdateRecord(header, data);
+        case kSeek:
+            return Seek(header, data);
+        case kIncrease:
+            return Increase(header, data);
+        case kInvalidate:
+            return SetInvalidation(header, true);
+        case kRehabilitate:
+            return SetInvalidation(header, false);
+        case kVerifyChv:
+            return VerifyChv(header, data);
+        case kChangeChv:
+            return ChangeChv(header, data);
+        case kDisableChv:
+            return SetChv1Enabled(header, data, false);
+        case kEnableChv:
+            return SetChv1Enabled(header, data, true);
+        case kUnblockChv:
+            return UnblockChv(header, data);
+        case kRunGsmAlgorithm:
+            return RunGsmAlgorithm(header, data);
+        case kSleep:
+            return {{}, sw::kOk};
+        default:
+            return {{}, sw::kUnknownInstruction};
     }
 }
 
@@ -169,8 +187,9 @@ std::vector<std::uint8_t> GsmSimCard::DirectoryResponse(std::uint16_t id) const 
     response[12] = 9;  // bytes 14 to 22 follow
     response[13] = static_cast<std::uint8_t>(kFileCharacteristics | (m_profile.chv1Enabled ? 0 : kChv1DisabledBit));
     response[14] = static_cast<std::uint8_t>(id == kMasterFile ? m_profile.directories.size() : 0);
-    response[15] = static_cast<std::uint8_t>(std::count_if(m_profile.files.begin(), m_profile.files.end(),
-                                                           [&](const SimElementaryFile& file) { return file.directory == id; }));
+    response[15] =
+        static_cast<std::uint8_t>(std::count_if(m_profile.files.begin(), m_profile.files.end(),
+                                                [&](const SimElementaryFile& file) { return file.directory == id; }));
     response[16] = 4;  // CHV1, CHV2 and their unblocking codes
     response[18] = CodeStatus(m_profile.chv1);
     response[19] = CodeStatus(m_profile.unblockChv1);
@@ -191,16 +210,15 @@ std::vector<std::uint8_t> GsmSimCard::FileResponse(const SimElementaryFile& file
     response[8] = static_cast<std::uint8_t>(nibble(file.access.read) << 4 | nibble(file.access.update));
     response[9] = static_cast<std::uint8_t>(nibble(file.access.increase) << 4);
     response[10] = static_cast<std::uint8_t>(nibble(file.access.rehabilitate) << 4 | nibble(file.access.invalidate));
-    response[11] = static_cast<std::uint8_t>((file.invalidated ? 0x00 : 0x01) | (file.usableWhenInvalidated ? 0x04 : 0x00));
+    response[11] =
+        static_cast<std::uint8_t>((file.invalidated ? 0x00 : 0x01) | (file.usableWhenInvalidated ? 0x04 : 0x00));
     response[12] = 2;  // bytes 14 and 15 follow
     response[13] = static_cast<std::uint8_t>(file.structure);
     response[14] = file.structure == FileStructure::Transparent ? 0 : file.recordLength;
     return response;
 }
 
-SimElementaryFile* GsmSimCard::SelectedFile() {
-    return m_currentFile ? &m_profile.files[*m_currentFile] : nullptr;
-}
+SimElementaryFile* GsmSimCard::SelectedFile() { return m_currentFile ? &m_profile.files[*m_currentFile] : nullptr; }
 
 bool GsmSimCard::AccessGranted(AccessLevel level) const {
     switch (level) {

@@ -64,7 +64,7 @@ private:
     SimProfile m_profile;
     std::uint16_t m_currentDirectory = 0x3F00;
     std::optional<std::size_t> m_currentFile;  // index into the profile's files
-    std::size_t m_recordPointer = 0;            // 0: no current record
+    std::size_t m_recordPointer = 0;           // 0: no current record
     std::vector<std::uint8_t> m_pendingResponse;
     bool m_chv1Verified = false;
     bool m_chv2Verified = false;

@@ -46,16 +46,24 @@ std::optional<std::uint16_t> GsmSimCard::LocateRecord(const ApduHeader& header, 
             return std::nullopt;
         case kNext:
             // A linear file stops at its last record; a cyclic one wraps round.
-            if (m_recordPointer == 0) number = 1;
-            else if (m_recordPointer < count) number = m_recordPointer + 1;
-            else if (cyclic) number = 1;
-            else return sw::kOutOfRange;
+            if (m_recordPointer == 0)
+                number = 1;
+            else if (m_recordPointer < count)
+                number = m_recordPointer + 1;
+            else if (cyclic)
+                number = 1;
+            else
+                return sw::kOutOfRange;
             break;
         case kPrevious:
-            if (m_recordPointer == 0) number = count;
-            else if (m_recordPointer > 1) number = m_recordPointer - 1;
-            else if (cyclic) number = count;
-            else return sw::kOutOfRange;
+            if (m_recordPointer == 0)
+                number = count;
+            else if (m_recordPointer > 1)
+                number = m_recordPointer - 1;
+            else if (cyclic)
+                number = count;
+            else
+                return sw::kOutOfRange;
             break;
         default:
             return sw::kWrongParameters;

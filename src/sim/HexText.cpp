@@ -34,7 +34,8 @@ std::optional<std::vector<std::uint8_t>> FromHex(std::string_view text, std::str
         }
         const int value = DigitValue(character);
         if (value < 0) {
-            error = "bad hexadecimal digit '" + std::string(1, character) + "' at position " + std::to_string(position + 1);
+            error =
+                "bad hexadecimal digit '" + std::string(1, character) + "' at position " + std::to_string(position + 1);
             return std::nullopt;
         }
         if (high < 0) {

@@ -18,22 +18,22 @@ struct SerialReaderSetup {
     std::string identification = "RDX10";  // "RDX10" or "RDX20"; the check byte is added
     bool identifies = true;                // false: the reader never announces itself
     std::vector<std::uint8_t> noiseBeforeIdentification;
-    bool statusWithA5 = false;             // status answers start with an extra 0xA5
-    std::uint8_t extraStatusBits = 0;      // status bits besides 0x40 (the host must ignore them)
-    int statusCheckError = 0;              // added to the status check byte
-    bool cardInserted = true;              // status bit 0x40
-    bool inverseConvention = false;        // the card speaks the inverse convention
+    bool statusWithA5 = false;                               // status answers start with an extra 0xA5
+    std::uint8_t extraStatusBits = 0;                        // status bits besides 0x40 (the host must ignore them)
+    int statusCheckError = 0;                                // added to the status check byte
+    bool cardInserted = true;                                // status bit 0x40
+    bool inverseConvention = false;                          // the card speaks the inverse convention
     std::optional<std::array<std::uint8_t, 32>> memoryCard;  // a telephone chip card instead of a SIM
-    int memoryChecksumError = 0;           // added to the memory block's check byte
+    int memoryChecksumError = 0;                             // added to the memory block's check byte
     bool failOpen = false;
     bool failSettings = false;
     bool failModemLines = false;
-    bool dropEchoes = false;               // the line sends nothing back
-    std::optional<std::size_t> garbleEchoOfByte;  // index of the host byte whose echo arrives changed
-    std::optional<std::size_t> dropAnswerByte;    // index of the reader's or card's byte that is lost
+    bool dropEchoes = false;                           // the line sends nothing back
+    std::optional<std::size_t> garbleEchoOfByte;       // index of the host byte whose echo arrives changed
+    std::optional<std::size_t> dropAnswerByte;         // index of the reader's or card's byte that is lost
     std::optional<std::size_t> pullCardAfterCommands;  // the card is pulled out after this many commands
-    std::uint64_t cardDelayMicros = 0;             // a slow card: extra time before each answer
-    std::uint64_t atrDelayMicros = 5'000;          // from power-up to the first byte of the ATR
+    std::uint64_t cardDelayMicros = 0;                 // a slow card: extra time before each answer
+    std::uint64_t atrDelayMicros = 5'000;              // from power-up to the first byte of the ATR
 };
 
 // The serial reader and its card on one echoing I/O line, as a serial port for SerialCardReader.

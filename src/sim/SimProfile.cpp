@@ -18,20 +18,28 @@ const SimElementaryFile* SimProfile::FindFile(std::uint16_t directory, std::uint
 
 const char* AccessLevelName(AccessLevel level) {
     switch (level) {
-        case AccessLevel::Always: return "ALW";
-        case AccessLevel::Chv1: return "CHV1";
-        case AccessLevel::Chv2: return "CHV2";
-        case AccessLevel::Adm: return "ADM";
-        case AccessLevel::Never: return "NEV";
+        case AccessLevel::Always:
+            return "ALW";
+        case AccessLevel::Chv1:
+            return "CHV1";
+        case AccessLevel::Chv2:
+            return "CHV2";
+        case AccessLevel::Adm:
+            return "ADM";
+        case AccessLevel::Never:
+            return "NEV";
     }
     return "NEV";
 }
 
 const char* FileStructureName(FileStructure structure) {
     switch (structure) {
-        case FileStructure::Transparent: return "transparent";
-        case FileStructure::LinearFixed: return "linear-fixed";
-        case FileStructure::Cyclic: return "cyclic";
+        case FileStructure::Transparent:
+            return "transparent";
+        case FileStructure::LinearFixed:
+            return "linear-fixed";
+        case FileStructure::Cyclic:
+            return "cyclic";
     }
     return "transparent";
 }

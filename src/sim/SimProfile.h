@@ -43,7 +43,9 @@ struct SimElementaryFile {
     std::uint8_t recordLength = 0;                   // record files
     std::vector<std::vector<std::uint8_t>> records;  // record files
 
-    std::size_t Size() const { return structure == FileStructure::Transparent ? content.size() : records.size() * recordLength; }
+    std::size_t Size() const {
+        return structure == FileStructure::Transparent ? content.size() : records.size() * recordLength;
+    }
     bool operator==(const SimElementaryFile&) const = default;
 };
 

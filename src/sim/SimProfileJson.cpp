@@ -1,8 +1,8 @@
 #include "sim/SimProfileJson.h"
 
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 
@@ -18,7 +18,7 @@ using Json = nlohmann::ordered_json;
 constexpr const char* kFormatName = "quillet-virtual-card";
 constexpr int kFormatVersion = 1;
 constexpr std::uint16_t kMasterFile = 0x3F00;
-constexpr std::size_t kMaxRecords = 254;        // record numbers are one byte, 1..254
+constexpr std::size_t kMaxRecords = 254;  // record numbers are one byte, 1..254
 constexpr std::size_t kMaxTransparentSize = 0xFFFF;
 
 // Reads a JSON document into a profile, remembering the first error with the field's path.
@@ -38,8 +38,7 @@ private:
     bool ReadString(const Json& object, const std::string& key, const std::string& field, std::string& out,
                     bool required = true);
     bool ReadBool(const Json& object, const std::string& key, const std::string& field, bool& out);
-    bool ReadNumber(const Json& object, const std::string& key, const std::string& field, unsigned max,
-                    unsigned& out);
+    bool ReadNumber(const Json& object, const std::string& key, const std::string& field, unsigned max, unsigned& out);
     bool ReadHex(const Json& value, const std::string& field, std::vector<std::uint8_t>& out);
     bool ReadFileId(const std::string& text, const std::string& field, std::uint16_t& out);
     bool ReadCode(const Json& codes, const std::string& key, SecretCode& code);
@@ -51,8 +50,7 @@ private:
     std::string m_error;
 };
 
-const Json* ProfileReader::Member(const Json& object, const std::string& key, const std::string& field,
-                                  bool required) {
+const Json* ProfileReader::Member(const Json& object, const std::string& key, const std::string& field, bool required) {
     const auto found = object.find(key);
     if (found == object.end()) {
         if (required) Fail(field, "missing");
@@ -61,8 +59,8 @@ const Json* ProfileReader::Member(const Json& object, const std::string& key, co
     return &*found;
 }
 
-bool ProfileReader::ReadString(const Json& object, const std::string& key, const std::string& field,
-                               std::string& out, bool required) {
+bool ProfileReader::ReadString(const Json& object, const std::string& key, const std::string& field, std::string& out,
+                               bool required) {
     const Json* value = Member(object, key, field, required);
     if (value == nullptr) return !required;
     if (!value->is_string()) return Fail(field, "must be a text");
@@ -146,12 +144,18 @@ bool ProfileReader::ReadAccess(const Json& file, const std::string& field, FileA
         const std::string name = field + ".access." + key;
         std::string text;
         if (!ReadString(*entry, key, name, text)) return false;
-        if (text == "ALW") *level = AccessLevel::Always;
-        else if (text == "CHV1") *level = AccessLevel::Chv1;
-        else if (text == "CHV2") *level = AccessLevel::Chv2;
-        else if (text == "ADM") *level = AccessLevel::Adm;
-        else if (text == "NEV") *level = AccessLevel::Never;
-        else return Fail(name, "must be ALW, CHV1, CHV2, ADM or NEV");
+        if (text == "ALW")
+            *level = AccessLevel::Always;
+        else if (text == "CHV1")
+            *level = AccessLevel::Chv1;
+        else if (text == "CHV2")
+            *level = AccessLevel::Chv2;
+        else if (text == "ADM")
+            *level = AccessLevel::Adm;
+        else if (text == "NEV")
+            *level = AccessLevel::Never;
+        else
+            return Fail(name, "must be ALW, CHV1, CHV2, ADM or NEV");
     }
     return true;
 }
@@ -207,8 +211,8 @@ bool ProfileReader::ReadFile(const Json& entry, const std::string& field, const 
         std::vector<std::uint8_t> record;
         if (!ReadHex((*records)[index], name, record)) return false;
         if (record.size() != recordLength) {
-            return Fail(name, "must hold " + std::to_string(recordLength) + " bytes, not " +
-                                  std::to_string(record.size()));
+            return Fail(name,
+                        "must hold " + std::to_string(recordLength) + " bytes, not " + std::to_string(record.size()));
         }
         file.records.push_back(std::move(record));
     }

@@ -45,8 +45,9 @@ std::vector<std::uint8_t> T0LineAdapter::Receive(std::uint8_t byte) {
     }
     const std::uint8_t ins = header.ins;
     const std::uint8_t acknowledgement = m_behaviour.ackStyle == AckStyle::EachByte ? static_cast<std::uint8_t>(~ins)
-                                         : m_behaviour.ackStyle == AckStyle::InsPlusOne ? static_cast<std::uint8_t>(ins + 1)
-                                                                                        : ins;
+                                         : m_behaviour.ackStyle == AckStyle::InsPlusOne
+                                             ? static_cast<std::uint8_t>(ins + 1)
+                                             : ins;
     if (m_card.TakesData(header) && header.p3 > 0) {
         m_receivingData = true;
         SendProcedure(out, acknowledgement);

@@ -19,11 +19,11 @@ enum class AckStyle {
 // Ways a card may behave on the line, including faulty ones for tests.
 struct T0Behaviour {
     AckStyle ackStyle = AckStyle::Ins;
-    int nullsBeforeProcedure = 0;    // NULL bytes (0x60) before the first procedure byte
-    bool omitSw2 = false;            // send SW1 and then nothing
+    int nullsBeforeProcedure = 0;         // NULL bytes (0x60) before the first procedure byte
+    bool omitSw2 = false;                 // send SW1 and then nothing
     bool omitProcedureAfterData = false;  // after the data, send nothing more
-    int procedureByteOverride = -1;  // send this byte instead of the acknowledgement
-    int acknowledgementsAfterData = 0;  // extra acknowledgements once all data has moved
+    int procedureByteOverride = -1;       // send this byte instead of the acknowledgement
+    int acknowledgementsAfterData = 0;    // extra acknowledgements once all data has moved
     // When it returns a status word for a command, the card answers with it at once and does
     // not carry the command out.
     std::function<std::optional<std::uint16_t>(const ApduHeader&)> forcedStatus;

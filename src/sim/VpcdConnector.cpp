@@ -61,7 +61,8 @@ VpcdConnector::VpcdConnector(ApduCard& card, Options options) : m_card(card), m_
 std::vector<std::uint8_t> VpcdConnector::Answer(const std::vector<std::uint8_t>& command) {
     if (command.size() < 4) return StatusOnly(kWrongLength);
     if (!m_powered) return StatusOnly(kTechnicalProblem);
-    ApduHeader header{command[0], command[1], command[2], command[3], static_cast<std::uint8_t>(command.size() >= 5 ? command[4] : 0)};
+    ApduHeader header{command[0], command[1], command[2], command[3],
+                      static_cast<std::uint8_t>(command.size() >= 5 ? command[4] : 0)};
     const std::size_t withData = 5u + header.p3;
     const bool wellShaped = command.size() == 4 || command.size() == 5 || command.size() == withData;
     if (m_options.strictShapes && !wellShaped) return StatusOnly(kWrongLength);

@@ -72,8 +72,7 @@ public:
         Bar(20);
         if (!chv1Enabled) return true;
         // A remembered code the card refuses is forgotten and asked for anew.
-        const card::PinCheck check =
-            card::VerifyWithRememberedPin(m_host, &reader, 1, card::RefusedMemory::AskUser);
+        const card::PinCheck check = card::VerifyWithRememberedPin(m_host, &reader, 1, card::RefusedMemory::AskUser);
         if (check.cancelled) {
             cancelled = true;
             Release();

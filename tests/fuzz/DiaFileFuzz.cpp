@@ -11,10 +11,9 @@ namespace quillet::fuzz {
 
 std::vector<std::string> Seeds() {
     return {"1\tJan Novak\t+420603123456\r\n2\tEva\t112\r\n17\tOffice\t+4202*31#p12\r\n",
-            "Jan Novak\t+420603123456\r\nEva\t112",
-            "250\tLast\t1\r\n1\tFirst\t2\r\n",
-            "1\tName \x1bn tab\t+1\r\n",
-            "1\tM\xFCller \x8A\x9D\x61stn\xFD\t1\r\n2\tme@home $5_ok\t2\r\n3\tA\x1b" "e [x]\t3\r\n"};
+            "Jan Novak\t+420603123456\r\nEva\t112", "250\tLast\t1\r\n1\tFirst\t2\r\n", "1\tName \x1bn tab\t+1\r\n",
+            "1\tM\xFCller \x8A\x9D\x61stn\xFD\t1\r\n2\tme@home $5_ok\t2\r\n3\tA\x1b"
+            "e [x]\t3\r\n"};
 }
 
 }  // namespace quillet::fuzz

@@ -64,33 +64,33 @@ Input Mutate(Input input, const std::vector<Input>& seeds, std::mt19937& random)
     for (int step = 0; step < steps; ++step) {
         const std::size_t at = input.empty() ? 0 : random() % (input.size() + 1);
         switch (random() % 7) {
-        case 0:  // flip a bit
-            if (!input.empty()) input[at % input.size()] ^= static_cast<char>(1u << (random() % 8));
-            break;
-        case 1:  // a random byte
-            if (!input.empty()) input[at % input.size()] = static_cast<char>(random());
-            break;
-        case 2:  // an interesting byte
-            input.insert(at, 1, kInteresting[random() % sizeof kInteresting]);
-            break;
-        case 3:  // cut a piece out
-            input.erase(at, random() % 16);
-            break;
-        case 4: {  // repeat a piece, sometimes many times
-            const std::string piece = input.substr(at, 1 + random() % 32);
-            const std::size_t times = random() % 4 == 0 ? 1 + random() % 2000 : 1;
-            for (std::size_t time = 0; time < times && input.size() < (1u << 20); ++time) input.insert(at, piece);
-            break;
-        }
-        case 5:  // splice in part of another seed
-            if (!seeds.empty()) {
-                const Input& other = seeds[random() % seeds.size()];
-                input.insert(at, other.substr(random() % (other.size() + 1), random() % 64));
+            case 0:  // flip a bit
+                if (!input.empty()) input[at % input.size()] ^= static_cast<char>(1u << (random() % 8));
+                break;
+            case 1:  // a random byte
+                if (!input.empty()) input[at % input.size()] = static_cast<char>(random());
+                break;
+            case 2:  // an interesting byte
+                input.insert(at, 1, kInteresting[random() % sizeof kInteresting]);
+                break;
+            case 3:  // cut a piece out
+                input.erase(at, random() % 16);
+                break;
+            case 4: {  // repeat a piece, sometimes many times
+                const std::string piece = input.substr(at, 1 + random() % 32);
+                const std::size_t times = random() % 4 == 0 ? 1 + random() % 2000 : 1;
+                for (std::size_t time = 0; time < times && input.size() < (1u << 20); ++time) input.insert(at, piece);
+                break;
             }
-            break;
-        default:  // truncate
-            input.resize(at);
-            break;
+            case 5:  // splice in part of another seed
+                if (!seeds.empty()) {
+                    const Input& other = seeds[random() % seeds.size()];
+                    input.insert(at, other.substr(random() % (other.size() + 1), random() % 64));
+                }
+                break;
+            default:  // truncate
+                input.resize(at);
+                break;
         }
     }
     return input;
@@ -129,7 +129,8 @@ int main(int argc, char** argv) {
     const std::vector<Input> seeds = quillet::fuzz::Seeds();
     for (const Input& seed : seeds) Run(seed);
     const auto runs = static_cast<std::size_t>(Setting("QUILLET_FUZZ_RUNS", 5000));
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(Setting("QUILLET_FUZZ_SECONDS", 30));
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(Setting("QUILLET_FUZZ_SECONDS", 30));
     std::mt19937 random(20261206);
     std::size_t run = 0;
     for (; run < runs && std::chrono::steady_clock::now() < end; ++run) {

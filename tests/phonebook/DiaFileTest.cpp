@@ -146,7 +146,7 @@ TEST(DiaFile, EveryEntryShapeSurvivesTheFile) {
         {"0", "7", 0, ""},
         {std::string(32, 'W'), "*#pDE0123456789", 0, ""},
         {"me@home $5_ok", "10", 1, ""},  // '@', '$' and '_' are bytes below 0x20 on the card
-        {"[a~b]", "11", 0, ""},           // escape pairs of GSM
+        {"[a~b]", "11", 0, ""},          // escape pairs of GSM
         {"@", "", 0, ""},
         {"", "", 1, "||0"},  // in use, with neither name nor number
         // Windows-1250 in the file, plain letters when read
@@ -197,16 +197,37 @@ TEST(DiaFile, NamesAreWrittenInWindows1250AndReadBackInPlainLetters) {
         bool windowsName = false;
     };
     const Case cases[] = {
-        {{0x80, 0x00, 0x4A, 0x00, 0xFC, 0x00, 0x72, 0x00, 0x67, 0x00, 0x65, 0x00, 0x6E}, "J\xFCrgen", "Jurgen",
+        {{0x80, 0x00, 0x4A, 0x00, 0xFC, 0x00, 0x72, 0x00, 0x67, 0x00, 0x65, 0x00, 0x6E},
+         "J\xFCrgen",
+         "Jurgen",
          "Jürgen"},
-        {{0x81, 0x04, 0x02, 0x8C, 0x65, 0x63, 0x68}, "\xC8" "ech", "Cech", "Čech"},
-        {{0x82, 0x05, 0x01, 0x00, 0xD8, 0x65, 0x68, 0x6F, 0xD9}, "\xD8" "eho\xF8", "Rehor", "Řehoř"},
+        {{0x81, 0x04, 0x02, 0x8C, 0x65, 0x63, 0x68},
+         "\xC8"
+         "ech",
+         "Cech",
+         "Čech"},
+        {{0x82, 0x05, 0x01, 0x00, 0xD8, 0x65, 0x68, 0x6F, 0xD9},
+         "\xD8"
+         "eho\xF8",
+         "Rehor",
+         "Řehoř"},
         {{0x6D, 0x65, 0x00, 0x68, 0x6F, 0x6D, 0x65}, "me@home", "me@home", "me@home"},
         {{0x4D, 0x7E, 0x6C, 0x6C, 0x65, 0x72, 0x11, 0x02}, "M\xFCller_$", "Muller_$", "Müller_$"},
         {{0x35, 0x1B, 0x65, 0x20, 0x64, 0x65, 0x61, 0x6C}, "5\x80 deal", "5. deal", "5€ deal"},
         // an older editor's Windows-1250 names: their own bytes, an undefined one included
-        {{0xC8, 0x65, 0x63, 0x68}, "\xC8" "ech", "Cech", "Čech", true},
-        {{0x41, 0x81, 0x42}, "A\x81" "B", "A.B", "A\uFFFD" "B", true},
+        {{0xC8, 0x65, 0x63, 0x68},
+         "\xC8"
+         "ech",
+         "Cech",
+         "Čech",
+         true},
+        {{0x41, 0x81, 0x42},
+         "A\x81"
+         "B",
+         "A.B",
+         "A\uFFFD"
+         "B",
+         true},
         // a NUL has no place in a line
         {{0x80, 0x00, 0x41, 0x00, 0x00}, "A.", "A.", std::string("A\0", 2)},
         // spelled out a name may outgrow the entry: the file holds what reads back (16 of 20 "AE")
@@ -242,7 +263,9 @@ TEST(DiaFile, NamesFromTheFileAreEncodedForTheCard) {
     ASSERT_EQ(reading.Read("1\tme@home $5_ok\t1\r\n2\t\x8A\x9D\x61stn\xFD [1]\t2\r\n").outcome,
               DiaReadOutcome::Complete);
     EXPECT_EQ(NameBytes(reading.table[0]), std::string("\x6D\x65\x00\x68\x6F\x6D\x65\x20\x02\x35\x11\x6F\x6B", 13));
-    EXPECT_EQ(NameBytes(reading.table[1]), "Stastny \x1B\x3C" "1\x1B\x3E");
+    EXPECT_EQ(NameBytes(reading.table[1]),
+              "Stastny \x1B\x3C"
+              "1\x1B\x3E");
 }
 
 // A card name the file spells differently is no longer the card's entry.
@@ -252,8 +275,7 @@ TEST(DiaFile, OnlyNamesThatReadBackTheSameKeepTheCardsBytes) {
     Put(card, 1, "Müller", "2");
     Put(card, 2, "Müller", "3");
     Reading reading;
-    ASSERT_EQ(reading.Read("1\tMuller\t1\r\n2\tM\xFCller\t2\r\n3\tMueller\t3\r\n").outcome,
-              DiaReadOutcome::Complete);
+    ASSERT_EQ(reading.Read("1\tMuller\t1\r\n2\tM\xFCller\t2\r\n3\tMueller\t3\r\n").outcome, DiaReadOutcome::Complete);
     EXPECT_EQ(AdoptUnchangedEntries(reading.table, card), 2u);
     for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(NameBytes(reading.table[i]), "M\x7Eller") << i;
     EXPECT_EQ(Shown(reading.table[2]), "Mueller");

@@ -34,8 +34,8 @@ PhoneBookEntry Decode(const Bytes& record, Bytes extensions = kNoExtensions) {
 }
 
 // "Jan", +12345 in a record with a 4-byte name field.
-const Bytes kJan = {0x4A, 0x61, 0x6E, 0xFF, 0x04, 0x91, 0x21, 0x43, 0xF5, 0xFF, 0xFF,
-                    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+const Bytes kJan = {0x4A, 0x61, 0x6E, 0xFF, 0x04, 0x91, 0x21, 0x43, 0xF5,
+                    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
 TEST(DiallingRecord, DecodesNameNumberAndTypeOfNumber) {
     const PhoneBookEntry entry = Decode(kJan);
@@ -104,11 +104,10 @@ TEST(DiallingRecord, EmptyAndShortRecords) {
 
 TEST(DiallingRecord, ExtensionRecordsCarryFurtherDigits) {
     // 20 digits in the record, 4 more in EXT record 1.
-    const Bytes record = Concat({{'B', 'a', 'n', 'k', 0x0B, 0x81},
-                                 {0x21, 0x43, 0x65, 0x87, 0x09, 0x21, 0x43, 0x65, 0x87, 0x09},
-                                 {0xFF, 0x01}});
-    const Bytes extensions = ExtensionImage({{0x02, 0x02, 0x21, 0x43, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                              0xFF}});
+    const Bytes record = Concat(
+        {{'B', 'a', 'n', 'k', 0x0B, 0x81}, {0x21, 0x43, 0x65, 0x87, 0x09, 0x21, 0x43, 0x65, 0x87, 0x09}, {0xFF, 0x01}});
+    const Bytes extensions =
+        ExtensionImage({{0x02, 0x02, 0x21, 0x43, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}});
     const PhoneBookEntry entry = Decode(record, extensions);
     EXPECT_STREQ(entry.number, "123456789012345678901234");
     EXPECT_EQ(entry.extensionId, 1);
@@ -116,7 +115,8 @@ TEST(DiallingRecord, ExtensionRecordsCarryFurtherDigits) {
     EXPECT_EQ(EncodeDiallingRecord(entry, record.size(), 1), record);
     const std::vector<std::uint8_t> nibbles = NumberNibbles(entry);
     const std::uint8_t chain[] = {1};
-    EXPECT_EQ(EncodeExtensionChain(std::span(nibbles).subspan(20), chain)[0], Bytes(extensions.begin() + 2, extensions.end()));
+    EXPECT_EQ(EncodeExtensionChain(std::span(nibbles).subspan(20), chain)[0],
+              Bytes(extensions.begin() + 2, extensions.end()));
 
     // Without the extension file the number ends after the record's 20 digits.
     EXPECT_STREQ(Decode(record).number, "12345678901234567890");
@@ -149,9 +149,8 @@ TEST(DiallingRecord, EncodingPadsAndCountsBcdBytes) {
     entry.ton = 0;
     entry.npi = 1;
     entry.capabilityId = 0xFF;
-    EXPECT_EQ(EncodeDiallingRecord(entry, 18, 0xFF),
-              (Bytes{'A', 'B', 'C', 'D', 0x04, 0x81, 0x3A, 0xB1, 0x1C, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                     0xFF}));
+    EXPECT_EQ(EncodeDiallingRecord(entry, 18, 0xFF), (Bytes{'A', 'B', 'C', 'D', 0x04, 0x81, 0x3A, 0xB1, 0x1C, 0xFF,
+                                                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
     PhoneBookEntry empty{};
     EXPECT_EQ(EncodeDiallingRecord(empty, 18, 0xFF), Bytes(18, 0xFF));
     // An entry from text carries 0 for "no capability record": the card gets 0xFF.

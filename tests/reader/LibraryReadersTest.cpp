@@ -44,7 +44,7 @@ struct DriverCall {
 // The calls the stand-in driver saw since it was last asked.
 std::vector<DriverCall> TakeDriverLog() {
     std::uint32_t log[256][3];
-    const int count = FakeControl<int (*)(std::uint32_t (*)[3], int)>(kDriver, "quillet_fake_rdx_take_log")(log, 256);
+    const int count = FakeControl<int (*)(std::uint32_t(*)[3], int)>(kDriver, "quillet_fake_rdx_take_log")(log, 256);
     std::vector<DriverCall> calls;
     for (int index = 0; index < count; ++index) calls.push_back({log[index][0], log[index][1], log[index][2]});
     return calls;
@@ -100,10 +100,10 @@ TEST(RdxDriverReader, LineWordsAndControlCodesReachTheDriver) {
     ASSERT_EQ(driver.StartCard(), result::kOk);
     ASSERT_EQ(driver.Reconnect(), result::kOk);
     EXPECT_EQ(TakeDriverLog(), (std::vector<DriverCall>{{0x7A13, 5, 0x82202580},
-                                                         {0x7A13, 5, 0x81202580},
-                                                         {0x7A13, 5, 0x80202580},
-                                                         {0x7A13, 4, 0x81202580},
-                                                         {0x7A13, 3, 0}}));
+                                                        {0x7A13, 5, 0x81202580},
+                                                        {0x7A13, 5, 0x80202580},
+                                                        {0x7A13, 4, 0x81202580},
+                                                        {0x7A13, 3, 0}}));
     ASSERT_EQ(driver.Close(), result::kOk);
     EXPECT_EQ(TakeDriverLog(), (std::vector<DriverCall>{{0x7A03, 1, 0}}));
 }
@@ -121,8 +121,8 @@ TEST(RdxDriverReader, ReadsATelephoneCard) {
     TakeDriverLog();
     EXPECT_EQ(reader.ReadMemoryCard(memory), result::kOk);
     EXPECT_EQ(memory, sim::BuildDemoTelephoneCard().memory);
-    EXPECT_EQ(TakeDriverLog(), (std::vector<DriverCall>{{0x7A0A, 0x1200, 0}, {0x7A11, 0, 0}, {0x7A36, 0, 0},
-                                                         {0x7A20, 2, 0}}));
+    EXPECT_EQ(TakeDriverLog(),
+              (std::vector<DriverCall>{{0x7A0A, 0x1200, 0}, {0x7A11, 0, 0}, {0x7A36, 0, 0}, {0x7A20, 2, 0}}));
     // The driver stays loaded for the process: put the SIM back for the tests after this one.
     const std::string sim = folder.File("sim.json");
     ASSERT_TRUE(sim::SaveSimProfile(sim, sim::BuildDemoSimProfile(), error));
@@ -132,9 +132,9 @@ TEST(RdxDriverReader, ReadsATelephoneCard) {
 TEST(DriverErrorMap, MapsSystemAndDriverErrorNumbers) {
     // System errors, then the driver's own 1001..1026, which skip the unused result codes 114..126.
     const std::pair<std::uint32_t, ReaderResult> mapped[] = {
-        {0, 102},    {3, 138},    {4, 141},    {7, 103},    {11, 105},   {12, 104},   {129, 131},  {130, 133},
-        {1000, 103}, {1001, 104}, {1010, 113}, {1011, 127}, {1026, 142}, {1, 140},    {8, 140},    {131, 140},
-        {1027, 140}, {0xFFFFFFFF, 140},
+        {0, 102},    {3, 138},   {4, 141},    {7, 103},    {11, 105},   {12, 104},
+        {129, 131},  {130, 133}, {1000, 103}, {1001, 104}, {1010, 113}, {1011, 127},
+        {1026, 142}, {1, 140},   {8, 140},    {131, 140},  {1027, 140}, {0xFFFFFFFF, 140},
     };
     for (const auto& [error, code] : mapped) EXPECT_EQ(MapDriverError(error), code) << error;
     for (std::uint32_t error = 1001; error <= 1026; ++error) {

@@ -26,8 +26,8 @@ TEST(SerialConnection, OpenResetsAndIdentifiesTheReader) {
 
     // Close drops the lines and the port.
     EXPECT_EQ(rig.reader->Close(), result::kOk);
-    EXPECT_FALSE(rig.reader->IsPortOpen() || rig.reader->IsReaderConnected() || rig.line->IsOpen() ||
-                 rig.line->Dtr() || rig.line->Rts());
+    EXPECT_FALSE(rig.reader->IsPortOpen() || rig.reader->IsReaderConnected() || rig.line->IsOpen() || rig.line->Dtr() ||
+                 rig.line->Rts());
 }
 
 // How opening ends for readers that identify late, wrongly or never, and for ports that fail, all
@@ -40,10 +40,16 @@ TEST(SerialConnection, OpeningDependsOnTheIdentificationAndThePort) {
     } cases[] = {
         {"the other identification", [](auto& setup) { setup.identification = "RDX20"; }, result::kOk},
         {"a broken match, then the identification",
-         [](auto& setup) { setup.noiseBeforeIdentification = {'R', 'D', 'X', '1', 0x00}; }, result::kOk},
+         [](auto& setup) {
+             setup.noiseBeforeIdentification = {'R', 'D', 'X', '1', 0x00};
+         },
+         result::kOk},
         // "RDX" then "RDX10": the second 'R' breaks the match at position 3 and is dropped, so the
         // rest "DX10" never matches from position 0.
-        {"a breaking byte is no new start", [](auto& setup) { setup.noiseBeforeIdentification = {'R', 'D', 'X'}; },
+        {"a breaking byte is no new start",
+         [](auto& setup) {
+             setup.noiseBeforeIdentification = {'R', 'D', 'X'};
+         },
          result::kReaderNotConnected},
         {"no identification", [](auto& setup) { setup.identifies = false; }, result::kReaderNotConnected},
         {"only noise",
@@ -162,9 +168,11 @@ TEST(SerialExchange, CardPowerModes) {
 }
 
 TEST(SerialConnection, DefaultPortPathsFollowTheComNumber) {
-    const std::pair<const char*, const char*> paths[] = {
-        {"COM1", "/dev/ttyS0"}, {"COM8", "/dev/ttyS7"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"}, {"COMX", "COMX"},
-        {"COM0", "COM0"}};
+    const std::pair<const char*, const char*> paths[] = {{"COM1", "/dev/ttyS0"},
+                                                         {"COM8", "/dev/ttyS7"},
+                                                         {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+                                                         {"COMX", "COMX"},
+                                                         {"COM0", "COM0"}};
     for (const auto& [name, path] : paths) EXPECT_EQ(DefaultPortPath(name), path) << name;
 }
 

@@ -54,7 +54,7 @@ TEST_F(SimCard, FileResponsesHaveThe1111Layout) {
     EXPECT_EQ(apdu.SelectResponse(0x6F3B).at(11) & 0x01, 0x00);  // FDN is invalidated
     apdu.Select(0x7F20);
     const std::vector<std::uint8_t> acm = apdu.SelectResponse(0x6F39);
-    EXPECT_EQ(acm.at(13), 0x03);  // cyclic
+    EXPECT_EQ(acm.at(13), 0x03);     // cyclic
     EXPECT_EQ(acm[7] & 0x40, 0x40);  // INCREASE allowed
     ExpectBytes(apdu.SelectResponse(0x6F38), {_, _, _, 4, _, _, _, _, _, _, _, _, _, 0x00, _});
 }

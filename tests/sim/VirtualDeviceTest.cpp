@@ -138,7 +138,10 @@ TEST_F(VirtualDevice, TheDemoCardIsMadeOnFirstUseAndKeepsItsChanges) {
 
 TEST_F(VirtualDevice, AMalformedCardFileIsRefusedAndLeftAlone) {
     const std::string path = (m_folder / "broken.json").string();
-    { std::ofstream(path) << "{\"format\": \"quillet-virtual-card\", \"version\": 1, \"kind\": \"sim\", \"atr\": \"3BXX\"}"; }
+    {
+        std::ofstream(path)
+            << "{\"format\": \"quillet-virtual-card\", \"version\": 1, \"kind\": \"sim\", \"atr\": \"3BXX\"}";
+    }
     const auto before = std::filesystem::file_size(path);
     VirtualCardReader reader;
     EXPECT_EQ(reader.Open("VIRTUAL:" + path, 0), result::kPortNotSet);
@@ -206,7 +209,7 @@ TEST(VpcdConnector, CommandShapesStrictAndLenient) {
     strict.Control(1);
     const Bytes answer = strict.Answer({0xA0, 0xB0, 0x00, 0x00, 0x03});  // case 2: no EF selected
     EXPECT_EQ(answer, (Bytes{0x94, 0x00}));
-    EXPECT_EQ(strict.Answer({0xA0, 0xA4, 0x00, 0x00, 0x02, 0x3F}), (Bytes{0x67, 0x00}));  // data cut short
+    EXPECT_EQ(strict.Answer({0xA0, 0xA4, 0x00, 0x00, 0x02, 0x3F}), (Bytes{0x67, 0x00}));              // data cut short
     EXPECT_EQ(strict.Answer({0xA0, 0xA4, 0x00, 0x00, 0x02, 0x3F, 0x00, 0x00}), (Bytes{0x67, 0x00}));  // one too many
     EXPECT_EQ(strict.Answer({0xA0, 0xA4}), (Bytes{0x67, 0x00}));
 

@@ -35,9 +35,9 @@ inline sim::ApduResponse TestCardAnswer(const sim::ApduHeader& header, std::span
 
 // A SerialCardReader on an emulated reader line with a scripted card, all in virtual time.
 struct EmulatedSerialReader {
-    explicit EmulatedSerialReader(sim::SerialReaderSetup setup = {}, std::vector<std::uint8_t> answerToReset = kSimpleAtr,
-                                  sim::ScriptedApduCard::Responder responder = TestCardAnswer,
-                                  bool withCard = true)
+    explicit EmulatedSerialReader(sim::SerialReaderSetup setup = {},
+                                  std::vector<std::uint8_t> answerToReset = kSimpleAtr,
+                                  sim::ScriptedApduCard::Responder responder = TestCardAnswer, bool withCard = true)
         : card(std::move(answerToReset), std::move(responder), {0xA4, 0xD6, 0xDC, 0x20}) {
         auto port = std::make_unique<sim::SerialReaderEmulator>(clock, withCard ? &card : nullptr, std::move(setup));
         line = port.get();

@@ -29,22 +29,26 @@ inline sim::SimProfile BuildEveryShapeCard() {
     };
     std::vector<std::vector<std::uint8_t>> shapes = {
         record("Plain", {0x91, 0x24, 0x03, 0x21, 0x43, 0xF5}),
-        record("", {0x81, 0x60, 0x32, 0x54, 0xF6}),                             // nameless
-        record("Name only", {}),                                                // no number
+        record("", {0x81, 0x60, 0x32, 0x54, 0xF6}),                                          // nameless
+        record("Name only", {}),                                                             // no number
         record(std::string("\x80\x04\x1F\x04\x35\x04\x42\x04\x40", 9), {0x81, 0x21, 0xF3}),  // UCS2 "Петр"
-        record(std::string("\x81\x03\x08\x8C\x65\x63", 6), {0x81, 0x21, 0xF3}),  // UCS2 0x81 form
-        record(std::string("me\0home", 7), {0x91, 0x44, 0x20, 0x79, 0x46}),    // '@' is 0x00
-        record("  Indented", {0x81, 0x10, 0x32}),                             // leading blanks
-        record("5\x1B" "e deal", {0x81, 0x10, 0x32}),                          // extension table: €
-        record("\xD8" "eho\xF8", {0x81, 0x10, 0x32}),                          // Windows-1250 bytes
-        record("Tab\tLine\nCR\r", {0x81, 0x10, 0x32}),                         // Ç, LF and CR of GSM
-        record("Unknown type", {0x01, 0x10, 0x32}),                            // TON 0, NPI 0
-        record("National", {0xA1, 0x10, 0x32}),                                // TON 2
-        record("Codes", {0x81, 0xBA, 0xC1, 0xED, 0xF2}),                       // * # p D E
+        record(std::string("\x81\x03\x08\x8C\x65\x63", 6), {0x81, 0x21, 0xF3}),              // UCS2 0x81 form
+        record(std::string("me\0home", 7), {0x91, 0x44, 0x20, 0x79, 0x46}),                  // '@' is 0x00
+        record("  Indented", {0x81, 0x10, 0x32}),                                            // leading blanks
+        record("5\x1B"
+               "e deal",
+               {0x81, 0x10, 0x32}),  // extension table: €
+        record("\xD8"
+               "eho\xF8",
+               {0x81, 0x10, 0x32}),                       // Windows-1250 bytes
+        record("Tab\tLine\nCR\r", {0x81, 0x10, 0x32}),    // Ç, LF and CR of GSM
+        record("Unknown type", {0x01, 0x10, 0x32}),       // TON 0, NPI 0
+        record("National", {0xA1, 0x10, 0x32}),           // TON 2
+        record("Codes", {0x81, 0xBA, 0xC1, 0xED, 0xF2}),  // * # p D E
         record("Twenty digits", {0x81, 0x21, 0x43, 0x65, 0x87, 0x09, 0x21, 0x43, 0x65, 0x87, 0x09}),
         record("With capability", {0x81, 0x10, 0x32}, 0x01),
         record("Sixteen bytes ok", {0x81, 0x10, 0x32}),
-        record("Plus only", {0x91}),                                           // international, no digits
+        record("Plus only", {0x91}),  // international, no digits
     };
     auto& adn = profile.FindFile(0x7F10, 0x6F3A)->records;
     std::copy(shapes.begin(), shapes.end(), adn.end() - static_cast<std::ptrdiff_t>(shapes.size()));

@@ -45,7 +45,9 @@ struct SimCommands {
         bytes.insert(bytes.end(), rest.begin(), rest.end());
         return bytes;
     }
-    sim::ApduResponse Verify(std::uint8_t chv, const std::string& digits) { return Send(0x20, 0, chv, 8, Code(digits)); }
+    sim::ApduResponse Verify(std::uint8_t chv, const std::string& digits) {
+        return Send(0x20, 0, chv, 8, Code(digits));
+    }
 
 private:
     sim::ApduCard& m_card;
