@@ -18,12 +18,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Hex(const std::string& text) {
-    Bytes bytes;
-    std::istringstream in(text);
-    for (std::string hex; in >> hex;) bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
-    return bytes;
-}
+Bytes Hex(const std::string& text) { return quillet::testing::HexBytes(text); }
 
 // What a case expects when it names no capability or extension record.
 PhoneBookEntry Unlinked() {

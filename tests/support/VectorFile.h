@@ -3,12 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace quillet::testing {
+
+// Bytes written as hex pairs separated by blanks ("80 00 4A").
+inline std::vector<std::uint8_t> HexBytes(const std::string& text) {
+    std::vector<std::uint8_t> bytes;
+    std::istringstream in(text);
+    for (std::string hex; in >> hex;) bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
+    return bytes;
+}
 
 // The lines of a vector file as "key value" pairs; blank lines and '#' comments are skipped.
 inline std::vector<std::pair<std::string, std::string>> ReadVectorLines(const std::string& path) {
