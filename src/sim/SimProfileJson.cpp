@@ -45,6 +45,9 @@ private:
     bool ReadAccess(const Json& file, const std::string& field, FileAccess& access);
     bool ReadFile(const Json& entry, const std::string& field, const std::set<std::uint16_t>& directories,
                   SimElementaryFile& file);
+    bool ReadCodes(const Json& root, SimProfile& profile);
+    bool ReadDirectories(const Json& root, SimProfile& profile, std::set<std::uint16_t>& directoryIds);
+    bool ReadFiles(const Json& root, const std::set<std::uint16_t>& directoryIds, SimProfile& profile);
 
     std::string m_source;
     std::string m_error;
@@ -250,7 +253,13 @@ bool ProfileReader::Read(const Json& root, SimProfile& profile) {
     if (profile.atr.size() < 2 || profile.atr.size() > 33 || (profile.atr[0] != 0x3B && profile.atr[0] != 0x3F)) {
         return Fail("atr", "must be 2 to 33 bytes starting with 3B or 3F");
     }
-    if (!ReadBool(root, "chv1Enabled", "chv1Enabled", profile.chv1Enabled)) return false;
+    if (!ReadBool(root, "chv1Enabled", "chv1Enabled", profile.chv1Enabled) || !ReadCodes(root, profile)) return false;
+    std::set<std::uint16_t> directoryIds;
+    return ReadDirectories(root, profile, directoryIds) && ReadFiles(root, directoryIds, profile);
+}
+
+// The four codes and the states they may be in together.
+bool ProfileReader::ReadCodes(const Json& root, SimProfile& profile) {
     const Json* codes = Member(root, "codes", "codes", true);
     if (codes == nullptr) return false;
     if (!codes->is_object()) return Fail("codes", "must be an object");
@@ -266,8 +275,10 @@ bool ProfileReader::Read(const Json& root, SimProfile& profile) {
     if (!profile.chv1Enabled && profile.chv1.attemptsLeft == 0) {
         return Fail("codes.chv1.attemptsLeft", "a disabled CHV1 cannot be blocked");
     }
+    return true;
+}
 
-    std::set<std::uint16_t> directoryIds;
+bool ProfileReader::ReadDirectories(const Json& root, SimProfile& profile, std::set<std::uint16_t>& directoryIds) {
     const Json* directories = Member(root, "directories", "directories", true);
     if (directories == nullptr) return false;
     if (!directories->is_array()) return Fail("directories", "must be a list");
@@ -286,7 +297,10 @@ bool ProfileReader::Read(const Json& root, SimProfile& profile) {
         if (directoryIds.size() > 255) return Fail(field, "a card holds at most 255 DFs");
         profile.directories.push_back(directory);
     }
+    return true;
+}
 
+bool ProfileReader::ReadFiles(const Json& root, const std::set<std::uint16_t>& directoryIds, SimProfile& profile) {
     const Json* files = Member(root, "files", "files", true);
     if (files == nullptr) return false;
     if (!files->is_array()) return Fail("files", "must be a list");
