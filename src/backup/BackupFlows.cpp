@@ -312,12 +312,14 @@ BackupOutcome BackupCard(card::CardSession& session, const std::string& path) {
             },
             part, count, leftText, left);
     };
-    if (read && session.HasService(2))
+    // A part the card does not offer is left out of the backup.
+    const auto offers = [&](std::uint16_t ef) { return session.HasService(card::FindGsmFile(ef)->service); };
+    if (read && offers(phonebook::kAdnFile))
         read = readBook(phonebook::kAdnFile, backup->phoneBook, backup->phoneBookCount, kPhoneBookLeft);
-    if (read && session.HasService(3)) {
+    if (read && offers(phonebook::kFdnFile)) {
         read = readBook(phonebook::kFdnFile, backup->fixedDialing, backup->fixedDialingCount, kFixedDialingLeft);
     }
-    if (read && session.HasService(4)) {
+    if (read && offers(card::gsm_file::kSms)) {
         read = ReadPart<SmsEntry>([&](std::span<SmsEntry> whole,
                                       std::uint32_t& records) { return sms::ReadSmsFile(session, whole, records); },
                                   backup->messages, backup->messageCount, kMessagesLeft, left);

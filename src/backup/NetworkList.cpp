@@ -14,7 +14,6 @@ namespace result = reader::result;
 constexpr std::uint16_t kGsmDirectory = card::gsm_file::kGsmDirectory;
 constexpr std::uint16_t kPreferredNetworks = card::gsm_file::kPreferredNetworks;
 constexpr std::uint16_t kForbiddenNetworks = card::gsm_file::kForbiddenNetworks;
-constexpr std::uint8_t kTransparent = 0;
 
 bool Fail(card::CardSession& session, reader::ReaderResult code) {
     session.SetLastResult(code);
@@ -27,7 +26,7 @@ bool SelectListFile(card::CardSession& session, std::uint16_t ef, card::EfInform
     if ((session.Flags() & card::CardSession::kIdentified) == 0) return Fail(session, result::kNonSpecific);
     if (!session.SelectFile(kGsmDirectory, ef, nullptr, &info)) return false;
     // A list is a transparent file; anything else would move only one record.
-    if (info.Structure() != kTransparent) return Fail(session, result::kNonSpecific);
+    if (info.IsRecordFile()) return Fail(session, result::kNonSpecific);
     return true;
 }
 
