@@ -22,7 +22,7 @@ fault() {
 }
 
 fault extension-records-never-freed src/phonebook/PhoneBookWrite.cpp \
-    'if (kept.contains(e) || allocated.contains(e)) continue;' 'continue;' \
+    'if (m_plan.kept.contains(e) || m_plan.allocated.contains(e)) continue;' 'continue;' \
     'extension records a write gives up stay in use: the card runs out of EXT1 space'
 fault forgotten-pin-not-wiped src/card/SecretString.cpp \
     'reader::SecureWipe(m_text.data(), m_text.capacity());' '' \
