@@ -31,31 +31,6 @@ PlmnEntry Valid(std::uint32_t mcc, std::uint32_t mnc, std::uint8_t threeDigits =
     return entry;
 }
 
-// The card tests below meet the common codings; here are the codes at their limits, two-digit 10
-// against three-digit 010, and malformed slots.
-TEST(PlmnSlot, CodesAtTheirLimitsAndMalformedSlots) {
-    const std::pair<PlmnSlot, PlmnEntry> vectors[] = {
-        {{0x00, 0xF1, 0x10}, Valid(1, 1)},        {{0x99, 0xF9, 0x99}, Valid(999, 99)},
-        {{0x42, 0xF2, 0x01}, Valid(242, 10)},     {{0x64, 0xF0, 0x00}, Valid(460, 0)},
-        {{0x13, 0x03, 0x01}, Valid(313, 100, 1)}, {{0x13, 0x00, 0x77}, Valid(310, 770, 1)},
-        {{0x13, 0xF0, 0x01}, Valid(310, 10)},     {{0xFF, 0xFF, 0xFF}, PlmnEntry{}},
-    };
-    for (const auto& [bytes, entry] : vectors) {
-        EXPECT_EQ(DecodePlmnSlot(bytes), entry);
-        EXPECT_EQ(EncodePlmnSlot(entry), bytes);
-    }
-    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0xFF, 0x00, 0x00}), PlmnEntry{});
-    EXPECT_EQ(EncodePlmnSlot(PlmnEntry{0, 1, 0, 232, 1}), (PlmnSlot{0xFF, 0xFF, 0xFF}));
-    // A filler nibble in the network code is left out, and the code is written back whole.
-    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0x62, 0xF0, 0x0F}), Valid(260, 0));
-    EXPECT_EQ(EncodePlmnSlot(Valid(260, 0)), (PlmnSlot{0x62, 0xF0, 0x00}));
-    // Non-decimal nibbles are left out of the country code too; only a decimal digit counts as a
-    // third MNC digit.
-    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0xA2, 0xF3, 0x10}), Valid(23, 1));
-    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0xF0, 0xF0, 0xFF}), Valid(0, 0));
-    EXPECT_EQ(DecodePlmnSlot(PlmnSlot{0x32, 0xE2, 0x10}), Valid(232, 1));
-}
-
 constexpr std::string_view kUnknownName = "Nezn\xE1m\xE1 s\xED\x9D";
 
 std::pair<bool, std::string_view> Name(std::uint32_t mcc, std::uint32_t mnc) {

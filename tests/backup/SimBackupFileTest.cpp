@@ -114,65 +114,6 @@ std::unique_ptr<SimBackup> Sentinel() {
     return backup;
 }
 
-TEST(ArchiveString, EachLengthFormAtItsBoundaries) {
-    const struct {
-        std::size_t length;
-        Bytes prefix;
-    } cases[] = {
-        {0, {0x00}},
-        {254, {0xFE}},
-        {255, {0xFF, 0xFF, 0x00}},
-        {65533, {0xFF, 0xFD, 0xFF}},
-        {65534, {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
-        {65535, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}},
-        {65536, {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x01, 0x00}},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.length);
-        std::string text(test.length, 'x');
-        if (!text.empty()) text.back() = 'z';
-        ArchiveWriter writer;
-        writer.WriteArchiveString(text);
-        writer.WriteU8(0x42);
-        const Bytes& bytes = writer.Bytes();
-        ASSERT_EQ(bytes.size(), test.prefix.size() + test.length + 1);
-        EXPECT_TRUE(std::equal(test.prefix.begin(), test.prefix.end(), bytes.begin()));
-
-        // Read whole, and cut to a field of 33 with the rest skipped: the next value stays in step.
-        for (std::size_t fieldSize : {test.length + 1, std::size_t{33}}) {
-            MemoryArchiveSource source(bytes);
-            ArchiveReader reader(source);
-            std::vector<char> field(fieldSize, '?');
-            std::uint8_t after = 0;
-            ASSERT_TRUE(reader.ReadArchiveString(field.data(), field.size()) && reader.ReadU8(after));
-            EXPECT_EQ(std::string(field.data()), text.substr(0, std::min(test.length, fieldSize - 1)));
-            EXPECT_EQ(after, 0x42);
-        }
-    }
-}
-
-TEST(ArchiveString, LongerFormsAreReadReservedAndShortOnesRefused) {
-    const struct {
-        Bytes bytes;
-        ArchiveError error;
-    } cases[] = {
-        {{0xFF, 0x03, 0x00, 'a', 'b', 'c'}, ArchiveError::kNone},
-        {{0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x00, 0x00, 'a'}, ArchiveError::kNone},
-        {{0xFF, 0xFE, 0xFF, 'a'}, ArchiveError::kMalformed},
-        {{0xFF, 0x03}, ArchiveError::kEndOfData},
-        {{0x04, 'a', 'b', 'c'}, ArchiveError::kEndOfData},
-        {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 'b'}, ArchiveError::kEndOfData},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(::testing::PrintToString(test.bytes));
-        MemoryArchiveSource source(test.bytes);
-        ArchiveReader reader(source);
-        char field[8];
-        EXPECT_EQ(reader.ReadArchiveString(field), test.error == ArchiveError::kNone);
-        EXPECT_EQ(reader.Error(), test.error);
-    }
-}
-
 TEST(SimBackupFile, LayoutAssembledByHandReadInAnyOrder) {
     const Bytes dial =
         Make(12, "SECTION_DIAL", 1, 0, 0, 0, 0x34, 0x12, 0, 0, 1, 0, 0, 0, 3, "Jan", 6, "420603", 1, 2, 0xFF, 3);
