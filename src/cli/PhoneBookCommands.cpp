@@ -51,12 +51,8 @@ int ReadBook(const Options& options, const CommandLine& line, std::ostream& out,
     if (const std::optional<std::string> output = line.Value("-o")) {
         return phonebook::WriteDiaFile(*output, entries, 1, last, command.Ui()) ? finished : kExitFileError;
     }
-    if (options.terminalOutput) {
-        out << DisplayToTerminal(TerminalLines(phonebook::FormatDiaFile(entries, 1, last, card::TextForm::Display)));
-    } else {
-        const std::string text = phonebook::FormatDiaFile(entries, 1, last);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    }
+    WriteEntryText(out, options.terminalOutput,
+                   [&](card::TextForm form) { return phonebook::FormatDiaFile(entries, 1, last, form); });
     return finished;
 }
 

@@ -34,12 +34,8 @@ int ReadMessages(const Options& options, const CommandLine& line, std::ostream& 
     if (const std::optional<std::string> output = line.Value("-o")) {
         return sms::SaveSmsFile(*output, entries, count, command.Ui()) ? finished : kExitFileError;
     }
-    if (options.terminalOutput) {
-        out << DisplayToTerminal(TerminalLines(sms::FormatSmsFile(entries, count, nullptr, card::TextForm::Display)));
-    } else {
-        const std::string text = sms::FormatSmsFile(entries, count);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    }
+    WriteEntryText(out, options.terminalOutput,
+                   [&](card::TextForm form) { return sms::FormatSmsFile(entries, count, nullptr, form); });
     return finished;
 }
 

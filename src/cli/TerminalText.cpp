@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <map>
 #include <optional>
 
 #include "card/GsmText.h"
@@ -59,16 +60,19 @@ std::string ConvertDisplayText(std::string_view utf8, const std::string& codeset
     // Character by character: the locale's transliteration knows little outside its language (in
     // the C locale "Ř" would become "?"), so a letter the terminal lacks is first spelled plainly.
     std::string converted;
+    std::map<char32_t, std::string> spelled;  // each character is converted once
     for (const char32_t character : *text) {
         if (character < 0x80) {  // every terminal's character set holds ASCII
             converted += static_cast<char>(character);
             continue;
         }
-        const std::string one = card::Utf8FromText(std::u32string_view(&character, 1));
-        const std::string shown = Convert(one, "UTF-8", codeset);
-        const std::string_view plain = card::PlainSpelling(character);
-        const bool lost = shown.find('?') != std::string::npos && character != U'?';
-        converted += lost && !plain.empty() ? std::string(plain) : shown;
+        auto [found, added] = spelled.try_emplace(character);
+        if (added) {
+            found->second = Convert(card::Utf8FromText(std::u32string_view(&character, 1)), "UTF-8", codeset);
+            const std::string_view plain = card::PlainSpelling(character);
+            if (found->second.find('?') != std::string::npos && !plain.empty()) found->second = plain;
+        }
+        converted += found->second;
     }
     return converted;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
+
+#include "card/TextForms.h"
 
 namespace quillet::cli {
 
@@ -29,5 +32,17 @@ std::string DisplayToTerminal(std::string_view utf8);
 // behind a TAB; lines end in LF; and no control character of a card's text reaches the terminal,
 // where it could move the cursor or change the terminal's state.
 std::string TerminalLines(std::string_view utf8Lines);
+
+// Writes the text of entries as `format(form)` makes it: on a terminal the display form, made safe and
+// in the terminal's character set; anywhere else the file form's bytes as they are.
+template <typename Format>
+void WriteEntryText(std::ostream& out, bool terminal, Format format) {
+    if (terminal) {
+        out << DisplayToTerminal(TerminalLines(format(card::TextForm::Display)));
+    } else {
+        const std::string bytes = format(card::TextForm::File);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+}
 
 }  // namespace quillet::cli
