@@ -16,8 +16,6 @@ namespace quillet::sms {
 
 // TP-UD holds at most this many octets.
 inline constexpr std::size_t kMaxUserDataOctets = 140;
-// UCS2 characters a message without a header holds.
-inline constexpr std::size_t kMaxUcs2Units = kMaxUserDataOctets / 2;
 
 enum class SmsCoding { Gsm7, Data8, Ucs2 };
 
