@@ -17,6 +17,8 @@ public:
     // The remembered code of CHV1 or CHV2; empty when none.
     virtual SecretString& RememberedPin(unsigned chv) = 0;
     virtual bool CacheEnabled() const = 0;
+    // Whether every record written is read back and compared (slow readers may switch it off).
+    virtual bool VerifyWrites() const { return true; }
     virtual UserInterface& Ui() = 0;
     virtual void RaisePriority() = 0;
     virtual void LowerPriority() = 0;

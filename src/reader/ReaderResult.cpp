@@ -6,7 +6,7 @@ namespace quillet::reader {
 
 bool IsKnownReaderResult(ReaderResult code) {
     return (code >= result::kOk && code <= result::kCardNotActive) ||
-           (code >= result::kBadCardRecord && code <= result::kFileNotAccessible);
+           (code >= result::kBadCardRecord && code <= result::kTextTooLong);
 }
 
 std::string_view ReaderResultText(ReaderResult code) {

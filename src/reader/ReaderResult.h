@@ -48,9 +48,12 @@ inline constexpr ReaderResult kInaccessibleRecord = 149;     // "Unaccessible ca
 inline constexpr ReaderResult kCardBlocked = 150;            // "Card blocked, PIN is not verified"
 inline constexpr ReaderResult kPinEntryCancelled = 151;      // "Operation cancelled"
 inline constexpr ReaderResult kFileNotAccessible = 152;      // "Required card file is not accessible"
+inline constexpr ReaderResult kCardChangedSinceRead = 153;   // the card no longer holds what was read
+inline constexpr ReaderResult kWriteNotKept = 154;           // a record read back differs from what was written
+inline constexpr ReaderResult kTextTooLong = 155;            // a message does not fit its record
 }  // namespace result
 
-// True for the codes that exist: 102..113 and 127..152.
+// True for the codes that exist: 102..113 and 127..155.
 bool IsKnownReaderResult(ReaderResult code);
 
 // The message of a result code; unknown codes read as "Non-specific error".

@@ -39,6 +39,7 @@ public:
     reader::CardReader* CurrentReader() override { return readerPresent ? m_reader.get() : nullptr; }
     card::SecretString& RememberedPin(unsigned chv) override { return chv == 2 ? pin2 : pin1; }
     bool CacheEnabled() const override { return cacheEnabled; }
+    bool VerifyWrites() const override { return verifyWrites; }
     card::UserInterface& Ui() override { return ui; }
     void RaisePriority() override { ++raised; }
     void LowerPriority() override { ++lowered; }
@@ -72,6 +73,7 @@ public:
     card::SecretString pin1;
     card::SecretString pin2;
     bool cacheEnabled = true;
+    bool verifyWrites = true;
     bool readerPresent = true;
     int raised = 0;
     int lowered = 0;
