@@ -28,16 +28,17 @@ bool ReadPhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phone
 struct PhoneBookWriteReport {
     std::uint32_t recordsWritten = 0;
     std::uint32_t extensionRecordsWritten = 0;
+    std::uint32_t namesShortened = 0;  // names cut to fit the card's name field
 };
 
-// Writes `entries` to ADN or FDN, position k to record k + 1. Only records whose bytes change are
-// written; an entry that equals the card record it came from (its `index`) is written as that
-// record's own bytes wherever it moved, whatever its `modified` mark says, and an empty position
-// over a record that holds no entry leaves the record as it is.
-// Used entries beyond the file's records go to its empty records; 147 when they do not fit and
-// 148 when the extension records do not suffice, both before anything is written. Extension
-// records are written before the records that point to them. Afterwards every entry placed on
-// the card carries its record number as `index` and `modified` = 0.
+// Writes `entries` to ADN or FDN, position k to record k + 1, as PlanPhoneBookWrite plans it:
+// only records whose bytes change are written, an entry equal to a card record keeps that
+// record's bytes wherever it moved, whatever its `modified` mark says, and extension records are
+// never taken from another entry. Used entries beyond the file's records go to its empty records;
+// 147 when they do not fit and 148 when the extension records do not suffice, both before anything
+// is written. The card must still hold what the caches say (else 153, nothing written), and with
+// read-back on every record written is checked (154). Every entry that reached the card carries
+// its record number as `index`, `modified` = 0 and the name as the card holds it (cut to fit).
 bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<PhoneBookEntry> entries,
                     PhoneBookWriteReport& report);
 
