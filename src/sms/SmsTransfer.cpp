@@ -2,15 +2,13 @@
 
 #include <algorithm>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "card/FileImage.h"
 #include "card/GsmFiles.h"
-#include "card/ProgressWindow.h"
 #include "card/RecordPlacement.h"
-#include "resources/StringTable.h"
+#include "card/WritePlanExecutor.h"
 #include "sms/MessageBody.h"
 #include "sms/SmsRecordCodec.h"
 
@@ -52,89 +50,97 @@ bool SameContent(const SmsEntry& a, const SmsEntry& b) {
 }
 
 // The bytes each record of the file gets (index 0 unused): the card's own bytes for an unchanged
-// message, whatever its `modified` mark says, each record's bytes serving one message at most;
-// positions beyond the editor keep their records. Nothing when a message does not fit a record.
-std::optional<std::vector<std::vector<std::uint8_t>>> PlanSmsRecords(const card::FileImage& records,
-                                                                     std::span<SmsEntry* const> target) {
+// message, whatever its `modified` mark says (its own record first, else any record not taken yet,
+// so a moved message keeps its bytes), each record's bytes serving one message at most; positions
+// beyond the editor keep their records.
+struct SmsPlan {
+    std::vector<std::vector<std::uint8_t>> records;
+    std::size_t firstTooLong = 0;  // the first record whose message does not fit; 0: all fit
+};
+
+SmsPlan PlanSmsRecords(const card::FileImage& records, std::span<SmsEntry* const> target) {
     const std::size_t recordCount = records.Count();
-    std::vector<std::vector<std::uint8_t>> plan(recordCount + 1);
-    std::vector<bool> sourceTaken(recordCount + 1, false);
-    const auto keep = [](std::vector<std::uint8_t>& bytes, std::span<const std::uint8_t> original) {
-        bytes.assign(original.begin(), original.end());
+    SmsPlan plan;
+    plan.records.resize(recordCount + 1);
+    std::vector<bool> taken(recordCount + 1, false);
+    std::vector<bool> decided(recordCount + 1, false);
+    const auto take = [&](std::size_t number, std::size_t source) {
+        const std::span<const std::uint8_t> original = records.Record(source);
+        plan.records[number].assign(original.begin(), original.end());
+        taken[source] = decided[number] = true;
+    };
+    const auto sameAsRecord = [&](const SmsEntry& entry, std::size_t source) {
+        return !taken[source] && SameContent(DecodeSmsRecord(records.Record(source), entry.index), entry);
     };
     for (std::size_t number = 1; number <= recordCount; ++number) {
         const SmsEntry* entry = target[number];
-        std::vector<std::uint8_t>& bytes = plan[number];
         if (entry == nullptr) {
-            keep(bytes, records.Record(number));
-            continue;
+            take(number, number);
+        } else if (entry->used && entry->index < recordCount && sameAsRecord(*entry, entry->index + 1u)) {
+            take(number, entry->index + 1u);
         }
-        if (entry->used && entry->index < recordCount && !sourceTaken[entry->index + 1u]) {
-            const std::span<const std::uint8_t> original = records.Record(entry->index + 1u);
-            if (SameContent(DecodeSmsRecord(original, entry->index), *entry)) {
-                sourceTaken[entry->index + 1u] = true;
-                keep(bytes, original);
-                continue;
-            }
-        }
-        bytes.assign(records.RecordLength(), 0xFF);
+    }
+    for (std::size_t number = 1; number <= recordCount; ++number) {
+        const SmsEntry* entry = target[number];
+        if (decided[number]) continue;
+        std::vector<std::uint8_t>& bytes = plan.records[number];
         if (!entry->used) {
             // A record that holds no message already stays as it is.
             if (!IsSmsRecordInUse(records.Record(number))) {
-                keep(bytes, records.Record(number));
+                take(number, number);
             } else {
+                bytes.assign(records.RecordLength(), 0xFF);
                 bytes[0] = 0x00;
             }
             continue;
         }
-        if (EncodeSmsRecord(*entry, bytes) == SmsEncodeResult::kRecordTooShort) return std::nullopt;
+        for (std::size_t source = 1; source <= recordCount && !decided[number]; ++source) {
+            if (sameAsRecord(*entry, source)) take(number, source);
+        }
+        if (decided[number]) continue;
+        bytes.assign(records.RecordLength(), 0xFF);
+        if (EncodeSmsRecord(*entry, bytes) != SmsEncodeResult::kOk && plan.firstTooLong == 0) {
+            plan.firstTooLong = number;
+        }
     }
     return plan;
 }
 
-// Marks what reached the card, so a write stopped half-way leaves the editor truthful: the messages
-// of records 1..upTo are the card's now; a later one whose card bytes were overwritten keeps only
-// its fields.
-void SettleMessages(std::span<SmsEntry* const> target, std::size_t upTo, const std::set<std::size_t>& changedRecords) {
+// The writes of the records that change, in record order; a record the caches show empty is
+// checked first, as a phone may have stored a message there since.
+card::RecordWritePlan PlanSmsWrites(const card::FileImage& records, const SmsPlan& plan,
+                                    std::vector<std::size_t>& settledAfter) {
+    card::RecordWritePlan writes;
+    writes.progressText = kWriteText;
+    writes.itemCount = records.Count();
+    settledAfter.assign(plan.records.size(), 0);
+    for (std::size_t number = 1; number < plan.records.size(); ++number) {
+        const std::span<const std::uint8_t> now = records.Record(number);
+        const std::vector<std::uint8_t>& bytes = plan.records[number];
+        if (std::equal(bytes.begin(), bytes.end(), now.begin(), now.end())) continue;
+        if (!IsSmsRecordInUse(now)) writes.staleChecks.push_back({card::CachedFile::Sms, number});
+        writes.writes.push_back({{card::CachedFile::Sms, number}, bytes, number});
+        settledAfter[number] = writes.writes.size();
+    }
+    return writes;
+}
+
+// Marks what reached the card, so a write stopped half-way leaves the editor truthful: a message
+// whose record was written (or needed no write) is the card's now; one whose card bytes were
+// overwritten before it reached its own record keeps only its fields.
+void SettleMessages(std::span<SmsEntry* const> target, const std::vector<std::size_t>& settledAfter,
+                    std::size_t writesDone) {
     for (std::size_t number = 1; number < target.size(); ++number) {
         SmsEntry* entry = target[number];
         if (entry == nullptr) continue;
-        if (number <= upTo) {
+        if (settledAfter[number] <= writesDone) {
             entry->index = static_cast<std::uint16_t>(number - 1);
             entry->modified = 0;
-        } else if (entry->used && !entry->modified && changedRecords.contains(entry->index + 1u)) {
+        } else if (entry->used && !entry->modified && entry->index + 1u < settledAfter.size() &&
+                   settledAfter[entry->index + 1u] != 0 && settledAfter[entry->index + 1u] <= writesDone) {
             entry->modified = 1;
         }
     }
-}
-
-// Writes the planned records that differ from the card's, in record order with progress.
-bool WritePlannedRecords(card::CardSession& session, std::span<SmsEntry* const> target,
-                         std::span<const std::vector<std::uint8_t>> plan, SmsWriteReport& report) {
-    const std::size_t recordCount = plan.size() - 1;
-    std::set<std::size_t> changedRecords;
-    for (std::size_t number = 1; number <= recordCount; ++number) {
-        const std::string text = card::FormatItemText(resources::LoadString(kWriteText), static_cast<unsigned>(number),
-                                                      static_cast<unsigned>(recordCount));
-        if (!session.StepProgress(text, static_cast<unsigned>(100 * number / recordCount))) {
-            SettleMessages(target, number - 1, changedRecords);
-            session.SetLastResult(result::kCancelledByUser);
-            return false;
-        }
-        const card::CardSession::RecordWrite written =
-            session.WriteCachedRecord(card::CachedFile::Sms, number, plan[number]);
-        if (written == card::CardSession::RecordWrite::Failed) {
-            SettleMessages(target, number - 1, changedRecords);
-            return false;
-        }
-        if (written == card::CardSession::RecordWrite::Written) {
-            ++report.recordsWritten;
-            changedRecords.insert(number);
-        }
-    }
-    SettleMessages(target, recordCount, changedRecords);
-    session.SetLastResult(result::kOk);
-    return true;
 }
 
 }  // namespace
@@ -172,9 +178,19 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
     // Which message goes to which record, and with which bytes, all before the first command.
     const std::optional<std::vector<SmsEntry*>> placed = card::PlaceEntries(entries, records->Count());
     if (!placed) return FailAndClear(session, result::kPositionOverflow);
-    const auto plan = PlanSmsRecords(*records, *placed);
-    if (!plan) return FailAndClear(session, result::kNonSpecific);
-    return WritePlannedRecords(session, *placed, *plan, report);
+    const SmsPlan plan = PlanSmsRecords(*records, *placed);
+    if (plan.firstTooLong != 0) {
+        report.firstTooLong = static_cast<std::uint32_t>(plan.firstTooLong);
+        session.SetLastResult(result::kTextTooLong);
+        return false;
+    }
+    std::vector<std::size_t> settledAfter;
+    const card::RecordWritePlan writes = PlanSmsWrites(*records, plan, settledAfter);
+    card::PlanExecution execution;
+    const bool written = card::ExecuteWritePlan(session, writes, execution);
+    for (std::size_t write = 0; write < execution.writesDone; ++write) report.recordsWritten += execution.changed[write];
+    SettleMessages(*placed, settledAfter, execution.writesDone);
+    return written;
 }
 
 }  // namespace quillet::sms
