@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "card/GsmFiles.h"
+#include "card/WritePlanExecutor.h"
 
 namespace quillet::backup {
 
@@ -66,8 +67,7 @@ bool WriteNetworkList(card::CardSession& session, std::span<const PlmnEntry> lis
         const PlmnSlot bytes = EncodePlmnSlot(list[slot]);
         std::copy(bytes.begin(), bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(slot * kPlmnSlotSize));
     }
-    std::uint32_t length = static_cast<std::uint32_t>(file.size());
-    return session.WriteFileRecord(kGsmDirectory, ef, file, length, 1, 4);
+    return card::WriteTransparentFile(session, kGsmDirectory, ef, file);
 }
 
 bool NetworkListSlots(card::CardSession& session, bool forbidden, std::size_t& slots) {

@@ -126,7 +126,8 @@ TEST_F(NetworkList, ReadingDecodesEverySlotAndAnUnchangedListWritesBackByteForBy
     rig.ClearLog();
     ASSERT_TRUE(WriteNetworkList(*rig.session, list, kPreferred));
     ExpectResult(result::kOk);
-    EXPECT_EQ(rig.Instructions(), (Bytes{0xA4, 0xC0, 0xD6}));
+    // The file is written whole, then read back to see the card kept it.
+    EXPECT_EQ(rig.Instructions(), (Bytes{0xA4, 0xC0, 0xD6, 0xB0}));
     EXPECT_EQ(CardFile(kPlmnSel).content, kPlmnSelBytes);
 
     ASSERT_TRUE(ReadNetworkList(*rig.session, list, kForbidden));
