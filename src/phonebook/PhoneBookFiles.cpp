@@ -48,6 +48,13 @@ bool FailAndClear(card::CardSession& session, reader::ReaderResult code) {
     return false;
 }
 
+bool LoadWithSharingFiles(card::CardSession& session, const FileKind& kind, std::uint32_t textId) {
+    std::uint32_t sharingMask = 0;
+    for (const FileKind* other : FilesSharingExtensions(kind)) sharingMask |= other->file.loadBit;
+    return session.LoadCardFiles(kind.file.loadBit, textId) &&
+           (sharingMask == 0 || session.LoadCardFiles(kind.file.loadBit | sharingMask, 0));
+}
+
 bool SelectPhoneBookFile(card::CardSession& session, const FileKind& kind, card::EfInformation& info) {
     if (session.Host().CurrentReader() == nullptr) return FailAndClear(session, result::kReaderInaccessible);
     if (!session.HasService(kind.file.service)) return FailAndClear(session, result::kFileNotAccessible);

@@ -24,6 +24,9 @@ const FileKind* FindKind(std::uint16_t ef);
 std::vector<const FileKind*> FilesSharingExtensions(const FileKind& kind);
 
 bool FailAndClear(card::CardSession& session, reader::ReaderResult code);
+// Loads the file (showing `textId`, 0: its own text) and then the files sharing its extension file,
+// which a write must know before it may take an extension record.
+bool LoadWithSharingFiles(card::CardSession& session, const FileKind& kind, std::uint32_t textId);
 // Describes the file (from the caches when known), refusing one without service, invalidated,
 // or not a dialling-number file.
 bool SelectPhoneBookFile(card::CardSession& session, const FileKind& kind, card::EfInformation& info);

@@ -32,7 +32,8 @@ bool ReadPhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phone
         entries[position].index = static_cast<std::uint16_t>(position);
     }
 
-    if (!session.LoadCardFiles(kind->file.loadBit, kind->readText)) {
+    // The files sharing the extension file come along: a later write needs them.
+    if (!detail::LoadWithSharingFiles(session, *kind, kind->readText)) {
         session.ClearCache();
         return false;
     }

@@ -22,10 +22,7 @@ using detail::FileKind;
 // The plan needs the present records of this file and of every file sharing its extension file:
 // from the caches, or read now.
 std::optional<PhoneBookOnCard> LoadCardRecords(card::CardSession& session, const FileKind& kind) {
-    const std::vector<const FileKind*> sharing = detail::FilesSharingExtensions(kind);
-    std::uint32_t mask = kind.file.loadBit;
-    for (const FileKind* other : sharing) mask |= other->file.loadBit;
-    if (!session.LoadCardFiles(mask, 0)) return std::nullopt;
+    if (!detail::LoadWithSharingFiles(session, kind, 0)) return std::nullopt;
     const std::optional<FileImage> records = session.Cache().Image(*kind.file.image);
     const std::optional<FileImage> extensions = session.Cache().Image(*kind.extension.image);
     if (!records || !extensions || (extensions->Count() > 0 && extensions->RecordLength() < kExtensionRecordLength)) {
@@ -33,7 +30,7 @@ std::optional<PhoneBookOnCard> LoadCardRecords(card::CardSession& session, const
         return std::nullopt;
     }
     PhoneBookOnCard onCard{*kind.file.image, *kind.extension.image, *records, *extensions, {}};
-    for (const FileKind* other : sharing) {
+    for (const FileKind* other : detail::FilesSharingExtensions(kind)) {
         if (const std::optional<FileImage> image = session.Cache().Image(*other->file.image)) {
             onCard.sharing.push_back(*image);
         }
