@@ -27,4 +27,7 @@ inline constexpr std::uint32_t kDialingNumberColumn = 57901;
 // Editor windows.
 inline constexpr std::uint32_t kCloseAllQuestion = 57840;
 
+// Card writes: the position (from 1) of the first message whose text does not fit its record.
+inline constexpr std::uint32_t kMessageTextTooLong = 58040;
+
 }  // namespace quillet::resources::string_id

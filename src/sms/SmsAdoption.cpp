@@ -1,9 +1,14 @@
 #include "sms/SmsAdoption.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "card/GsmText.h"
 #include "sms/MessageBody.h"
+#include "sms/SmsTimeValue.h"
 
 namespace quillet::sms {
 
@@ -11,27 +16,47 @@ namespace {
 
 constexpr std::uint8_t kInternational = 1;
 
-// Files and backups hold the text in Windows-1250: the card's message is compared as it comes back
-// from one, so a UCS2 text or a concatenated part keeps its bytes after the trip.
-bool SameText(const SmsEntry& incoming, const SmsEntry& onCard) {
-    return card::TextFromCp1250(MessageFileText(onCard)) == MessageText(incoming) &&
-           FieldText(incoming.serviceCentre) == FieldText(onCard.serviceCentre) &&
-           FieldText(incoming.address) == FieldText(onCard.address) && incoming.status == onCard.status;
+// A card message with its text as it comes back from a file or backup (Windows-1250), so a UCS2 text
+// or a concatenated part still counts as the same message after the trip.
+struct CardMessage {
+    const SmsEntry& entry;
+    const std::u32string& text;
+};
+
+bool SameText(const SmsEntry& incoming, const CardMessage& onCard) {
+    return incoming.status == onCard.entry.status &&
+           FieldText(incoming.serviceCentre) == FieldText(onCard.entry.serviceCentre) &&
+           FieldText(incoming.address) == FieldText(onCard.entry.address) && MessageText(incoming) == onCard.text;
 }
 
-bool SameInBackup(const SmsEntry& incoming, const SmsEntry& card) {
-    return SameText(incoming, card) && incoming.addressTon == card.addressTon &&
+// Times compare by what they say ("1 day" is "24 hours"). A message without a time has none in a
+// backup, but a text line gives it the time the file was written, so there any date stands for none.
+bool SameTime(std::string_view incoming, std::string_view onCard, bool anyDateForNone) {
+    SmsTimeValue a{}, b{};
+    const bool parsed = ParseDateOrValidity(incoming, a);
+    if (onCard.empty()) return incoming.empty() || (anyDateForNone && parsed && a.isDate != 0);
+    if (!parsed || !ParseDateOrValidity(onCard, b)) return incoming == onCard;
+    const auto meaning = [](const SmsTimeValue& v) {
+        return std::tuple(v.isDate, v.day, v.month, v.year, v.hour, v.minute, v.validity);
+    };
+    return meaning(a) == meaning(b);
+}
+
+bool SameInBackup(const SmsEntry& incoming, const CardMessage& message) {
+    const SmsEntry& card = message.entry;
+    return SameText(incoming, message) && incoming.addressTon == card.addressTon &&
            incoming.addressNpi == card.addressNpi && incoming.centreTon == card.centreTon &&
-           incoming.centreNpi == card.centreNpi && FieldText(incoming.dateOrValidity) == FieldText(card.dateOrValidity);
+           incoming.centreNpi == card.centreNpi &&
+           SameTime(FieldText(incoming.dateOrValidity), FieldText(card.dateOrValidity), false);
 }
 
-// A line shows a number's type only as a leading '+', and a message without a date gets the time the
-// file was written.
-bool SameInTextFile(const SmsEntry& incoming, const SmsEntry& card) {
-    const std::string_view cardDate = FieldText(card.dateOrValidity);
-    return SameText(incoming, card) && (incoming.addressTon == kInternational) == (card.addressTon == kInternational) &&
+// A line shows a number's type only as a leading '+' and its plan not at all.
+bool SameInTextFile(const SmsEntry& incoming, const CardMessage& message) {
+    const SmsEntry& card = message.entry;
+    return SameText(incoming, message) &&
+           (incoming.addressTon == kInternational) == (card.addressTon == kInternational) &&
            (incoming.centreTon == kInternational) == (card.centreTon == kInternational) &&
-           (cardDate.empty() || FieldText(incoming.dateOrValidity) == cardDate) &&
+           SameTime(FieldText(incoming.dateOrValidity), FieldText(card.dateOrValidity), true) &&
            incoming.messageRef == card.messageRef;
 }
 
@@ -39,15 +64,34 @@ bool SameInTextFile(const SmsEntry& incoming, const SmsEntry& card) {
 
 std::size_t AdoptUnchangedMessages(std::span<SmsEntry> incoming, std::span<const SmsEntry> card, MessageSource source) {
     const auto same = source == MessageSource::Backup ? SameInBackup : SameInTextFile;
-    std::size_t adopted = 0;
-    for (std::size_t position = 0; position < std::min(incoming.size(), card.size()); ++position) {
-        SmsEntry& entry = incoming[position];
-        if (entry.used == 0 || card[position].used == 0 || !same(entry, card[position])) continue;
-        entry = card[position];
-        entry.modified = 0;
-        ++adopted;
+    std::vector<std::u32string> texts(card.size());
+    for (std::size_t record = 0; record < card.size(); ++record) {
+        if (card[record].used != 0) texts[record] = card::TextFromCp1250(MessageFileText(card[record]));
     }
-    return adopted;
+    std::vector<bool> taken(card.size(), false);
+    std::vector<bool> adopted(incoming.size(), false);
+    const auto adopt = [&](std::size_t position, std::size_t record) {
+        SmsEntry& entry = incoming[position];
+        const std::uint16_t index = entry.index;
+        entry = card[record];
+        entry.index = index;
+        entry.modified = 0;
+        taken[record] = adopted[position] = true;
+    };
+    const auto matches = [&](std::size_t position, std::size_t record) {
+        return !taken[record] && incoming[position].used != 0 && card[record].used != 0 &&
+               same(incoming[position], CardMessage{card[record], texts[record]});
+    };
+    // Each message its own record first; then one moved to another position finds its record elsewhere.
+    for (std::size_t position = 0; position < std::min(incoming.size(), card.size()); ++position) {
+        if (matches(position, position)) adopt(position, position);
+    }
+    for (std::size_t position = 0; position < incoming.size(); ++position) {
+        for (std::size_t record = 0; record < card.size() && !adopted[position]; ++record) {
+            if (matches(position, record)) adopt(position, record);
+        }
+    }
+    return static_cast<std::size_t>(std::count(adopted.begin(), adopted.end(), true));
 }
 
 }  // namespace quillet::sms

@@ -11,15 +11,16 @@ namespace quillet::sms {
 // - Backup (*.SIM): used, text, centre and address digits, the four TON/NPI bytes, date or validity,
 //   status; no message reference.
 // - TextFile (*.SMS line): text, centre and address digits with only whether their type of number is
-//   international, date or validity (the writer puts the current time where a message has none),
-//   status and message reference.
+//   international, date or validity (the writer puts the current time where a message has none, so
+//   a card message without a time matches any date), status and message reference.
 enum class MessageSource { TextFile, Backup };
 
-// Each used incoming entry at position p is compared with the card's entry at position p; when they
-// agree in every field the source carries (the text as the card's comes back from the source's
-// Windows-1250), the incoming entry becomes the card's entry with `modified` = 0, so the writer
-// keeps the card record's bytes (message reference, header, UCS2, NPI...).
-// Returns how many were adopted.
+// Each used incoming entry is compared with the card's message at its own position, and failing
+// that with any card message no other entry took (a line moved in a file); when they agree in every
+// field the source carries (the text as the card's comes back from the source's Windows-1250, times
+// by what they say), the incoming entry becomes that card entry with its own index and
+// `modified` = 0, so the writer keeps the card record's bytes (message reference, header, UCS2,
+// NPI...). Returns how many were adopted.
 std::size_t AdoptUnchangedMessages(std::span<SmsEntry> incoming, std::span<const SmsEntry> card, MessageSource source);
 
 }  // namespace quillet::sms

@@ -1,10 +1,11 @@
 #include "sms/SmsRecordCodec.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "card/DiallingDigits.h"
-#include "card/GsmText.h"
 #include "sms/MessageBody.h"
 #include "sms/SmsTimeValue.h"
 #include "sms/SmsUserData.h"
@@ -88,6 +89,14 @@ std::size_t WriteTimeStamp(const SmsTimeValue& value, std::uint8_t* out) {
     return kTimeStampLength;
 }
 
+// The date or validity text of a time; none for a time stamp that is no date (all zero, as a message
+// written without one has it), so that the text reads back as it came.
+void ShowTime(const SmsTimeValue& time, char (&text)[sizeof(SmsEntry::dateOrValidity)]) {
+    FormatDateOrValidity(time, text);
+    SmsTimeValue shown{};
+    if (time.isDate != 0 && !ParseDateOrValidity(FieldText(text), shown)) SetFieldText(text, "");
+}
+
 // Decodes what follows the status byte of a used record, stopping wherever the record gives out.
 void DecodeAfterStatus(Cursor& cursor, SmsEntry& entry) {
     std::uint8_t centreLength = 0;
@@ -143,64 +152,21 @@ void DecodeAfterStatus(Cursor& cursor, SmsEntry& entry) {
                 break;
         }
     }
-    if (hasTime) FormatDateOrValidity(time, entry.dateOrValidity);
+    if (hasTime) ShowTime(time, entry.dateOrValidity);
     SetBodyUserData(entry, dcs, (firstOctet & kUserDataHeaderFlag) != 0, cursor.Rest());
 }
 
-// Septets a header of `octets` octets takes with its fill bits.
-std::size_t SeptetsOfOctets(std::size_t octets) { return (octets * 8 + 6) / 7; }
-
-// The body's TP-UDL and octets within `room` bytes (TP-UDL included). TP-UDL never claims more than
-// the octets hold; a body too long is cut after its last whole character, never inside the header,
-// an escape sequence or a UCS2 unit or pair. Nothing when not even the header fits.
-std::optional<std::vector<std::uint8_t>> FittedUserData(const MessageUserData& body, std::size_t room,
-                                                        bool& shortened) {
-    shortened = false;
-    if (room == 0) return std::nullopt;
+// The body's TP-UDL and user-data octets, when they fit `room` bytes (TP-UDL included). TP-UDL never
+// claims more than the octets kept hold. Nothing when they do not fit: a message is never cut.
+std::optional<std::vector<std::uint8_t>> FittedUserData(const MessageUserData& body, std::size_t room) {
     const std::span<const std::uint8_t> octets = std::span(body.userData).subspan(1);
-    const std::size_t maxOctets = room - 1;
-    const std::size_t header =
-        body.hasHeader && !octets.empty() ? std::min<std::size_t>(1 + octets[0], octets.size()) : 0;
-    std::size_t count = 0;  // septets or octets TP-UDL gives
-    std::size_t kept = 0;   // octets written
-    const SmsCoding coding = CodingOf(body.dcs);
-    if (coding == SmsCoding::Gsm7) {
-        const std::size_t first = SeptetsOfOctets(header);
-        count = std::min<std::size_t>(body.userData[0], octets.size() * 8 / 7);
-        if (PackedSize(count) > maxOctets) {
-            if (PackedSize(first) > maxOctets) return std::nullopt;
-            const std::size_t limit = maxOctets * 8 / 7;
-            std::size_t end = first;
-            while (end < limit) {
-                const std::size_t step = UnpackSeptet(octets, end) == card::kGsmEscape ? 2 : 1;
-                if (end + step > limit) break;
-                end += step;
-            }
-            count = end;
-            shortened = true;
-        }
-        kept = PackedSize(count);
-    } else {
-        count = std::min<std::size_t>(body.userData[0], octets.size());
-        if (count > maxOctets) {
-            if (header > maxOctets) return std::nullopt;
-            count = maxOctets;
-            if (coding == SmsCoding::Ucs2) {
-                count = header + (count - header) / 2 * 2;
-                const bool highSurrogate = count >= header + 2 && (octets[count - 2] & 0xFC) == 0xD8;
-                if (highSurrogate) count -= 2;
-            }
-            shortened = true;
-        }
-        kept = count;
-    }
-    std::vector<std::uint8_t> out(1 + kept, 0);
+    const bool septets = CodingOf(body.dcs) == SmsCoding::Gsm7;
+    const std::size_t count = std::min<std::size_t>(body.userData[0], septets ? octets.size() * 8 / 7 : octets.size());
+    const std::size_t kept = septets ? PackedSize(count) : count;
+    if (1 + kept > room) return std::nullopt;
+    std::vector<std::uint8_t> out(1 + kept);
     out[0] = static_cast<std::uint8_t>(count);
-    std::copy_n(octets.begin(), std::min(kept, octets.size()), out.begin() + 1);
-    // The bits after the last septet kept belonged to the one cut off.
-    const unsigned usedBits = count * 7 % 8;
-    if (shortened && coding == SmsCoding::Gsm7 && usedBits != 0)
-        out.back() &= static_cast<std::uint8_t>((1u << usedBits) - 1);
+    std::copy_n(octets.begin(), kept, out.begin() + 1);
     return out;
 }
 
@@ -251,9 +217,8 @@ SmsEncodeResult EncodeSmsRecord(const SmsEntry& entry, std::span<std::uint8_t> r
         1 + 1 + centreLength + 1 + (submit ? 1 : 0) + 2 + (address.size() + 1) / 2 + 2 + timeLength + 1;
     const std::size_t limit = std::min(record.size(), kMaxDecodedRecordBytes);
     if (headerLength > limit) return SmsEncodeResult::kRecordTooShort;
-    bool shortened = false;
-    const auto userData = FittedUserData(body, limit - headerLength + 1, shortened);
-    if (!userData) return SmsEncodeResult::kRecordTooShort;
+    const auto userData = FittedUserData(body, limit - headerLength + 1);
+    if (!userData) return SmsEncodeResult::kTextTooLong;
     const std::uint8_t headerFlag = body.hasHeader ? kUserDataHeaderFlag : 0;
 
     std::fill(record.begin(), record.end(), std::uint8_t{0xFF});
@@ -283,7 +248,7 @@ SmsEncodeResult EncodeSmsRecord(const SmsEntry& entry, std::span<std::uint8_t> r
         out[pos++] = time.validity;
     }
     std::copy(userData->begin(), userData->end(), record.begin() + static_cast<std::ptrdiff_t>(pos));
-    return shortened ? SmsEncodeResult::kTextShortened : SmsEncodeResult::kOk;
+    return SmsEncodeResult::kOk;
 }
 
 std::size_t DecodeSmsFileImage(std::span<const std::uint8_t> image, std::span<SmsEntry> entries) {

@@ -188,7 +188,8 @@ bool WriteSms(card::CardSession& session, std::span<SmsEntry> entries, SmsWriteR
     const card::RecordWritePlan writes = PlanSmsWrites(*records, plan, settledAfter);
     card::PlanExecution execution;
     const bool written = card::ExecuteWritePlan(session, writes, execution);
-    for (std::size_t write = 0; write < execution.writesDone; ++write) report.recordsWritten += execution.changed[write];
+    for (std::size_t write = 0; write < execution.writesDone; ++write)
+        report.recordsWritten += execution.changed[write];
     SettleMessages(*placed, settledAfter, execution.writesDone);
     return written;
 }

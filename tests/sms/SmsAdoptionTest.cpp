@@ -59,6 +59,8 @@ TEST(SmsAdoption, AMessageIsAdoptedWhenItsSourceShowsNoDifference) {
         {"address", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.address, "42060398765"); }, false, false},
         {"status", [](SmsEntry& in, SmsEntry&) { in.status = kStatusSent; }, false, false},
         {"validity", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.dateOrValidity, "24 hours"); }, false, false},
+        {"validity in other words", [](SmsEntry& in, SmsEntry&) { SetFieldText(in.dateOrValidity, "07 DAYS"); }, true,
+         true},
         {"address national", [](SmsEntry& in, SmsEntry&) { in.addressTon = 0; }, false, false},
         {"centre national", [](SmsEntry& in, SmsEntry&) { in.centreTon = 0; }, false, false},
         // Both not international: a text line cannot tell 0 from 2.
@@ -74,6 +76,12 @@ TEST(SmsAdoption, AMessageIsAdoptedWhenItsSourceShowsNoDifference) {
              SetFieldText(in.dateOrValidity, "05.06.24 10:15");
          },
          false, true},
+        {"validity where the card has none",
+         [](SmsEntry& in, SmsEntry& card) {
+             SetFieldText(card.dateOrValidity, "");
+             SetFieldText(in.dateOrValidity, "1 day");
+         },
+         false, false},
         {"no date anywhere",
          [](SmsEntry& in, SmsEntry& card) {
              SetFieldText(card.dateOrValidity, "");
@@ -121,23 +129,30 @@ TEST(SmsAdoption, PhonesMessagesComeBackFromAFileAsTheCardHasThem) {
     }
 }
 
-TEST(SmsAdoption, PositionsAreComparedOneToOneAndAdoptedEntriesLoseTheirMark) {
-    // The card's second message arrives first: neither position holds the same message.
-    std::vector<SmsEntry> card = {CardMessage(0), CardMessage(1)};
+TEST(SmsAdoption, AMovedMessageFindsItsRecordAndEachRecordServesOneMessage) {
+    // Swapped lines: each takes the other position's card entry and keeps its own index.
+    std::vector<SmsEntry> card = {CardMessage(0), CardMessage(1), CardMessage(2)};
     SetMessageText(card[1], U"Another message");
-    std::vector<SmsEntry> incoming = {card[1], card[0]};
+    std::vector<SmsEntry> incoming = {card[1], card[0], card[0]};
+    for (std::size_t i = 0; i < incoming.size(); ++i) incoming[i].index = static_cast<std::uint16_t>(i);
+    card[2].used = 0;
     for (SmsEntry& entry : incoming) entry.modified = 1;
-    EXPECT_EQ(AdoptUnchangedMessages(incoming, card, MessageSource::TextFile), 0u);
-    EXPECT_EQ(incoming[0].modified, 1u);
+    EXPECT_EQ(AdoptUnchangedMessages(incoming, card, MessageSource::TextFile), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        SmsEntry expected = card[1 - i];
+        expected.index = static_cast<std::uint16_t>(i);
+        EXPECT_EQ(std::memcmp(&incoming[i], &expected, sizeof(SmsEntry)), 0) << i;
+    }
+    EXPECT_EQ(incoming[2].modified, 1u);  // card[0] went to position 1 already
 
-    // Incoming positions beyond the card's are new; a card with a marked entry gives it unmarked.
-    incoming = {card[0], card[1], card[1]};
+    // Its own position comes first; a card with a marked entry gives it unmarked.
+    incoming = {card[0], card[0], card[1]};
     for (SmsEntry& entry : incoming) entry.modified = 1;
     card[0].modified = 1;
     EXPECT_EQ(AdoptUnchangedMessages(incoming, card, MessageSource::Backup), 2u);
     EXPECT_EQ(incoming[0].modified, 0u);
-    EXPECT_EQ(incoming[1].modified, 0u);
-    EXPECT_EQ(incoming[2].modified, 1u);
+    EXPECT_EQ(incoming[1].modified, 1u);
+    EXPECT_EQ(incoming[2].modified, 0u);
     EXPECT_EQ(AdoptUnchangedMessages(incoming, {}, MessageSource::Backup), 0u);
 }
 

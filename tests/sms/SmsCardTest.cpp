@@ -2,7 +2,9 @@
 // only changes written, and the failures on the way.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
+#include <string>
 
 #include "sim/DemoCard.h"
 #include "sms/MessageBody.h"
@@ -126,6 +128,26 @@ TEST_F(SmsOnCard, MoreMessagesThanRecordsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(rig.session->LastResult(), result::kPositionOverflow);
     EXPECT_TRUE(rig.sent.empty());
     EXPECT_EQ(CardRecords(), before);
+}
+
+// The longest addresses and an absolute validity leave 139 octets of a record: 159 septets (140
+// octets) are a whole message that no record holds.
+TEST_F(SmsOnCard, ATextTooLongForItsRecordIsRefusedBeforeAnythingIsWritten) {
+    const auto before = CardRecords();
+    SmsEntry& message = entries[2];
+    SetFieldText(message.serviceCentre, std::string(20, '1'));
+    SetFieldText(message.address, std::string(20, '2'));
+    SetFieldText(message.dateOrValidity, "1.1.30 0:00");
+    ASSERT_TRUE(SetMessageText(message, std::u32string(159, U'q')));
+    message.modified = 1;
+    const std::array<SmsEntry, 99> planned = entries;
+    SmsWriteReport report;
+    EXPECT_FALSE(WriteSms(*rig.session, entries, report));
+    EXPECT_EQ(rig.session->LastResult(), result::kTextTooLong);
+    EXPECT_EQ(report.firstTooLong, 3u);
+    EXPECT_TRUE(rig.sent.empty());
+    EXPECT_EQ(CardRecords(), before);
+    EXPECT_EQ(std::memcmp(entries.data(), planned.data(), sizeof(entries)), 0);
 }
 
 TEST(SmsParameters, ReadsTheDemoCardsAndWritesRecordOne) {

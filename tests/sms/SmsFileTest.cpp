@@ -129,10 +129,12 @@ SmsEntry With(SmsEntry entry, const std::function<void(SmsEntry&)>& change) {
 }
 
 // What a message of the card gives after a trip through a file: the file has '+' for an international
-// number and nothing else of TON and NPI, and a date text it cannot read becomes the time of saving.
+// number and nothing else of TON and NPI, a number read gets the ISDN plan, and a date text it cannot
+// read becomes the time of saving.
 SmsEntry AfterFile(SmsEntry entry) {
     entry.centreTon = entry.centreTon == 1, entry.addressTon = entry.addressTon == 1;
-    entry.centreNpi = entry.addressNpi = 0;
+    entry.centreNpi = entry.centreTon == 1 || entry.serviceCentre[0] != '\0';
+    entry.addressNpi = entry.addressTon == 1 || entry.address[0] != '\0';
     SmsTimeValue value{};
     if (!ParseDateOrValidity(FieldText(entry.dateOrValidity), value)) {
         SetFieldText(entry.dateOrValidity, "03.12.01 14:25");

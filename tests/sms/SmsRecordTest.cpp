@@ -1,7 +1,7 @@
 // EF_SMS records and their texts. The vectors of tests/vectors/sms, each run four ways: decoded,
 // decoded with extra 0xFF padding, written back, and decoded from every cut of the record. Then what
 // the vectors cannot show: messages as phones write them, the 7-bit packing, bodies too long for the
-// record, the 256-byte window, writing entries the vectors do not hold, and decoding a file image.
+// record (refused), the 256-byte window, writing entries the vectors do not hold, and decoding a file image.
 // Last the date-or-validity texts: the cases of tests/vectors/sms/date-texts.txt, then the limits of
 // parsing, display and normalisation.
 #include <gtest/gtest.h>
@@ -253,49 +253,46 @@ Bytes UserData(const sim::SmsUserData& data) {
 }
 
 // The longest header (20-digit centre and address, absolute validity) leaves 139 octets of user
-// data: 158 septets or 69 UCS2 units. A longer body is cut after its last whole character.
-TEST(SmsRecord, ABodyTooLongForTheRecordIsCutAfterAWholeCharacter) {
-    const auto header = sim::ConcatenationElement(1, 2, 2);
-    const auto gsm7 = [](const std::string& text, std::span<const std::uint8_t> udh = {}) {
-        return UserData(testing::PhoneGsm7(text, udh));
+// data: 158 septets, 69 UCS2 units or 139 octets go whole, one more is refused and nothing written.
+TEST(SmsRecord, ABodyTooLongForTheRecordIsRefused) {
+    const auto gsm7 = [](std::size_t length, std::span<const std::uint8_t> udh = {}) {
+        return UserData(testing::PhoneGsm7(std::string(length, 'q'), udh));
     };
-    const auto ucs2 = [](const std::string& text) { return UserData(testing::PhoneUcs2(text)); };
-    Bytes data8 = {140};
-    for (int i = 0; i < 140; ++i) data8.push_back(static_cast<std::uint8_t>(i));
-    Bytes data8Kept(data8.begin(), data8.end() - 1);
-    data8Kept[0] = 139;
-    Bytes pair = ucs2(std::string(68, 'a'));  // then U+1F600 as a surrogate pair
-    pair.insert(pair.end(), {0xD8, 0x3D, 0xDE, 0x00});
-    pair[0] = 140;
+    const auto ucs2 = [](std::size_t length) { return UserData(testing::PhoneUcs2(std::string(length, 'a'))); };
+    const auto data8 = [](std::size_t length) {
+        Bytes bytes = {static_cast<std::uint8_t>(length)};
+        for (std::size_t i = 0; i < length; ++i) bytes.push_back(static_cast<std::uint8_t>(i));
+        return bytes;
+    };
+    const auto header = sim::ConcatenationElement(1, 2, 2);
     const struct {
         const char* name;
         std::uint8_t dcs;
-        Bytes userData;
-        Bytes written;  // TP-UDL and user data, as the independent encoder packs the text kept
+        Bytes fits, tooLong;
         bool hasHeader = false;
     } cases[] = {
-        {"septets", 0x00, gsm7(std::string(160, 'q')), gsm7(std::string(158, 'q'))},
-        {"escape pair", 0x00, gsm7(std::string(157, 'q') + "€"), gsm7(std::string(157, 'q'))},
-        {"escape pair fits", 0x00, gsm7(std::string(156, 'q') + "€x"), gsm7(std::string(156, 'q') + "€")},
-        {"after a header", 0x00, gsm7(std::string(153, 'q'), header), gsm7(std::string(151, 'q'), header), true},
-        {"ucs2 units", 0x08, ucs2(std::string(70, 'a')), ucs2(std::string(69, 'a'))},
-        {"ucs2 pair", 0x08, pair, ucs2(std::string(68, 'a'))},
-        {"8-bit data", 0x04, data8, data8Kept},
+        {"septets", 0x00, gsm7(158), gsm7(159)},
+        {"after a header", 0x00, gsm7(151, header), gsm7(152, header), true},
+        {"ucs2", 0x08, ucs2(69), ucs2(70)},
+        {"8-bit data", 0x04, data8(139), data8(140)},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
         SmsEntry entry = Message(3, "1.1.99 0:00", "");
         std::memset(entry.address, '1', sizeof(entry.address));  // no terminator: ends at the field's size
         std::memset(entry.serviceCentre, '2', sizeof(entry.serviceCentre));
-        SetBodyUserData(entry, test.dcs, test.hasHeader, test.userData);
-        Bytes record(kSmsRecordLength);
-        EXPECT_EQ(EncodeSmsRecord(entry, record), SmsEncodeResult::kTextShortened);
+        SetBodyUserData(entry, test.dcs, test.hasHeader, test.fits);
+        Bytes record(kSmsRecordLength, 0x5A);
+        ASSERT_EQ(EncodeSmsRecord(entry, record), SmsEncodeResult::kOk);
         const SmsEntry back = DecodeSmsRecord(record, 0);
         EXPECT_EQ(FieldText(back.address), std::string(20, '1'));
         EXPECT_EQ(FieldText(back.serviceCentre), std::string(20, '2'));
-        EXPECT_EQ(BodyUserData(back).userData, test.written);
-        EXPECT_EQ(MessageParts(back), MessageParts(entry));
-        EXPECT_EQ(BodyUserData(back).dcs, test.dcs);
+        EXPECT_EQ(BodyUserData(back), BodyUserData(entry));
+
+        SetBodyUserData(entry, test.dcs, test.hasHeader, test.tooLong);
+        record.assign(kSmsRecordLength, 0x5A);
+        EXPECT_EQ(EncodeSmsRecord(entry, record), SmsEncodeResult::kTextTooLong);
+        EXPECT_EQ(record, Bytes(kSmsRecordLength, 0x5A));
     }
     Bytes tooShort(12, 0x42);
     EXPECT_EQ(EncodeSmsRecord(Message(0, "", "hi"), tooShort), SmsEncodeResult::kRecordTooShort);
