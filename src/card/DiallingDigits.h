@@ -9,6 +9,9 @@
 
 namespace quillet::card {
 
+// The numbering plan phones give the numbers they store (ISDN/telephony).
+inline constexpr std::uint8_t kIsdnTelephonyPlan = 1;
+
 // Dialling digits as GSM cards store them: one BCD nibble each, the first digit of a byte in its low
 // nibble; 0..9, then * # p D E, and 0xF fills up or ends the number.
 inline constexpr std::uint8_t kDigitFiller = 0x0F;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "card/DiallingDigits.h"
 #include "card/GsmText.h"
 #include "files/TextFile.h"
 #include "phonebook/DialNumbers.h"
@@ -189,6 +190,7 @@ std::optional<std::pair<std::size_t, PhoneBookEntry>> EntryOfLine(const DiaLineF
     PhoneBookEntry entry = EmptyPosition(static_cast<std::uint16_t>(p));
     entry.used = 1;
     entry.modified = 1;
+    entry.npi = card::kIsdnTelephonyPlan;  // as phones store numbers; an entry the card holds keeps its own
     SetNameBytes(entry, NameBytes(named));
     std::string digits;
     SplitInternational(number, digits, entry.ton, sizeof entry.number);

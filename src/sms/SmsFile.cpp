@@ -120,14 +120,16 @@ bool Unmark(std::string_view field, std::string_view& text) {
     return true;
 }
 
-// A centre or phone number: dial characters, a '+' only first, at most 20 digits.
-bool TakeNumber(std::string_view text, char (&digits)[21], std::uint8_t& ton) {
+// A centre or phone number: dial characters, a '+' only first, at most 20 digits. A number gets the
+// ISDN/telephony plan, as phones write it; none keeps TON and NPI 0.
+bool TakeNumber(std::string_view text, char (&digits)[21], std::uint8_t& ton, std::uint8_t& npi) {
     const bool international = !text.empty() && text.front() == '+';
     if (international) text.remove_prefix(1);
     if (text.size() > sizeof(digits) - 1) return false;
     if (!std::all_of(text.begin(), text.end(), card::IsDialChar)) return false;
     SetFieldText(digits, text);
     ton = international ? 1 : 0;
+    npi = international || !text.empty() ? card::kIsdnTelephonyPlan : 0;
     return true;
 }
 
@@ -147,8 +149,8 @@ bool TakeRecord(const std::array<std::string, kFieldCount>& fields, std::uint32_
         return false;
     }
     entry = MakeEmptySmsEntry(static_cast<std::uint16_t>(position - 1));
-    if (!TakeNumber(centre, entry.serviceCentre, entry.centreTon)) return false;
-    if (!TakeNumber(number, entry.address, entry.addressTon)) return false;
+    if (!TakeNumber(centre, entry.serviceCentre, entry.centreTon, entry.centreNpi)) return false;
+    if (!TakeNumber(number, entry.address, entry.addressTon, entry.addressNpi)) return false;
     if (text.size() > kMaxMessageFileText) return false;
     SmsTimeValue value{};
     if (!ParseDateOrValidity(date, value)) return false;

@@ -46,7 +46,7 @@ bool AddToSmsArchiveFile(const std::string& path, std::span<const SmsEntry> entr
 // Open File: reads an *.SMS or *.SMA file (told apart by its first record) into the window's
 // `entries`, each position first cleared; `count` becomes max(highest position read, old count).
 // Texts are read as Windows-1250 and coded for the card (SetMessageFileText); one that cannot be
-// coded is a data extent error of its line.
+// coded is a data extent error of its line. A number takes TON 1 from its '+' and NPI 1 (ISDN).
 // Records read before a syntax or read error stay; a file that yields no record at all before its
 // error leaves the window and `count` untouched. Positions beyond entries.size() are data extent
 // errors; a position named twice, or a field after a line's last, is a syntax error of its line.
