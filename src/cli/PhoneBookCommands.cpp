@@ -1,5 +1,6 @@
 // phonebook read / write
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "cli/CardCommand.h"
@@ -87,7 +88,13 @@ int WriteBook(const Options& options, const CommandLine& line, std::ostream& err
         },
         [&](std::span<PhoneBookEntry> entries) {
             phonebook::PhoneBookWriteReport report;
-            return phonebook::WritePhoneBook(command.Session(), ef, entries, report);
+            const bool written = phonebook::WritePhoneBook(command.Session(), ef, entries, report);
+            if (report.namesShortened > 0) {
+                Complain(err, std::to_string(report.namesShortened) +
+                                  (report.namesShortened == 1 ? " name was" : " names were") +
+                                  " shortened to fit the card's name field");
+            }
+            return written;
         });
 }
 

@@ -2,10 +2,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "card/ProgressWindow.h"
 #include "cli/CardCommand.h"
 #include "cli/CommandHandlers.h"
 #include "cli/EntryFileWrite.h"
 #include "cli/TerminalText.h"
+#include "resources/StringIds.h"
+#include "resources/StringTable.h"
 #include "sms/SmsAdoption.h"
 #include "sms/SmsFile.h"
 #include "sms/SmsTransfer.h"
@@ -64,7 +67,12 @@ int WriteMessages(const Options& options, const CommandLine& line, std::ostream&
         },
         [&](std::span<SmsEntry> entries) {
             sms::SmsWriteReport report;
-            return sms::WriteSms(command.Session(), entries, report);
+            const bool written = sms::WriteSms(command.Session(), entries, report);
+            if (!written && report.firstTooLong != 0) {
+                Complain(err, card::FormatItemText(resources::LoadString(resources::string_id::kMessageTextTooLong),
+                                                   report.firstTooLong, 0));
+            }
+            return written;
         });
 }
 
