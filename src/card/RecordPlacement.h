@@ -34,4 +34,23 @@ std::optional<std::vector<Entry*>> PlaceEntries(std::span<Entry> entries, std::s
     return target;
 }
 
+// Pairs entries with records they equal, each record serving one entry at most: every entry with
+// the record `own(entry)` names first (a number >= `records` for none), then each entry still alone
+// with the first record not taken yet. Own records go first so an entry moved away never takes the
+// record of the entry still standing on it. `pair(entry, record)` is called once for each pair.
+template <typename Own, typename Same, typename Pair>
+void PairWithRecords(std::size_t entries, std::size_t records, Own own, Same same, Pair pair) {
+    std::vector<bool> taken(records, false);
+    std::vector<bool> paired(entries, false);
+    const auto tryPair = [&](std::size_t entry, std::size_t record) {
+        if (record >= records || taken[record] || paired[entry] || !same(entry, record)) return;
+        taken[record] = paired[entry] = true;
+        pair(entry, record);
+    };
+    for (std::size_t entry = 0; entry < entries; ++entry) tryPair(entry, own(entry));
+    for (std::size_t entry = 0; entry < entries; ++entry) {
+        for (std::size_t record = 0; record < records && !paired[entry]; ++record) tryPair(entry, record);
+    }
+}
+
 }  // namespace quillet::card

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "card/RecordPlacement.h"
 #include "phonebook/DiallingRecord.h"
 
 namespace quillet::phonebook {
@@ -77,23 +78,25 @@ private:
             DecodeDiallingRecord(OldRecord(number), m_onCard.extensions, static_cast<std::uint16_t>(number - 1),
                                  decoded[number]);
         }
-        std::vector<bool> taken(m_count + 1, false);
         const auto take = [&](std::size_t number, std::size_t source) {
-            taken[source] = true;
             m_result.records[number].source = source;
             const std::span<const std::uint8_t> bytes = OldRecord(source);
             m_final[number].assign(bytes.begin(), bytes.end());
         };
-        // Entries at their own record first, so a moved twin never takes a record from its owner.
-        for (std::size_t number = 1; number <= m_count; ++number) {
-            const PhoneBookEntry* entry = m_target[number];
-            if (entry == nullptr) {
-                take(number, number);
-            } else if (entry->used && entry->index < m_count && !taken[entry->index + 1u] &&
-                       SameContent(decoded[entry->index + 1u], *entry)) {
-                take(number, entry->index + 1u);
-            }
-        }
+        // A position beyond the editor keeps its record; a record serves one entry, never two,
+        // or they would share its chain.
+        card::PairWithRecords(
+            m_count, m_count,
+            [&](std::size_t at) {
+                const PhoneBookEntry* entry = m_target[at + 1];
+                return entry == nullptr ? at : entry->used ? entry->index : m_count;
+            },
+            [&](std::size_t at, std::size_t record) {
+                const PhoneBookEntry* entry = m_target[at + 1];
+                if (entry == nullptr) return record == at;
+                return entry->used && m_target[record + 1] != nullptr && SameContent(decoded[record + 1], *entry);
+            },
+            [&](std::size_t at, std::size_t record) { take(at + 1, record + 1); });
         for (std::size_t number = 1; number <= m_count; ++number) {
             const PhoneBookEntry* entry = m_target[number];
             if (entry == nullptr || m_result.records[number].source != 0) continue;
@@ -105,13 +108,7 @@ private:
                 }
                 continue;
             }
-            for (std::size_t source = 1; source <= m_count; ++source) {
-                if (!taken[source] && SameContent(decoded[source], *entry)) {
-                    take(number, source);
-                    break;
-                }
-            }
-            m_encode[number] = m_result.records[number].source == 0;
+            m_encode[number] = true;
         }
     }
 

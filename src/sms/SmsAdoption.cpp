@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "card/GsmText.h"
+#include "card/RecordPlacement.h"
 #include "sms/MessageBody.h"
 #include "sms/SmsTimeValue.h"
 
@@ -68,30 +69,23 @@ std::size_t AdoptUnchangedMessages(std::span<SmsEntry> incoming, std::span<const
     for (std::size_t record = 0; record < card.size(); ++record) {
         if (card[record].used != 0) texts[record] = card::TextFromCp1250(MessageFileText(card[record]));
     }
-    std::vector<bool> taken(card.size(), false);
-    std::vector<bool> adopted(incoming.size(), false);
-    const auto adopt = [&](std::size_t position, std::size_t record) {
-        SmsEntry& entry = incoming[position];
-        const std::uint16_t index = entry.index;
-        entry = card[record];
-        entry.index = index;
-        entry.modified = 0;
-        taken[record] = adopted[position] = true;
-    };
-    const auto matches = [&](std::size_t position, std::size_t record) {
-        return !taken[record] && incoming[position].used != 0 && card[record].used != 0 &&
-               same(incoming[position], CardMessage{card[record], texts[record]});
-    };
-    // Each message its own record first; then one moved to another position finds its record elsewhere.
-    for (std::size_t position = 0; position < std::min(incoming.size(), card.size()); ++position) {
-        if (matches(position, position)) adopt(position, position);
-    }
-    for (std::size_t position = 0; position < incoming.size(); ++position) {
-        for (std::size_t record = 0; record < card.size() && !adopted[position]; ++record) {
-            if (matches(position, record)) adopt(position, record);
-        }
-    }
-    return static_cast<std::size_t>(std::count(adopted.begin(), adopted.end(), true));
+    std::size_t adopted = 0;
+    // A message moved to another position finds its record elsewhere; its own position stays its index.
+    card::PairWithRecords(
+        incoming.size(), card.size(), [](std::size_t position) { return position; },
+        [&](std::size_t position, std::size_t record) {
+            return incoming[position].used != 0 && card[record].used != 0 &&
+                   same(incoming[position], CardMessage{card[record], texts[record]});
+        },
+        [&](std::size_t position, std::size_t record) {
+            SmsEntry& entry = incoming[position];
+            const std::uint16_t index = entry.index;
+            entry = card[record];
+            entry.index = index;
+            entry.modified = 0;
+            ++adopted;
+        });
+    return adopted;
 }
 
 }  // namespace quillet::sms

@@ -62,24 +62,29 @@ SmsPlan PlanSmsRecords(const card::FileImage& records, std::span<SmsEntry* const
     const std::size_t recordCount = records.Count();
     SmsPlan plan;
     plan.records.resize(recordCount + 1);
-    std::vector<bool> taken(recordCount + 1, false);
     std::vector<bool> decided(recordCount + 1, false);
+    std::vector<SmsEntry> onCard(recordCount + 1);
+    for (std::size_t number = 1; number <= recordCount; ++number) {
+        onCard[number] = DecodeSmsRecord(records.Record(number), static_cast<std::uint16_t>(number - 1));
+    }
     const auto take = [&](std::size_t number, std::size_t source) {
         const std::span<const std::uint8_t> original = records.Record(source);
         plan.records[number].assign(original.begin(), original.end());
-        taken[source] = decided[number] = true;
+        decided[number] = true;
     };
-    const auto sameAsRecord = [&](const SmsEntry& entry, std::size_t source) {
-        return !taken[source] && SameContent(DecodeSmsRecord(records.Record(source), entry.index), entry);
-    };
-    for (std::size_t number = 1; number <= recordCount; ++number) {
-        const SmsEntry* entry = target[number];
-        if (entry == nullptr) {
-            take(number, number);
-        } else if (entry->used && entry->index < recordCount && sameAsRecord(*entry, entry->index + 1u)) {
-            take(number, entry->index + 1u);
-        }
-    }
+    // A position beyond the editor keeps its record.
+    card::PairWithRecords(
+        recordCount, recordCount,
+        [&](std::size_t at) {
+            const SmsEntry* entry = target[at + 1];
+            return entry == nullptr ? at : entry->used ? entry->index : recordCount;
+        },
+        [&](std::size_t at, std::size_t record) {
+            const SmsEntry* entry = target[at + 1];
+            if (entry == nullptr) return record == at;
+            return entry->used && target[record + 1] != nullptr && SameContent(onCard[record + 1], *entry);
+        },
+        [&](std::size_t at, std::size_t record) { take(at + 1, record + 1); });
     for (std::size_t number = 1; number <= recordCount; ++number) {
         const SmsEntry* entry = target[number];
         if (decided[number]) continue;
@@ -94,10 +99,6 @@ SmsPlan PlanSmsRecords(const card::FileImage& records, std::span<SmsEntry* const
             }
             continue;
         }
-        for (std::size_t source = 1; source <= recordCount && !decided[number]; ++source) {
-            if (sameAsRecord(*entry, source)) take(number, source);
-        }
-        if (decided[number]) continue;
         bytes.assign(records.RecordLength(), 0xFF);
         if (EncodeSmsRecord(*entry, bytes) != SmsEncodeResult::kOk && plan.firstTooLong == 0) {
             plan.firstTooLong = number;

@@ -135,30 +135,35 @@ TEST_P(FileRoundTrip, MessagesComeBackByteForByte) {
     EXPECT_EQ(Contents(m_third + ".sms"), Contents(m_second + ".sms"));
 }
 
-// Renumbering the lines of a file moves the messages: each record then holds the bytes of the message
+// Renumbering the lines of a file moves the entries: each record then holds the bytes of the entry
 // that moved there, down to what the file cannot show.
-TEST_P(FileRoundTrip, MovedMessagesKeepTheirBytes) {
-    const std::vector<std::vector<std::uint8_t>> before = File(m_card, kSms).records;
-    ASSERT_EQ(Run(m_card, {"sms", "read", "-o", m_first}), kExitOk) << err.str();
-    std::vector<std::size_t> positions;
-    std::vector<std::string> rests;  // each line after its position
-    std::istringstream in(Contents(m_first));
-    for (std::string line; std::getline(in, line);) {
-        positions.push_back(std::stoul(line));
-        rests.push_back(line.substr(line.find('\t')));
+TEST_P(FileRoundTrip, MovedEntriesKeepTheirBytes) {
+    for (const auto& [part, id] : {std::pair{"sms", kSms}, std::pair{"phonebook", kAdn}}) {
+        SCOPED_TRACE(part);
+        const std::vector<std::vector<std::uint8_t>> before = File(m_card, id).records;
+        const std::vector<std::vector<std::uint8_t>> ext1 = File(m_card, kExt1).records;
+        ASSERT_EQ(Run(m_card, {part, "read", "-o", m_first}), kExitOk) << err.str();
+        std::vector<std::size_t> positions;
+        std::vector<std::string> rests;  // each line after its position
+        std::istringstream in(Contents(m_first));
+        for (std::string line; std::getline(in, line);) {
+            positions.push_back(std::stoul(line));
+            rests.push_back(line.substr(line.find('\t')));
+        }
+        ASSERT_GE(positions.size(), 10u);
+        // The entries in reverse order over the same positions.
+        const auto movedTo = [&](std::size_t k) { return positions[positions.size() - 1 - k]; };
+        std::string moved;
+        for (std::size_t k = 0; k < rests.size(); ++k) moved += std::to_string(movedTo(k)) + rests[k] + '\n';
+        std::ofstream(m_second, std::ios::binary) << moved;
+        ASSERT_EQ(Run(m_card, {part, "write", m_second}), kExitOk) << err.str();
+        const std::vector<std::vector<std::uint8_t>> after = File(m_card, id).records;
+        for (std::size_t k = 0; k < positions.size(); ++k) {
+            EXPECT_EQ(after[movedTo(k) - 1], before[positions[k] - 1]) << "entry " << positions[k];
+        }
+        EXPECT_EQ(Differing(File(m_card, kExt1).records, ext1), std::vector<std::size_t>{});
+        EXPECT_EQ(err.str(), "");  // no message says it went elsewhere than its line said
     }
-    ASSERT_GE(positions.size(), 10u);
-    // The messages in reverse order over the same positions.
-    const auto movedTo = [&](std::size_t k) { return positions[positions.size() - 1 - k]; };
-    std::string moved;
-    for (std::size_t k = 0; k < rests.size(); ++k) moved += std::to_string(movedTo(k)) + rests[k] + '\n';
-    std::ofstream(m_second, std::ios::binary) << moved;
-    ASSERT_EQ(Run(m_card, {"sms", "write", m_second}), kExitOk) << err.str();
-    const std::vector<std::vector<std::uint8_t>> after = File(m_card, kSms).records;
-    for (std::size_t k = 0; k < positions.size(); ++k) {
-        EXPECT_EQ(after[movedTo(k) - 1], before[positions[k] - 1]) << "message " << positions[k];
-    }
-    EXPECT_EQ(err.str(), "");  // no message says it went elsewhere than its line said
 }
 
 INSTANTIATE_TEST_SUITE_P(Cards, FileRoundTrip,
