@@ -1,6 +1,7 @@
 // The T=0 command procedure over the byte primitives.
 #include <algorithm>
 
+#include "reader/CardAnswer.h"
 #include "reader/CardReader.h"
 #include "reader/SecureWipe.h"
 
@@ -92,6 +93,10 @@ ReaderResult CardReader::RunT0Procedure(std::uint8_t ins, std::span<std::uint8_t
                 return result::kStatusError;
             }
             sw = static_cast<std::uint16_t>(pb << 8 | sw2);
+            // A read may end early only with a status that says why.
+            if (direction == Direction::FromCard && !IsCompleteAnswer(transferred, length, sw)) {
+                return result::kCommandError;
+            }
             return result::kOk;
         }
 

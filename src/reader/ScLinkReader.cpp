@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "reader/CardAnswer.h"
 #include "reader/LibraryLoader.h"
 #include "reader/SecureWipe.h"
 #include "resources/StringTable.h"
@@ -199,15 +200,17 @@ ReaderResult ScLinkReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uin
     SecureWipe(command.data(), command.size());
     // A card that died mid-command gives success with no status word: that is a failure.
     const bool answered = status == SCARD_S_SUCCESS && answerLength >= 2 && answerLength <= answer.size();
+    ReaderResult code = result::kGeneralReaderError;
     if (answered) {
-        sw = static_cast<std::uint16_t>(answer[answerLength - 2] << 8 | answer[answerLength - 1]);
-        if (direction == Direction::FromCard) {
-            const std::size_t received = std::min<std::size_t>(answerLength - 2, p3);
-            std::copy_n(answer.begin(), received, data.begin());
-        }
+        // The status word ends the answer; what comes before it must be exactly the data asked for.
+        const std::size_t received = answerLength - 2;
+        const std::size_t expected = direction == Direction::FromCard ? p3 : 0;
+        sw = static_cast<std::uint16_t>(answer[received] << 8 | answer[received + 1]);
+        code = IsCompleteAnswer(received, expected, sw) ? result::kOk : result::kCommandError;
+        if (code == result::kOk) std::copy_n(answer.begin(), received, data.begin());
     }
     SecureWipe(answer.data(), answer.size());
-    return finish(answered ? result::kOk : result::kGeneralReaderError);
+    return finish(code);
 }
 
 ReaderResult ScLinkReader::GetReaderStatus(std::uint16_t& status) {

@@ -226,8 +226,11 @@ ReaderResult SmartApiReader::SetCardPower(std::uint8_t mode) {
 ReaderResult SmartApiReader::Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2,
                                       std::uint8_t p3, std::span<std::uint8_t> data, Direction direction,
                                       std::uint16_t& sw) {
+    m_bytesAccepted = 0;
     const ReaderResult first = CardReader::Transmit(cla, ins, p1, p2, p3, data, direction, sw);
-    if (first != result::kCommandError) return first;
+    // Once a byte of the command is out, the card may have carried it out: a second VERIFY would
+    // cost a second attempt, and a second header would be taken for the first one's data.
+    if (first != result::kCommandError || m_bytesAccepted != 0) return first;
     FlushInput();
     return CardReader::Transmit(cla, ins, p1, p2, p3, data, direction, sw);
 }
@@ -278,8 +281,10 @@ std::uint16_t SmartApiReader::Exchange(std::span<std::uint8_t> buffer, std::uint
     const std::size_t capacity = std::min<std::size_t>(buffer.size(), 0xFFFF);
     const std::size_t toSend = std::min<std::size_t>(count, capacity);
     WaitUntilSent(static_cast<std::uint32_t>(retries) * 10);
-    if (toSend > 0 && m_entries->write(m_device, buffer.data(), static_cast<int>(toSend)) < static_cast<int>(toSend)) {
-        return 0;
+    if (toSend > 0) {
+        const int written = m_entries->write(m_device, buffer.data(), static_cast<int>(toSend));
+        if (written > 0) m_bytesAccepted += static_cast<std::size_t>(written);
+        if (written < static_cast<int>(toSend)) return 0;
     }
     // The sent bytes stay in front: the T=0 procedure takes them as the echo.
     if (capacity <= toSend) return static_cast<std::uint16_t>(toSend);

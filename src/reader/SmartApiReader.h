@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,7 +22,8 @@ public:
 
     ReaderResult Close() override;
     ReaderResult Open(const std::string& name, std::uint32_t option) override;
-    // The T=0 procedure, tried a second time when the first gives 103.
+    // The T=0 procedure, tried a second time when it gives 103 before the reader took any byte
+    // of the command.
     ReaderResult Transmit(std::uint8_t cla, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2, std::uint8_t p3,
                           std::span<std::uint8_t> data, Direction direction, std::uint16_t& sw) override;
     std::uint16_t Exchange(std::span<std::uint8_t> buffer, std::uint16_t count, std::uint8_t mode,
@@ -56,6 +58,7 @@ private:
     std::uint32_t m_pendingCount = 0;
     std::array<std::uint8_t, 128> m_pending{};
     int m_device = -1;
+    std::size_t m_bytesAccepted = 0;  // bytes the library took since the command began
     SystemClock m_clock;
 };
 

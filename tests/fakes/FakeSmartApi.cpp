@@ -14,6 +14,7 @@ struct SmartStatus {
 
 std::deque<std::uint8_t> g_atrStream;  // what port 0 hands out after the card is powered
 int g_garbleAnswers = 0;               // answers still to be lost (only 0x12 arrives instead)
+int g_refusedWrites = 0;               // writes still to be refused before any byte reaches the card
 bool g_silent = false;                 // the powered card sends no ATR at all
 std::deque<int> g_linePortWrites;      // values written to port 1, for tests
 
@@ -24,6 +25,7 @@ quillet::fakes::FakeCardSlot& Slot() { return quillet::fakes::FakeCardSlot::Inst
 #define EXPORT extern "C" __attribute__((visibility("default")))
 
 EXPORT void quillet_fake_smart_garble_answers(int count) { g_garbleAnswers = count; }
+EXPORT void quillet_fake_smart_refuse_writes(int count) { g_refusedWrites = count; }
 EXPORT void quillet_fake_smart_card_present(int present) { Slot().SetPresent(present != 0); }
 EXPORT void quillet_fake_smart_silent(int silent) { g_silent = silent != 0; }
 // Copies the values written to port 1 since the last time; returns how many.
@@ -75,6 +77,10 @@ EXPORT int SmartOutp(int, int port, int value) {
 }
 
 EXPORT int SmartWrite(int, const std::uint8_t* data, int count) {
+    if (g_refusedWrites > 0) {
+        --g_refusedWrites;
+        return -1;
+    }
     for (int index = 0; index < count; ++index) {
         const std::size_t before = Slot().Output().size();
         Slot().Send(data[index]);

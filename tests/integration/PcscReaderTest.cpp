@@ -12,6 +12,7 @@
 #include "reader/ScLinkReader.h"
 #include "sim/DemoCard.h"
 #include "sim/GsmSimCard.h"
+#include "sim/ScriptedApduCard.h"
 #include "sim/VpcdConnector.h"
 #include "support/PcscHost.h"
 
@@ -28,7 +29,7 @@ using testing::WaitForCard;
 // inserted once pcscd has seen it, and as pulled once pcscd has seen it go.
 class CardInReader {
 public:
-    explicit CardInReader(const sim::SimProfile& profile) : card(profile), m_connector(card, {}) {
+    explicit CardInReader(sim::ApduCard& card) : m_connector(card, {}) {
         // The reader must be empty first: otherwise another card would be taken for this one.
         reader::ScLinkReader watcher;
         if (watcher.Open(kReaderWithCard, 0) != result::kOk || !WaitForCard(watcher, false)) return;
@@ -48,8 +49,6 @@ public:
         }
     }
     bool inserted = false;
-
-    sim::GsmSimCard card;
 
 private:
     sim::VpcdConnector m_connector;
@@ -105,7 +104,8 @@ TEST_F(PcscReader, AnEmptyReaderHasNoCard) {
 
 TEST_F(PcscReader, PowersTheCardAndParsesItsAtr) {
     const sim::SimProfile profile = sim::BuildDemoSimProfile();
-    CardInReader inserted(profile);
+    sim::GsmSimCard card(profile);
+    CardInReader inserted(card);
     ASSERT_TRUE(inserted.inserted);
     reader::ScLinkReader pcsc;
     ASSERT_EQ(pcsc.Open(kReaderWithCard, 0), result::kOk);
@@ -136,7 +136,8 @@ TEST_F(PcscReader, PowersTheCardAndParsesItsAtr) {
 
 TEST_F(PcscReader, APhoneBookTravelsThroughPcscdAndAPulledCardIsReported) {
     sim::SimProfile profile = sim::BuildDemoSimProfile();
-    auto inserted = std::make_unique<CardInReader>(profile);
+    sim::GsmSimCard card(profile);
+    auto inserted = std::make_unique<CardInReader>(card);
     ASSERT_TRUE(inserted->inserted);
     PcscHost host;
     ASSERT_EQ(host.reader.Open(kReaderWithCard, 0), result::kOk);
@@ -151,7 +152,7 @@ TEST_F(PcscReader, APhoneBookTravelsThroughPcscdAndAPulledCardIsReported) {
     phonebook::PhoneBookWriteReport report;
     ASSERT_TRUE(phonebook::WritePhoneBook(session, phonebook::kAdnFile, entries, report));
     EXPECT_EQ(report.recordsWritten, 0u);
-    EXPECT_EQ(inserted->card.Profile(), profile);
+    EXPECT_EQ(card.Profile(), profile);
     session.EndSession();
 
     // Pulled in the middle of the next read: the reader reports the failure, the caches go.
@@ -177,12 +178,63 @@ TEST_F(PcscReader, APhoneBookTravelsThroughPcscdAndAPulledCardIsReported) {
     inserted.reset();
     sim::SimProfile other = sim::BuildDemoSimProfile();
     other.FindFile(0x3F00, 0x2FE2)->content[8] = 0x99;
-    CardInReader second(other);
+    sim::GsmSimCard otherCard(other);
+    CardInReader second(otherCard);
     ASSERT_TRUE(second.inserted);
     host.ui.pins = {"1234"};
     ASSERT_TRUE(session.BeginSession(true, false, true)) << session.FormatLastError();
     EXPECT_EQ(session.Iccid()[8], 0x99);
     session.EndSession();
+}
+
+// An answer is exactly the data asked for and the status word, or the status word alone when it
+// says why there is no data; anything else is reported and its bytes are not taken.
+TEST_F(PcscReader, AnswersOfTheWrongLengthAreRefused) {
+    std::vector<std::uint8_t> data;
+    std::uint16_t status = 0x9000;
+    sim::ScriptedApduCard card(sim::BuildDemoSimProfile().atr,
+                               [&](const sim::ApduHeader&, std::span<const std::uint8_t>) {
+                                   return sim::ApduResponse{data, status};
+                               },
+                               {0xD6});
+    CardInReader inserted(card);
+    ASSERT_TRUE(inserted.inserted);
+    reader::ScLinkReader pcsc;
+    ASSERT_EQ(pcsc.Open(kReaderWithCard, 0), result::kOk);
+    ASSERT_EQ(pcsc.PowerOn(nullptr), result::kOk);
+
+    const std::vector<std::uint8_t> ten = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const struct {
+        std::vector<std::uint8_t> data;
+        std::uint16_t sw;
+        std::uint8_t ins;
+        reader::ReaderResult expected;
+    } cases[] = {
+        {ten, 0x9000, 0xB0, result::kOk},
+        {{0x11, 0x22, 0x33}, 0x9000, 0xB0, result::kCommandError},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 0x9000, 0xB0, result::kCommandError},
+        {{}, 0x9F0A, 0xB0, result::kCommandError},
+        {{}, 0x6B00, 0xB0, result::kOk},
+        {{0x11, 0x22, 0x33}, 0x6F00, 0xB0, result::kCommandError},
+        {{0x11, 0x22}, 0x9000, 0xD6, result::kCommandError},  // data in answer to an update
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(::testing::Message() << row.data.size() << " bytes and " << std::hex << row.sw);
+        data = row.data;
+        status = row.sw;
+        const reader::Direction direction = row.ins == 0xB0 ? reader::Direction::FromCard : reader::Direction::ToCard;
+        std::vector<std::uint8_t> buffer(10, 0xEE);
+        std::uint16_t sw = 0;
+        ASSERT_EQ(pcsc.Transmit(0xA0, row.ins, 0, 0, 10, buffer, direction, sw), row.expected);
+        if (row.expected == result::kOk) {
+            EXPECT_EQ(sw, row.sw);
+        }
+        if (direction == reader::Direction::FromCard) {
+            EXPECT_EQ(buffer,
+                      row.expected == result::kOk && !row.data.empty() ? ten : std::vector<std::uint8_t>(10, 0xEE));
+        }
+    }
+    EXPECT_EQ(pcsc.PowerOff(), result::kOk);
 }
 
 }  // namespace

@@ -172,11 +172,30 @@ TEST_F(SmartApi, ReadsTheAtrFromTheReadersHeaderAndRunsCommands) {
     EXPECT_EQ(reader.PowerOff(), result::kOk);
 }
 
-TEST_F(SmartApi, AGarbledCommandIsSentOnceMore) {
-    GarbleAnswers(1);
-    EXPECT_EQ(Status(), 0x9000);
-    GarbleAnswers(2);
-    EXPECT_EQ(Status(), result::kCommandError);
+// Only a command the reader took no byte of is sent again: once its header is out, the card may
+// have carried it out, so a lost or garbled answer is reported instead.
+TEST_F(SmartApi, OnlyACommandTheReaderRefusedIsSentOnceMore) {
+    const auto refuseWrites = FakeControl<void (*)(int)>(kLibrary, "quillet_fake_smart_refuse_writes");
+    int attempts = 0;
+    reader.SetTraceHook([&](const TraceRecord&) { ++attempts; });
+    const struct {
+        int refused, garbled;
+        std::uint16_t expected;
+        int attempts;
+    } cases[] = {
+        {1, 0, 0x9000, 2},
+        {2, 0, result::kCommandError, 2},
+        {0, 1, result::kCommandError, 1},
+        {1, 1, result::kCommandError, 2},
+    };
+    for (const auto& [refused, garbled, expected, sent] : cases) {
+        SCOPED_TRACE(::testing::Message() << refused << " refused, " << garbled << " garbled");
+        attempts = 0;
+        refuseWrites(refused);
+        GarbleAnswers(garbled);
+        EXPECT_EQ(Status(), expected);
+        EXPECT_EQ(attempts, sent);
+    }
 }
 
 TEST_F(SmartApi, LineSettingsAndMissingCardsReachTheResults) {

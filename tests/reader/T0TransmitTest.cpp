@@ -174,6 +174,38 @@ TEST_F(T0Transmit, ShortDataFromTheCard) {
     EXPECT_EQ(Read(10, data), result::kDataBlockError);
 }
 
+// A card may end a read before all its data only with a status that says why; a success status
+// there is a broken answer.
+TEST_F(T0Transmit, AReadThatEndsEarlyNeedsAStatusThatSaysWhy) {
+    std::size_t sent = 0;
+    std::uint16_t status = 0;
+    rig.card = sim::ScriptedApduCard(testing::kSimpleAtr, [&](const sim::ApduHeader&, std::span<const std::uint8_t>) {
+        return sim::ApduResponse{Counting(sent), status};
+    });
+    Card().ackStyle = sim::AckStyle::EachByte;  // so the status can come between any two bytes
+    const struct {
+        std::size_t sent;
+        std::uint16_t sw;
+        std::uint8_t p3;
+        ReaderResult expected;
+    } cases[] = {
+        {4, 0x9000, 4, result::kOk},           {2, 0x9000, 4, result::kCommandError},
+        {0, 0x9110, 4, result::kCommandError}, {0, 0x9000, 0, result::kCommandError},
+        {0, 0x6B00, 4, result::kOk},           {2, 0x6F00, 4, result::kCommandError},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << row.sent << " bytes of " << int{row.p3} << ", then " << std::hex << row.sw);
+        sent = row.sent;
+        status = row.sw;
+        EXPECT_EQ(Read(row.p3, data), row.expected);
+        if (row.expected == result::kOk) {
+            EXPECT_EQ(Bytes(data.begin(), data.begin() + row.sent), Counting(row.sent));
+            EXPECT_EQ(sw, row.sw);
+        }
+    }
+}
+
 TEST_F(T0Transmit, ABufferTooSmallForTheTransferIsRefusedBeforeAnythingIsSent) {
     std::array<std::uint8_t, 8> small{};
     const std::size_t before = rig.line->HostBytesWritten();
