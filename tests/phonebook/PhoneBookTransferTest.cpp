@@ -232,6 +232,26 @@ TEST_F(PhoneBookOnCard, TooManyEntriesOrDigitsAreRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(rig.Card().Profile(), before);
 }
 
+// A phone stored an entry in an empty record after the read: writing a new entry there would
+// overwrite it, so the write stops before its first UPDATE and the caches are dropped.
+TEST_F(PhoneBookOnCard, ACardChangedSinceTheReadIsNotWritten) {
+    const auto empty = std::find_if(entries.begin(), entries.begin() + info.entryCount,
+                                    [](const PhoneBookEntry& entry) { return !entry.used; });
+    ASSERT_NE(empty, entries.begin() + info.entryCount);
+    PhoneBookEntry fromPhone = EmptyPosition(0);
+    SetNumber(fromPhone, "Phone", "777");
+    auto& onCard = rig.Card().MutableProfile().FindFile(0x7F10, kAdnFile)->records;
+    onCard[empty->index] = EncodeDiallingRecord(fromPhone, onCard[empty->index].size(), 0xFF);
+    const auto changed = rig.Card().Profile();
+    SetNumber(*empty, "Mine", "123");
+    EXPECT_FALSE(Write(entries));
+    EXPECT_EQ(rig.session->LastResult(), result::kCardChangedSinceRead);
+    EXPECT_EQ(Updates(), 0u);
+    EXPECT_EQ(rig.Card().Profile(), changed);
+    EXPECT_TRUE(rig.session->Cache().Empty());
+    EXPECT_EQ(empty->modified, 1u);
+}
+
 TEST_F(PhoneBookOnCard, TheFixedDialingNumbersNeedPin2AndUseExt2) {
     Book fdn{};
     ASSERT_TRUE(ReadPhoneBook(*rig.session, kFdnFile, fdn, info));
