@@ -61,6 +61,7 @@ public:
 
     std::optional<PhoneBookPlan> Plan() {
         DecideRecords();
+        OrderWrites();
         FindNamedExtensions();
         if (!AllocateAndWrite()) return std::nullopt;
         FreeReleased();
@@ -118,6 +119,68 @@ private:
                m_encode[number];
     }
 
+    // Records in ascending order, except that a record taking a moved entry's bytes goes before the
+    // record the entry leaves, so a stop in between leaves the entry on the card twice, never nowhere.
+    // Entries moved round in a circle cannot all be kept so: one of them is on the card twice for a
+    // while, another not at all.
+    void OrderWrites() {
+        std::vector<std::size_t> movedTo(m_count + 1, 0);
+        for (std::size_t number = 1; number <= m_count; ++number) {
+            const std::size_t source = m_result.records[number].source;
+            if (source != 0 && source != number) movedTo[source] = number;
+        }
+        m_position.assign(m_count + 1, 0);
+        std::vector<bool> visiting(m_count + 1, false);
+        const auto emit = [&](auto& self, std::size_t number) -> void {
+            if (m_position[number] != 0 || visiting[number] || !Rewritten(number)) return;
+            visiting[number] = true;
+            if (movedTo[number] != 0) self(self, movedTo[number]);
+            m_order.push_back(number);
+            m_position[number] = m_order.size();
+        };
+        for (std::size_t number = 1; number <= m_count; ++number) emit(emit, number);
+    }
+
+    // The extension records a record's chain runs through: in use, each once.
+    std::vector<std::uint8_t> OldChain(std::size_t number) const {
+        std::vector<std::uint8_t> chain;
+        const std::span<const std::uint8_t> record = OldRecord(number);
+        std::size_t next = record.empty() ? 0xFF : record.back();
+        while (next != 0 && next != 0xFF && next <= m_onCard.extensions.Count() &&
+               std::find(chain.begin(), chain.end(), next) == chain.end()) {
+            const std::span<const std::uint8_t> extension = m_onCard.extensions.Record(next);
+            if (IsFreeExtension(extension) || extension.size() < kExtensionRecordLength) break;
+            chain.push_back(static_cast<std::uint8_t>(next));
+            next = extension[kExtensionRecordLength - 1];
+        }
+        return chain;
+    }
+
+    // A moved entry with a chain gets a copy of it in fresh records while there are enough, so the
+    // record it leaves and its new record never share one; without them the two share it until the
+    // old record is rewritten.
+    void CopyMovedChains() {
+        for (std::size_t number = 1; number <= m_count; ++number) {
+            const std::size_t source = m_result.records[number].source;
+            if (source == 0 || source == number || !Rewritten(source)) continue;
+            const std::vector<std::uint8_t> chain = OldChain(source);
+            if (chain.empty() || m_fresh.size() - m_nextFresh < chain.size()) continue;
+            std::vector<std::uint8_t> copies(m_fresh.begin() + static_cast<std::ptrdiff_t>(m_nextFresh),
+                                             m_fresh.begin() + static_cast<std::ptrdiff_t>(m_nextFresh + chain.size()));
+            m_nextFresh += chain.size();
+            CopiedChain& copied = m_copies[number];
+            for (std::size_t link = 0; link < chain.size(); ++link) {
+                const std::span<const std::uint8_t> original = m_onCard.extensions.Record(chain[link]);
+                Bytes record(original.begin(), original.end());
+                record[kExtensionRecordLength - 1] = link + 1 < chain.size() ? copies[link + 1] : 0xFF;
+                copied.push_back({copies[link], std::move(record)});
+                m_allocated.insert(copies[link]);
+                m_result.plan.staleChecks.push_back({m_onCard.extensionFile, chain[link]});
+            }
+            m_final[number].back() = copies.front();
+        }
+    }
+
     // What stays named after the write, what is free to take, and what rewritten records release.
     void FindNamedExtensions() {
         const FileImage& extensions = m_onCard.extensions;
@@ -128,10 +191,7 @@ private:
             }
         }
         namedNow = m_keptNamed;
-        for (std::size_t number = 1; number <= m_count; ++number) {
-            AddNamedBy(OldRecord(number), extensions, namedNow);
-            if (!m_encode[number]) AddNamedBy(m_final[number], extensions, m_keptNamed);
-        }
+        for (std::size_t number = 1; number <= m_count; ++number) AddNamedBy(OldRecord(number), extensions, namedNow);
         // Records in use that nothing names keep what they name: a chain may continue from them.
         for (std::size_t e = 1; e <= extensions.Count(); ++e) {
             const std::span<const std::uint8_t> extension = extensions.Record(e);
@@ -152,10 +212,13 @@ private:
                 }
             }
         }
+        CopyMovedChains();
         for (std::size_t number = 1; number <= m_count; ++number) {
-            if (!Rewritten(number)) continue;
+            if (!m_encode[number]) AddNamedBy(m_final[number], extensions, m_keptNamed);
+        }
+        for (const std::size_t number : m_order) {
             for (std::uint8_t e : NamedBy(OldRecord(number), extensions)) {
-                if (!m_keptNamed.contains(e)) m_releasedAfter[e] = number;  // ascending: the last namer wins
+                if (!m_keptNamed.contains(e)) m_releasedAfter[e] = m_position[number];  // the last namer wins
             }
         }
     }
@@ -164,7 +227,7 @@ private:
     std::uint8_t TakeExtension(std::size_t number) {
         if (m_nextFresh < m_fresh.size()) return m_fresh[m_nextFresh++];
         for (const auto& [e, lastNamer] : m_releasedAfter) {
-            if (lastNamer < number && e <= kHighestLinkableExtension && !m_allocated.contains(e)) return e;
+            if (lastNamer < m_position[number] && e <= kHighestLinkableExtension && !m_allocated.contains(e)) return e;
         }
         return 0;
     }
@@ -173,15 +236,22 @@ private:
         m_result.plan.writes.push_back({{file, number}, std::move(bytes), item});
     }
 
-    // Chains and records in ascending record order, each record after its new chain.
+    // Chains and records in their order, each record after its new chain.
     bool AllocateAndWrite() {
-        for (std::size_t number = 1; number <= m_count; ++number) {
+        for (const std::size_t number : m_order) {
             RecordOutcome& outcome = m_result.records[number];
             if (m_encode[number] && !Encode(number)) return false;
-            if (!Rewritten(number)) continue;
-            // A record the caches show empty may have been filled by a phone since.
+            for (auto& [extension, bytes] : m_copies[number]) {
+                m_result.plan.staleChecks.push_back({m_onCard.extensionFile, extension});
+                AddWrite(m_onCard.extensionFile, extension, std::move(bytes), 0);
+            }
+            // A record the caches show empty may have been filled by a phone since, and a moved
+            // entry's bytes must still be what the card holds.
             if (!IsDiallingRecordInUse(OldRecord(number)) && IsDiallingRecordInUse(m_final[number])) {
                 m_result.plan.staleChecks.push_back({m_onCard.file, number});
+            }
+            if (outcome.source != 0 && outcome.source != number) {
+                m_result.plan.staleChecks.push_back({m_onCard.file, outcome.source});
             }
             AddWrite(m_onCard.file, number, m_final[number], number);
             outcome.settledAfter = m_result.plan.writes.size();
@@ -238,8 +308,12 @@ private:
     std::set<std::uint8_t> m_keptNamed;  // named after the write by records that stay
     std::vector<std::uint8_t> m_fresh;   // named by nothing: free records first
     std::size_t m_nextFresh = 0;
-    std::map<std::uint8_t, std::size_t> m_releasedAfter;  // released record -> the last record naming it now
+    std::map<std::uint8_t, std::size_t> m_releasedAfter;  // released record -> when its last namer is written
     std::set<std::uint8_t> m_allocated;
+    std::vector<std::size_t> m_order;     // the records to write, in order
+    std::vector<std::size_t> m_position;  // each record's place in that order (1-based); 0: not written
+    using CopiedChain = std::vector<std::pair<std::uint8_t, Bytes>>;
+    std::map<std::size_t, CopiedChain> m_copies;  // fresh copies of moved entries' chains
 };
 
 }  // namespace

@@ -46,8 +46,12 @@ struct PhoneBookPlan {
 //   that rewritten records of this file release, and only by a record written after all of them.
 //   A chain is never rewritten in place, so a stop at any command leaves each entry old or new.
 //   When that does not suffice the plan fails (the caller reports 148); nothing was written.
-// - Records are written in ascending order, each after its new extension records; extension
-//   records left unnamed are freed last.
+// - A moved entry is written to its new record before the record it leaves is rewritten, with a
+//   copy of its chain in fresh records while there are any (else the two records share the chain
+//   until the old one is rewritten).
+// - Each record is written after its new extension records; extension records left unnamed are
+//   freed last. Records the caches show empty that the plan fills, the records moved entries come
+//   from, their chains and every extension record taken are checked against the card first.
 std::optional<PhoneBookPlan> PlanPhoneBookWrite(const PhoneBookOnCard& onCard,
                                                 std::span<const PhoneBookEntry* const> target);
 

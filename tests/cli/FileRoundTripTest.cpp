@@ -4,6 +4,7 @@
 // changes nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -92,6 +93,13 @@ protected:
         }
         return numbers;
     }
+    static std::vector<std::string> SortedLines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
     static std::string Contents(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
@@ -136,12 +144,11 @@ TEST_P(FileRoundTrip, MessagesComeBackByteForByte) {
 }
 
 // Renumbering the lines of a file moves the entries: each record then holds the bytes of the entry
-// that moved there, down to what the file cannot show.
+// that moved there, down to what the file cannot show, and reads back as the renumbered file.
 TEST_P(FileRoundTrip, MovedEntriesKeepTheirBytes) {
     for (const auto& [part, id] : {std::pair{"sms", kSms}, std::pair{"phonebook", kAdn}}) {
         SCOPED_TRACE(part);
         const std::vector<std::vector<std::uint8_t>> before = File(m_card, id).records;
-        const std::vector<std::vector<std::uint8_t>> ext1 = File(m_card, kExt1).records;
         ASSERT_EQ(Run(m_card, {part, "read", "-o", m_first}), kExitOk) << err.str();
         std::vector<std::size_t> positions;
         std::vector<std::string> rests;  // each line after its position
@@ -157,12 +164,17 @@ TEST_P(FileRoundTrip, MovedEntriesKeepTheirBytes) {
         for (std::size_t k = 0; k < rests.size(); ++k) moved += std::to_string(movedTo(k)) + rests[k] + '\n';
         std::ofstream(m_second, std::ios::binary) << moved;
         ASSERT_EQ(Run(m_card, {part, "write", m_second}), kExitOk) << err.str();
+        EXPECT_EQ(err.str(), "");  // no message says it went elsewhere than its line said
+        // A moved phone-book entry gets its own copy of its extension records: only its link differs.
+        const std::size_t kept = id == kAdn ? 1 : 0;
         const std::vector<std::vector<std::uint8_t>> after = File(m_card, id).records;
         for (std::size_t k = 0; k < positions.size(); ++k) {
-            EXPECT_EQ(after[movedTo(k) - 1], before[positions[k] - 1]) << "entry " << positions[k];
+            const std::vector<std::uint8_t>& now = after[movedTo(k) - 1];
+            const std::vector<std::uint8_t>& was = before[positions[k] - 1];
+            EXPECT_TRUE(std::equal(now.begin(), now.end() - kept, was.begin(), was.end() - kept)) << positions[k];
         }
-        EXPECT_EQ(Differing(File(m_card, kExt1).records, ext1), std::vector<std::size_t>{});
-        EXPECT_EQ(err.str(), "");  // no message says it went elsewhere than its line said
+        ASSERT_EQ(Run(m_card, {part, "read", "-o", m_third}), kExitOk) << err.str();
+        EXPECT_EQ(SortedLines(Contents(m_third)), SortedLines(moved));
     }
 }
 

@@ -145,7 +145,7 @@ TEST(PhoneBookWritePlan, ReleasedRecordsServeOnlyRecordsWrittenAfterTheirLastNam
     EXPECT_FALSE(reverse.Plan(entries));
 }
 
-TEST(PhoneBookWritePlan, MovedEntriesTakeTheirRecordsBytesWhereverTheyCameFrom) {
+TEST(PhoneBookWritePlan, MovedEntriesKeepTheirBytesWhereverTheyCameFrom) {
     Card card(3, 2);
     PhoneBookEntry ucs2 = Entry("", "123", 0);
     SetNameBytes(ucs2, std::string_view("\x80\x01\x60\x00", 4));
@@ -165,10 +165,26 @@ TEST(PhoneBookWritePlan, MovedEntriesTakeTheirRecordsBytesWhereverTheyCameFrom) 
     const auto plan = card.Plan(entries);
     ASSERT_TRUE(plan);
     const card::FileImage adn(card.adn);
-    ASSERT_EQ(Order(*plan), (std::vector<std::string>{"A1", "A2", "A3"}));
-    EXPECT_TRUE(std::ranges::equal(plan->plan.writes[0].bytes, adn.Record(2)));
-    EXPECT_TRUE(std::ranges::equal(plan->plan.writes[1].bytes, adn.Record(1)));
+    // "@x" gets a copy of its chain in the free record 2, so the record it leaves never shares one;
+    // its old chain is freed last.
+    ASSERT_EQ(Order(*plan), (std::vector<std::string>{"A2", "E2", "A1", "A3", "E1"}));
+    EXPECT_TRUE(std::ranges::equal(plan->plan.writes[0].bytes, adn.Record(1)));
+    Bytes moved(adn.Record(2).begin(), adn.Record(2).end());
+    moved.back() = 2;
+    EXPECT_EQ(plan->plan.writes[2].bytes, moved);
+    EXPECT_TRUE(std::ranges::equal(plan->plan.writes[1].bytes, card::FileImage(card.ext1).Record(1)));
     EXPECT_EQ(plan->records[3].source, 0u);
+}
+
+TEST(PhoneBookWritePlan, AMovedEntryReachesItsNewRecordBeforeItsOldOneIsCleared) {
+    Card card(3, 1);
+    card.Put(1, Entry("Ann", "123", 0));
+    std::vector<PhoneBookEntry> entries = ReadAll(card, 3);
+    std::swap(entries[0], entries[2]);
+    const auto plan = card.Plan(entries);
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(Order(*plan), (std::vector<std::string>{"A3", "A1"}));
+    EXPECT_EQ(plan->plan.staleChecks, (std::vector<card::RecordRef>{{CachedFile::Adn, 3}, {CachedFile::Adn, 1}}));
 }
 
 TEST(PhoneBookWritePlan, ANameTooLongIsCutAndCounted) {
