@@ -184,6 +184,13 @@ void SerialReaderEmulator::InsertCard(ApduCard* card) {
     }
 }
 
+void SerialReaderEmulator::PullCard() {
+    m_setup.cardInserted = false;
+    if (m_mode == Mode::Card) {
+        m_mode = Mode::CardGone;
+    }
+}
+
 std::uint8_t SerialReaderEmulator::StatusByte() const {
     return static_cast<std::uint8_t>((m_setup.cardInserted ? kCardInsertedBit : 0) | m_setup.extraStatusBits);
 }
@@ -250,7 +257,11 @@ void SerialReaderEmulator::HandleCardByte(std::uint8_t byte, std::uint64_t atMic
     }
     const std::uint8_t logical = m_setup.inverseConvention ? InverseCoding(byte) : byte;
     std::uint64_t ready = atMicros + m_setup.cardDelayMicros;
-    for (std::uint8_t answer : m_t0->Receive(logical)) {
+    const std::vector<std::uint8_t> answers = m_t0->Receive(logical);
+    if (m_mode != Mode::Card) {
+        return;  // pulled out while it worked on the command
+    }
+    for (std::uint8_t answer : answers) {
         ready = Transmit(m_setup.inverseConvention ? InverseCoding(answer) : answer, ready);
     }
     if (m_setup.pullCardAfterCommands && m_t0->AtCommandStart() &&

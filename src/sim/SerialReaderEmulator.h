@@ -62,6 +62,9 @@ public:
     SerialReaderSetup& Setup() { return m_setup; }
     // Puts another card into the reader (or none); it is unpowered until the host powers it.
     void InsertCard(ApduCard* card);
+    // The user pulls the card out, even while it works on a command: what it has not yet sent
+    // never comes, and the reader sees no card until one is inserted.
+    void PullCard();
     ApduCard* Card() const { return m_card; }
     // The card's behaviour on the line; only for an emulator made with a card.
     T0Behaviour& CardBehaviour() { return m_t0->Behaviour(); }

@@ -62,6 +62,7 @@ reader::ReaderResult VirtualCardReader::Close() {
     const reader::ReaderResult code = reader::SerialCardReader::Close();
     const bool saved = SaveCard();
     m_line->InsertCard(nullptr);
+    m_faults.reset();
     m_card.reset();
     return code == reader::result::kOk && !saved ? reader::result::kNonSpecific : code;
 }
@@ -90,6 +91,7 @@ bool VirtualCardReader::LoadCard(const std::string& path) {
     }
     m_cardFile = path;
     m_line->InsertCard(nullptr);
+    m_faults.reset();
     m_card.reset();
     if (profile.kind == SimProfile::Kind::MemoryCard) {
         m_line->Setup().memoryCard = profile.memory;
@@ -98,12 +100,26 @@ bool VirtualCardReader::LoadCard(const std::string& path) {
     }
     m_line->Setup().memoryCard.reset();
     m_card = std::make_unique<GsmSimCard>(std::move(profile));
-    m_line->InsertCard(m_card.get());
+    m_faults = std::make_unique<FaultInjectingCard>(*m_card, [this] { m_line->PullCard(); });
+    m_line->InsertCard(m_faults.get());
     return true;
 }
 
+bool VirtualCardReader::ArmFaults(CardFaultPlan plan) {
+    if (!m_faults) return false;
+    m_faults->Arm(std::move(plan));
+    return true;
+}
+
+void VirtualCardReader::DisarmFaults() {
+    if (!m_faults) return;
+    const bool pulled = m_faults->IsPulled();
+    m_faults->Disarm();
+    if (pulled) m_line->InsertCard(m_faults.get());
+}
+
 bool VirtualCardReader::SaveCard() {
-    if (!m_card || !m_card->HasUnsavedChanges()) {
+    if (!m_savesChanges || !m_card || !m_card->HasUnsavedChanges()) {
         return true;
     }
     if (!SaveSimProfile(m_cardFile, m_card->Profile(), m_lastError)) {

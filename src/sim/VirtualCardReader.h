@@ -5,6 +5,8 @@
 
 #include "reader/SerialCardReader.h"
 #include "reader/VirtualClock.h"
+#include "sim/CardFaultPlan.h"
+#include "sim/FaultInjectingCard.h"
 #include "sim/GsmSimCard.h"
 #include "sim/SerialReaderEmulator.h"
 
@@ -45,13 +47,26 @@ public:
     reader::VirtualClock& Clock() { return m_virtualClock; }
     GsmSimCard* Card() { return m_card.get(); }
 
+    // Arms a fault plan on the loaded SIM; its commands count from the next one the card receives.
+    // False when no SIM is loaded.
+    bool ArmFaults(CardFaultPlan plan);
+    // Ends the plan; a card it pulled out is put back, unpowered, as a user would.
+    void DisarmFaults();
+    // The card as the reader sees it, faults included; null when no SIM is loaded.
+    FaultInjectingCard* Faults() { return m_faults.get(); }
+    // Whether the card's changes go back to its file (the default). Tests that rewrite a card
+    // thousands of times keep them in memory.
+    void SetSavesChanges(bool saves) { m_savesChanges = saves; }
+
 private:
     bool LoadCard(const std::string& path);
     bool SaveCard();
 
     std::unique_ptr<GsmSimCard> m_card;
+    std::unique_ptr<FaultInjectingCard> m_faults;  // in front of m_card
     std::string m_cardFile;
     std::string m_lastError;
+    bool m_savesChanges = true;
 };
 
 }  // namespace quillet::sim
