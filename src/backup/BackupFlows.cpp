@@ -11,6 +11,7 @@
 #include "card/GsmFiles.h"
 #include "card/ProgressWindow.h"
 #include "card/RecordPlacement.h"
+#include "card/StatusWords.h"
 #include "phonebook/DialNumbers.h"
 #include "phonebook/PhoneBookTransfer.h"
 #include "resources/StringTable.h"
@@ -151,7 +152,11 @@ bool PlanRecords(card::CardSession& session, std::uint16_t ef, std::span<const E
     if (part.empty()) return true;
     const std::optional<std::size_t> records = RecordsOf(session, ef);
     if (!records) {
-        session.SetLastResult(result::kFileNotAccessible);
+        // A card without the file says so; any other failure keeps its own reason.
+        const std::uint16_t sw = session.LastStatusWord();
+        if (session.LastResult() == result::kOk || sw == card::kSwFileNotFound || sw == card::kSwFileIdNotFound) {
+            session.SetLastResult(result::kFileNotAccessible);
+        }
         return false;
     }
     const auto used = static_cast<std::size_t>(
@@ -374,6 +379,8 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
     }
     written = written && PlanRestore(session, parts, plan, refusal);
     if (written && !refusal.empty()) {
+        // The refusal rests on what the card said of its files: the next attempt asks it again.
+        session.ClearCache();
         EndCardSteps(session, true);
         ui.ShowMessage(refusal + std::string(resources::LoadString(kRestoreNotCompleted)),
                        card::MessageIcon::Exclamation);
@@ -401,6 +408,7 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
     if (written && parameters) written = sms::WriteSmsParameters(session.Host(), centre, validity) == sms::kWorkerDone;
     session.Host().Pause(kRestorePauseMs);
     if (!written) {
+        session.ClearCache();  // what the card holds after a failed step is not known
         Show(ui, kRestoreIncomplete, card::MessageIcon::Exclamation);
         return false;
     }

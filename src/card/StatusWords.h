@@ -9,6 +9,9 @@ namespace quillet::card {
 // Status words are handled as one value SW1 * 256 + SW2.
 inline constexpr std::uint16_t kSwOk = 0x9000;
 inline constexpr std::uint16_t kSwAccessNotFulfilled = 0x9804;
+// A card without the file: GSM cards answer 9404, ISO cards 6A82.
+inline constexpr std::uint16_t kSwFileNotFound = 0x9404;
+inline constexpr std::uint16_t kSwFileIdNotFound = 0x6A82;
 
 inline bool IsResponseWaiting(std::uint16_t sw) { return (sw & 0xFF00) == 0x9F00; }
 inline std::uint8_t ResponseLength(std::uint16_t sw) { return static_cast<std::uint8_t>(sw & 0xFF); }
