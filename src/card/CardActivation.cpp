@@ -108,6 +108,7 @@ ReaderResult ActivateCard(reader::CardReader& reader, SessionHost& host, bool fo
     auto& cached = reader.CachedIccid();
     if (size == 0 || !std::equal(iccid.begin(), iccid.begin() + static_cast<std::ptrdiff_t>(size), cached.begin())) {
         host.RememberedPin(1).Clear();
+        host.RememberedPin(2).Clear();
         if (!freshlyPowered) return result::kCardChanged;
         cached = iccid;
     }

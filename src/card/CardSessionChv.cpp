@@ -10,6 +10,12 @@ namespace {
 using reader::ReaderResult;
 namespace result = reader::result;
 
+// A code the card has just taken as the new one replaces the remembered code, which the card no
+// longer accepts and would otherwise cost an attempt at the next command.
+void RememberNewPin(SessionHost& host, unsigned chv, std::string_view newPin) {
+    host.RememberedPin(chv) = SecretString(newPin);
+}
+
 }  // namespace
 
 CardSession::ChvStep CardSession::ObtainAndVerify(unsigned chv, bool strict) {
@@ -50,6 +56,7 @@ bool CardSession::ChangeOrToggleChv(std::string_view code, std::optional<std::st
     } else {
         outcome = result::kNonSpecific;
     }
+    if (outcome == result::kOk && newCode) RememberNewPin(m_host, chv, *newCode);
     m_lastResult = outcome;
     return outcome == result::kOk;
 }
@@ -59,6 +66,7 @@ bool CardSession::UnblockCardChv(std::string_view unblockCode, std::string_view 
     if (reader == nullptr) return Fail(result::kReaderInaccessible);
     if ((m_flags & kIdentified) == 0) return Fail(result::kNonSpecific);
     m_lastResult = UnblockChv(*reader, unblockCode, newPin, chv);
+    if (m_lastResult == result::kOk) RememberNewPin(m_host, chv, newPin);
     return m_lastResult == result::kOk;
 }
 

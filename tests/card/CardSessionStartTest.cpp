@@ -72,11 +72,13 @@ TEST(SessionStart, AnotherIdentityGetsAFullStartEmptyCachesAndAFreshPinQuestion)
     // The identity changes under the powered card.
     EfInformation header;
     ASSERT_TRUE(rig.session->FileHeader(0x7F10, 0x6F3A, header));
+    rig.pin2 = SecretString("5678");
     rig.Card().MutableProfile().files[0].content[2] = 0x11;
     ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
     EXPECT_EQ(rig.session->Iccid()[2], 0x11);
     EXPECT_TRUE(rig.session->Cache().Empty());
-    EXPECT_EQ(rig.ui.prompts.size(), 2u);  // the remembered PIN was forgotten with the old card
+    EXPECT_EQ(rig.ui.prompts.size(), 2u);  // both remembered PINs were forgotten with the old card
+    EXPECT_TRUE(rig.pin2.Empty());
 
     // Another card is inserted without EndSession: the identity check fails, so the session starts over.
     ASSERT_TRUE(rig.session->FileHeader(0x7F10, 0x6F3A, header));
@@ -108,6 +110,30 @@ TEST(SessionStart, AWrongRememberedPinCostsOneAttemptAndIsForgotten) {
     EXPECT_TRUE(rig.session->BeginSession(true, false, true));
     EXPECT_EQ(rig.ui.prompts.size(), 1u);
     EXPECT_EQ(rig.Card().Profile().chv1.attemptsLeft, 3);
+}
+
+// After the card took a new code, the next command verifies with it silently and costs no attempt.
+TEST(SessionStart, ANewCodeTheCardTookIsRememberedForTheNextCommand) {
+    struct Case {
+        const char* what;
+        unsigned chv;
+        bool unblock;
+    };
+    for (const Case& test : {Case{"pin change", 1, false}, Case{"pin2 change", 2, false}, Case{"pin unblock", 1, true},
+                             Case{"pin2 unblock", 2, true}}) {
+        SessionRig rig(testing::MakeTestSimProfile(), {"1234", "5678"});
+        ASSERT_TRUE(rig.session->BeginSession(true, true, true)) << test.what;
+        const bool changed =
+            test.unblock ? rig.session->UnblockCardChv(test.chv == 1 ? "12345678" : "87654321", "2468", test.chv)
+                         : rig.session->ChangeOrToggleChv(test.chv == 1 ? "1234" : "5678", "2468", test.chv, true);
+        ASSERT_TRUE(changed) << test.what << ": " << rig.session->FormatLastError();
+        rig.session->EndSession();
+        EXPECT_TRUE(rig.session->BeginSession(true, true, true)) << test.what << ": " << rig.session->FormatLastError();
+        EXPECT_EQ(rig.ui.prompts.size(), 2u) << test.what;
+        EXPECT_EQ((test.chv == 1 ? rig.pin1 : rig.pin2).View(), "2468") << test.what;
+        EXPECT_EQ(rig.Card().Profile().chv1.attemptsLeft, 3) << test.what;
+        EXPECT_EQ(rig.Card().Profile().chv2.attemptsLeft, 3) << test.what;
+    }
 }
 
 TEST(SessionStart, AClosedPinDialogEndsAStrictSessionOnlyAndChv1StaysUnverified) {
