@@ -23,6 +23,7 @@ void VisitSettings(AppSettings& settings, Visitor&& visit) {
     visit(kConfirmations, "scrFree", settings.screenFree);
     visit(kConfirmations, "startWMin", settings.startAsToolbar);
     visit(kConfirmations, "EnCache", settings.useCache);
+    visit(kConfirmations, "verifyWrites", settings.verifyWrites);
     visit(kFindData, "findStr", settings.findText);
     visit(kFindData, "replStr", settings.replaceText);
     visit(kFindData, "itemSrch", settings.findScope);

@@ -6,7 +6,7 @@ namespace quillet::app {
 
 class SettingsStore;
 
-// The fourteen per-user settings and their defaults; every reader of a setting reads these
+// The per-user settings and their defaults; every reader of a setting reads these
 // fields, never the store. Sections and value names are the stored ones.
 struct AppSettings {
     std::string device = "COM2";      // commData/device
@@ -16,6 +16,7 @@ struct AppSettings {
     int screenFree = 0;               // confirmations/scrFree
     int startAsToolbar = 0;           // confirmations/startWMin
     int useCache = 1;                 // confirmations/EnCache
+    int verifyWrites = 1;             // confirmations/verifyWrites: read every written record back
     std::string findText;             // findData/findStr
     std::string replaceText;          // findData/replStr
     int findScope = 0;                // findData/itemSrch

@@ -13,8 +13,8 @@
 namespace quillet::app {
 
 // The application-wide state that lives for the whole run: the current reader and its device
-// name, the one card session, the PINs remembered for this run and the cache setting. The
-// windowed program and the command-line tool both build on it.
+// name, the one card session, the PINs remembered for this run and the cache and read-back
+// settings. The windowed program and the command-line tool both build on it.
 class ApplicationContext final : public card::SessionHost {
 public:
     static constexpr const char* kNoDevice = "NOTHING";
@@ -32,11 +32,13 @@ public:
     const std::string& DeviceName() const { return m_deviceName; }
     card::CardSession& Session() { return *m_session; }
     void SetCacheEnabled(bool enabled) { m_cacheEnabled = enabled; }
+    void SetVerifyWrites(bool verify) { m_verifyWrites = verify; }
 
     // The session's view of the application.
     reader::CardReader* CurrentReader() override { return m_reader.get(); }
     card::SecretString& RememberedPin(unsigned chv) override { return chv == 2 ? m_pin2 : m_pin1; }
     bool CacheEnabled() const override { return m_cacheEnabled; }
+    bool VerifyWrites() const override { return m_verifyWrites; }
     card::UserInterface& Ui() override { return m_ui; }
     void RaisePriority() override { m_priority.Raise(); }
     void LowerPriority() override { m_priority.Lower(); }
@@ -52,6 +54,7 @@ private:
     card::SecretString m_pin1;
     card::SecretString m_pin2;
     bool m_cacheEnabled = true;
+    bool m_verifyWrites = true;
     std::unique_ptr<card::CardSession> m_session;
 };
 

@@ -28,7 +28,9 @@ CardCommand::CardCommand(const Options& options, std::ostream& err)
       m_readers(m_settings),
       m_context(m_readers, m_ui, m_priority),
       m_device(options.device),
-      m_trace(options.trace) {}
+      m_trace(options.trace) {
+    m_context.SetVerifyWrites(options.verifyWrites);
+}
 
 bool CardCommand::OpenReader() {
     if (const std::optional<DeviceProblem> problem = CheckDeviceName(m_device)) {

@@ -151,6 +151,7 @@ bool ParseGlobalOptions(const std::vector<std::string>& arguments, Options& opti
         if (option->value.empty()) {
             if (argument == "--yes") options.yes = true;
             if (argument == "--trace") options.trace = true;
+            if (argument == "--no-verify") options.verifyWrites = false;
             continue;
         }
         if (index + 1 >= arguments.size()) {

@@ -21,6 +21,7 @@ struct Options {
     std::optional<std::string> pin2;
     bool trace = false;
     bool yes = false;
+    bool verifyWrites = true;     // --no-verify switches the read-back of written records off
     bool terminalOutput = false;  // standard output is a terminal (not an option: the program finds it out)
     Request request = Request::Run;
     std::vector<std::string> words;

@@ -91,6 +91,9 @@ const std::vector<OptionSpec>& GlobalOptions() {
         {"--pin2", "CODE", ValueKind::Code, "PIN2, 4 to 8 digits (otherwise asked for on the terminal)"},
         {"--yes", "", ValueKind::None, "let a write from a file clear used entries of the card without asking"},
         {"--trace", "", ValueKind::None, "show every card command and its status word (codes withheld)"},
+        {"--no-verify", "", ValueKind::None,
+         "do not read written records back to check them (faster on slow readers; a write the card does not "
+         "store goes unnoticed)"},
         {"--help", "", ValueKind::None, "show this help"},
     };
     return options;

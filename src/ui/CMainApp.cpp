@@ -39,6 +39,7 @@ CMainApp::~CMainApp() {
 bool CMainApp::StartUp(const StartupOptions& options) {
     app::LoadSettings(m_store, m_settings);
     m_context->SetCacheEnabled(m_settings.useCache != 0);
+    m_context->SetVerifyWrites(m_settings.verifyWrites != 0);
 
     m_frame = std::make_unique<CMainFrame>(*this);
     if (onFramePainted) QObject::connect(m_frame.get(), &CMainFrame::FirstPainted, onFramePainted);

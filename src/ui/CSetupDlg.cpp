@@ -43,6 +43,7 @@ CSetupDlg::CSetupDlg(SetupTargets targets, QWidget* parent)
     m_ui->confirmBox->setChecked(settings.confirm != 0);
     m_ui->toolbarBox->setChecked(settings.startAsToolbar != 0);
     m_ui->cacheBox->setChecked(settings.useCache != 0);
+    m_ui->verifyBox->setChecked(settings.verifyWrites != 0);
 
     connect(m_ui->findReaderButton, &QPushButton::clicked, this, &CSetupDlg::FindReader);
     connect(m_ui->fromDatabaseButton, &QPushButton::clicked, this, &CSetupDlg::ChooseCountryCode);
@@ -130,7 +131,9 @@ void CSetupDlg::accept() {
     settings.myCountryCode = countryCode;
     settings.internationalPrefix = prefix;
     settings.useCache = m_ui->cacheBox->isChecked() ? 1 : 0;
+    settings.verifyWrites = m_ui->verifyBox->isChecked() ? 1 : 0;
     m_targets.context.SetCacheEnabled(settings.useCache != 0);
+    m_targets.context.SetVerifyWrites(settings.verifyWrites != 0);
     app::SaveSettings(m_targets.store, settings);
     QDialog::accept();
 }

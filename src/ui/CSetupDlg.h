@@ -28,7 +28,7 @@ struct SetupTargets {
 };
 
 // "Quillet! - Setup": the reader device, the reader search, the two international dialling
-// values and four switches. OK opens the chosen reader and, only when that works, stores all.
+// values and five switches. OK opens the chosen reader and, only when that works, stores all.
 class CSetupDlg final : public QDialog {
     Q_OBJECT
 

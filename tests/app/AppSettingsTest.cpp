@@ -1,4 +1,4 @@
-// The fourteen settings: defaults, and that every value survives a save and a load.
+// The settings: defaults, and that every value survives a save and a load.
 #include <gtest/gtest.h>
 
 #include "app/AppSettings.h"
@@ -17,6 +17,7 @@ TEST(AppSettings, AnEmptyStoreGivesTheDefaults) {
     EXPECT_EQ(settings.autoRead, 1);
     EXPECT_EQ(settings.confirm, 1);
     EXPECT_EQ(settings.useCache, 1);
+    EXPECT_EQ(settings.verifyWrites, 1);
     EXPECT_EQ(settings.startAsToolbar, 0);
     EXPECT_EQ(settings.sleepDelay, 3);
 }
@@ -31,6 +32,7 @@ TEST(AppSettings, EveryValueIsStoredUnderItsSectionAndName) {
     saved.screenFree = 1;
     saved.startAsToolbar = 1;
     saved.useCache = 0;
+    saved.verifyWrites = 0;
     saved.findText = "Jan";
     saved.replaceText = "Jana";
     saved.findScope = 2;
@@ -42,6 +44,7 @@ TEST(AppSettings, EveryValueIsStoredUnderItsSectionAndName) {
 
     EXPECT_EQ(store.ReadString("commData", "device", ""), "PCSC:Virtual PCD 00 00");
     EXPECT_EQ(store.ReadInt("confirmations", "startWMin", -1), 1);
+    EXPECT_EQ(store.ReadInt("confirmations", "verifyWrites", -1), 0);
     EXPECT_EQ(store.ReadInt("SMSData", "validPer", -1), 167);
     EXPECT_EQ(store.ReadString("SMSData", "intSelector", ""), "011");
 
@@ -53,6 +56,7 @@ TEST(AppSettings, EveryValueIsStoredUnderItsSectionAndName) {
     EXPECT_EQ(loaded.confirm, 0);
     EXPECT_EQ(loaded.screenFree, 1);
     EXPECT_EQ(loaded.useCache, 0);
+    EXPECT_EQ(loaded.verifyWrites, 0);
     EXPECT_EQ(loaded.findText, "Jan");
     EXPECT_EQ(loaded.replaceText, "Jana");
     EXPECT_EQ(loaded.findScope, 2);

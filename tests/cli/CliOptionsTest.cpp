@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iostream>
 #include <sstream>
 
+#include "cli/CardCommand.h"
 #include "cli/CliApp.h"
 #include "cli/CliOptions.h"
 
@@ -14,7 +16,7 @@ TEST(CliOptions, GlobalOptionsWorkBeforeAndAfterTheCommandWords) {
     Options options;
     std::string reason;
     ASSERT_TRUE(ParseGlobalOptions({"phonebook", "--yes", "write", "--pin", "1234", "--fdn", "book.dia", "--pin2",
-                                    "56789012", "--device", "PCSC:Reader 00 00", "--trace"},
+                                    "56789012", "--device", "PCSC:Reader 00 00", "--trace", "--no-verify"},
                                    options, reason))
         << reason;
     EXPECT_EQ(options.words, (std::vector<std::string>{"phonebook", "write", "--fdn", "book.dia"}));
@@ -23,6 +25,9 @@ TEST(CliOptions, GlobalOptionsWorkBeforeAndAfterTheCommandWords) {
     EXPECT_EQ(options.device, "PCSC:Reader 00 00");
     EXPECT_TRUE(options.yes);
     EXPECT_TRUE(options.trace);
+    EXPECT_FALSE(options.verifyWrites);
+    EXPECT_FALSE(CardCommand(options, std::cerr).Host().VerifyWrites());
+    EXPECT_TRUE(CardCommand(Options{}, std::cerr).Host().VerifyWrites());
 
     CommandLine line;
     ASSERT_TRUE(ParseCommandLine(options.words, line, reason)) << reason;

@@ -85,6 +85,8 @@ TEST_F(SetupDialogTest, OkStoresEveryValue) {
     form.confirmBox->setChecked(false);
     form.toolbarBox->setChecked(true);
     form.cacheBox->setChecked(false);
+    EXPECT_TRUE(form.verifyBox->isChecked());
+    form.verifyBox->setChecked(false);
     dialog->accept();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_TRUE(responder.texts.isEmpty());
@@ -100,6 +102,14 @@ TEST_F(SetupDialogTest, OkStoresEveryValue) {
     EXPECT_EQ(Stored("confirmations/EnCache").toInt(), 0);
     EXPECT_EQ(Stored("commData/sleepDelay").toInt(), 3);
     EXPECT_FALSE(app->Context().CacheEnabled());
+    EXPECT_EQ(Stored("confirmations/verifyWrites").toInt(), 0);
+    EXPECT_FALSE(app->Context().VerifyWrites());
+
+    // The next start takes the switches from the stored settings.
+    dialog.reset();
+    app = Start();
+    EXPECT_FALSE(app->Context().VerifyWrites());
+    EXPECT_FALSE(Open()->Form().verifyBox->isChecked());
 }
 
 // A card file given on the command line is offered too, so OK keeps it instead of switching the
