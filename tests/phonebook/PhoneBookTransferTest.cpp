@@ -252,6 +252,28 @@ TEST_F(PhoneBookOnCard, ACardChangedSinceTheReadIsNotWritten) {
     EXPECT_EQ(empty->modified, 1u);
 }
 
+// The card answers 9000 to the UPDATE but keeps the old record: the read-back finds it, the write
+// fails with its own message and the entry stays modified.
+TEST_F(PhoneBookOnCard, AWriteTheCardDidNotKeepIsReported) {
+    SetNumber(entries[1], "Changed", "4912345");
+    Book trial = entries;
+    ASSERT_TRUE(Write(trial)) << rig.session->FormatLastError();
+    const std::vector<std::uint8_t> sent = rig.Instructions();
+    const auto update = std::find(sent.begin(), sent.end(), 0xDC);
+    ASSERT_NE(update, sent.end());
+
+    SessionRig fresh(sim::BuildDemoSimProfile(), {"1234"});
+    ASSERT_TRUE(fresh.session->BeginSession(true, false, true));
+    ASSERT_TRUE(ReadPhoneBook(*fresh.session, kAdnFile, trial, info));
+    const auto before = fresh.Card().Profile();
+    fresh.Reader().ArmFaults(sim::CardFaultPlan().FailCommand(update - sent.begin(), 0x9000));
+    EXPECT_FALSE(WritePhoneBook(*fresh.session, kAdnFile, entries, report));
+    EXPECT_EQ(fresh.session->LastResult(), result::kWriteNotKept);
+    EXPECT_EQ(entries[1].modified, 1u);
+    EXPECT_TRUE(fresh.session->Cache().Empty());
+    EXPECT_EQ(fresh.Card().Profile(), before);
+}
+
 TEST_F(PhoneBookOnCard, TheFixedDialingNumbersNeedPin2AndUseExt2) {
     Book fdn{};
     ASSERT_TRUE(ReadPhoneBook(*rig.session, kFdnFile, fdn, info));
