@@ -53,4 +53,25 @@ void PairWithRecords(std::size_t entries, std::size_t records, Own own, Same sam
     }
 }
 
+// PairWithRecords for the write of a whole file: `target` as PlaceEntries gives it, `same(entry,
+// number)` compares an entry with record `number`, `take(number, source)` pairs record numbers. A
+// position beyond the editor keeps its own record; a used entry looks at the record its `index`
+// names first.
+template <typename EntryPointer, typename Same, typename Take>
+void PairPlacedEntries(std::span<const EntryPointer> target, Same same, Take take) {
+    const std::size_t count = target.empty() ? 0 : target.size() - 1;
+    PairWithRecords(
+        count, count,
+        [&](std::size_t at) {
+            const auto* entry = target[at + 1];
+            return entry == nullptr ? at : entry->used ? entry->index : count;
+        },
+        [&](std::size_t at, std::size_t record) {
+            const auto* entry = target[at + 1];
+            if (entry == nullptr) return record == at;
+            return entry->used && target[record + 1] != nullptr && same(*entry, record + 1);
+        },
+        [&](std::size_t at, std::size_t record) { take(at + 1, record + 1); });
+}
+
 }  // namespace quillet::card

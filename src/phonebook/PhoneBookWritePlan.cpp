@@ -84,20 +84,10 @@ private:
             const std::span<const std::uint8_t> bytes = OldRecord(source);
             m_final[number].assign(bytes.begin(), bytes.end());
         };
-        // A position beyond the editor keeps its record; a record serves one entry, never two,
-        // or they would share its chain.
-        card::PairWithRecords(
-            m_count, m_count,
-            [&](std::size_t at) {
-                const PhoneBookEntry* entry = m_target[at + 1];
-                return entry == nullptr ? at : entry->used ? entry->index : m_count;
-            },
-            [&](std::size_t at, std::size_t record) {
-                const PhoneBookEntry* entry = m_target[at + 1];
-                if (entry == nullptr) return record == at;
-                return entry->used && m_target[record + 1] != nullptr && SameContent(decoded[record + 1], *entry);
-            },
-            [&](std::size_t at, std::size_t record) { take(at + 1, record + 1); });
+        // A record serves one entry, never two, or they would share its chain.
+        card::PairPlacedEntries(
+            m_target,
+            [&](const PhoneBookEntry& entry, std::size_t record) { return SameContent(decoded[record], entry); }, take);
         for (std::size_t number = 1; number <= m_count; ++number) {
             const PhoneBookEntry* entry = m_target[number];
             if (entry == nullptr || m_result.records[number].source != 0) continue;

@@ -72,19 +72,8 @@ SmsPlan PlanSmsRecords(const card::FileImage& records, std::span<SmsEntry* const
         plan.records[number].assign(original.begin(), original.end());
         decided[number] = true;
     };
-    // A position beyond the editor keeps its record.
-    card::PairWithRecords(
-        recordCount, recordCount,
-        [&](std::size_t at) {
-            const SmsEntry* entry = target[at + 1];
-            return entry == nullptr ? at : entry->used ? entry->index : recordCount;
-        },
-        [&](std::size_t at, std::size_t record) {
-            const SmsEntry* entry = target[at + 1];
-            if (entry == nullptr) return record == at;
-            return entry->used && target[record + 1] != nullptr && SameContent(onCard[record + 1], *entry);
-        },
-        [&](std::size_t at, std::size_t record) { take(at + 1, record + 1); });
+    card::PairPlacedEntries(
+        target, [&](const SmsEntry& entry, std::size_t record) { return SameContent(onCard[record], entry); }, take);
     for (std::size_t number = 1; number <= recordCount; ++number) {
         const SmsEntry* entry = target[number];
         if (decided[number]) continue;
