@@ -53,6 +53,28 @@ void PairWithRecords(std::size_t entries, std::size_t records, Own own, Same sam
     }
 }
 
+// Gives each incoming entry (from a file or backup) that `same(position, record)` finds equal to a
+// card record, both used, that record's entry whole: it keeps its own position as index and loses its
+// `modified` mark, so a write keeps the record's bytes. Returns how many entries were taken.
+template <typename Entry, typename Same>
+std::size_t AdoptCardEntries(std::span<Entry> incoming, std::span<const Entry> card, Same same) {
+    std::size_t adopted = 0;
+    PairWithRecords(
+        incoming.size(), card.size(), [](std::size_t position) { return position; },
+        [&](std::size_t position, std::size_t record) {
+            return incoming[position].used != 0 && card[record].used != 0 && same(position, record);
+        },
+        [&](std::size_t position, std::size_t record) {
+            Entry& entry = incoming[position];
+            const auto index = entry.index;
+            entry = card[record];
+            entry.index = index;
+            entry.modified = 0;
+            ++adopted;
+        });
+    return adopted;
+}
+
 // PairWithRecords for the write of a whole file: `target` as PlaceEntries gives it, `same(entry,
 // number)` compares an entry with record `number`, `take(number, source)` pairs record numbers. A
 // position beyond the editor keeps its own record; a used entry looks at the record its `index`

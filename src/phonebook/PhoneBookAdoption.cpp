@@ -17,23 +17,10 @@ std::size_t AdoptUnchangedEntries(std::span<PhoneBookEntry> fromFile, std::span<
     };
     const std::vector<DiaLineText> fileLines = linesOf(fromFile);
     const std::vector<DiaLineText> cardLines = linesOf(onCard);
-    std::size_t adopted = 0;
-    // An entry moved to another line finds its record elsewhere; its own position stays its index.
-    card::PairWithRecords(
-        fromFile.size(), onCard.size(), [](std::size_t position) { return position; },
-        [&](std::size_t position, std::size_t record) {
-            return fromFile[position].used && onCard[record].used && fileLines[position] == cardLines[record];
-        },
-        [&](std::size_t position, std::size_t record) {
-            PhoneBookEntry& entry = fromFile[position];
-            const std::uint16_t index = entry.index;
-            entry = onCard[record];
-            entry.index = index;
-            entry.modified = 0;
-            entry.inTransfer = 0;
-            ++adopted;
-        });
-    return adopted;
+    // An entry moved to another line finds its record elsewhere.
+    return card::AdoptCardEntries(fromFile, onCard, [&](std::size_t position, std::size_t record) {
+        return fileLines[position] == cardLines[record];
+    });
 }
 
 }  // namespace quillet::phonebook

@@ -69,23 +69,10 @@ std::size_t AdoptUnchangedMessages(std::span<SmsEntry> incoming, std::span<const
     for (std::size_t record = 0; record < card.size(); ++record) {
         if (card[record].used != 0) texts[record] = card::TextFromCp1250(MessageFileText(card[record]));
     }
-    std::size_t adopted = 0;
-    // A message moved to another position finds its record elsewhere; its own position stays its index.
-    card::PairWithRecords(
-        incoming.size(), card.size(), [](std::size_t position) { return position; },
-        [&](std::size_t position, std::size_t record) {
-            return incoming[position].used != 0 && card[record].used != 0 &&
-                   same(incoming[position], CardMessage{card[record], texts[record]});
-        },
-        [&](std::size_t position, std::size_t record) {
-            SmsEntry& entry = incoming[position];
-            const std::uint16_t index = entry.index;
-            entry = card[record];
-            entry.index = index;
-            entry.modified = 0;
-            ++adopted;
-        });
-    return adopted;
+    // A message moved to another position finds its record elsewhere.
+    return card::AdoptCardEntries(incoming, card, [&](std::size_t position, std::size_t record) {
+        return same(incoming[position], CardMessage{card[record], texts[record]});
+    });
 }
 
 }  // namespace quillet::sms
