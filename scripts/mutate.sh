@@ -21,9 +21,15 @@ fault() {
     FAULT_NAMES+=("$1") FAULT_FILES+=("$2") FAULT_TEXTS+=("$3") FAULT_REPLACEMENTS+=("$4") FAULT_REASONS+=("$5")
 }
 
-fault extension-records-never-freed src/phonebook/PhoneBookWrite.cpp \
-    'if (m_plan.kept.contains(e) || m_plan.allocated.contains(e)) continue;' 'continue;' \
+fault extension-records-never-freed src/phonebook/PhoneBookWritePlan.cpp \
+    'if (m_allocated.contains(e) || IsFreeExtension(extension)) continue;' 'continue;' \
     'extension records a write gives up stay in use: the card runs out of EXT1 space'
+fault released-extension-reused-early src/phonebook/PhoneBookWritePlan.cpp \
+    'if (lastNamer < m_position[number] &&' 'if (lastNamer <= m_position[number] &&' \
+    'a record reuses its own extension chain in place: a stop mid-write mixes two numbers'
+fault read-back-skipped src/card/WritePlanExecutor.cpp \
+    'const bool verify = session.Host().VerifyWrites();' 'const bool verify = false;' \
+    'a write the card did not keep is reported as written'
 fault forgotten-pin-not-wiped src/card/SecretString.cpp \
     'reader::SecureWipe(m_text.data(), m_text.capacity());' '' \
     'a forgotten or replaced PIN lingers in memory'
