@@ -265,19 +265,6 @@ TEST(AlphaVectors, CutNamesNeverReadPastTheirEnd) {
     }
 }
 
-TEST(AlphaVectors, DefaultAlphabetNamesAreSeptetsOnePerByte) {
-    std::size_t checked = 0;
-    for (const AlphaVector& v : ValidNames()) {
-        const Bytes name(v.bytes.begin(), std::find(v.bytes.begin(), v.bytes.end(), 0xFF));
-        if (v.cp1250 || name.empty() || name[0] >= 0x80) continue;
-        SCOPED_TRACE(v.name);
-        EXPECT_EQ(DecodeSeptets(name), v.text);
-        EXPECT_EQ(HexOf(EncodeSeptets(v.text)), HexOf(name));
-        ++checked;
-    }
-    EXPECT_GE(checked, 5u);
-}
-
 TEST(AlphaEncoding, LimitsAndRefusals) {
     // The names as typed.
     EXPECT_EQ(HexOf(EncodeAlphaIdentifier(U"me@home $5_ok", 14)), "6D 65 00 68 6F 6D 65 20 02 35 11 6F 6B");
