@@ -7,6 +7,7 @@
 
 #include "card/RecordPlacement.h"
 #include "phonebook/DiallingRecord.h"
+#include "phonebook/PhoneBookFiles.h"
 
 namespace quillet::phonebook {
 
@@ -131,21 +132,6 @@ private:
         for (std::size_t number = 1; number <= m_count; ++number) emit(emit, number);
     }
 
-    // The extension records a record's chain runs through: in use, each once.
-    std::vector<std::uint8_t> OldChain(std::size_t number) const {
-        std::vector<std::uint8_t> chain;
-        const std::span<const std::uint8_t> record = OldRecord(number);
-        std::size_t next = record.empty() ? 0xFF : record.back();
-        while (next != 0 && next != 0xFF && next <= m_onCard.extensions.Count() &&
-               std::find(chain.begin(), chain.end(), next) == chain.end()) {
-            const std::span<const std::uint8_t> extension = m_onCard.extensions.Record(next);
-            if (IsFreeExtension(extension) || extension.size() < kExtensionRecordLength) break;
-            chain.push_back(static_cast<std::uint8_t>(next));
-            next = extension[kExtensionRecordLength - 1];
-        }
-        return chain;
-    }
-
     // A moved entry with a chain gets a copy of it in fresh records while there are enough, so the
     // record it leaves and its new record never share one; without them the two share it until the
     // old record is rewritten.
@@ -153,7 +139,7 @@ private:
         for (std::size_t number = 1; number <= m_count; ++number) {
             const std::size_t source = m_result.records[number].source;
             if (source == 0 || source == number || !Rewritten(source)) continue;
-            const std::vector<std::uint8_t> chain = OldChain(source);
+            const std::vector<std::uint8_t> chain = detail::ChainOf(OldRecord(source), m_onCard.extensions);
             if (chain.empty() || m_fresh.size() - m_nextFresh < chain.size()) continue;
             std::vector<std::uint8_t> copies(m_fresh.begin() + static_cast<std::ptrdiff_t>(m_nextFresh),
                                              m_fresh.begin() + static_cast<std::ptrdiff_t>(m_nextFresh + chain.size()));
