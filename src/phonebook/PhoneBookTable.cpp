@@ -1,0 +1,479 @@
+// The document of a phone-book window: its positions and every command on them.
+#include "phonebook/PhoneBookTable.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "card/DiallingDigits.h"
+#include "card/GsmText.h"
+#include "phonebook/DialNumbers.h"
+#include "phonebook/EntryName.h"
+#include "phonebook/PhoneBookTransfer.h"
+#include "phonebook/TextHelpers.h"
+#include "resources/StringTable.h"
+
+namespace quillet::phonebook {
+
+const BookFile kPhoneBookBook = {kAdnFile, 5100, 5101, false};
+const BookFile kFixedDialingBook = {kFdnFile, 5102, 5103, true};
+
+namespace {
+
+using card::Answer;
+using card::MessageIcon;
+using card::QuestionButtons;
+
+constexpr std::uint32_t kInitializing = 5000;
+constexpr std::uint32_t kPasswordProtected = 5609;
+constexpr std::uint32_t kUnsavedQuestion = 57500;
+constexpr std::uint32_t kSelectIntervalError = 57540;
+constexpr std::uint32_t kSortOutOfRange = 57580;
+constexpr std::uint32_t kClearAllQuestion = 57581;
+constexpr std::uint32_t kClearNothingSelected = 57582;
+constexpr std::uint32_t kClearSelectedQuestion = 57583;
+constexpr std::uint32_t kClearNoneUsed = 57584;
+constexpr std::uint32_t kInsertNeedsSelection = 57587;
+constexpr std::uint32_t kInsertLastOccupied = 57588;
+constexpr std::uint32_t kDeleteNothingSelected = 57589;
+constexpr std::uint32_t kDeleteUsedQuestion = 57590;
+constexpr std::uint32_t kBadNumber = 57620;
+constexpr std::uint32_t kBadItemNumber = 57621;
+constexpr std::uint32_t kBadName = 57622;
+constexpr std::uint32_t kOverwriteQuestion = 57623;
+constexpr std::uint32_t kEditOneOnly = 57624;
+constexpr std::uint32_t kWindowEmpty = 57800;
+constexpr std::uint32_t kWriteQuestion = 57801;
+
+constexpr std::size_t kMaxNameCharacters = 20;
+constexpr const char* kEmptyColumn = "-------------------------------";
+
+void Show(card::UserInterface& ui, std::uint32_t id, MessageIcon icon = MessageIcon::Error) {
+    ui.ShowMessage(resources::LoadString(id), icon);
+}
+
+bool AskYes(card::UserInterface& ui, std::uint32_t id, QuestionButtons buttons = QuestionButtons::YesNoCancel) {
+    return ui.AskQuestion(resources::LoadString(id), buttons) == Answer::Yes;
+}
+
+// The number as the list and the entry dialog show it.
+std::string ShownNumber(const PhoneBookEntry& entry) {
+    const std::string_view digits(entry.number, strnlen(entry.number, sizeof entry.number));
+    return (entry.ton != 0 ? "+" : "") + std::string(digits);
+}
+
+void Clear(PhoneBookEntry& entry) {
+    entry = EmptyPosition(entry.index);
+    entry.modified = 1;
+}
+
+// A simple case fold for sorting: Latin, Greek and Cyrillic capitals become small letters.
+char32_t FoldCase(char32_t c) {
+    if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c | 1;
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) != 0 ? c + 1 : c;
+    if (c == 0x178) return 0xFF;
+    if ((c >= 0x391 && c <= 0x3A9 && c != 0x3A2) || (c >= 0x410 && c <= 0x42F)) return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    return c;
+}
+
+std::u32string SortKey(const PhoneBookEntry& entry, SortColumn column) {
+    std::u32string key;
+    if (column == SortColumn::Name) {
+        key = NameText(entry);
+    } else {
+        const std::size_t length = strnlen(entry.number, sizeof entry.number);
+        key.assign(entry.number, entry.number + length);
+    }
+    std::transform(key.begin(), key.end(), key.begin(), FoldCase);
+    return key;
+}
+
+// Sorts by name or number, used positions first; equal keys and empties keep their order.
+void SortByText(std::span<PhoneBookEntry> positions, SortColumn column) {
+    struct Keyed {
+        bool empty;
+        std::u32string key;
+        PhoneBookEntry entry;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(positions.size());
+    for (const PhoneBookEntry& entry : positions) {
+        const bool empty = entry.used == 0;
+        keyed.push_back({empty, empty ? std::u32string() : SortKey(entry, column), entry});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.empty != b.empty) return b.empty;
+        return a.key < b.key;
+    });
+    std::transform(keyed.begin(), keyed.end(), positions.begin(), [](const Keyed& k) { return k.entry; });
+}
+
+// A dialog's number as the file functions take it; anything below 1 is 0, which they refuse.
+unsigned Unsigned(long value) {
+    return value < 0 ? 0u : static_cast<unsigned>(std::min<unsigned long>(static_cast<unsigned long>(value), UINT_MAX));
+}
+
+// Reads a *.DIA file over all positions and raises the count to what it placed; true when the
+// positions were touched (they are then in card order).
+bool ReadFileInto(const std::string& path, const DiaReadOptions& options, std::span<PhoneBookEntry> positions,
+                  std::size_t& positionCount, card::UserInterface& ui) {
+    unsigned count = static_cast<unsigned>(positionCount);
+    const DiaReadOutcome outcome = ReadDiaFile(path, options, positions, count, ui).outcome;
+    positionCount = std::min<std::size_t>(count, positions.size());
+    return outcome != DiaReadOutcome::BadStart && outcome != DiaReadOutcome::CannotOpen;
+}
+
+// Runs a card step inside the progress window and a card session. A failure is shown before the
+// session ends, since ending it may replace the last result; a card that could not be released
+// (a virtual card whose file was not saved) fails the step too.
+template <typename Step, typename ShowError>
+bool RunOnCard(card::CardSession& session, card::ProgressOwner owner, std::uint32_t titleId, bool chv2, Step step,
+               ShowError showError) {
+    session.BeginProgress(owner, kInitializing, titleId);
+    bool done = session.BeginSession(true, chv2, true) && step();
+    if (done) {
+        session.SetLastResult(reader::result::kOk);
+    } else {
+        showError();
+    }
+    session.EndSession();
+    session.EndProgress(true);
+    if (done && session.LastResult() != reader::result::kOk) {
+        showError();
+        done = false;
+    }
+    return done;
+}
+
+}  // namespace
+
+PhoneBookTable::PhoneBookTable(const BookFile& book, card::UserInterface& ui, NameLimit& limit)
+    : m_book(book), m_ui(ui), m_limit(limit), m_positionCount(kTablePositions) {
+    for (std::size_t position = 0; position < kTablePositions; ++position) {
+        m_positions[position] = EmptyPosition(static_cast<std::uint16_t>(position));
+    }
+}
+
+RowText PhoneBookTable::RowTextOf(std::size_t row) const {
+    if (row >= kTablePositions) return {};
+    const PhoneBookEntry& entry = m_positions[row];
+    char item[16];
+    std::snprintf(item, sizeof item, "%3d %c", entry.index + 1, entry.modified != 0 ? '*' : ' ');
+    if (entry.used == 0) return {item, kEmptyColumn, kEmptyColumn};
+    return {item, NameIn(entry, card::TextForm::Display), ShownNumber(entry)};
+}
+
+bool PhoneBookTable::HasUnsavedChanges() const {
+    return std::any_of(m_positions.begin(), m_positions.end(),
+                       [](const PhoneBookEntry& entry) { return entry.used != 0 && entry.modified != 0; });
+}
+
+bool PhoneBookTable::ReadFromCard(card::CardSession& session, card::ProgressOwner owner) {
+    const bool anyModified = std::any_of(m_positions.begin(), m_positions.end(),
+                                         [](const PhoneBookEntry& entry) { return entry.modified != 0; });
+    if (m_settings.confirm && anyModified && !AskYes(m_ui, kUnsavedQuestion)) return false;
+
+    // Read into a copy: a read that fails half-way must not leave empty positions under the old
+    // count, which a following write would carry onto the card.
+    auto read = std::make_unique<std::array<PhoneBookEntry, kTablePositions>>();
+    PhoneBookInfo info;
+    if (!RunOnCard(
+            session, owner, m_book.readTitleId, false, [&] { return ReadPhoneBook(session, m_book.ef, *read, info); },
+            [&] { ShowCardError(session, true); })) {
+        return false;
+    }
+    m_positions = *read;
+    m_positionCount = std::min<std::size_t>(info.entryCount, kTablePositions);
+    // The phone book sets the name limit; the fixed dialling numbers only ever lower it.
+    const std::size_t alpha = info.alphaLength;
+    if (m_book.ef == kAdnFile || alpha < m_limit.maxNameLength) m_limit.maxNameLength = alpha;
+    m_limit.maxNameLength = std::min(m_limit.maxNameLength, kMaxNameCharacters);
+    m_viewSort = SortColumn::ItemNumber;
+    return true;
+}
+
+bool PhoneBookTable::WriteToCard(card::CardSession& session, card::ProgressOwner owner) {
+    if (m_positionCount == 0) {
+        Show(m_ui, kWindowEmpty);
+        return false;
+    }
+    if (m_settings.confirm && !AskYes(m_ui, kWriteQuestion)) return false;
+    PhoneBookWriteReport report;
+    return RunOnCard(
+        session, owner, m_book.writeTitleId, m_book.writeNeedsChv2,
+        [&] { return WritePhoneBook(session, m_book.ef, std::span(m_positions).first(m_positionCount), report); },
+        [&] { ShowCardError(session, false); });
+}
+
+std::optional<EntryForm> PhoneBookTable::BeginEdit(const RowSelection& selection) const {
+    if (selection.selected.empty()) return std::nullopt;
+    if (selection.selected.size() > 1) {
+        Show(m_ui, kEditOneOnly);
+        return std::nullopt;
+    }
+    const std::size_t row = selection.selected.front();
+    if (row >= m_positionCount) return std::nullopt;
+    const PhoneBookEntry& entry = m_positions[row];
+    EntryForm form;
+    form.itemNumber = std::to_string(entry.index + 1);
+    if (entry.used != 0) {
+        form.name = NameIn(entry, card::TextForm::Display);
+        form.number = ShownNumber(entry);
+    }
+    return form;
+}
+
+bool PhoneBookTable::ApplyEdit(std::size_t row, const EntryForm& form) {
+    if (row >= m_positionCount) return true;
+    if (form.number.empty() || !IsValidNumber(form.number)) {
+        Show(m_ui, kBadNumber);
+        return false;
+    }
+    const long item = ParseDecimal(form.itemNumber);
+    if (item < 1 || item > static_cast<long>(m_positionCount)) {
+        Show(m_ui, kBadItemNumber);
+        return false;
+    }
+    const PhoneBookEntry edited = m_positions[row];
+    // What the user left as it was keeps the entry's own bytes ('@' and UCS2 names, a national
+    // type of number): only typed text is encoded afresh.
+    const bool sameName = edited.used != 0 && form.name == NameIn(edited, card::TextForm::Display);
+    const bool sameNumber = edited.used != 0 && form.number == ShownNumber(edited);
+    const std::optional<std::u32string> name = card::TextFromUtf8(form.name);
+    const std::size_t room = m_limit.maxNameLength == 0 ? kMaxNameCharacters : m_limit.maxNameLength;
+    if (!name || name->empty() || name->size() > kMaxNameCharacters || (!sameName && !NameBytesLeft(*name, room))) {
+        Show(m_ui, kBadName);
+        return false;
+    }
+
+    const auto shown = std::span(m_positions).first(m_positionCount);
+    const auto found =
+        std::find_if(shown.begin(), shown.end(), [&](const PhoneBookEntry& entry) { return entry.index == item - 1; });
+    const std::size_t target = found != shown.end() ? static_cast<std::size_t>(found - shown.begin()) : row;
+    PhoneBookEntry result = edited;
+    if (target != row) {
+        PhoneBookEntry& old = m_positions[target];
+        if (old.used != 0 && !AskYes(m_ui, kOverwriteQuestion)) return false;
+        // The ids travel with the entry; the emptied position takes the target's.
+        PhoneBookEntry& source = m_positions[row];
+        Clear(source);
+        source.capabilityId = old.capabilityId;
+        source.extensionId = old.extensionId;
+        result.index = old.index;
+    }
+    if (!sameName) SetNameText(result, *name, room);
+    if (!sameNumber) {
+        std::string digits;
+        SplitInternational(form.number, digits, result.ton, sizeof result.number);
+        CopyBounded(result.number, sizeof result.number, digits);
+        if (edited.used == 0) result.npi = card::kIsdnTelephonyPlan;
+    }
+    result.used = 1;
+    result.modified = 1;
+    result.inTransfer = 0;
+    m_positions[target] = result;
+    return true;
+}
+
+void PhoneBookTable::SortView(SortColumn column) {
+    m_viewSort = column;
+    if (column == SortColumn::ItemNumber) {
+        SortByIndex();
+    } else {
+        SortByText(std::span(m_positions).first(m_positionCount), column);
+    }
+}
+
+ItemRange PhoneBookTable::DefaultRange(const RowSelection& selection) const {
+    return DefaultItemRange(m_positionCount, selection.First(), selection.Last());
+}
+
+bool PhoneBookTable::SortRange(ItemRange range) {
+    const long count = static_cast<long>(m_positionCount);
+    if (range.from < 1 || range.from > count || range.to < 1 || range.to > count || range.to <= range.from) {
+        Show(m_ui, kSortOutOfRange);
+        return false;
+    }
+    SortByIndex();
+    const auto sorted = std::span(m_positions).subspan(range.from - 1, range.to - range.from + 1);
+    SortByText(sorted, SortColumn::Name);
+    for (PhoneBookEntry& entry : sorted) entry.modified = entry.used != 0 ? 1 : entry.modified;
+    for (std::size_t position = 0; position < kTablePositions; ++position) {
+        m_positions[position].index = static_cast<std::uint16_t>(position);
+    }
+    return true;
+}
+
+void PhoneBookTable::ClearAll() {
+    const bool anyUsed = std::any_of(m_positions.begin(), m_positions.end(),
+                                     [](const PhoneBookEntry& entry) { return entry.used != 0; });
+    if (m_settings.confirm && anyUsed && !AskYes(m_ui, kClearAllQuestion)) return;
+    for (PhoneBookEntry& entry : m_positions) Clear(entry);
+}
+
+void PhoneBookTable::ClearSelected(const RowSelection& selection) {
+    if (selection.selected.empty()) {
+        if (m_settings.confirm) Show(m_ui, kClearNothingSelected);
+        return;
+    }
+    bool anyUsed = false;
+    for (const std::size_t row : selection.selected) {
+        if (row >= m_positionCount || m_positions[row].used == 0) continue;
+        if (!anyUsed && m_settings.confirm && !AskYes(m_ui, kClearSelectedQuestion, QuestionButtons::YesNo)) return;
+        anyUsed = true;
+        Clear(m_positions[row]);
+    }
+    if (!anyUsed) Show(m_ui, kClearNoneUsed, MessageIcon::Information);
+}
+
+std::optional<std::size_t> PhoneBookTable::Insert(const RowSelection& selection) {
+    if (selection.selected.empty() || selection.selected.front() >= m_positionCount) {
+        Show(m_ui, kInsertNeedsSelection);
+        return std::nullopt;
+    }
+    const std::size_t row = selection.selected.front();
+    const std::size_t last = m_positionCount - 1;
+    if (m_positions[last].used != 0 || m_positions[last].index != last) {
+        Show(m_ui, kInsertLastOccupied);
+        return std::nullopt;
+    }
+    const std::uint16_t oldIndex = m_positions[row].index;
+    const auto shown = std::span(m_positions).first(m_positionCount);
+    std::rotate(shown.begin() + static_cast<std::ptrdiff_t>(row), shown.end() - 1, shown.end());
+    for (PhoneBookEntry& entry : shown) {
+        if (entry.index < oldIndex) continue;
+        ++entry.index;
+        entry.modified = 1;
+    }
+    shown[row].index = oldIndex;
+    return row;
+}
+
+void PhoneBookTable::Delete(const RowSelection& selection) {
+    if (selection.selected.empty()) {
+        if (m_settings.confirm) Show(m_ui, kDeleteNothingSelected);
+        return;
+    }
+    const auto shown = std::span(m_positions).first(m_positionCount);
+    bool asked = !m_settings.confirm;
+    std::size_t removed = 0;
+    for (const std::size_t selected : selection.selected) {
+        // Each deletion moves the rows behind it up by one.
+        const std::size_t row = selected - removed;
+        if (row >= shown.size()) continue;
+        if (!asked && shown[row].used != 0) {
+            if (!AskYes(m_ui, kDeleteUsedQuestion)) return;
+            asked = true;
+        }
+        const std::uint16_t oldIndex = shown[row].index;
+        std::rotate(shown.begin() + static_cast<std::ptrdiff_t>(row),
+                    shown.begin() + static_cast<std::ptrdiff_t>(row) + 1, shown.end());
+        for (PhoneBookEntry& entry : shown) {
+            if (entry.index <= oldIndex) continue;
+            --entry.index;
+            entry.modified = 1;
+        }
+        shown.back() = EmptyPosition(static_cast<std::uint16_t>(shown.size() - 1));
+        shown.back().modified = 1;
+        ++removed;
+    }
+}
+
+std::vector<std::size_t> PhoneBookTable::SelectAll() const {
+    std::vector<std::size_t> rows;
+    for (std::size_t row = 0; row < m_positionCount; ++row) {
+        if (m_positions[row].used != 0) rows.push_back(row);
+    }
+    return rows;
+}
+
+std::optional<std::vector<std::size_t>> PhoneBookTable::SelectRange(const SelectRequest& request) const {
+    const auto [from, to] = request.range;
+    if (from < 1 || to > static_cast<long>(m_positionCount) || from > to) {
+        Show(m_ui, kSelectIntervalError);
+        return std::nullopt;
+    }
+    std::vector<std::size_t> rows;
+    for (auto row = static_cast<std::size_t>(from - 1); row < static_cast<std::size_t>(to); ++row) {
+        if (request.includeEmpty || m_positions[row].used != 0) rows.push_back(row);
+    }
+    return rows;
+}
+
+bool PhoneBookTable::ConfirmClose(std::int32_t messageId, bool& asked) const {
+    asked = false;
+    if (messageId < 0 || !m_settings.confirm || !HasUnsavedChanges()) return true;
+    asked = true;
+    return AskYes(m_ui, static_cast<std::uint32_t>(messageId));
+}
+
+bool PhoneBookTable::AddCode(const AddCodeRequest& request) {
+    const bool performed = phonebook::AddCode(std::span(m_positions).first(m_positionCount), request, m_ui).performed;
+    // It counts its range in card order.
+    if (performed) m_viewSort = SortColumn::ItemNumber;
+    return performed;
+}
+
+void PhoneBookTable::Internationalize(ItemRange range) {
+    const InternationalSettings settings{m_settings.intNumber, m_settings.intSelector};
+    phonebook::Internationalize(std::span(m_positions).first(m_positionCount), range, settings, m_ui);
+}
+
+bool PhoneBookTable::CheckSaveRange(ItemRange range) const {
+    return phonebook::CheckSaveRange(Unsigned(range.from), Unsigned(range.to), static_cast<unsigned>(m_positionCount),
+                                     m_ui);
+}
+
+bool PhoneBookTable::SaveFile(const std::string& path, ItemRange range) {
+    if (!CheckSaveRange(range)) return false;
+    SortByIndex();
+    return WriteDiaFile(path, std::span(m_positions).first(m_positionCount), Unsigned(range.from), Unsigned(range.to),
+                        m_ui);
+}
+
+bool PhoneBookTable::ConfirmOpenFile() const {
+    return ConfirmReplaceAll(std::span(m_positions).first(m_positionCount), m_settings.confirm, m_ui);
+}
+
+void PhoneBookTable::OpenFile(const std::string& path) {
+    const DiaReadOptions options{DiaReadMode::Open, 1, false, m_settings.confirm};
+    if (ReadFileInto(path, options, m_positions, m_positionCount, m_ui)) m_viewSort = SortColumn::ItemNumber;
+}
+
+AddFromFileRequest PhoneBookTable::DefaultAddFromFile(const RowSelection& selection) const {
+    return {selection.focused >= 0 ? selection.focused + 1 : 1, false};
+}
+
+bool PhoneBookTable::CheckAddFromFile(const AddFromFileRequest& request) const {
+    return CheckAddStart(Unsigned(request.from), static_cast<unsigned>(m_positionCount), m_ui);
+}
+
+void PhoneBookTable::AddFromFile(const std::string& path, const AddFromFileRequest& request) {
+    const DiaReadOptions options{DiaReadMode::Add, Unsigned(request.from), request.includeEmpty, m_settings.confirm};
+    if (ReadFileInto(path, options, m_positions, m_positionCount, m_ui)) m_viewSort = SortColumn::ItemNumber;
+}
+
+std::optional<PhoneBookEntry> PhoneBookTable::SelectedEntry(const RowSelection& selection) const {
+    if (selection.selected.size() != 1 || selection.selected.front() >= m_positionCount) return std::nullopt;
+    return m_positions[selection.selected.front()];
+}
+
+void PhoneBookTable::SortByIndex() {
+    m_viewSort = SortColumn::ItemNumber;
+    std::stable_sort(m_positions.begin(), m_positions.begin() + static_cast<std::ptrdiff_t>(m_positionCount),
+                     [](const PhoneBookEntry& a, const PhoneBookEntry& b) { return a.index < b.index; });
+}
+
+void PhoneBookTable::ShowCardError(const card::CardSession& session, bool reading) const {
+    if (reading && m_book.ef == kAdnFile && session.LastResult() == reader::result::kInaccessibleRecord) {
+        Show(m_ui, kPasswordProtected);
+        return;
+    }
+    m_ui.ShowMessage(session.FormatLastError(), MessageIcon::Error);
+}
+
+}  // namespace quillet::phonebook
