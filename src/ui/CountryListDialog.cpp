@@ -1,7 +1,6 @@
 #include "ui/CountryListDialog.h"
 
 #include <QHeaderView>
-#include <QPainter>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -9,6 +8,7 @@
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/Cp1250.h"
+#include "ui/HeaderMarks.h"
 #include "ui_CountryListDialog.h"
 
 namespace quillet::ui {
@@ -19,20 +19,6 @@ constexpr int kCountryColumn = 0;
 constexpr int kCodeColumn = 1;
 constexpr int kCountryWidth = 200;
 constexpr int kTextMargin = 20;
-
-// The header's mark of the column the rows are ordered by, and a blank of the same size.
-QIcon HeaderMark(bool marked) {
-    QPixmap pixmap(9, 6);
-    pixmap.fill(Qt::transparent);
-    if (marked) {
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(60, 60, 60));
-        painter.drawPolygon(QPolygonF({QPointF(0, 0), QPointF(9, 0), QPointF(4.5, 6)}));
-    }
-    return QIcon(pixmap);
-}
 
 }  // namespace
 
