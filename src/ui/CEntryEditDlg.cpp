@@ -1,0 +1,47 @@
+#include "ui/CEntryEditDlg.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "phonebook/CountryDialingCodes.h"
+#include "ui/CountryListDialog.h"
+#include "ui/DigitFields.h"
+#include "ui_CEntryEditDlg.h"
+
+namespace quillet::ui {
+
+CEntryEditDlg::CEntryEditDlg(QWidget* parent, const phonebook::EntryForm& start, std::size_t maxNameLength, Apply apply)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CEntryEditDlg>()), m_apply(std::move(apply)) {
+    m_ui->setupUi(this);
+    AcceptDigitsOnly(m_ui->itemEdit);
+    if (maxNameLength > 0)
+        m_ui->nameEdit->setMaxLength(static_cast<int>(std::min<std::size_t>(maxNameLength, INT_MAX)));
+    // Names are card text, decoded to Unicode; the form carries them as UTF-8.
+    m_ui->itemEdit->setText(QString::fromUtf8(start.itemNumber));
+    m_ui->nameEdit->setText(QString::fromUtf8(start.name));
+    m_ui->numberEdit->setText(QString::fromUtf8(start.number));
+    connect(m_ui->dialingCodeButton, &QPushButton::clicked, this, [this] {
+        CountryListDialog countries(this);
+        if (countries.exec() == QDialog::Accepted) TakeDialingCode(countries.ChosenCode());
+    });
+}
+
+CEntryEditDlg::~CEntryEditDlg() = default;
+
+phonebook::EntryForm CEntryEditDlg::Fields() const {
+    return {m_ui->itemEdit->text().toStdString(), m_ui->nameEdit->text().toStdString(),
+            m_ui->numberEdit->text().toStdString()};
+}
+
+void CEntryEditDlg::TakeDialingCode(const std::string& code) {
+    if (code.empty()) return;
+    const std::string number = m_ui->numberEdit->text().toStdString();
+    m_ui->numberEdit->setText(QString::fromStdString(phonebook::InsertChosenCode(code, number)));
+}
+
+void CEntryEditDlg::accept() {
+    if (m_apply && !m_apply(Fields())) return;
+    QDialog::accept();
+}
+
+}  // namespace quillet::ui
