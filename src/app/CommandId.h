@@ -106,6 +106,17 @@ enum class CommandId : int {
     EditorSelect = 2062,
     EditorInternationalize = 2063,
     EditorFindNext = 2100,
+
+    // An editor window's own buttons and context menu.
+    EditorClose = 2,
+    EditorReadFromSim = 1001,
+    EditorWriteToSim = 1002,
+    EditorClearAll = 1004,
+    EditorSort = 1006,
+    EditorAddCode = 1007,
+    EditorEdit = 1027,
+    EditorMenuEdit = 2060,
+    EditorMenuClear = 2061,
 };
 
 }  // namespace quillet::app

@@ -8,26 +8,17 @@
 #include "ui/CMainFrame.h"
 #include "ui/CProgramInfoDlg.h"
 #include "ui/Cp1250.h"
+#include "ui/EditorWindows.h"
 #include "ui/MessageBoxes.h"
 
 namespace quillet::ui {
-
-namespace {
-
-class NoEditors final : public EditorCatalog {
-public:
-    bool Offers(app::EditorKind) const override { return false; }
-    std::unique_ptr<app::Editor> Create(app::EditorKind) override { return nullptr; }
-};
-
-}  // namespace
 
 CMainApp::CMainApp(EditorCatalog* editors)
     : listPcscReaders(&reader::ScLinkReader::ListGatewayReaders),
       m_settings(app::AppSettings::Defaults()),
       m_readers(m_store),
-      m_noEditors(editors ? nullptr : std::make_unique<NoEditors>()),
-      m_editors(editors ? editors : m_noEditors.get()),
+      m_ownEditors(editors ? nullptr : std::make_unique<EditorWindows>(*this)),
+      m_editors(editors ? editors : m_ownEditors.get()),
       m_context(std::make_unique<app::ApplicationContext>(m_readers, m_ui, m_priority)) {}
 
 // The windows go first; the context then ends the session before it lets the reader go.

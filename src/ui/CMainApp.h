@@ -11,6 +11,7 @@
 #include "app/EditorLists.h"
 #include "app/ReaderFactory.h"
 #include "card/ProcessPriority.h"
+#include "phonebook/PhoneBookTable.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/QtUserInterface.h"
 
@@ -25,7 +26,7 @@ struct StartupOptions {
     int programInfoSeconds = 3;
 };
 
-// Editor windows the main window can make; the program offers none of its own yet.
+// Editor windows the main window can make.
 class EditorCatalog : public app::EditorFactory {
 public:
     virtual bool Offers(app::EditorKind kind) const = 0;
@@ -35,7 +36,7 @@ public:
 // for the whole run. The session and then the reader go last, after the windows.
 class CMainApp {
 public:
-    // Without a catalog the main window offers no editor windows.
+    // Without a catalog the main window offers the program's own editor windows.
     explicit CMainApp(EditorCatalog* editors = nullptr);
     ~CMainApp();
     CMainApp(const CMainApp&) = delete;
@@ -50,6 +51,8 @@ public:
     QtUserInterface& Ui() { return m_ui; }
     CMainFrame* Frame() { return m_frame.get(); }
     EditorCatalog& Editors() { return *m_editors; }
+    // The name length the card's records hold, shared by every phone book window.
+    phonebook::NameLimit& NameLimits() { return m_nameLimit; }
 
     // The PC/SC readers of the system; replaceable for tests.
     std::function<bool(std::vector<std::string>&)> listPcscReaders;
@@ -64,7 +67,8 @@ private:
     QtUserInterface m_ui;
     app::SystemReaderFactory m_readers;
     card::PosixProcessPriority m_priority;
-    std::unique_ptr<EditorCatalog> m_noEditors;
+    phonebook::NameLimit m_nameLimit;
+    std::unique_ptr<EditorCatalog> m_ownEditors;
     EditorCatalog* m_editors;
     std::unique_ptr<app::ApplicationContext> m_context;
     std::unique_ptr<CMainFrame> m_frame;

@@ -110,6 +110,8 @@ void CMainFrame::BuildToolBar() {
 void CMainFrame::BuildAccelerators() {
     for (const Accelerator& accelerator : Accelerators()) {
         auto* shortcut = new QShortcut(accelerator.keys, this);
+        // A key held down acts once, as in the editors' lists.
+        shortcut->setAutoRepeat(false);
         const CommandId command = accelerator.command;
         connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
     }

@@ -131,22 +131,21 @@ TEST_F(MainWindow, CloseAllAsksOnceAndNoKeepsEveryWindow) {
     EXPECT_FALSE(WindowMenuEnabled());
 }
 
-// The program as shipped has no editor windows yet: their commands are off and say why.
+// Windows the program does not offer yet: their commands are off and say why.
 TEST_F(UiFixture, CommandsOfLaterVersionsAreDisabledAndSaySo) {
     responder.AnswerMessage();
     auto app = Start();
     ui::CMainFrame& frame = *app->Frame();
-    for (app::CommandId id :
-         {C::EditPhoneBook, C::EditMessages, C::FixedDialingNumbers, C::EnterPin, C::BackupCard, C::SimInformation,
-          C::PreferredNetworks, C::PhoneBookWindow1, C::PhoneBookNext, C::CloseAll}) {
+    for (app::CommandId id : {C::EditMessages, C::FixedDialingNumbers, C::EnterPin, C::BackupCard, C::SimInformation,
+                              C::PreferredNetworks, C::SmsWindow1, C::SmsNext, C::CloseAll}) {
         EXPECT_FALSE(Enabled(frame, id)) << static_cast<int>(id);
     }
-    EXPECT_TRUE(frame.MenuAction(C::EditPhoneBook)->toolTip().startsWith("Not available yet"));
+    EXPECT_TRUE(frame.MenuAction(C::EditMessages)->toolTip().startsWith("Not available yet"));
     EXPECT_TRUE(frame.MenuAction(C::BackupCard)->toolTip().contains("quillet-cli backup"));
-    EXPECT_TRUE(frame.ToolbarAction(C::ToolEditPhoneBook)->toolTip().startsWith("Edit Phone Book\nNot available yet"));
+    EXPECT_TRUE(frame.ToolbarAction(C::ToolEditMessages)->toolTip().startsWith("Edit SMS Messages\nNot available yet"));
     for (app::CommandId id : {C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About})
         EXPECT_TRUE(Enabled(frame, id)) << static_cast<int>(id);
-    frame.OnCommand(C::EditPhoneBook);  // a disabled command reached by other means does nothing
+    frame.OnCommand(C::EditMessages);  // a disabled command reached by other means does nothing
     EXPECT_TRUE(frame.Editors().ActiveEditor() == nullptr);
 }
 

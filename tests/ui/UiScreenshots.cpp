@@ -1,7 +1,9 @@
-// Renders the main window, the setup dialog and the telephone card dialog into PNG files for
-// the README: ui_screenshots FOLDER. Runs on the offscreen platform with a private configuration.
+// Renders the main window, the setup dialog, the phone book window with its entry and Add Code
+// dialogs, and the telephone card dialog into PNG files for the README: ui_screenshots FOLDER. Runs on the offscreen
+// platform with a private configuration.
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTimer>
 #include <cstdlib>
@@ -11,10 +13,15 @@
 #include "sim/DemoCard.h"
 #include "sim/SimProfileJson.h"
 #include "support/QtTestEnvironment.h"
+#include "ui/CAddCodeDlg.h"
+#include "ui/CEntryEditDlg.h"
 #include "ui/CMainApp.h"
 #include "ui/CMainFrame.h"
 #include "ui/CSetupDlg.h"
+#include "ui/CSezEdDlg.h"
 #include "ui/CommandTable.h"
+#include "ui/EntryListView.h"
+#include "ui/PinDialog.h"
 #include "ui/TelephoneCardDialog.h"
 #include "ui/ToolbarIcons.h"
 
@@ -56,6 +63,35 @@ int main(int argc, char** argv) {
     {
         quillet::ui::CSetupDlg setup({app.Settings(), app.Store(), app.Context(), app.listPcscReaders}, app.Frame());
         ok = Save(setup, folder, QStringLiteral("setup-dialog.png")) && ok;
+    }
+
+    // The demo card's phone book, read with its PIN typed in, one entry selected.
+    QTimer pinTyper;
+    QObject::connect(&pinTyper, &QTimer::timeout, [] {
+        if (auto* pin = qobject_cast<quillet::ui::PinDialog*>(QApplication::activeModalWidget())) {
+            pin->findChild<QLineEdit*>(QStringLiteral("codeEdit"))->setText(QStringLiteral("1234"));
+            pin->accept();
+        }
+    });
+    pinTyper.start(20);
+    app.Frame()->OnCommand(quillet::app::CommandId::EditPhoneBook);
+    if (auto* book =
+            dynamic_cast<quillet::ui::CSezEdDlg*>(app.Frame()->Editors().Front(quillet::app::EditorKind::PhoneBook))) {
+        book->resize(560, 380);
+        book->List()->SelectOnly(2);
+        ok = Save(*book, folder, QStringLiteral("phonebook-window.png")) && ok;
+        const auto form = book->Table().BeginEdit({{2}, 2});
+        if (form) {
+            quillet::ui::CEntryEditDlg edit(book, *form, app.NameLimits().maxNameLength,
+                                            [](const quillet::phonebook::EntryForm&) { return true; });
+            ok = Save(edit, folder, QStringLiteral("entry-dialog.png")) && ok;
+        }
+        quillet::ui::CAddCodeDlg addCode(book, {1, static_cast<long>(book->Table().PositionCount())},
+                                         [](const quillet::phonebook::AddCodeRequest&) { return true; });
+        ok = Save(addCode, folder, QStringLiteral("add-code-dialog.png")) && ok;
+        book->CloseWindow();
+    } else {
+        ok = false;
     }
 
     std::string error;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ui/CMainApp.h"
+
+namespace quillet::ui {
+
+// The editor windows this version of the program offers: the phone book windows.
+class EditorWindows final : public EditorCatalog {
+public:
+    explicit EditorWindows(CMainApp& app) : m_app(app) {}
+
+    bool Offers(app::EditorKind kind) const override;
+    std::unique_ptr<app::Editor> Create(app::EditorKind kind) override;
+
+private:
+    CMainApp& m_app;
+};
+
+}  // namespace quillet::ui
