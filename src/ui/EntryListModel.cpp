@@ -57,7 +57,9 @@ int EntryListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant EntryListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_shownRows || index.column() >= columnCount()) {
+    // The tooltip shows a cell's whole text, which the list may have cut.
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || index.row() >= m_shownRows ||
+        index.column() >= columnCount()) {
         return {};
     }
     return m_cellText(index.row(), index.column());
