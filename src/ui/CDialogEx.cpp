@@ -15,8 +15,8 @@ constexpr int kCloseWindowQuestion = 57585;
 
 }  // namespace
 
-CDialogEx::CDialogEx(CMainApp& app, app::EditorKind kind, int templateId)
-    : QDialog(app.Frame()), m_app(app), m_kind(kind), m_templateId(templateId), m_closeQuestion(kCloseWindowQuestion) {
+CDialogEx::CDialogEx(CMainApp& app, app::EditorKind kind)
+    : QDialog(app.Frame()), m_app(app), m_kind(kind), m_closeQuestion(kCloseWindowQuestion) {
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }

@@ -17,7 +17,7 @@ class CDialogEx : public QDialog, public app::Editor {
 public:
     static constexpr int kNoCloseQuestion = -1;
 
-    CDialogEx(CMainApp& app, app::EditorKind kind, int templateId);
+    CDialogEx(CMainApp& app, app::EditorKind kind);
     ~CDialogEx() override;
 
     void MakeActive() override;
@@ -26,7 +26,6 @@ public:
     virtual void CopyEntries(bool cut) = 0;
     virtual void PasteEntries() = 0;
 
-    int HelpContext() const { return 0x20000 + m_templateId; }
     // The close routine of the Close button, Escape and the window's own close box.
     void CloseWindow();
 
@@ -45,7 +44,6 @@ protected:
 
 private:
     app::EditorKind m_kind;
-    int m_templateId;
     int m_closeQuestion;
     bool m_asked = false;
     bool m_closed = false;

@@ -48,7 +48,7 @@ phonebook::SortColumn ColumnOf(int section) {
 }  // namespace
 
 CSezEdDlg::CSezEdDlg(CMainApp& app)
-    : CDialogEx(app, app::EditorKind::PhoneBook, kTemplateId),
+    : CDialogEx(app, app::EditorKind::PhoneBook),
       m_ui(std::make_unique<Ui::CSezEdDlg>()),
       m_table(phonebook::kPhoneBookBook, app.Ui(), app.NameLimits()) {
     m_ui->setupUi(this);

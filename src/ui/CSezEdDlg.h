@@ -23,8 +23,6 @@ class CSezEdDlg final : public CDialogEx {
     Q_OBJECT
 
 public:
-    static constexpr int kTemplateId = 103;
-
     explicit CSezEdDlg(CMainApp& app);
     ~CSezEdDlg() override;
 
