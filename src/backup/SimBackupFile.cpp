@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "backup/ArchiveString.h"
+#include "files/ArchiveString.h"
 #include "files/SafeFileWriter.h"
 #include "sms/MessageBody.h"
 
@@ -19,6 +19,11 @@ namespace quillet::backup {
 
 namespace {
 
+using files::ArchiveError;
+using files::ArchiveReader;
+using files::ArchiveSource;
+using files::ArchiveWriter;
+using files::MemoryArchiveSource;
 using phonebook::PhoneBookEntry;
 using sms::FieldText;
 using sms::SmsEntry;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "backup/ArchiveString.h"
 #include "backup/NetworkList.h"
 #include "backup/PlmnEntry.h"
+#include "files/ArchiveString.h"
 #include "support/SessionRig.h"
 #include "support/VectorFile.h"
 #include "support/VectorsFolder.h"
@@ -19,6 +19,11 @@ namespace quillet::backup {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using files::ArchiveError;
+using files::ArchiveReader;
+using files::ArchiveStringSize;
+using files::ArchiveWriter;
+using files::MemoryArchiveSource;
 
 Bytes Hex(const std::string& text) { return quillet::testing::HexBytes(text); }
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "backup/ArchiveString.h"
 #include "backup/SimBackupFile.h"
+#include "files/ArchiveString.h"
 #include "sms/MessageBody.h"
 #include "sms/PhoneMessages.h"
 #include "sms/SmsRecordCodec.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quillet::backup {
+namespace quillet::files {
 
 // The archive coding shared by the *.SIM backup file and the private clipboard payloads:
 // little-endian integers and `ArchiveString` texts. An `ArchiveString` is a length prefix and then
@@ -98,4 +98,4 @@ private:
     ArchiveError m_error = ArchiveError::kNone;
 };
 
-}  // namespace quillet::backup
+}  // namespace quillet::files

@@ -1,9 +1,9 @@
-#include "backup/ArchiveString.h"
+#include "files/ArchiveString.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace quillet::backup {
+namespace quillet::files {
 
 namespace {
 
@@ -121,4 +121,4 @@ bool ArchiveReader::ReadArchiveString(char* field, std::size_t fieldSize) {
     return Skip(length - kept);
 }
 
-}  // namespace quillet::backup
+}  // namespace quillet::files
