@@ -13,8 +13,8 @@
 #include "files/TextFile.h"
 #include "phonebook/DialNumbers.h"
 #include "phonebook/EntryName.h"
+#include "phonebook/NameFromText.h"
 #include "phonebook/TextHelpers.h"
-#include "phonebook/Transliteration.h"
 #include "resources/StringTable.h"
 
 namespace quillet::phonebook {
@@ -70,38 +70,6 @@ std::string_view FieldText(const char* field, std::size_t size) {
 bool IsFileNumber(std::string_view text) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     return !text.empty() && text.find('+') == std::string_view::npos && IsValidNumber(text);
-}
-
-// The character of GSM's extension table that an ESC before `code` stands for.
-std::optional<char32_t> ExtensionCharOf(char32_t code) {
-    if (code >= 0x80) return std::nullopt;
-    const std::uint8_t pair[] = {card::kGsmEscape, static_cast<std::uint8_t>(code)};
-    const char32_t character = card::DecodeSeptets(pair).front();
-    const auto septets = card::SeptetsOf(character);
-    if (!septets || septets->count != 2) return std::nullopt;
-    return character;
-}
-
-// A name's text as its line gives it: every byte transliterated, then read as Windows-1250. The
-// earlier writer put a card's ESC pairs into the file as they were, so an ESC before a code of GSM's
-// extension table is that table's character; any other ESC goes as a phone drops it, and one at the
-// end shows as a space.
-std::u32string NameFromLine(std::string_view bytes) {
-    std::string plain(bytes);
-    std::transform(plain.begin(), plain.end(), plain.begin(), TransliterateChar);
-    const std::u32string read = card::TextFromCp1250(plain);
-    std::u32string text;
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        if (read[i] != card::kGsmEscape) {
-            text.push_back(read[i]);
-        } else if (i + 1 == read.size()) {
-            text.push_back(U' ');
-        } else if (const auto extension = ExtensionCharOf(read[i + 1])) {
-            text.push_back(*extension);
-            ++i;
-        }
-    }
-    return text;
 }
 
 // Reads one field; a file that ends where a field would start gives a missing field, so the last
@@ -176,7 +144,7 @@ std::optional<std::pair<std::size_t, PhoneBookEntry>> EntryOfLine(const DiaLineF
     // The name must fit the entry's bytes once encoded for the card.
     PhoneBookEntry named{};
     const bool nameFits =
-        name.find('\0') == std::string_view::npos && SetNameText(named, NameFromLine(name), kMaxNameBytes);
+        name.find('\0') == std::string_view::npos && SetNameText(named, NameFromText(name), kMaxNameBytes);
 
     const long position = recordNumber + static_cast<long>(placement.start);
     syntaxOk = syntaxOk && position >= 1 && position <= static_cast<long>(placement.limit);
@@ -310,7 +278,7 @@ DiaLineText DiaTextOf(const PhoneBookEntry& entry, card::TextForm form) {
     // Spelled out in Windows-1250 a name may outgrow the entry (Æ is "AE"): the file then holds as
     // much of it as reads back. Each byte is one character, so no cut splits one.
     if (form == card::TextForm::File) {
-        while (!text.name.empty() && !NameBytesLeft(NameFromLine(text.name), kMaxNameBytes)) text.name.pop_back();
+        while (!text.name.empty() && !NameBytesLeft(NameFromText(text.name), kMaxNameBytes)) text.name.pop_back();
     }
     const std::string_view digits = FieldText(entry.number, sizeof entry.number);
     // The file has no room for the type of an empty number; a lone '+' would not read back.
@@ -320,7 +288,7 @@ DiaLineText DiaTextOf(const PhoneBookEntry& entry, card::TextForm form) {
 
 DiaLineText DiaReadBackOf(const PhoneBookEntry& entry) {
     DiaLineText text = DiaTextOf(entry, card::TextForm::File);
-    text.name = card::Utf8FromText(NameFromLine(text.name));
+    text.name = card::Utf8FromText(NameFromText(text.name));
     return text;
 }
 

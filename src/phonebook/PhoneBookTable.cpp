@@ -8,9 +8,12 @@
 #include <memory>
 
 #include "card/DiallingDigits.h"
+#include "card/GsmFiles.h"
 #include "card/GsmText.h"
+#include "phonebook/CaseFold.h"
 #include "phonebook/DialNumbers.h"
 #include "phonebook/EntryName.h"
+#include "phonebook/NameFromText.h"
 #include "phonebook/PhoneBookTransfer.h"
 #include "phonebook/TextHelpers.h"
 #include "resources/StringTable.h"
@@ -47,7 +50,18 @@ constexpr std::uint32_t kEditOneOnly = 57624;
 constexpr std::uint32_t kWindowEmpty = 57800;
 constexpr std::uint32_t kWriteQuestion = 57801;
 
+constexpr std::uint32_t kNameTooLong = 5500;
+constexpr std::uint32_t kNoNumber = 5501;
+constexpr std::uint32_t kNoName = 5502;
+constexpr std::uint32_t kNumberTooLong = 5503;
+constexpr std::uint32_t kBadPastedNumber = 5504;
+constexpr std::uint32_t kTooManyItems = 5505;
+constexpr std::uint32_t kTargetUsedQuestion = 57586;
+constexpr std::uint32_t kBeyondCapacity = 57594;
+
+constexpr std::uint16_t kTelecom = card::gsm_file::kTelecomDirectory;
 constexpr std::size_t kMaxNameCharacters = 20;
+constexpr std::size_t kMaxNumberLength = sizeof(PhoneBookEntry::number) - 1;
 constexpr const char* kEmptyColumn = "-------------------------------";
 
 void Show(card::UserInterface& ui, std::uint32_t id, MessageIcon icon = MessageIcon::Error) {
@@ -69,17 +83,6 @@ void Clear(PhoneBookEntry& entry) {
     entry.modified = 1;
 }
 
-// A simple case fold for sorting: Latin, Greek and Cyrillic capitals become small letters.
-char32_t FoldCase(char32_t c) {
-    if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
-    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c | 1;
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) != 0 ? c + 1 : c;
-    if (c == 0x178) return 0xFF;
-    if ((c >= 0x391 && c <= 0x3A9 && c != 0x3A2) || (c >= 0x410 && c <= 0x42F)) return c + 0x20;
-    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
-    return c;
-}
-
 std::u32string SortKey(const PhoneBookEntry& entry, SortColumn column) {
     std::u32string key;
     if (column == SortColumn::Name) {
@@ -88,8 +91,7 @@ std::u32string SortKey(const PhoneBookEntry& entry, SortColumn column) {
         const std::size_t length = strnlen(entry.number, sizeof entry.number);
         key.assign(entry.number, entry.number + length);
     }
-    std::transform(key.begin(), key.end(), key.begin(), FoldCase);
-    return key;
+    return Folded(key);
 }
 
 // Sorts by name or number, used positions first; equal keys and empties keep their order.
@@ -149,6 +151,63 @@ bool RunOnCard(card::CardSession& session, card::ProgressOwner owner, std::uint3
     return done;
 }
 
+// The entries of the selected rows that are shown, in row order.
+std::vector<PhoneBookEntry> SelectedEntries(std::span<const PhoneBookEntry> shown, const RowSelection& selection) {
+    std::vector<PhoneBookEntry> entries;
+    for (const std::size_t row : selection.selected) {
+        if (row < shown.size()) entries.push_back(shown[row]);
+    }
+    return entries;
+}
+
+bool AnyUsed(std::span<const PhoneBookEntry> entries) {
+    return std::any_of(entries.begin(), entries.end(), [](const PhoneBookEntry& entry) { return entry.used != 0; });
+}
+
+// One line of pasted text: "name TAB number", the number perhaps behind a "'" as copied entries
+// carry it.
+struct PastedLine {
+    std::u32string name;
+    std::string_view number;
+};
+
+// Reads pasted text line by line, checking each field as it comes.
+class PastedText {
+public:
+    explicit PastedText(std::string_view text) : m_text(text) {}
+
+    bool AtEnd() const { return m_at >= m_text.size(); }
+
+    // The next line; 0, or the id of the message for the first thing wrong with it.
+    std::uint32_t Next(std::size_t nameLimit, PastedLine& line) {
+        Skip(" \t");
+        const std::size_t nameEnd = m_text.find_first_of("\t\r\n", m_at);
+        if (nameEnd == std::string_view::npos || m_text[nameEnd] != '\t') return kNoNumber;
+        line.name = NameFromUtf8(m_text.substr(m_at, nameEnd - m_at));
+        if (line.name.size() > nameLimit) return kNameTooLong;
+        if (line.name.empty()) return kNoName;
+        m_at = nameEnd + 1;
+        Skip(" \t");
+        if (!AtEnd() && m_text[m_at] == '\'') ++m_at;
+        const std::size_t numberEnd = std::min(m_text.find_first_of("\t \r\n", m_at), m_text.size());
+        line.number = m_text.substr(m_at, numberEnd - m_at);
+        m_at = numberEnd;
+        if (line.number.size() > kMaxNumberLength) return kNumberTooLong;
+        if (line.number.empty()) return kNoNumber;
+        if (!IsValidNumber(line.number)) return kBadPastedNumber;
+        Skip(" \t\r\n");
+        return 0;
+    }
+
+private:
+    void Skip(std::string_view characters) {
+        while (!AtEnd() && characters.find(m_text[m_at]) != std::string_view::npos) ++m_at;
+    }
+
+    std::string_view m_text;
+    std::size_t m_at = 0;
+};
+
 }  // namespace
 
 PhoneBookTable::PhoneBookTable(const BookFile& book, card::UserInterface& ui, NameLimit& limit)
@@ -181,11 +240,21 @@ bool PhoneBookTable::ReadFromCard(card::CardSession& session, card::ProgressOwne
     // count, which a following write would carry onto the card.
     auto read = std::make_unique<std::array<PhoneBookEntry, kTablePositions>>();
     PhoneBookInfo info;
-    if (!RunOnCard(
-            session, owner, m_book.readTitleId, false, [&] { return ReadPhoneBook(session, m_book.ef, *read, info); },
-            [&] { ShowCardError(session, true); })) {
-        return false;
-    }
+    const bool fixedDialing = m_book.ef == kFdnFile;
+    card::EfInformation adn;
+    bool headerFailed = false;
+    const bool done = RunOnCard(
+        session, owner, m_book.readTitleId, false,
+        [&] {
+            if (!ReadPhoneBook(session, m_book.ef, *read, info)) return false;
+            headerFailed = fixedDialing && !session.FileHeader(kTelecom, kAdnFile, adn);
+            return !headerFailed;
+        },
+        [&] { ShowCardError(session, true); });
+    // Fixed dialling is on while the phone book is invalidated; unknown counts as off.
+    m_fdnActive = done && fixedDialing && !adn.IsValid();
+    // Numbers read whole are kept when only the phone book's state could not be learned.
+    if (!done && !headerFailed) return false;
     m_positions = *read;
     m_positionCount = std::min<std::size_t>(info.entryCount, kTablePositions);
     // The phone book sets the name limit; the fixed dialling numbers only ever lower it.
@@ -193,7 +262,7 @@ bool PhoneBookTable::ReadFromCard(card::CardSession& session, card::ProgressOwne
     if (m_book.ef == kAdnFile || alpha < m_limit.maxNameLength) m_limit.maxNameLength = alpha;
     m_limit.maxNameLength = std::min(m_limit.maxNameLength, kMaxNameCharacters);
     m_viewSort = SortColumn::ItemNumber;
-    return true;
+    return done;
 }
 
 bool PhoneBookTable::WriteToCard(card::CardSession& session, card::ProgressOwner owner) {
@@ -203,9 +272,14 @@ bool PhoneBookTable::WriteToCard(card::CardSession& session, card::ProgressOwner
     }
     if (m_settings.confirm && !AskYes(m_ui, kWriteQuestion)) return false;
     PhoneBookWriteReport report;
+    const bool fixedDialing = m_book.ef == kFdnFile;
     return RunOnCard(
         session, owner, m_book.writeTitleId, m_book.writeNeedsChv2,
-        [&] { return WritePhoneBook(session, m_book.ef, std::span(m_positions).first(m_positionCount), report); },
+        [&] {
+            card::EfInformation adn;
+            return WritePhoneBook(session, m_book.ef, std::span(m_positions).first(m_positionCount), report) &&
+                   (!fixedDialing || session.FileHeader(kTelecom, kAdnFile, adn));
+        },
         [&] { ShowCardError(session, false); });
 }
 
@@ -460,6 +534,96 @@ void PhoneBookTable::AddFromFile(const std::string& path, const AddFromFileReque
 std::optional<PhoneBookEntry> PhoneBookTable::SelectedEntry(const RowSelection& selection) const {
     if (selection.selected.size() != 1 || selection.selected.front() >= m_positionCount) return std::nullopt;
     return m_positions[selection.selected.front()];
+}
+
+std::optional<ClipboardContent> PhoneBookTable::CopyEntries(const RowSelection& selection, bool cut,
+                                                            std::uint32_t source) {
+    const std::vector<PhoneBookEntry> entries =
+        SelectedEntries(std::span(m_positions).first(m_positionCount), selection);
+    if (!AnyUsed(entries)) return std::nullopt;
+    ClipboardContent content{PackDialPayload(source, entries), DialEntriesAsText(entries)};
+    if (cut) {
+        for (const std::size_t row : selection.selected) {
+            if (row < m_positionCount && m_positions[row].used != 0) Clear(m_positions[row]);
+        }
+    }
+    return content;
+}
+
+void PhoneBookTable::PasteText(std::string_view text, const RowSelection& selection) {
+    if (selection.focused < 0) return;
+    const std::size_t nameLimit = m_limit.maxNameLength == 0 ? kMaxNameCharacters : m_limit.maxNameLength;
+    PastedText pasted(text);
+    bool overwriteAgreed = false;
+    for (auto position = static_cast<std::size_t>(selection.focused); !pasted.AtEnd(); ++position) {
+        PastedLine line;
+        std::uint32_t problem = pasted.Next(nameLimit, line);
+        PhoneBookEntry entry{};
+        // A name of few characters may still take more of the card's bytes than its records hold.
+        if (problem == 0 && !SetNameText(entry, line.name, nameLimit)) problem = kNameTooLong;
+        if (problem == 0 && position >= m_positionCount) problem = kTooManyItems;
+        if (problem != 0) {
+            Show(m_ui, problem);
+            return;
+        }
+        PhoneBookEntry& target = m_positions[position];
+        if (target.used != 0 && !overwriteAgreed) {
+            if (!AskYes(m_ui, kTargetUsedQuestion, QuestionButtons::YesNo)) return;
+            overwriteAgreed = true;
+        }
+        entry.index = target.index;
+        std::string digits;
+        SplitInternational(line.number, digits, entry.ton, sizeof entry.number);
+        CopyBounded(entry.number, sizeof entry.number, digits);
+        entry.npi = card::kIsdnTelephonyPlan;  // as phones store numbers
+        entry.used = 1;
+        entry.modified = 1;
+        target = entry;
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> PhoneBookTable::BeginDrag(const RowSelection& selection,
+                                                                   std::uint32_t source) {
+    const std::vector<PhoneBookEntry> entries =
+        SelectedEntries(std::span(m_positions).first(m_positionCount), selection);
+    if (!AnyUsed(entries)) return std::nullopt;
+    for (const std::size_t row : selection.selected) {
+        if (row < m_positionCount) m_positions[row].inTransfer = 1;
+    }
+    return PackDialPayload(source, entries);
+}
+
+void PhoneBookTable::EndDrag(bool moved) {
+    for (PhoneBookEntry& entry : m_positions) {
+        if (moved && entry.inTransfer != 0 && entry.used != 0) Clear(entry);
+        entry.inTransfer = 0;
+    }
+}
+
+bool PhoneBookTable::DropPayload(const DialPayload& payload, std::size_t row) {
+    if (row >= m_positionCount || payload.entries.empty()) return false;
+    const std::size_t placed = std::min(payload.entries.size(), m_positionCount - row);
+    const auto targets = std::span(m_positions).subspan(row, placed);
+    // Positions the drag itself empties are no loss; anything else is overwritten only when agreed.
+    const bool overwrites = std::any_of(targets.begin(), targets.end(), [](const PhoneBookEntry& target) {
+        return target.used != 0 && target.inTransfer == 0;
+    });
+    if (m_settings.confirm && overwrites && !AskYes(m_ui, kTargetUsedQuestion, QuestionButtons::YesNo)) return false;
+    for (std::size_t i = 0; i < placed; ++i) {
+        PhoneBookEntry entry = payload.entries[i];
+        entry.index = targets[i].index;
+        entry.modified = 1;
+        entry.inTransfer = 0;
+        targets[i] = entry;
+    }
+    if (placed < payload.entries.size()) Show(m_ui, kBeyondCapacity, MessageIcon::Exclamation);
+    return true;
+}
+
+FindResult PhoneBookTable::FindReplace(FindOperation operation, const FindRequest& request,
+                                       const RowSelection& selection, const AskReplace& ask) {
+    return RunFindReplace(std::span(m_positions).first(m_positionCount), operation, request, selection.First(), m_ui,
+                          ask);
 }
 
 void PhoneBookTable::SortByIndex() {

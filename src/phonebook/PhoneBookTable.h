@@ -6,11 +6,14 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "card/CardSession.h"
 #include "card/UserInterface.h"
 #include "phonebook/DiaFile.h"
+#include "phonebook/DialClipboard.h"
+#include "phonebook/FindReplace.h"
 #include "phonebook/Internationalize.h"
 #include "phonebook/PhoneBookEntry.h"
 
@@ -78,6 +81,12 @@ struct SelectRequest {
 struct AddFromFileRequest {
     long from = 1;
     bool includeEmpty = false;
+};
+
+// What Copy and Cut put on the clipboard: the private payload and its plain text (UTF-8).
+struct ClipboardContent {
+    std::vector<std::uint8_t> payload;
+    std::string text;
 };
 
 // One phone-book window's document: 250 positions of which `PositionCount()` are shown (the
@@ -148,6 +157,28 @@ public:
     // The entry of the one selected row, for the SMS windows' "From Phone Book".
     std::optional<PhoneBookEntry> SelectedEntry(const RowSelection& selection) const;
 
+    // Copy and Cut: the selected rows packed for the clipboard; nothing, and nothing cut, when no
+    // selected position is used. `source` is the token of the list the window shows.
+    std::optional<ClipboardContent> CopyEntries(const RowSelection& selection, bool cut, std::uint32_t source);
+    // Text pasted from another program (UTF-8), parsed into entries from the focused row on; stops
+    // at the first bad line with its message, keeping the entries placed before it.
+    void PasteText(std::string_view text, const RowSelection& selection);
+    // The start of a drag: the selected rows packed, their positions marked as in transfer; nothing
+    // (and no marks) when no selected position is used.
+    std::optional<std::vector<std::uint8_t>> BeginDrag(const RowSelection& selection, std::uint32_t source);
+    // The end of a drag: after a move the used positions still marked become empty and changed;
+    // every mark is cleared.
+    void EndDrag(bool moved);
+    // A drop, or a paste of the private payload, at `row`: false when nothing was placed.
+    bool DropPayload(const DialPayload& payload, std::size_t row);
+
+    // One run of Find or Replace over the shown positions from the selection.
+    FindResult FindReplace(FindOperation operation, const FindRequest& request, const RowSelection& selection,
+                           const AskReplace& ask);
+
+    // The fixed dialling numbers window's "FDN Active": EF ADN was invalidated at the last read.
+    bool FdnActive() const { return m_fdnActive; }
+
 private:
     void SortByIndex();
     void ShowCardError(const card::CardSession& session, bool reading) const;
@@ -159,6 +190,7 @@ private:
     std::array<PhoneBookEntry, kTablePositions> m_positions{};
     std::size_t m_positionCount = 0;
     SortColumn m_viewSort = SortColumn::ItemNumber;
+    bool m_fdnActive = false;
 };
 
 }  // namespace quillet::phonebook

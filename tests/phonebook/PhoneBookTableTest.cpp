@@ -404,5 +404,98 @@ TEST_F(TableOnDemoCard, FilesAreWrittenInCardOrderAndReadBackAtTheirStart) {
     EXPECT_EQ(Name(1), "Bank Hotline");
 }
 
+TEST(PhoneBookTablePaste, TextLinesAreCheckedInTurnAndTheFirstBadOneStopsThePaste) {
+    const std::string name20 = "Žluťoučký kůň úpěl x";
+    const struct {
+        std::string text;
+        std::uint32_t message;
+        std::size_t placed;
+    } cases[] = {
+        {"  " + name20 + "\t '+420123\r\nBob\t555", 0, 2},
+        {name20 + "y\t1", 5500, 0},  // before any card read names take 20 characters
+        {"Anna\r\nBob\t1", 5501, 0},
+        {"Anna\t\r\n", 5501, 0},
+        {"Anna\t" + std::string(61, '1'), 5503, 0},
+        {"Anna\t1\r\nBob\t12a", 5504, 1},
+        {"A\t1\nB\t2\nC\t3\nD\t4\nE\t5", 5505, 3},  // from the third-last row
+    };
+    for (const auto& c : cases) {
+        testing::ScriptedUserInterface ui;
+        NameLimit limit;
+        PhoneBookTable table(kPhoneBookBook, ui, limit);
+        table.PasteText(c.text, Rows({}, 247));
+        EXPECT_EQ(ui.messages.size(), c.message != 0 ? 1u : 0u) << c.text;
+        if (c.message != 0 && !ui.messages.empty()) {
+            EXPECT_EQ(ui.messages[0].first, Text(c.message)) << c.text;
+        }
+        EXPECT_EQ(table.SelectAll().size(), c.placed) << c.text;
+        for (std::size_t row = 247; row < 247 + c.placed; ++row) {
+            EXPECT_EQ(table.At(row).index, row);
+            EXPECT_EQ(table.At(row).modified, 1u);
+        }
+        if (c.message == 0) {
+            EXPECT_EQ(table.RowTextOf(247).name + "|" + table.RowTextOf(247).number, "Zlutoucky kun upel x|+420123");
+            EXPECT_EQ(table.RowTextOf(248).name + "|" + table.RowTextOf(248).number, "Bob|555");
+        }
+    }
+}
+
+TEST_F(TableOnDemoCard, APasteOverUsedEntriesAsksOnceWhateverTheSetting) {
+    table.PasteText("A\t1\r\nB\t2", Rows({}, -1));
+    table.PasteText("A\t1\r\nB\t2", Rows({}, 0));  // declined
+    EXPECT_TRUE(Same(Snapshot(), cardOrder));
+    rig.ui.answers = {card::Answer::Yes};
+    table.PasteText("A\t1\r\nB\t+2", Rows({}, 0));
+    EXPECT_EQ(rig.ui.questions, (std::vector<std::string>{Text(57586), Text(57586)}));
+    EXPECT_EQ(Name(0) + Name(1) + table.RowTextOf(1).number, "AB+2");
+    EXPECT_EQ(table.At(1).index, 1);
+    EXPECT_EQ(table.At(1).modified, 1u);
+    EXPECT_TRUE(Shown().empty());
+}
+
+TEST_F(TableOnDemoCard, ADropFillsTheRowsItReachesAndWarnsAboutTheRest) {
+    const std::optional<DialPayload> payload =
+        ParseDialPayload(table.CopyEntries(Rows({0, 1, 2, 3, 4}), false, 7).value().payload);
+    ASSERT_TRUE(payload);
+    Confirm();
+    EXPECT_FALSE(table.DropPayload(*payload, 117));  // declined
+    EXPECT_TRUE(Same(Snapshot(), cardOrder));
+    rig.ui.answers = {card::Answer::Yes};
+    EXPECT_TRUE(table.DropPayload(*payload, 117));
+    EXPECT_EQ(rig.ui.questions, (std::vector<std::string>{Text(57586), Text(57586)}));
+    for (std::size_t row = 117; row < 120; ++row) {
+        EXPECT_EQ(NameBytes(table.At(row)), NameBytes(cardOrder[row - 117])) << row;
+        EXPECT_EQ(table.At(row).index, row);
+        EXPECT_EQ(table.At(row).modified, 1u);
+    }
+    EXPECT_EQ(Shown(), Text(57594) + "\n");
+    table.SetSettings({false, "49", "00"});
+    EXPECT_TRUE(table.DropPayload({7, {payload->entries.begin() + 3, payload->entries.end()}}, 118));  // fits
+    EXPECT_EQ(Name(119), "Petr @ work");
+    EXPECT_EQ(Shown(), "");
+}
+
+TEST_F(TableOnDemoCard, CutAndMovesWithinTheWindowEmptyTheSources) {
+    EXPECT_FALSE(table.CopyEntries(Rows({5, 12}), true, 7));  // only empty positions
+    EXPECT_TRUE(Same(Snapshot(), cardOrder));
+
+    Confirm();
+    const auto dragged = table.BeginDrag(Rows({3, 4}), 7);
+    ASSERT_TRUE(dragged);
+    EXPECT_TRUE(table.DropPayload(ParseDialPayload(*dragged).value(), 4));  // onto itself and an empty row
+    table.EndDrag(true);
+    EXPECT_TRUE(rig.ui.questions.empty());
+    ExpectRows(CardRows(6, 119, {0, 1, 2, -1, 3, 4}));
+    EXPECT_EQ(table.At(3).modified, 1u);
+    EXPECT_TRUE(std::none_of(table.Positions().begin(), table.Positions().end(),
+                             [](const PhoneBookEntry& entry) { return entry.inTransfer != 0; }));
+
+    const auto cut = table.CopyEntries(Rows({5, 6}), true, 7);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->text, "Petr @ work\t'+420224876543\r\nBjörn Ström\t'+46812345678\r\n");
+    EXPECT_EQ(table.At(5).used + table.At(6).used, 0u);
+    EXPECT_EQ(table.At(6).modified, 1u);
+}
+
 }  // namespace
 }  // namespace quillet::phonebook
