@@ -19,6 +19,8 @@ packages=(
     pcsc-tools
     xvfb
     xauth
+    xdotool
+    xclip
     groff-base
     clang-format
 )

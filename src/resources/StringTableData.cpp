@@ -321,6 +321,7 @@ const StringEntry kStringEntries[] = {
     {58035, "Records %u to %u of the card's fixed dialing numbers were left as they are."},
     {58036, "Records %u to %u of the card's SMS messages were left as they are."},
     {58040, "The text of message %u is too long for its card record. Nothing was written."},
+    {58050, "The entries on the clipboard cannot be read."},
     {59000, "49"},
     {59001, "00"},
     {59020, "No smartcard reader connected!"},

@@ -65,6 +65,11 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const {
     return m_cellText(index.row(), index.column());
 }
 
+Qt::ItemFlags EntryListModel::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    return index.isValid() ? flags | Qt::ItemIsDragEnabled : flags;
+}
+
 QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
     if (role == Qt::DisplayRole) return m_titles.at(section);

@@ -32,6 +32,8 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Rows may be dragged; whether a drag starts is the list's choice.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     QStringList m_titles;

@@ -1,5 +1,10 @@
 #include "ui/EntryListView.h"
 
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -122,6 +127,15 @@ EntryListView::EntryListView(QWidget* parent) : QTreeView(parent) {
         // column's own changes need nothing more.
         if (!m_syncing && column != header()->count() - 1) SyncColumns();
     });
+    m_dragScrollTimer.setInterval(kDragScrollInterval);
+    connect(&m_dragScrollTimer, &QTimer::timeout, this, [this] {
+        if (!DragScroll(m_dragPoint)) {
+            m_dragScrollTimer.stop();
+            return;
+        }
+        // Other rows came under the pointer: the highlight follows them.
+        if (m_model != nullptr && m_model->DropRow() >= 0) m_model->SetDropRow(indexAt(m_dragPoint).row());
+    });
 }
 
 void EntryListView::SetEntryModel(EntryListModel* model) {
@@ -230,6 +244,139 @@ QString EntryListView::ShownText(const QModelIndex& index) const {
     if (m_model == nullptr || !index.isValid()) return {};
     const int width = header()->sectionSize(index.column()) - 2 * kTextPadding;
     return FitText(fontMetrics(), m_model->data(index, Qt::DisplayRole).toString(), width);
+}
+
+void EntryListView::SetDragPartner(std::unique_ptr<DragPartner> partner) {
+    m_dragPartner = std::move(partner);
+    const bool taking = m_dragPartner != nullptr;
+    setDragEnabled(taking);
+    setAcceptDrops(taking);
+    // The drop row is highlighted as a whole; Qt's line between rows would say something else.
+    setDropIndicatorShown(false);
+}
+
+Qt::DropAction EntryListView::RunDrag(QDrag& drag) {
+    if (!m_dragRunner) return drag.exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
+    const Qt::DropAction result = m_dragRunner(drag);
+    drag.deleteLater();
+    return result;
+}
+
+int EntryListView::FirstShownRow() const { return std::max(indexAt(QPoint(0, 0)).row(), 0); }
+
+int EntryListView::LastShownRow() const {
+    const int height = viewport()->height();
+    const QModelIndex bottom = indexAt(QPoint(0, height - 1));
+    if (!bottom.isValid()) return m_model->rowCount() - 1;
+    // A row cut by the bottom edge is not shown whole.
+    return visualRect(bottom).bottom() >= height ? bottom.row() - 1 : bottom.row();
+}
+
+// Near the top edge the list scrolls up, by five rows in the outer 10 pixels and by one in the next
+// 10; near the bottom edge down alike.
+bool EntryListView::DragScroll(const QPoint& point) {
+    const int count = m_model != nullptr ? m_model->rowCount() : 0;
+    if (count == 0 || !viewport()->rect().contains(point)) return false;
+    const int bottom = viewport()->height();
+    int target = -1;
+    if (point.y() < 10) {
+        target = std::max(FirstShownRow() - 5, 0);
+    } else if (point.y() < 20) {
+        target = std::max(FirstShownRow() - 1, 0);
+    } else if (point.y() > bottom - 10) {
+        target = std::min(LastShownRow() + 5, count - 1);
+    } else if (point.y() > bottom - 20) {
+        target = std::min(LastShownRow() + 1, count - 1);
+    } else {
+        return false;
+    }
+    scrollTo(m_model->index(target, 0), QAbstractItemView::EnsureVisible);
+    return true;
+}
+
+void EntryListView::startDrag(Qt::DropActions supportedActions) {
+    if (m_dragPartner == nullptr) {
+        QTreeView::startDrag(supportedActions);
+        return;
+    }
+    m_dragPartner->StartDrag();
+}
+
+EntryListView::DropTarget EntryListView::TargetOf(const QDropEvent& event) const {
+    const QModelIndex under = indexAt(event.position().toPoint());
+    if (!under.isValid()) return {};
+    const Qt::DropAction action = m_dragPartner->DropAction(*event.mimeData(), event.modifiers());
+    return {action == Qt::IgnoreAction ? -1 : under.row(), action};
+}
+
+void EntryListView::TrackDrag(QDragMoveEvent& event) {
+    const DropTarget target = TargetOf(event);
+    if (m_model != nullptr) m_model->SetDropRow(target.row);
+    if (target.action == Qt::IgnoreAction) {
+        event.ignore();
+        return;
+    }
+    event.setDropAction(target.action);
+    event.accept();
+}
+
+void EntryListView::EndDragOver() {
+    m_dragScrollTimer.stop();
+    if (m_model != nullptr) m_model->SetDropRow(-1);
+}
+
+void EntryListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (m_dragPartner == nullptr) {
+        QTreeView::dragEnterEvent(event);
+        return;
+    }
+    if (m_dragPartner->DropAction(*event->mimeData(), event->modifiers()) == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    TrackDrag(*event);
+    // Data the list can take keeps the drag here, so the moves over the rows that follow arrive.
+    event->accept();
+}
+
+// Qt's own edge scrolling is left out: the list's scroll zones are the ones above.
+void EntryListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (m_dragPartner == nullptr) {
+        QTreeView::dragMoveEvent(event);
+        return;
+    }
+    m_dragPoint = event->position().toPoint();
+    if (DragScroll(m_dragPoint)) {
+        if (!m_dragScrollTimer.isActive()) m_dragScrollTimer.start();
+    } else {
+        m_dragScrollTimer.stop();
+    }
+    TrackDrag(*event);
+}
+
+void EntryListView::dragLeaveEvent(QDragLeaveEvent* event) {
+    if (m_dragPartner == nullptr) {
+        QTreeView::dragLeaveEvent(event);
+        return;
+    }
+    EndDragOver();
+}
+
+void EntryListView::dropEvent(QDropEvent* event) {
+    if (m_dragPartner == nullptr) {
+        QTreeView::dropEvent(event);
+        return;
+    }
+    EndDragOver();
+    const DropTarget target = TargetOf(*event);
+    // The source learns what happened: a refused drop leaves its rows where they are.
+    if (target.action != Qt::IgnoreAction && m_dragPartner->Drop(*event->mimeData(), target.row)) {
+        event->setDropAction(target.action);
+        event->accept();
+    } else {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+    }
 }
 
 void EntryListView::keyPressEvent(QKeyEvent* event) {
