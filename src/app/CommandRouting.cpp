@@ -36,7 +36,7 @@ constexpr std::array kCommands = {
     // Phone Book menu.
     CommandRow{C::EditPhoneBook, Need::PhoneBookEditor, To(Act::ShowEditor, Kind::PhoneBook)},
     CommandRow{C::FixedDialingNumbers, Need::FixedDialingEditor, To(Act::ShowEditor, Kind::FixedDialing)},
-    CommandRow{C::ActivateFdn, Need::LaterVersion, Later()},
+    CommandRow{C::ActivateFdn, Need::Nothing, Own(Act::ActivateFixedDialing)},
     CommandRow{C::PhoneBookOpenFile, Need::PhoneBookEditor, ToFront(Kind::PhoneBook, C::PhoneBookOpenFile)},
     CommandRow{C::PhoneBookSaveFile, Need::AnyEditor,
                ByActiveKind(Act::SendByActiveKind, C::PhoneBookSaveFile, C::SmsSaveFile)},
@@ -215,6 +215,9 @@ void CommandRouter::OnCommand(CommandId command) {
             break;
         case Act::TelephoneCard:
             m_targets.ShowTelephoneCard();
+            break;
+        case Act::ActivateFixedDialing:
+            m_targets.ActivateFixedDialing();
             break;
         case Act::ProgramInfo:
             m_targets.ShowProgramInfo();

@@ -34,6 +34,7 @@ enum class CommandAction {
     Setup,
     CountryCodes,
     TelephoneCard,
+    ActivateFixedDialing,
     ProgramInfo,
     Exit,
 };
@@ -67,6 +68,8 @@ public:
     virtual void ShowSetup() = 0;
     virtual void ShowCountryCodes() = 0;
     virtual void ShowTelephoneCard() = 0;
+    // "Activate FDN": switches fixed dialling on the card the other way, after asking.
+    virtual void ActivateFixedDialing() = 0;
     virtual void ShowProgramInfo() = 0;
     virtual void Exit() = 0;
 };

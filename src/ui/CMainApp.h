@@ -26,6 +26,11 @@ struct StartupOptions {
     int programInfoSeconds = 3;
 };
 
+struct RememberedFind {
+    phonebook::FindOperation operation = phonebook::FindOperation::None;
+    phonebook::FindRequest request;
+};
+
 // Editor windows the main window can make.
 class EditorCatalog : public app::EditorFactory {
 public:
@@ -53,6 +58,9 @@ public:
     EditorCatalog& Editors() { return *m_editors; }
     // The name length the card's records hold, shared by every phone book window.
     phonebook::NameLimit& NameLimits() { return m_nameLimit; }
+    // The last find or replace of any phone book window, which "Find/Replace Next" repeats; kept
+    // for the run only, with the texts as typed.
+    RememberedFind& LastFind() { return m_lastFind; }
 
     // The PC/SC readers of the system; replaceable for tests.
     std::function<bool(std::vector<std::string>&)> listPcscReaders;
@@ -68,6 +76,7 @@ private:
     app::SystemReaderFactory m_readers;
     card::PosixProcessPriority m_priority;
     phonebook::NameLimit m_nameLimit;
+    RememberedFind m_lastFind;
     std::unique_ptr<EditorCatalog> m_ownEditors;
     EditorCatalog* m_editors;
     std::unique_ptr<app::ApplicationContext> m_context;

@@ -9,6 +9,7 @@
 #include <QShortcut>
 
 #include "app/AppSettings.h"
+#include "phonebook/FixedDialingSwitch.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/AppIcon.h"
@@ -18,6 +19,7 @@
 #include "ui/CSetupDlg.h"
 #include "ui/CommandTable.h"
 #include "ui/CountryListDialog.h"
+#include "ui/EntryTransfer.h"
 #include "ui/GreyClientArea.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TelephoneCardDialog.h"
@@ -31,8 +33,7 @@ using app::EditorKind;
 
 constexpr int kWindowMenuPosition = 5;
 
-// The editors' private clipboard formats, named so a Windows build shares them.
-const QString kPhoneBookFormat = QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_Dial\"");
+// The SMS windows' private clipboard format, named so a Windows build shares it.
 const QString kSmsFormat = QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_SMS\"");
 
 QString FileKindName(EditorKind kind) {
@@ -148,7 +149,7 @@ void CMainFrame::UpdateMenus() {
     if (const QMimeData* clipboard = QApplication::clipboard()->mimeData();
         clipboard && context.active != app::ActiveEditor::None) {
         context.clipboardHasEditorFormat =
-            clipboard->hasFormat(context.active == app::ActiveEditor::Sms ? kSmsFormat : kPhoneBookFormat);
+            clipboard->hasFormat(context.active == app::ActiveEditor::Sms ? kSmsFormat : kDialClipboardFormat);
     }
     const app::MenuStates states = app::ComputeMenuStates(context);
     for (const auto& [id, action] : m_menuActions) ApplyState(action, id, states);
@@ -206,6 +207,8 @@ void CMainFrame::ShowTelephoneCard() {
     TelephoneCardDialog dialog(m_app.Context(), this);
     dialog.Run();
 }
+
+void CMainFrame::ActivateFixedDialing() { phonebook::ToggleFixedDialing(m_app.Context().Session(), m_app.Ui(), this); }
 
 void CMainFrame::ShowProgramInfo() {
     CProgramInfoDlg dialog(this);

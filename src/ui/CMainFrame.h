@@ -70,6 +70,7 @@ private:
     void ShowSetup() override;
     void ShowCountryCodes() override;
     void ShowTelephoneCard() override;
+    void ActivateFixedDialing() override;
     void ShowProgramInfo() override;
     void Exit() override;
 

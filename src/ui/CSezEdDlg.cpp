@@ -6,11 +6,14 @@
 #include "resources/StringTable.h"
 #include "ui/CAddCodeDlg.h"
 #include "ui/CEntryEditDlg.h"
+#include "ui/CFindDlg.h"
 #include "ui/CItemRangeDlg.h"
 #include "ui/CMainApp.h"
+#include "ui/CReplaceAskDlg.h"
 #include "ui/Cp1250.h"
 #include "ui/EntryListModel.h"
 #include "ui/EntryListView.h"
+#include "ui/EntryTransfer.h"
 #include "ui/FileDialogs.h"
 #include "ui_CSezEdDlg.h"
 
@@ -47,11 +50,13 @@ phonebook::SortColumn ColumnOf(int section) {
 
 }  // namespace
 
-CSezEdDlg::CSezEdDlg(CMainApp& app)
-    : CDialogEx(app, app::EditorKind::PhoneBook),
-      m_ui(std::make_unique<Ui::CSezEdDlg>()),
-      m_table(phonebook::kPhoneBookBook, app.Ui(), app.NameLimits()) {
+CSezEdDlg::CSezEdDlg(CMainApp& app) : CSezEdDlg(app, app::EditorKind::PhoneBook, phonebook::kPhoneBookBook) {}
+
+CSezEdDlg::CSezEdDlg(CMainApp& app, app::EditorKind kind, const phonebook::BookFile& book)
+    : CDialogEx(app, kind), m_ui(std::make_unique<Ui::CSezEdDlg>()), m_table(book, app.Ui(), app.NameLimits()) {
     m_ui->setupUi(this);
+    // Only the fixed dialling numbers window shows the card's fixed dialling state.
+    m_ui->fdnActiveBox->hide();
     const QStringList titles{FromCp1250(resources::LoadString(kItemColumnId)),
                              FromCp1250(resources::LoadString(kNameColumnId)),
                              FromCp1250(resources::LoadString(kNumberColumnId))};
@@ -64,6 +69,8 @@ CSezEdDlg::CSezEdDlg(CMainApp& app)
         this);
     List()->SetEntryModel(m_model);
     List()->SetColumnWidths({kItemColumnWidth, kNameColumnWidth});
+    m_transfer = new EntryTransfer(
+        List(), [this]() -> phonebook::PhoneBookTable& { return Ready(); }, [this] { Refresh(); }, this);
     ConnectControls();
 }
 
@@ -80,8 +87,6 @@ void CSezEdDlg::ConnectControls() {
     for (const auto& [button, command] : buttons) {
         connect(button, &QPushButton::clicked, this, [this, command = command] { SendCommand(command); });
     }
-    // Find and replace come with the next version of the window.
-    m_ui->findButton->setEnabled(false);
     EntryListView* list = List();
     connect(list, &EntryListView::CommandKey, this, &CSezEdDlg::SendCommand);
     connect(list, &EntryListView::CopyKey, this, &CSezEdDlg::CopyEntries);
@@ -112,14 +117,18 @@ void CSezEdDlg::ShowContextMenu(const QPoint& position) {
 
 void CSezEdDlg::OpenWindow(int number, int openMode) {
     m_number = number;
-    setWindowTitle(QStringLiteral("Quillet! - Phone Book - [%1]").arg(number + 1));
-    PlaceWindow(QPoint(30 + 20 * number, 50 + 20 * number));
+    setWindowTitle(TitleOf(number));
+    PlaceWindow(OffsetOf(number));
     Refresh();
     show();
     MakeActive();
     if (openMode == app::kOpenAndRead) SendCommand(CommandId::EditorReadFromSim);
     if (openMode == app::kOpenAndOpenFile) SendCommand(CommandId::PhoneBookOpenFile);
 }
+
+QString CSezEdDlg::TitleOf(int number) const { return QStringLiteral("Quillet! - Phone Book - [%1]").arg(number + 1); }
+
+QPoint CSezEdDlg::OffsetOf(int number) const { return {30 + 20 * number, 50 + 20 * number}; }
 
 phonebook::RowSelection CSezEdDlg::Selection() const {
     phonebook::RowSelection selection;
@@ -155,6 +164,12 @@ void CSezEdDlg::SendCommand(CommandId command) {
         case CommandId::EditorEdit:
         case CommandId::EditorMenuEdit:
             Edit();
+            break;
+        case CommandId::EditorFind:
+            FindReplace(true);
+            break;
+        case CommandId::EditorFindNext:
+            FindReplace(false);
             break;
         case CommandId::EditorSort:
             Sort();
@@ -212,17 +227,17 @@ void CSezEdDlg::SendCommand(CommandId command) {
             CloseWindow();
             break;
         default:
-            // Find and replace, and the clipboard, come with the next version of the window.
             break;
     }
 }
 
-void CSezEdDlg::CopyEntries(bool) {}
+void CSezEdDlg::CopyEntries(bool cut) { m_transfer->Copy(cut); }
 
-void CSezEdDlg::PasteEntries() {}
+void CSezEdDlg::PasteEntries() { m_transfer->Paste(); }
 
 void CSezEdDlg::ReadFromSim() {
     m_table.ReadFromCard(m_app.Context().Session(), this);
+    AfterRead();
     Refresh();
 }
 
@@ -313,6 +328,21 @@ void CSezEdDlg::AddFromFile() {
     if (!path) return;
     m_table.AddFromFile(*path, *chosen);
     Refresh();
+}
+
+void CSezEdDlg::FindReplace(bool withDialog) {
+    RememberedFind& last = m_app.LastFind();
+    if (withDialog || last.operation == phonebook::FindOperation::None) {
+        CFindDlg dialog(this, m_app.Settings(), m_app.Store(), m_app.Ui());
+        if (dialog.exec() != QDialog::Accepted) return;
+        last = {dialog.Operation(), dialog.Request()};
+    }
+    // A copy: the replace question lets other windows run while it waits.
+    const RememberedFind run = last;
+    const phonebook::FindResult result =
+        Ready().FindReplace(run.operation, run.request, Selection(), [this] { return CReplaceAskDlg(this).Ask(); });
+    if (result.notFound) m_app.LastFind().operation = phonebook::FindOperation::None;
+    Refresh(result.foundRow);
 }
 
 bool CSezEdDlg::MayClose(int messageId, bool& asked) { return Ready().ConfirmClose(messageId, asked); }

@@ -1,14 +1,24 @@
 #include "ui/EditorWindows.h"
 
+#include "ui/CFdnEdDlg.h"
 #include "ui/CSezEdDlg.h"
 
 namespace quillet::ui {
 
-bool EditorWindows::Offers(app::EditorKind kind) const { return kind == app::EditorKind::PhoneBook; }
+bool EditorWindows::Offers(app::EditorKind kind) const {
+    return kind == app::EditorKind::PhoneBook || kind == app::EditorKind::FixedDialing;
+}
 
 std::unique_ptr<app::Editor> EditorWindows::Create(app::EditorKind kind) {
-    if (kind != app::EditorKind::PhoneBook) return nullptr;
-    return std::make_unique<CSezEdDlg>(m_app);
+    switch (kind) {
+        case app::EditorKind::PhoneBook:
+            return std::make_unique<CSezEdDlg>(m_app);
+        case app::EditorKind::FixedDialing:
+            return std::make_unique<CFdnEdDlg>(m_app);
+        case app::EditorKind::Sms:
+            break;
+    }
+    return nullptr;
 }
 
 }  // namespace quillet::ui

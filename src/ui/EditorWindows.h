@@ -4,7 +4,8 @@
 
 namespace quillet::ui {
 
-// The editor windows this version of the program offers: the phone book windows.
+// The editor windows this version of the program offers: the phone book windows and the fixed
+// dialling numbers window.
 class EditorWindows final : public EditorCatalog {
 public:
     explicit EditorWindows(CMainApp& app) : m_app(app) {}

@@ -31,6 +31,7 @@ public:
     void ShowSetup() override { shown.push_back("setup"); }
     void ShowCountryCodes() override { shown.push_back("country codes"); }
     void ShowTelephoneCard() override { shown.push_back("telephone card"); }
+    void ActivateFixedDialing() override { shown.push_back("activate fdn"); }
     void ShowProgramInfo() override { shown.push_back("program info"); }
     void Exit() override { shown.push_back("exit"); }
 
@@ -206,12 +207,12 @@ TEST(CommandRouting, WindowMenuPicksWindowsByNumberAndStepsToTheNext) {
 
 TEST(CommandRouting, TheWindowsOwnCommandsOpenItsDialogsAndCloseAllClosesEveryEditor) {
     Window window;
-    for (const CommandId command :
-         {C::Setup, C::CountryCodes, C::TelephoneCard, C::About, C::Exit, C::HelpContents, C::Help, C::ContextHelp}) {
+    for (const CommandId command : {C::Setup, C::CountryCodes, C::TelephoneCard, C::ActivateFdn, C::About, C::Exit,
+                                    C::HelpContents, C::Help, C::ContextHelp}) {
         window.router.OnCommand(command);
     }
-    EXPECT_EQ(window.shown,
-              (std::vector<std::string>{"setup", "country codes", "telephone card", "program info", "exit"}));
+    EXPECT_EQ(window.shown, (std::vector<std::string>{"setup", "country codes", "telephone card", "activate fdn",
+                                                      "program info", "exit"}));
 
     window.Open(kBook);
     window.Open(kSms);

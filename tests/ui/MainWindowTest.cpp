@@ -136,14 +136,15 @@ TEST_F(UiFixture, CommandsOfLaterVersionsAreDisabledAndSaySo) {
     responder.AnswerMessage();
     auto app = Start();
     ui::CMainFrame& frame = *app->Frame();
-    for (app::CommandId id : {C::EditMessages, C::FixedDialingNumbers, C::EnterPin, C::BackupCard, C::SimInformation,
-                              C::PreferredNetworks, C::SmsWindow1, C::SmsNext, C::CloseAll}) {
+    for (app::CommandId id : {C::EditMessages, C::EnterPin, C::BackupCard, C::SimInformation, C::PreferredNetworks,
+                              C::SmsWindow1, C::SmsNext, C::CloseAll}) {
         EXPECT_FALSE(Enabled(frame, id)) << static_cast<int>(id);
     }
     EXPECT_TRUE(frame.MenuAction(C::EditMessages)->toolTip().startsWith("Not available yet"));
     EXPECT_TRUE(frame.MenuAction(C::BackupCard)->toolTip().contains("quillet-cli backup"));
     EXPECT_TRUE(frame.ToolbarAction(C::ToolEditMessages)->toolTip().startsWith("Edit SMS Messages\nNot available yet"));
-    for (app::CommandId id : {C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About})
+    for (app::CommandId id :
+         {C::FixedDialingNumbers, C::ActivateFdn, C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About})
         EXPECT_TRUE(Enabled(frame, id)) << static_cast<int>(id);
     frame.OnCommand(C::EditMessages);  // a disabled command reached by other means does nothing
     EXPECT_TRUE(frame.Editors().ActiveEditor() == nullptr);

@@ -1,16 +1,9 @@
 // The phone book windows in the program: numbered and rotated by the main window, driven by the
 // list's keys, and reading, editing and writing the virtual card end to end.
-#include <QLineEdit>
-#include <QTest>
-
-#include "UiFixture.h"
-#include "sim/DemoCard.h"
-#include "sim/SimProfileJson.h"
+#include "EditorWindowFixture.h"
 #include "ui/CEntryEditDlg.h"
-#include "ui/CSezEdDlg.h"
 #include "ui/EntryListView.h"
 #include "ui/GreyClientArea.h"
-#include "ui/PinDialog.h"
 
 namespace quillet::testing {
 namespace {
@@ -18,18 +11,8 @@ namespace {
 using app::EditorKind;
 using C = app::CommandId;
 
-class PhoneBookWindow : public UiFixture {
+class PhoneBookWindow : public EditorWindowFixture {
 protected:
-    void SetUp() override {
-        UiFixture::SetUp();
-        responder.AnswerMessage();  // COM2 leads nowhere
-        app = Start();
-        responder.texts.clear();
-    }
-    ui::CMainFrame& Frame() { return *app->Frame(); }
-    ui::CSezEdDlg* FrontWindow() {
-        return dynamic_cast<ui::CSezEdDlg*>(Frame().Editors().Front(EditorKind::PhoneBook));
-    }
     std::vector<QString> Titles() {
         std::vector<QString> titles;
         for (const app::EditorSlot& slot : Frame().Editors().Slots(EditorKind::PhoneBook)) {
@@ -37,27 +20,6 @@ protected:
         }
         return titles;
     }
-    std::string InsertDemoCard() {
-        std::string error;
-        const std::string path = folder.File("demo.json");
-        EXPECT_TRUE(sim::SaveSimProfile(path, sim::BuildDemoSimProfile(), error)) << error;
-        EXPECT_EQ(app->Context().OpenReaderByName("VIRTUAL:" + path), reader::result::kOk);
-        return path;
-    }
-    void AnswerPin(const QString& code) {
-        responder.Expect([code](QWidget* widget) {
-            auto* dialog = qobject_cast<ui::PinDialog*>(widget);
-            if (dialog == nullptr) return false;
-            dialog->findChild<QLineEdit*>("codeEdit")->setText(code);
-            dialog->accept();
-            return true;
-        });
-    }
-    void WaitForAnswers() {
-        EXPECT_TRUE(QTest::qWaitFor([this] { return responder.Done(); }, 5000));
-    }
-
-    std::unique_ptr<ui::CMainApp> app;
 };
 
 TEST_F(PhoneBookWindow, ThreeWindowsAreNumberedRotatedAndRenumberedAfterAClose) {
@@ -121,11 +83,8 @@ TEST_F(PhoneBookWindow, AnEditedEntryReachesTheCardAndNothingElseChanges) {
     window->SendCommand(C::EditorWriteToSim);
     WaitForAnswers();
     EXPECT_EQ(model->index(0, 0).data().toString(), "  1  ");
-    // Letting the reader go saves the card file.
-    app->Context().OpenReaderByName(app::ApplicationContext::kNoDevice);
 
-    sim::SimProfile after;
-    ASSERT_TRUE(sim::LoadSimProfile(path, after, error)) << error;
+    sim::SimProfile after = TakeOutCard(path);
     sim::SimElementaryFile* adnBefore = before.FindFile(0x7F10, 0x6F3A);
     const sim::SimElementaryFile* adnAfter = after.FindFile(0x7F10, 0x6F3A);
     ASSERT_TRUE(adnBefore && adnAfter);
@@ -142,14 +101,7 @@ TEST_F(PhoneBookWindow, TheListKeysDriveTheWindow) {
     Frame().OnCommand(C::EditPhoneBook);
     ui::CSezEdDlg* window = FrontWindow();
     ASSERT_NE(window, nullptr);
-    const std::string file = folder.File("book.dia");
-    {
-        std::FILE* out = std::fopen(file.c_str(), "wb");
-        std::fputs("Alpha\t111\r\nBravo\t222\r\nCharlie\t333\r\n", out);
-        std::fclose(out);
-    }
-    window->Table().OpenFile(file);
-    window->Refresh();
+    LoadEntries(*window, "Alpha\t111\r\nBravo\t222\r\nCharlie\t333\r\n");
     ui::EntryListView* list = window->List();
     const auto name = [list](int row) { return list->model()->index(row, 1).data().toString(); };
     ASSERT_EQ(list->model()->rowCount(), 250);  // a new window shows all its positions

@@ -1,6 +1,6 @@
-// Renders the main window, the setup dialog, the phone book window with its entry and Add Code
-// dialogs, and the telephone card dialog into PNG files for the README: ui_screenshots FOLDER. Runs on the offscreen
-// platform with a private configuration.
+// Renders the main window, the setup dialog, the phone book window with its entry, Add Code and
+// find dialogs, the fixed dialling numbers window and the telephone card dialog into PNG files for
+// the README: ui_screenshots FOLDER. Runs on the offscreen platform with a private configuration.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -15,6 +15,8 @@
 #include "support/QtTestEnvironment.h"
 #include "ui/CAddCodeDlg.h"
 #include "ui/CEntryEditDlg.h"
+#include "ui/CFdnEdDlg.h"
+#include "ui/CFindDlg.h"
 #include "ui/CMainApp.h"
 #include "ui/CMainFrame.h"
 #include "ui/CSetupDlg.h"
@@ -89,7 +91,23 @@ int main(int argc, char** argv) {
         quillet::ui::CAddCodeDlg addCode(book, {1, static_cast<long>(book->Table().PositionCount())},
                                          [](const quillet::phonebook::AddCodeRequest&) { return true; });
         ok = Save(addCode, folder, QStringLiteral("add-code-dialog.png")) && ok;
+        app.Settings().findText = "Roma";
+        app.Settings().findScope = 3;
+        quillet::ui::CFindDlg find(book, app.Settings(), app.Store(), app.Ui());
+        ok = Save(find, folder, QStringLiteral("find-dialog.png")) && ok;
         book->CloseWindow();
+    } else {
+        ok = false;
+    }
+
+    // The fixed dialling numbers, read with the PIN remembered.
+    app.Frame()->OnCommand(quillet::app::CommandId::FixedDialingNumbers);
+    if (auto* fdn = dynamic_cast<quillet::ui::CFdnEdDlg*>(
+            app.Frame()->Editors().Front(quillet::app::EditorKind::FixedDialing))) {
+        fdn->resize(560, 380);
+        fdn->List()->SelectOnly(0);
+        ok = Save(*fdn, folder, QStringLiteral("fdn-window.png")) && ok;
+        fdn->CloseWindow();
     } else {
         ok = false;
     }

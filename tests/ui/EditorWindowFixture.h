@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QTest>
+#include <cstdio>
+#include <string>
+
+#include "UiFixture.h"
+#include "sim/DemoCard.h"
+#include "sim/SimProfileJson.h"
+#include "ui/CSezEdDlg.h"
+#include "ui/PinDialog.h"
+
+namespace quillet::testing {
+
+// The program with its own editor windows, started with no reader; helpers to put the demo card
+// in, answer the code dialogs and reach the windows.
+class EditorWindowFixture : public UiFixture {
+protected:
+    void SetUp() override {
+        UiFixture::SetUp();
+        responder.AnswerMessage();  // COM2 leads nowhere
+        app = Start();
+        responder.texts.clear();
+    }
+    ui::CMainFrame& Frame() { return *app->Frame(); }
+    template <typename Window = ui::CSezEdDlg>
+    Window* FrontWindow(app::EditorKind kind = app::EditorKind::PhoneBook) {
+        return dynamic_cast<Window*>(Frame().Editors().Front(kind));
+    }
+    std::string InsertDemoCard() {
+        std::string error;
+        const std::string path = folder.File("demo.json");
+        EXPECT_TRUE(sim::SaveSimProfile(path, sim::BuildDemoSimProfile(), error)) << error;
+        EXPECT_EQ(app->Context().OpenReaderByName("VIRTUAL:" + path), reader::result::kOk);
+        return path;
+    }
+    // Lets the reader go, which saves the card file, and loads it.
+    sim::SimProfile TakeOutCard(const std::string& path) {
+        app->Context().OpenReaderByName(app::ApplicationContext::kNoDevice);
+        sim::SimProfile card;
+        std::string error;
+        EXPECT_TRUE(sim::LoadSimProfile(path, card, error)) << error;
+        return card;
+    }
+    // The PIN or PIN2 dialog, answered with `code`.
+    void AnswerPin(const QString& code) {
+        responder.Expect([code](QWidget* widget) {
+            auto* dialog = qobject_cast<ui::PinDialog*>(widget);
+            if (dialog == nullptr) return false;
+            dialog->findChild<QLineEdit*>("codeEdit")->setText(code);
+            dialog->accept();
+            return true;
+        });
+    }
+    void WaitForAnswers() {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return responder.Done(); }, 5000));
+    }
+    // Fills a window from a *.DIA file of these lines.
+    void LoadEntries(ui::CSezEdDlg& window, const char* lines) {
+        const std::string file = folder.File("book.dia");
+        std::FILE* out = std::fopen(file.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fputs(lines, out);
+        std::fclose(out);
+        window.Table().OpenFile(file);
+        window.Refresh();
+    }
+
+    std::unique_ptr<ui::CMainApp> app;
+};
+
+}  // namespace quillet::testing
