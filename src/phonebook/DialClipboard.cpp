@@ -81,6 +81,7 @@ std::optional<DialPayload> ParseDialPayload(std::span<const std::uint8_t> bytes)
         std::optional<PhoneBookEntry> entry = ReadEntry(reader, index);
         if (!entry) return std::nullopt;
         payload.entries.push_back(*entry);
+        if (payload.entries.size() == kMaxPayloadEntries) return payload;
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -22,6 +23,10 @@ namespace quillet::phonebook {
 //   end             u32   0xFFFFFFFF
 inline constexpr std::uint32_t kPayloadEnd = 0xFFFFFFFFu;
 
+// More entries than any window has positions: a payload is read up to here, which is enough to
+// tell that some will not fit, whatever another program put on the clipboard.
+inline constexpr std::size_t kMaxPayloadEntries = 251;
+
 struct DialPayload {
     std::uint32_t source = 0;
     std::vector<PhoneBookEntry> entries;  // inTransfer 0; names set through SetNameBytes
@@ -31,6 +36,7 @@ std::vector<std::uint8_t> PackDialPayload(std::uint32_t source, std::span<const 
 
 // Reads a payload from untrusted bytes: nothing when it is cut short, has no end mark, or holds a
 // name or number that no entry could hold (too long, a number with other than dialling characters).
+// Entries after the first kMaxPayloadEntries are not read.
 std::optional<DialPayload> ParseDialPayload(std::span<const std::uint8_t> bytes);
 
 // The plain-text companion for other programs, UTF-8: for each used entry the decoded name, TAB,

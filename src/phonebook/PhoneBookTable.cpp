@@ -616,7 +616,12 @@ bool PhoneBookTable::DropPayload(const DialPayload& payload, std::size_t row) {
         entry.inTransfer = 0;
         targets[i] = entry;
     }
-    if (placed < payload.entries.size()) Show(m_ui, kBeyondCapacity, MessageIcon::Exclamation);
+    if (placed < payload.entries.size()) {
+        // A move whose entries did not all fit must not empty its sources: the entries left out
+        // would be lost. Without their marks the move ends as a copy.
+        for (PhoneBookEntry& entry : m_positions) entry.inTransfer = 0;
+        Show(m_ui, kBeyondCapacity, MessageIcon::Exclamation);
+    }
     return true;
 }
 

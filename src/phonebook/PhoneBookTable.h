@@ -20,6 +20,7 @@
 namespace quillet::phonebook {
 
 inline constexpr std::size_t kTablePositions = 250;
+static_assert(kTablePositions < kMaxPayloadEntries, "a payload must be able to hold more than a window");
 
 // The card file a window edits, with the titles of its progress windows.
 struct BookFile {

@@ -23,6 +23,9 @@ namespace {
 // "The entries on the clipboard cannot be read."
 constexpr std::uint32_t kUnreadableEntriesId = 58050;
 
+// Text pasted from another program is read up to this size.
+constexpr qsizetype kMaxPastedText = 1 << 20;
+
 // A token is the process id with a list number below it: Linux process ids take at most 22 bits.
 constexpr unsigned kListBits = 10;
 constexpr std::uint32_t kListMask = (1u << kListBits) - 1;
@@ -64,6 +67,8 @@ std::string PlainTextOf(const QMimeData& data) {
     if (raw.isEmpty()) raw = data.text().toUtf8();
     const qsizetype end = raw.indexOf('\0');
     if (end >= 0) raw.truncate(end);
+    // A window takes at most 250 lines; far more text than that is cut after a whole line.
+    if (raw.size() > kMaxPastedText) raw.truncate(raw.lastIndexOf('\n', kMaxPastedText - 1) + 1);
     const std::string_view bytes(raw.constData(), static_cast<std::size_t>(raw.size()));
     if (card::TextFromUtf8(bytes)) return std::string(bytes);
     return FromCp1250(bytes).toStdString();

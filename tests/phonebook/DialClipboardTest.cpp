@@ -86,6 +86,12 @@ TEST(DialClipboard, MalformedPayloadsAreRefused) {
                                              "1", {0, 1, 0xFF, 0xFF}, 1)})},
     };
     for (const auto& r : refused) EXPECT_FALSE(ParseDialPayload(r.bytes)) << r.what;
+
+    // Another program's payload of any size is read only as far as a window could use it.
+    const std::vector<PhoneBookEntry> many(400, EmptyPosition(0));
+    const std::optional<DialPayload> big = ParseDialPayload(PackDialPayload(1, many));
+    ASSERT_TRUE(big);
+    EXPECT_EQ(big->entries.size(), kMaxPayloadEntries);
 }
 
 }  // namespace

@@ -85,6 +85,9 @@ TEST(FindReplace, AReplaceAsksChangesTheMatchedFieldAndDoesNotWrap) {
         {SearchField::Name, "BOB", std::string(40, 'y'), 1, "Y",
          "xAByz|+420111 " + std::string(32, 'y') + "|420222 Anna Cole|333420 Hannah|444", 57401},
         {SearchField::Name, "a", "b", -1, "C", kept, 0},
+        // The result is cut at 64 characters before the number check, so the letter never counts.
+        {SearchField::Number, "111", std::string(60, '5') + "x", -1, "Y",
+         "xAByz|+420" + std::string(57, '5') + " Bob|420222 Anna Cole|333420 Hannah|444", 57401},
     };
     for (const auto& c : cases) {
         std::vector<PhoneBookEntry> positions = Positions();

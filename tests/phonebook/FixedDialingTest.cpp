@@ -62,6 +62,21 @@ TEST(FixedDialing, TheWindowShowsFixedDialingActiveWhileThePhoneBookIsInvalidate
     }
 }
 
+TEST(FixedDialing, NumbersReadWholeAreKeptWhenThePhoneBooksStateCannotBeLearned) {
+    sim::SimProfile profile = sim::BuildDemoSimProfile();
+    std::erase_if(profile.files,
+                  [](const sim::SimElementaryFile& file) { return file.directory == kTelecom && file.id == kAdn; });
+    SessionRig rig(profile, {"1234"});
+    NameLimit limit;
+    PhoneBookTable table(kFixedDialingBook, rig.ui, limit);
+    EXPECT_FALSE(table.ReadFromCard(*rig.session, nullptr));
+    EXPECT_FALSE(table.FdnActive());
+    ASSERT_EQ(rig.ui.messages.size(), 1u);
+    EXPECT_TRUE(rig.ui.messages[0].first.starts_with("Communication error:\r\n")) << rig.ui.messages[0].first;
+    EXPECT_EQ(table.PositionCount(), 10u);
+    EXPECT_NE(table.At(0).used, 0u);
+}
+
 TEST(FixedDialing, WritingTheNumbersAsksPin2OnceInARun) {
     SessionRig rig(sim::BuildDemoSimProfile(), {"1234", "5678"});
     NameLimit limit;

@@ -490,6 +490,19 @@ TEST_F(TableOnDemoCard, CutAndMovesWithinTheWindowEmptyTheSources) {
     EXPECT_TRUE(std::none_of(table.Positions().begin(), table.Positions().end(),
                              [](const PhoneBookEntry& entry) { return entry.inTransfer != 0; }));
 
+    // A move that cannot place every entry keeps its sources, and a copy leaves no marks behind.
+    table.SetSettings({false, "49", "00"});
+    const auto tail = table.BeginDrag(Rows({114, 115, 116}), 7);
+    ASSERT_TRUE(tail);
+    EXPECT_TRUE(table.DropPayload(ParseDialPayload(*tail).value(), 118));
+    table.EndDrag(true);
+    EXPECT_TRUE(table.At(114).used != 0 && table.At(115).used != 0 && table.At(116).used != 0);
+    EXPECT_EQ(Name(118), Name(114));
+    ASSERT_TRUE(table.BeginDrag(Rows({0}), 7));
+    table.EndDrag(false);
+    EXPECT_TRUE(std::none_of(table.Positions().begin(), table.Positions().end(),
+                             [](const PhoneBookEntry& entry) { return entry.inTransfer != 0; }));
+
     const auto cut = table.CopyEntries(Rows({5, 6}), true, 7);
     ASSERT_TRUE(cut);
     EXPECT_EQ(cut->text, "Petr @ work\t'+420224876543\r\nBjörn Ström\t'+46812345678\r\n");
