@@ -17,6 +17,21 @@
 
 namespace quillet::testing {
 
+// Entries (name, number with its '+') packed as if dragged from another list.
+inline phonebook::DialPayload EntriesPayload(const std::vector<std::pair<std::u32string, std::string>>& entries) {
+    phonebook::DialPayload payload;
+    for (const auto& [name, number] : entries) {
+        phonebook::PhoneBookEntry entry = phonebook::EmptyPosition(0);
+        phonebook::SetNameText(entry, name, phonebook::kMaxNameBytes);
+        const bool international = !number.empty() && number.front() == '+';
+        std::snprintf(entry.number, sizeof entry.number, "%s", number.c_str() + (international ? 1 : 0));
+        entry.ton = international ? 1 : 0;
+        entry.used = 1;
+        payload.entries.push_back(entry);
+    }
+    return payload;
+}
+
 // A phone book window reduced to what the clipboard and drag and drop use: a table of 250 empty
 // positions shown in a list, with the transfer object the real windows hold.
 class TransferBook {
@@ -40,17 +55,7 @@ public:
 
     // Puts entries (name, number with its '+') at the rows from `row` on.
     void Fill(std::size_t row, const std::vector<std::pair<std::u32string, std::string>>& entries) {
-        phonebook::DialPayload payload;
-        for (const auto& [name, number] : entries) {
-            phonebook::PhoneBookEntry entry = phonebook::EmptyPosition(0);
-            phonebook::SetNameText(entry, name, phonebook::kMaxNameBytes);
-            const bool international = !number.empty() && number.front() == '+';
-            std::snprintf(entry.number, sizeof entry.number, "%s", number.c_str() + (international ? 1 : 0));
-            entry.ton = international ? 1 : 0;
-            entry.used = 1;
-            payload.entries.push_back(entry);
-        }
-        Ready().DropPayload(payload, row);
+        Ready().DropPayload(EntriesPayload(entries), row);
         model->Refresh();
     }
     phonebook::PhoneBookTable& Ready() {

@@ -1,5 +1,5 @@
-// Entries between real windows on an X server: drags made with xdotool's mouse, and the clipboard
-// read and written by xclip, a second program.
+// Entries between the program's own windows on an X server: drags made with xdotool's mouse, and
+// the clipboard read and written by xclip, a second program.
 #include <gtest/gtest.h>
 
 #include <QClipboard>
@@ -10,6 +10,10 @@
 #include <QTest>
 #include <functional>
 
+#include "ui/CFdnEdDlg.h"
+#include "ui/EditorWindowFixture.h"
+#include "ui/EntryListModel.h"
+#include "ui/EntryListView.h"
 #include "ui/xvfb/TransferBook.h"
 
 namespace quillet::testing {
@@ -42,26 +46,45 @@ QByteArray RunProgram(const QString& program, const QStringList& arguments, cons
     return process.readAllStandardOutput();
 }
 
-class TransferOnX : public ::testing::Test {
+using C = app::CommandId;
+
+// Two phone book windows and the fixed dialling numbers window of the running program, side by
+// side so that a drag passes from one to another; the first book holds two entries.
+class TransferOnX : public EditorWindowFixture {
 protected:
     void SetUp() override {
-        a.Fill(0, {{U"Jürgen Müller", "+4930123456"}, {U"Anna", "0301234"}});
-        a.window.move(0, 0);
-        b.window.move(450, 0);
-        for (TransferBook* book : {&a, &b}) {
-            book->window.show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(&book->window));
+        EditorWindowFixture::SetUp();
+        app->Settings().autoRead = 0;
+        Frame().OnCommand(C::NewPhoneBook);
+        a = FrontWindow();
+        Frame().OnCommand(C::NewPhoneBook);
+        b = FrontWindow();
+        Frame().OnCommand(C::FixedDialingNumbers);
+        fdn = FrontWindow<ui::CFdnEdDlg>(app::EditorKind::FixedDialing);
+        ASSERT_TRUE(a && b && fdn && a != b);
+        a->Table().DropPayload(EntriesPayload({{U"Jürgen Müller", "+4930123456"}, {U"Anna", "0301234"}}), 0);
+        a->Refresh();
+        // No window manager places them: they must not overlap, or a drop lands on the wrong one.
+        a->move(0, 0);
+        b->move(620, 0);
+        fdn->move(0, 440);
+        for (ui::CSezEdDlg* window : {a, b, static_cast<ui::CSezEdDlg*>(fdn)}) {
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         }
     }
-    static QPoint ScreenPoint(const TransferBook& book, int row) {
-        return book.list->viewport()->mapToGlobal(book.list->visualRect(book.model->index(row, 1)).center());
+    static QPoint ScreenPoint(const ui::CSezEdDlg& window, int row) {
+        const ui::EntryListView* list = window.List();
+        return list->viewport()->mapToGlobal(list->visualRect(list->model()->index(row, 1)).center());
     }
     static QStringList MoveTo(QPoint point) {
         return {"mousemove", QString::number(point.x()), QString::number(point.y()), "sleep", "0.1"};
     }
     // Drags row `row` of `from` onto `toRow` of `to` with the real pointer, Ctrl held over the target
     // when asked.
-    static void Drag(const TransferBook& from, int row, const TransferBook& to, int toRow, bool ctrl) {
+    static void Drag(ui::CSezEdDlg& from, int row, const ui::CSezEdDlg& to, int toRow, bool ctrl) {
+        // Without a window manager nothing activates a window on a click: the keys go to the active one.
+        from.MakeActive();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&from));
         const QPoint start = ScreenPoint(from, row);
         const QPoint end = ScreenPoint(to, toRow);
         QStringList steps = MoveTo(start);
@@ -85,35 +108,38 @@ protected:
                   << "ctrl";
         RunProgram("xdotool", steps);
     }
+    static std::string Name(ui::CSezEdDlg& window, int row) {
+        return window.Table().RowTextOf(static_cast<std::size_t>(row)).name;
+    }
 
-    ScriptedUserInterface ui;
-    phonebook::NameLimit limit;
-    TransferBook a{ui, limit};
-    TransferBook b{ui, limit};
+    ui::CSezEdDlg* a = nullptr;
+    ui::CSezEdDlg* b = nullptr;
+    ui::CFdnEdDlg* fdn = nullptr;
 };
 
 TEST_F(TransferOnX, RowsMoveWithinAWindowAndAreCopiedAcrossWindowsAndWithCtrl) {
     const struct {
         int row;
-        TransferBook& to;
+        ui::CSezEdDlg& to;
         int toRow;
         bool ctrl;
         bool sourceKept;
-    } cases[] = {{0, a, 6, false, false}, {1, b, 3, false, true}, {1, a, 8, true, true}};
+    } cases[] = {{0, *a, 6, false, false}, {1, *b, 3, false, true}, {1, *a, 8, true, true}, {1, *fdn, 2, false, true}};
     for (const auto& c : cases) {
-        const std::string name = a.Name(c.row);
-        Drag(a, c.row, c.to, c.toRow, c.ctrl);
-        EXPECT_TRUE(WaitFor([&] { return c.to.Name(c.toRow) == name; })) << c.toRow;
+        const std::string name = Name(*a, c.row);
+        Drag(*a, c.row, c.to, c.toRow, c.ctrl);
+        EXPECT_TRUE(WaitFor([&] { return Name(c.to, c.toRow) == name; })) << c.toRow;
         QTest::qWait(100);
-        EXPECT_EQ(a.Used(c.row), c.sourceKept) << c.toRow;
-        EXPECT_EQ(c.to.model->DropRow(), -1);
+        EXPECT_EQ(a->Table().At(static_cast<std::size_t>(c.row)).used != 0, c.sourceKept) << c.toRow;
+        EXPECT_TRUE(c.to.Table().RowTextOf(static_cast<std::size_t>(c.toRow)).item.ends_with('*')) << c.toRow;
+        EXPECT_EQ(dynamic_cast<ui::EntryListModel&>(*c.to.List()->model()).DropRow(), -1);
     }
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(responder.unexpected, 0);
 }
 
 TEST_F(TransferOnX, AnotherProgramReadsTheCopiedTextAndItsTextIsPastedAsUtf8OrWindows1250) {
-    a.list->SelectRows({0, 1});
-    a.transfer->Copy(false);
+    a->List()->SelectRows({0, 1});
+    a->CopyEntries(false);
     EXPECT_EQ(RunProgram("xclip", {"-o", "-selection", "clipboard"}).toStdString(), kCopiedText);
 
     const struct {
@@ -133,13 +159,13 @@ TEST_F(TransferOnX, AnotherProgramReadsTheCopiedTextAndItsTextIsPastedAsUtf8OrWi
             return changed.count() > 0 && !clipboard->ownsClipboard() &&
                    clipboard->mimeData()->data("text/plain").contains("+420603123456");
         }));
-        b.list->SelectOnly(row);
-        b.transfer->Paste();
-        EXPECT_EQ(b.Name(row), "Jiri Stastny") << row;
-        EXPECT_EQ(b.table.RowTextOf(row).number, "+420603123456");
+        b->List()->SelectOnly(row);
+        b->PasteEntries();
+        EXPECT_EQ(Name(*b, row), "Jiri Stastny") << row;
+        EXPECT_EQ(b->Table().RowTextOf(static_cast<std::size_t>(row)).number, "+420603123456");
         ++row;
     }
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(responder.unexpected, 0);
 }
 
 }  // namespace
