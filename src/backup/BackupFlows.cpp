@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backup/NetworkList.h"
+#include "card/FinishCardCommand.h"
 #include "card/GsmFiles.h"
 #include "card/ProgressWindow.h"
 #include "card/RecordPlacement.h"
@@ -73,17 +74,9 @@ void Show(card::UserInterface& ui, std::uint32_t id, card::MessageIcon icon) {
 
 // Ends the session and the progress window; shows the error when a step failed.
 bool EndCardSteps(card::CardSession& session, bool succeeded) {
-    std::string error = session.FormatLastError();
-    if (succeeded) session.SetLastResult(result::kOk);
-    session.EndSession();
-    session.EndProgress(true);
-    // Work that went well is not done until the card is released (a virtual card saves its file then).
-    if (succeeded && session.LastResult() != result::kOk) {
-        error = session.FormatLastError();
-        succeeded = false;
-    }
-    if (!succeeded) session.Host().Ui().ShowMessage(error, card::MessageIcon::Error);
-    return succeeded;
+    if (card::FinishCardCommand(session, succeeded, true)) return true;
+    session.Host().Ui().ShowMessage(session.FormatLastError(), card::MessageIcon::Error);
+    return false;
 }
 
 // Shows a step of the progress window; a press of its cancel button ends the run as cancelled.

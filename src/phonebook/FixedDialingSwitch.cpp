@@ -1,7 +1,6 @@
 #include "phonebook/FixedDialingSwitch.h"
 
-#include <string>
-
+#include "card/FinishCardCommand.h"
 #include "card/GsmFiles.h"
 #include "resources/StringTable.h"
 
@@ -52,16 +51,10 @@ bool ToggleFixedDialing(card::CardSession& session, card::UserInterface& ui, car
     session.BeginProgress(owner, kInitializing, kWorkingTitle);
     bool switched = false;
     const bool succeeded = SwitchOnCard(session, ui, switched);
-    std::string error = succeeded ? std::string() : session.FormatLastError();
-    if (succeeded) session.SetLastResult(reader::result::kOk);
-    session.EndSession();
-    session.EndProgress(false);
-    // A virtual card keeps the change only once its file is saved, when the card is released.
-    if (succeeded && session.LastResult() != reader::result::kOk) {
-        error = session.FormatLastError();
-        switched = false;
+    if (!card::FinishCardCommand(session, succeeded, false)) {
+        ui.ShowMessage(session.FormatLastError(), card::MessageIcon::Error);
+        return false;
     }
-    if (!error.empty()) ui.ShowMessage(error, card::MessageIcon::Error);
     return switched;
 }
 

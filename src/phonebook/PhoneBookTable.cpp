@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "card/DiallingDigits.h"
+#include "card/FinishCardCommand.h"
 #include "card/GsmFiles.h"
 #include "card/GsmText.h"
 #include "phonebook/CaseFold.h"
@@ -129,26 +130,16 @@ bool ReadFileInto(const std::string& path, const DiaReadOptions& options, std::s
     return outcome != DiaReadOutcome::BadStart && outcome != DiaReadOutcome::CannotOpen;
 }
 
-// Runs a card step inside the progress window and a card session. A failure is shown before the
-// session ends, since ending it may replace the last result; a card that could not be released
-// (a virtual card whose file was not saved) fails the step too.
+// Runs a card step inside the progress window and a card session; a failure is shown once both
+// have ended.
 template <typename Step, typename ShowError>
 bool RunOnCard(card::CardSession& session, card::ProgressOwner owner, std::uint32_t titleId, bool chv2, Step step,
                ShowError showError) {
     session.BeginProgress(owner, kInitializing, titleId);
-    bool done = session.BeginSession(true, chv2, true) && step();
-    if (done) {
-        session.SetLastResult(reader::result::kOk);
-    } else {
-        showError();
-    }
-    session.EndSession();
-    session.EndProgress(true);
-    if (done && session.LastResult() != reader::result::kOk) {
-        showError();
-        done = false;
-    }
-    return done;
+    const bool stepsDone = session.BeginSession(true, chv2, true) && step();
+    if (card::FinishCardCommand(session, stepsDone, true)) return true;
+    showError();
+    return false;
 }
 
 // The entries of the selected rows that are shown, in row order.
