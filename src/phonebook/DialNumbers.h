@@ -1,29 +1,15 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-#include "card/DiallingDigits.h"
+#include "card/DialNumbers.h"
 
 namespace quillet::phonebook {
 
 using card::BcdNibbleToChar;
 using card::CharToBcdNibble;
 using card::IsDialChar;
-
-// At most 60 characters of dialling characters, with a '+' allowed only in front.
-bool IsValidNumber(std::string_view text);
-
-// A service-centre number as an SMS parameter record holds it: a number as above of at most 20
-// characters after the '+'. An empty text passes (no centre).
-bool IsValidCentreNumber(std::string_view text);
-
-// "+4930" gives number "4930" and ton 1; any other text is the number with ton 0. The number is
-// cut to capacity - 1 characters.
-void SplitInternational(std::string_view text, std::string& number, std::uint8_t& ton, std::size_t capacity = 61);
-// The number with a leading '+' when ton is 1.
-std::string JoinInternational(std::string_view number, std::uint8_t ton);
+using card::IsValidCentreNumber;
+using card::IsValidNumber;
+using card::JoinInternational;
+using card::SplitInternational;
 
 }  // namespace quillet::phonebook

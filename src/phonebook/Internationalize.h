@@ -5,16 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "card/EditorSelection.h"
 #include "card/UserInterface.h"
 #include "phonebook/PhoneBookEntry.h"
 
 namespace quillet::phonebook {
 
-// An interval of list rows as the range dialogs show it: 1-based, both ends included.
-struct ItemRange {
-    long from = 1;
-    long to = 0;
-};
+using card::ItemRange;
 
 // What a range dialog starts with: all positions, or the first to the last selected row when more
 // than one row is selected (rows 0-based as the list reports them, -1 when none).

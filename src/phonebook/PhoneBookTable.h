@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "card/CardSession.h"
+#include "card/EditorSelection.h"
 #include "card/UserInterface.h"
 #include "phonebook/DiaFile.h"
 #include "phonebook/DialClipboard.h"
@@ -45,14 +46,8 @@ struct TableSettings {
     std::string intSelector;
 };
 
-// The rows of the list the user has selected and the focused one; 0-based, ascending.
-struct RowSelection {
-    std::vector<std::size_t> selected;
-    long focused = -1;
-
-    long First() const { return selected.empty() ? -1 : static_cast<long>(selected.front()); }
-    long Last() const { return selected.empty() ? -1 : static_cast<long>(selected.back()); }
-};
+using card::ClipboardContent;
+using card::RowSelection;
 
 // The columns a click on the header sorts the view by.
 enum class SortColumn { ItemNumber, Name, Number };
@@ -82,12 +77,6 @@ struct SelectRequest {
 struct AddFromFileRequest {
     long from = 1;
     bool includeEmpty = false;
-};
-
-// What Copy and Cut put on the clipboard: the private payload and its plain text (UTF-8).
-struct ClipboardContent {
-    std::vector<std::uint8_t> payload;
-    std::string text;
 };
 
 // One phone-book window's document: 250 positions of which `PositionCount()` are shown (the

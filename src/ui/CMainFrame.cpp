@@ -17,6 +17,7 @@
 #include "ui/CMainToolBar.h"
 #include "ui/CProgramInfoDlg.h"
 #include "ui/CSetupDlg.h"
+#include "ui/CSezEdDlg.h"
 #include "ui/CommandTable.h"
 #include "ui/CountryListDialog.h"
 #include "ui/EntryTransfer.h"
@@ -32,9 +33,6 @@ using app::CommandId;
 using app::EditorKind;
 
 constexpr int kWindowMenuPosition = 5;
-
-// The SMS windows' private clipboard format, named so a Windows build shares it.
-const QString kSmsFormat = QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_SMS\"");
 
 QString FileKindName(EditorKind kind) {
     return kind == EditorKind::Sms ? QStringLiteral("SMS Messages") : QStringLiteral("Phone Book");
@@ -149,12 +147,20 @@ void CMainFrame::UpdateMenus() {
     if (const QMimeData* clipboard = QApplication::clipboard()->mimeData();
         clipboard && context.active != app::ActiveEditor::None) {
         context.clipboardHasEditorFormat =
-            clipboard->hasFormat(context.active == app::ActiveEditor::Sms ? kSmsFormat : kDialClipboardFormat);
+            clipboard->hasFormat(context.active == app::ActiveEditor::Sms ? kSmsClipboardFormat : kDialClipboardFormat);
     }
     const app::MenuStates states = app::ComputeMenuStates(context);
     for (const auto& [id, action] : m_menuActions) ApplyState(action, id, states);
     for (const auto& [id, action] : m_toolBar->Buttons()) ApplyState(action, id, states);
     m_topMenus[kWindowMenuPosition]->menuAction()->setEnabled(states.windowMenuEnabled);
+}
+
+std::optional<phonebook::PhoneBookEntry> CMainFrame::FrontPhoneBookEntry() const {
+    const auto* window = dynamic_cast<const CSezEdDlg*>(m_editors->Front(EditorKind::PhoneBook));
+    if (window == nullptr) return std::nullopt;
+    std::optional<phonebook::PhoneBookEntry> entry = window->SelectedEntry();
+    if (entry && entry->used == 0) return std::nullopt;
+    return entry;
 }
 
 void CMainFrame::OnEditorActivated(app::Editor* editor) { m_editors->OnEditorActivated(editor); }

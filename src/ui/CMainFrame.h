@@ -3,10 +3,12 @@
 #include <QMainWindow>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "app/CommandRouting.h"
 #include "app/EditorLists.h"
 #include "app/MenuRules.h"
+#include "phonebook/PhoneBookEntry.h"
 
 class QAction;
 class QMenu;
@@ -40,6 +42,9 @@ public:
     void OnEditorClosed(app::EditorKind kind, app::Editor* editor);
 
     app::EditorLists& Editors() override { return *m_editors; }
+    // The used entry of the one selected row of the front phone book window, for the message
+    // windows' and the SMS parameters' "From Phone Book"; nothing otherwise.
+    std::optional<phonebook::PhoneBookEntry> FrontPhoneBookEntry() const;
     // The menu item or the toolbar button of a command (null when it has none).
     QAction* MenuAction(app::CommandId command) const;
     QAction* ToolbarAction(app::CommandId command) const;

@@ -70,7 +70,8 @@ CSezEdDlg::CSezEdDlg(CMainApp& app, app::EditorKind kind, const phonebook::BookF
     List()->SetEntryModel(m_model);
     List()->SetColumnWidths({kItemColumnWidth, kNameColumnWidth});
     m_transfer = new EntryTransfer(
-        List(), [this]() -> phonebook::PhoneBookTable& { return Ready(); }, [this] { Refresh(); }, this);
+        List(), kDialClipboardFormat, PhoneBookDocument([this]() -> phonebook::PhoneBookTable& { return Ready(); }),
+        [this] { Refresh(); }, this);
     ConnectControls();
 }
 

@@ -17,6 +17,7 @@
 namespace quillet::ui {
 
 const QString kDialClipboardFormat = QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_Dial\"");
+const QString kSmsClipboardFormat = QStringLiteral("application/x-qt-windows-mime;value=\"Quillet_SMS\"");
 
 namespace {
 
@@ -48,16 +49,14 @@ std::uint32_t NewSourceToken() {
     return token;
 }
 
-phonebook::RowSelection SelectionOf(const EntryListView& list) { return {list.SelectedRows(), list.FocusedRow()}; }
+card::RowSelection SelectionOf(const EntryListView& list) { return {list.SelectedRows(), list.FocusedRow()}; }
 
 QByteArray ToByteArray(const std::vector<std::uint8_t>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
-std::optional<phonebook::DialPayload> PayloadOf(const QMimeData& data) {
-    const QByteArray bytes = data.data(kDialClipboardFormat);
-    return phonebook::ParseDialPayload(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+std::span<const std::uint8_t> BytesOf(const QByteArray& bytes) {
+    return std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
 }
 
 // Text from another program: UTF-8 when it is valid UTF-8, else Windows-1250, the way older
@@ -74,84 +73,87 @@ std::string PlainTextOf(const QMimeData& data) {
     return FromCp1250(bytes).toStdString();
 }
 
-bool DropAt(const phonebook::DialPayload& payload, std::size_t row, const EntryTransfer::ReadyTable& ready,
-            const EntryTransfer::Refresh& refresh) {
-    const bool placed = ready().DropPayload(payload, row);
-    refresh();
-    return placed;
-}
-
 // The window's side of the list's drags and drops.
 class TransferPartner final : public EntryListView::DragPartner {
 public:
-    TransferPartner(EntryListView& list, EntryTransfer::ReadyTable ready, EntryTransfer::Refresh refresh,
-                    std::uint32_t source)
-        : m_list(list), m_ready(std::move(ready)), m_refresh(std::move(refresh)), m_source(source) {}
+    TransferPartner(EntryListView& list, QString format, std::shared_ptr<TransferDocument> document,
+                    EntryTransfer::Refresh refresh, std::uint32_t source)
+        : m_list(list),
+          m_format(std::move(format)),
+          m_document(std::move(document)),
+          m_refresh(std::move(refresh)),
+          m_source(source) {}
 
     void StartDrag() override {
-        const std::optional<std::vector<std::uint8_t>> payload = m_ready().BeginDrag(SelectionOf(m_list), m_source);
+        const std::optional<std::vector<std::uint8_t>> payload = m_document->BeginDrag(SelectionOf(m_list), m_source);
         if (!payload) return;
         auto* data = new QMimeData;
-        data->setData(kDialClipboardFormat, ToByteArray(*payload));
+        data->setData(m_format, ToByteArray(*payload));
         auto* drag = new QDrag(&m_list);
         drag->setMimeData(data);
         const Qt::DropAction result = m_list.RunDrag(*drag);
-        m_ready().EndDrag(result == Qt::MoveAction);
+        m_document->EndDrag(result == Qt::MoveAction);
         m_refresh();
     }
 
     // Rows dragged within their own list move unless Ctrl is held; rows from any other list are copied.
     Qt::DropAction DropAction(const QMimeData& data, Qt::KeyboardModifiers modifiers) const override {
-        if (!data.hasFormat(kDialClipboardFormat)) return Qt::IgnoreAction;
-        const std::optional<phonebook::DialPayload> payload = PayloadOf(data);
-        if (!payload) return Qt::IgnoreAction;
-        const bool own = payload->source == m_source;
+        if (!data.hasFormat(m_format)) return Qt::IgnoreAction;
+        const std::optional<std::uint32_t> source = m_document->PayloadSource(BytesOf(data.data(m_format)));
+        if (!source) return Qt::IgnoreAction;
+        const bool own = *source == m_source;
         return own && !modifiers.testFlag(Qt::ControlModifier) ? Qt::MoveAction : Qt::CopyAction;
     }
 
     bool Drop(const QMimeData& data, int row) override {
-        const std::optional<phonebook::DialPayload> payload = PayloadOf(data);
-        return payload && row >= 0 && DropAt(*payload, static_cast<std::size_t>(row), m_ready, m_refresh);
+        if (row < 0 || !data.hasFormat(m_format)) return false;
+        const bool placed = m_document->Drop(BytesOf(data.data(m_format)), static_cast<std::size_t>(row));
+        m_refresh();
+        return placed;
     }
 
 private:
     EntryListView& m_list;
-    EntryTransfer::ReadyTable m_ready;
+    QString m_format;
+    std::shared_ptr<TransferDocument> m_document;
     EntryTransfer::Refresh m_refresh;
     std::uint32_t m_source;
 };
 
 }  // namespace
 
-EntryTransfer::EntryTransfer(EntryListView* list, ReadyTable ready, Refresh refresh, QObject* parent)
+EntryTransfer::EntryTransfer(EntryListView* list, QString format, std::unique_ptr<TransferDocument> document,
+                             Refresh refresh, QObject* parent)
     : QObject(parent),
       m_list(list),
-      m_ready(std::move(ready)),
+      m_format(std::move(format)),
+      m_document(std::move(document)),
       m_refresh(std::move(refresh)),
       m_source(NewSourceToken()) {
-    m_list->SetDragPartner(std::make_unique<TransferPartner>(*m_list, m_ready, m_refresh, m_source));
+    m_list->SetDragPartner(std::make_unique<TransferPartner>(*m_list, m_format, m_document, m_refresh, m_source));
 }
 
 EntryTransfer::~EntryTransfer() { LiveTokens().erase(m_source); }
 
 void EntryTransfer::Copy(bool cut) {
-    const std::optional<phonebook::ClipboardContent> content =
-        m_ready().CopyEntries(SelectionOf(*m_list), cut, m_source);
+    const std::optional<card::ClipboardContent> content = m_document->CopyEntries(SelectionOf(*m_list), cut, m_source);
     if (!content) return;
     auto* data = new QMimeData;
-    data->setData(kDialClipboardFormat, ToByteArray(content->payload));
+    data->setData(m_format, ToByteArray(content->payload));
     data->setText(QString::fromStdString(content->text));
     QGuiApplication::clipboard()->setMimeData(data);
     if (cut) m_refresh();
 }
 
 void EntryTransfer::Paste() {
-    const phonebook::RowSelection selection = SelectionOf(*m_list);
+    const card::RowSelection selection = SelectionOf(*m_list);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (selection.focused < 0 || data == nullptr) return;
-    if (data->hasFormat(kDialClipboardFormat)) {
-        if (const std::optional<phonebook::DialPayload> payload = PayloadOf(*data)) {
-            DropAt(*payload, static_cast<std::size_t>(selection.focused), m_ready, m_refresh);
+    if (data->hasFormat(m_format)) {
+        const QByteArray payload = data->data(m_format);
+        if (m_document->PayloadSource(BytesOf(payload))) {
+            m_document->Drop(BytesOf(payload), static_cast<std::size_t>(selection.focused));
+            m_refresh();
             return;
         }
         // Entries this program cannot read: their plain text, when it came along, still can be.
@@ -162,7 +164,7 @@ void EntryTransfer::Paste() {
         }
     }
     if (!data->hasText()) return;
-    m_ready().PasteText(PlainTextOf(*data), selection);
+    m_document->PasteText(PlainTextOf(*data), selection);
     m_refresh();
 }
 

@@ -47,7 +47,9 @@ public:
             &window);
         list->SetEntryModel(model);
         transfer = new ui::EntryTransfer(
-            list, [this]() -> phonebook::PhoneBookTable& { return Ready(); }, [this] { model->Refresh(); }, &window);
+            list, ui::kDialClipboardFormat,
+            ui::PhoneBookDocument([this]() -> phonebook::PhoneBookTable& { return Ready(); }),
+            [this] { model->Refresh(); }, &window);
         (new QVBoxLayout(&window))->addWidget(list);
         window.resize(400, 300);
         model->Refresh();

@@ -1,6 +1,6 @@
-#include "phonebook/DialNumbers.h"
+#include "card/DialNumbers.h"
 
-namespace quillet::phonebook {
+namespace quillet::card {
 
 namespace {
 constexpr std::size_t kMaxNumberLength = 60;
@@ -32,4 +32,4 @@ std::string JoinInternational(std::string_view number, std::uint8_t ton) {
     return (ton == 1 ? "+" : "") + std::string(number);
 }
 
-}  // namespace quillet::phonebook
+}  // namespace quillet::card
