@@ -49,7 +49,7 @@ constexpr std::array kCommands = {
     CommandRow{C::SmsOpenFile, Need::SmsEditor, ToFront(Kind::Sms, C::SmsOpenFile)},
     CommandRow{C::SmsSaveFile, Need::SmsEditor, ToFront(Kind::Sms, C::SmsSaveFile)},
     CommandRow{C::SmsAddToFile, Need::SmsEditor, ToFront(Kind::Sms, C::SmsAddToFile)},
-    CommandRow{C::SmsParameters, Need::LaterVersion, Later()},
+    CommandRow{C::SmsParameters, Need::Nothing, Own(Act::SmsParameters)},
     CommandRow{C::PrintMessages, Need::LaterVersion, Later()},
     // PIN and SIM Card menus.
     CommandRow{C::EnterPin, Need::LaterVersion, Later()},
@@ -138,8 +138,6 @@ const char* ToolCommandOf(CommandId command) {
             return "backup";
         case C::RestoreCard:
             return "restore";
-        case C::SmsParameters:
-            return "smsp";
         case C::PreferredNetworks:
             return "networks";
         case C::ForbiddenNetworks:
@@ -218,6 +216,9 @@ void CommandRouter::OnCommand(CommandId command) {
             break;
         case Act::ActivateFixedDialing:
             m_targets.ActivateFixedDialing();
+            break;
+        case Act::SmsParameters:
+            m_targets.ShowSmsParameters();
             break;
         case Act::ProgramInfo:
             m_targets.ShowProgramInfo();

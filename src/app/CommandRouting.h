@@ -35,6 +35,7 @@ enum class CommandAction {
     CountryCodes,
     TelephoneCard,
     ActivateFixedDialing,
+    SmsParameters,
     ProgramInfo,
     Exit,
 };
@@ -70,6 +71,8 @@ public:
     virtual void ShowTelephoneCard() = 0;
     // "Activate FDN": switches fixed dialling on the card the other way, after asking.
     virtual void ActivateFixedDialing() = 0;
+    // "SMS Parameters": the default centre and validity, read from and written to the card.
+    virtual void ShowSmsParameters() = 0;
     virtual void ShowProgramInfo() = 0;
     virtual void Exit() = 0;
 };

@@ -18,6 +18,7 @@
 #include "ui/CProgramInfoDlg.h"
 #include "ui/CSetupDlg.h"
 #include "ui/CSezEdDlg.h"
+#include "ui/CSmsParamDlg.h"
 #include "ui/CommandTable.h"
 #include "ui/CountryListDialog.h"
 #include "ui/EntryTransfer.h"
@@ -215,6 +216,11 @@ void CMainFrame::ShowTelephoneCard() {
 }
 
 void CMainFrame::ActivateFixedDialing() { phonebook::ToggleFixedDialing(m_app.Context().Session(), m_app.Ui(), this); }
+
+void CMainFrame::ShowSmsParameters() {
+    CSmsParamDlg dialog(m_app, this);
+    dialog.exec();
+}
 
 void CMainFrame::ShowProgramInfo() {
     CProgramInfoDlg dialog(this);

@@ -76,6 +76,7 @@ private:
     void ShowCountryCodes() override;
     void ShowTelephoneCard() override;
     void ActivateFixedDialing() override;
+    void ShowSmsParameters() override;
     void ShowProgramInfo() override;
     void Exit() override;
 

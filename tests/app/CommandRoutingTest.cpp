@@ -32,6 +32,7 @@ public:
     void ShowCountryCodes() override { shown.push_back("country codes"); }
     void ShowTelephoneCard() override { shown.push_back("telephone card"); }
     void ActivateFixedDialing() override { shown.push_back("activate fdn"); }
+    void ShowSmsParameters() override { shown.push_back("sms parameters"); }
     void ShowProgramInfo() override { shown.push_back("program info"); }
     void Exit() override { shown.push_back("exit"); }
 
