@@ -31,7 +31,6 @@ using files::TextFile;
 namespace text_file = files::text_file;
 
 constexpr std::uint32_t kBadStartText = 57470;
-constexpr std::uint32_t kReplaceAllQuestion = 57471;
 constexpr std::uint32_t kCannotOpenText = 57472;
 constexpr std::uint32_t kOverwriteQuestion = 57473;
 constexpr std::uint32_t kDeleteBetweenQuestion = 57474;
@@ -225,11 +224,6 @@ void ReportReadFailure(DiaReadResult& result, card::UserInterface& ui) {
 }
 
 }  // namespace
-
-bool ConfirmReplaceAll(std::span<const PhoneBookEntry> positions, bool confirm, card::UserInterface& ui) {
-    const bool anyUsed = std::any_of(positions.begin(), positions.end(), [](const auto& e) { return e.used != 0; });
-    return !confirm || !anyUsed || AskYes(ui, kReplaceAllQuestion);
-}
 
 bool CheckAddStart(unsigned from, unsigned positionCount, card::UserInterface& ui) {
     if (from >= 1 && from <= positionCount) return true;

@@ -46,8 +46,6 @@ struct DiaReadResult {
     unsigned line = 0;  // SyntaxError: the file's line, 1-based
 };
 
-// Open File's question before anything is touched: true when nothing would be lost or the user agrees.
-bool ConfirmReplaceAll(std::span<const PhoneBookEntry> positions, bool confirm, card::UserInterface& ui);
 // Add from File's start position check, 1 <= from <= positionCount, with its message.
 bool CheckAddStart(unsigned from, unsigned positionCount, card::UserInterface& ui);
 // Save File's range check, 1 <= from <= to <= positionCount, with its message.

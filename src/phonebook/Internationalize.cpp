@@ -55,13 +55,6 @@ bool StartsWithAny(std::string_view text, std::string_view characters) {
 
 }  // namespace
 
-ItemRange DefaultItemRange(std::size_t positionCount, long firstSelectedRow, long lastSelectedRow) {
-    if (firstSelectedRow >= 0 && lastSelectedRow > firstSelectedRow) {
-        return {firstSelectedRow + 1, lastSelectedRow + 1};
-    }
-    return {1, static_cast<long>(positionCount)};
-}
-
 void AddCodeForm::SetAddToEnd(bool on) {
     if (on == m_request.addToEnd) return;
     m_request.addToEnd = on;

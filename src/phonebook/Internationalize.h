@@ -11,11 +11,8 @@
 
 namespace quillet::phonebook {
 
+using card::DefaultItemRange;
 using card::ItemRange;
-
-// What a range dialog starts with: all positions, or the first to the last selected row when more
-// than one row is selected (rows 0-based as the list reports them, -1 when none).
-ItemRange DefaultItemRange(std::size_t positionCount, long firstSelectedRow, long lastSelectedRow);
 
 // The fields of the Add Code dialog.
 struct AddCodeRequest {

@@ -33,7 +33,6 @@ using card::QuestionButtons;
 constexpr std::uint32_t kInitializing = 5000;
 constexpr std::uint32_t kPasswordProtected = 5609;
 constexpr std::uint32_t kUnsavedQuestion = 57500;
-constexpr std::uint32_t kSelectIntervalError = 57540;
 constexpr std::uint32_t kSortOutOfRange = 57580;
 constexpr std::uint32_t kClearAllQuestion = 57581;
 constexpr std::uint32_t kClearNothingSelected = 57582;
@@ -142,19 +141,6 @@ bool RunOnCard(card::CardSession& session, card::ProgressOwner owner, std::uint3
     return false;
 }
 
-// The entries of the selected rows that are shown, in row order.
-std::vector<PhoneBookEntry> SelectedEntries(std::span<const PhoneBookEntry> shown, const RowSelection& selection) {
-    std::vector<PhoneBookEntry> entries;
-    for (const std::size_t row : selection.selected) {
-        if (row < shown.size()) entries.push_back(shown[row]);
-    }
-    return entries;
-}
-
-bool AnyUsed(std::span<const PhoneBookEntry> entries) {
-    return std::any_of(entries.begin(), entries.end(), [](const PhoneBookEntry& entry) { return entry.used != 0; });
-}
-
 // One line of pasted text: "name TAB number", the number perhaps behind a "'" as copied entries
 // carry it.
 struct PastedLine {
@@ -217,10 +203,7 @@ RowText PhoneBookTable::RowTextOf(std::size_t row) const {
     return {item, NameIn(entry, card::TextForm::Display), ShownNumber(entry)};
 }
 
-bool PhoneBookTable::HasUnsavedChanges() const {
-    return std::any_of(m_positions.begin(), m_positions.end(),
-                       [](const PhoneBookEntry& entry) { return entry.used != 0 && entry.modified != 0; });
-}
+bool PhoneBookTable::HasUnsavedChanges() const { return card::AnyUnsaved(m_positions); }
 
 bool PhoneBookTable::ReadFromCard(card::CardSession& session, card::ProgressOwner owner) {
     const bool anyModified = std::any_of(m_positions.begin(), m_positions.end(),
@@ -354,7 +337,7 @@ void PhoneBookTable::SortView(SortColumn column) {
 }
 
 ItemRange PhoneBookTable::DefaultRange(const RowSelection& selection) const {
-    return DefaultItemRange(m_positionCount, selection.First(), selection.Last());
+    return card::DefaultItemRange(m_positionCount, selection.First(), selection.Last());
 }
 
 bool PhoneBookTable::SortRange(ItemRange range) {
@@ -374,9 +357,7 @@ bool PhoneBookTable::SortRange(ItemRange range) {
 }
 
 void PhoneBookTable::ClearAll() {
-    const bool anyUsed = std::any_of(m_positions.begin(), m_positions.end(),
-                                     [](const PhoneBookEntry& entry) { return entry.used != 0; });
-    if (m_settings.confirm && anyUsed && !AskYes(m_ui, kClearAllQuestion)) return;
+    if (m_settings.confirm && card::AnyUsed(m_positions) && !AskYes(m_ui, kClearAllQuestion)) return;
     for (PhoneBookEntry& entry : m_positions) Clear(entry);
 }
 
@@ -400,21 +381,13 @@ std::optional<std::size_t> PhoneBookTable::Insert(const RowSelection& selection)
         Show(m_ui, kInsertNeedsSelection);
         return std::nullopt;
     }
-    const std::size_t row = selection.selected.front();
-    const std::size_t last = m_positionCount - 1;
-    if (m_positions[last].used != 0 || m_positions[last].index != last) {
+    const auto shown = std::span(m_positions).first(m_positionCount);
+    if (!card::LastPositionFree<PhoneBookEntry>(shown)) {
         Show(m_ui, kInsertLastOccupied);
         return std::nullopt;
     }
-    const std::uint16_t oldIndex = m_positions[row].index;
-    const auto shown = std::span(m_positions).first(m_positionCount);
-    std::rotate(shown.begin() + static_cast<std::ptrdiff_t>(row), shown.end() - 1, shown.end());
-    for (PhoneBookEntry& entry : shown) {
-        if (entry.index < oldIndex) continue;
-        ++entry.index;
-        entry.modified = 1;
-    }
-    shown[row].index = oldIndex;
+    const std::size_t row = selection.selected.front();
+    card::InsertEmptyAt(shown, row);
     return row;
 }
 
@@ -423,57 +396,22 @@ void PhoneBookTable::Delete(const RowSelection& selection) {
         if (m_settings.confirm) Show(m_ui, kDeleteNothingSelected);
         return;
     }
-    const auto shown = std::span(m_positions).first(m_positionCount);
-    bool asked = !m_settings.confirm;
-    std::size_t removed = 0;
-    for (const std::size_t selected : selection.selected) {
-        // Each deletion moves the rows behind it up by one.
-        const std::size_t row = selected - removed;
-        if (row >= shown.size()) continue;
-        if (!asked && shown[row].used != 0) {
-            if (!AskYes(m_ui, kDeleteUsedQuestion)) return;
-            asked = true;
-        }
-        const std::uint16_t oldIndex = shown[row].index;
-        std::rotate(shown.begin() + static_cast<std::ptrdiff_t>(row),
-                    shown.begin() + static_cast<std::ptrdiff_t>(row) + 1, shown.end());
-        for (PhoneBookEntry& entry : shown) {
-            if (entry.index <= oldIndex) continue;
-            --entry.index;
-            entry.modified = 1;
-        }
-        shown.back() = EmptyPosition(static_cast<std::uint16_t>(shown.size() - 1));
-        shown.back().modified = 1;
-        ++removed;
-    }
+    card::DeleteRows(
+        std::span(m_positions).first(m_positionCount), selection,
+        [&] { return !m_settings.confirm || AskYes(m_ui, kDeleteUsedQuestion); }, EmptyPosition);
 }
 
 std::vector<std::size_t> PhoneBookTable::SelectAll() const {
-    std::vector<std::size_t> rows;
-    for (std::size_t row = 0; row < m_positionCount; ++row) {
-        if (m_positions[row].used != 0) rows.push_back(row);
-    }
-    return rows;
+    return card::UsedRows<PhoneBookEntry>(std::span(m_positions).first(m_positionCount));
 }
 
 std::optional<std::vector<std::size_t>> PhoneBookTable::SelectRange(const SelectRequest& request) const {
-    const auto [from, to] = request.range;
-    if (from < 1 || to > static_cast<long>(m_positionCount) || from > to) {
-        Show(m_ui, kSelectIntervalError);
-        return std::nullopt;
-    }
-    std::vector<std::size_t> rows;
-    for (auto row = static_cast<std::size_t>(from - 1); row < static_cast<std::size_t>(to); ++row) {
-        if (request.includeEmpty || m_positions[row].used != 0) rows.push_back(row);
-    }
-    return rows;
+    return card::RowsInRange<PhoneBookEntry>(std::span(m_positions).first(m_positionCount), request.range,
+                                             request.includeEmpty, m_ui);
 }
 
 bool PhoneBookTable::ConfirmClose(std::int32_t messageId, bool& asked) const {
-    asked = false;
-    if (messageId < 0 || !m_settings.confirm || !HasUnsavedChanges()) return true;
-    asked = true;
-    return AskYes(m_ui, static_cast<std::uint32_t>(messageId));
+    return card::ConfirmClose(messageId, m_settings.confirm, HasUnsavedChanges(), asked, m_ui);
 }
 
 bool PhoneBookTable::AddCode(const AddCodeRequest& request) {
@@ -501,7 +439,8 @@ bool PhoneBookTable::SaveFile(const std::string& path, ItemRange range) {
 }
 
 bool PhoneBookTable::ConfirmOpenFile() const {
-    return ConfirmReplaceAll(std::span(m_positions).first(m_positionCount), m_settings.confirm, m_ui);
+    return card::ConfirmReplaceWindow(card::AnyUsed(std::span(m_positions).first(m_positionCount)), m_settings.confirm,
+                                      m_ui);
 }
 
 void PhoneBookTable::OpenFile(const std::string& path) {
@@ -530,8 +469,8 @@ std::optional<PhoneBookEntry> PhoneBookTable::SelectedEntry(const RowSelection& 
 std::optional<ClipboardContent> PhoneBookTable::CopyEntries(const RowSelection& selection, bool cut,
                                                             std::uint32_t source) {
     const std::vector<PhoneBookEntry> entries =
-        SelectedEntries(std::span(m_positions).first(m_positionCount), selection);
-    if (!AnyUsed(entries)) return std::nullopt;
+        card::SelectedEntries<PhoneBookEntry>(std::span(m_positions).first(m_positionCount), selection);
+    if (!card::AnyUsed(entries)) return std::nullopt;
     ClipboardContent content{PackDialPayload(source, entries), DialEntriesAsText(entries)};
     if (cut) {
         for (const std::size_t row : selection.selected) {
@@ -576,20 +515,13 @@ void PhoneBookTable::PasteText(std::string_view text, const RowSelection& select
 std::optional<std::vector<std::uint8_t>> PhoneBookTable::BeginDrag(const RowSelection& selection,
                                                                    std::uint32_t source) {
     const std::vector<PhoneBookEntry> entries =
-        SelectedEntries(std::span(m_positions).first(m_positionCount), selection);
-    if (!AnyUsed(entries)) return std::nullopt;
-    for (const std::size_t row : selection.selected) {
-        if (row < m_positionCount) m_positions[row].inTransfer = 1;
-    }
+        card::SelectedEntries<PhoneBookEntry>(std::span(m_positions).first(m_positionCount), selection);
+    if (!card::AnyUsed(entries)) return std::nullopt;
+    card::MarkInTransfer(std::span(m_positions).first(m_positionCount), selection);
     return PackDialPayload(source, entries);
 }
 
-void PhoneBookTable::EndDrag(bool moved) {
-    for (PhoneBookEntry& entry : m_positions) {
-        if (moved && entry.inTransfer != 0 && entry.used != 0) Clear(entry);
-        entry.inTransfer = 0;
-    }
-}
+void PhoneBookTable::EndDrag(bool moved) { card::EndTransfer(m_positions, moved, Clear); }
 
 bool PhoneBookTable::DropPayload(const DialPayload& payload, std::size_t row) {
     if (row >= m_positionCount || payload.entries.empty()) return false;

@@ -481,12 +481,7 @@ TEST(DiaFile, OpenStartAndRangeChecks) {
     testing::TemporaryFolder folder;
     Table table = FreshTable();
     testing::ScriptedUserInterface ui;
-    EXPECT_TRUE(ConfirmReplaceAll(table, true, ui));  // nothing to lose
     Put(table, 3, "A", "1");
-    EXPECT_TRUE(ConfirmReplaceAll(table, false, ui));
-    ui.answers = {Answer::Cancel};
-    EXPECT_FALSE(ConfirmReplaceAll(table, true, ui));
-    EXPECT_EQ(ui.questions, std::vector<std::string>{Text(57471)});
     EXPECT_TRUE(CheckAddStart(10, 10, ui));
     EXPECT_TRUE(CheckSaveRange(1, 10, 10, ui));
     EXPECT_TRUE(ui.messages.empty());
