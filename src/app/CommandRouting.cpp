@@ -160,23 +160,11 @@ CommandRoute RouteOf(CommandId command) {
 }
 
 std::string UnavailableReason(CommandId command) {
-    switch (NeedOf(command)) {
-        case Need::PhoneBookEditor:
-        case Need::FixedDialingEditor:
-            return "Not available yet: the phone book windows come in a later version.";
-        case Need::SmsEditor:
-            return "Not available yet: the SMS windows come in a later version.";
-        case Need::AnyEditor:
-            return "Not available yet: works on an editor window, and those come in a later version.";
-        case Need::LaterVersion: {
-            const char* tool = ToolCommandOf(command);
-            if (tool == nullptr) return "Not available yet: comes in a later version.";
-            return std::string("Not available in the window yet; \"quillet-cli ") + tool + "\" does it today.";
-        }
-        case Need::Nothing:
-            break;
-    }
-    return {};
+    // Every editor window is part of the program: only the commands of later versions say why.
+    if (NeedOf(command) != Need::LaterVersion) return {};
+    const char* tool = ToolCommandOf(command);
+    if (tool == nullptr) return "Not available yet: comes in a later version.";
+    return std::string("Not available in the window yet; \"quillet-cli ") + tool + "\" does it today.";
 }
 
 bool CommandRouter::Available(CommandId command) const {

@@ -30,8 +30,10 @@ constexpr std::uint32_t kShowEndMs = 500;
 // One worker run: the progress bar, the card's activation and release, and the error message.
 class Worker {
 public:
-    Worker(card::SessionHost& host, std::uint32_t errorText) : m_host(host), m_ui(host.Ui()), m_errorText(errorText) {
+    Worker(card::SessionHost& host, std::uint32_t errorText, std::string_view title)
+        : m_host(host), m_ui(host.Ui()), m_errorText(errorText) {
         m_ui.OpenProgress(nullptr);
+        if (!title.empty()) m_ui.SetProgressTitle(title);
     }
     ~Worker() { m_ui.CloseProgress(); }
 
@@ -117,9 +119,9 @@ private:
 
 }  // namespace
 
-int ReadSmsParameters(card::SessionHost& host, SmsParameterTexts& parameters) {
+int ReadSmsParameters(card::SessionHost& host, SmsParameterTexts& parameters, std::string_view progressTitle) {
     parameters = SmsParameterTexts{};
-    Worker worker(host, kReadError);
+    Worker worker(host, kReadError, progressTitle);
     worker.Bar(10);
     card::EfInformation info;
     if (!worker.HasReader(kNoReaderOnRead) || !worker.OpenSmspFile(info)) return kWorkerFailed;
@@ -149,11 +151,12 @@ int ReadSmsParameters(card::SessionHost& host, SmsParameterTexts& parameters) {
     return kWorkerDone;
 }
 
-int WriteSmsParameters(card::SessionHost& host, std::string_view centreText, std::string_view validityText) {
+int WriteSmsParameters(card::SessionHost& host, std::string_view centreText, std::string_view validityText,
+                       std::string_view progressTitle) {
     SmsTimeValue value{};
     const std::uint8_t validity =
         ParseDateOrValidity(validityText, value) && !value.isDate ? value.validity : static_cast<std::uint8_t>(0);
-    Worker worker(host, kWriteError);
+    Worker worker(host, kWriteError, progressTitle);
     worker.Bar(10);
     if (!worker.HasReader(kNoReaderOnWrite)) return kWorkerFailed;
     const bool international = !centreText.empty() && centreText.front() == '+';

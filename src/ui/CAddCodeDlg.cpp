@@ -1,7 +1,6 @@
 #include "ui/CAddCodeDlg.h"
 
-#include "phonebook/CountryDialingCodes.h"
-#include "ui/CountryListDialog.h"
+#include "ui/DialingCodeChoice.h"
 #include "ui/DigitFields.h"
 #include "ui_CAddCodeDlg.h"
 
@@ -28,10 +27,7 @@ CAddCodeDlg::CAddCodeDlg(QWidget* parent, phonebook::ItemRange start, Apply appl
         m_ui->forAllNumbersBox->setChecked(fields.forAllNumbers);
         m_ui->forAllNumbersBox->setEnabled(m_form.ForAllNumbersEnabled());
     });
-    connect(m_ui->fromDatabaseButton, &QPushButton::clicked, this, [this] {
-        CountryListDialog countries(this);
-        if (countries.exec() == QDialog::Accepted) TakeDialingCode(countries.ChosenCode());
-    });
+    connect(m_ui->fromDatabaseButton, &QPushButton::clicked, this, [this] { ChooseDialingCode(this, m_ui->codeEdit); });
 }
 
 CAddCodeDlg::~CAddCodeDlg() = default;
@@ -43,12 +39,6 @@ phonebook::AddCodeRequest CAddCodeDlg::Request() const {
     request.forAllNumbers = m_ui->forAllNumbersBox->isChecked();
     request.addToEnd = m_ui->addToEndBox->isChecked();
     return request;
-}
-
-void CAddCodeDlg::TakeDialingCode(const std::string& code) {
-    if (code.empty()) return;
-    const std::string field = m_ui->codeEdit->text().toStdString();
-    m_ui->codeEdit->setText(QString::fromStdString(phonebook::InsertChosenCode(code, field)));
 }
 
 void CAddCodeDlg::accept() {

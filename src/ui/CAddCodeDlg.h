@@ -25,8 +25,6 @@ public:
     ~CAddCodeDlg() override;
 
     phonebook::AddCodeRequest Request() const;
-    // "From Database": the chosen code takes the code field's place as a number field's would.
-    void TakeDialingCode(const std::string& code);
 
     void accept() override;
 

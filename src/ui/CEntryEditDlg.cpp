@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "phonebook/CountryDialingCodes.h"
-#include "ui/CountryListDialog.h"
+#include "ui/DialingCodeChoice.h"
 #include "ui/DigitFields.h"
 #include "ui_CEntryEditDlg.h"
 
@@ -20,10 +19,8 @@ CEntryEditDlg::CEntryEditDlg(QWidget* parent, const phonebook::EntryForm& start,
     m_ui->itemEdit->setText(QString::fromUtf8(start.itemNumber));
     m_ui->nameEdit->setText(QString::fromUtf8(start.name));
     m_ui->numberEdit->setText(QString::fromUtf8(start.number));
-    connect(m_ui->dialingCodeButton, &QPushButton::clicked, this, [this] {
-        CountryListDialog countries(this);
-        if (countries.exec() == QDialog::Accepted) TakeDialingCode(countries.ChosenCode());
-    });
+    connect(m_ui->dialingCodeButton, &QPushButton::clicked, this,
+            [this] { ChooseDialingCode(this, m_ui->numberEdit); });
 }
 
 CEntryEditDlg::~CEntryEditDlg() = default;
@@ -31,12 +28,6 @@ CEntryEditDlg::~CEntryEditDlg() = default;
 phonebook::EntryForm CEntryEditDlg::Fields() const {
     return {m_ui->itemEdit->text().toStdString(), m_ui->nameEdit->text().toStdString(),
             m_ui->numberEdit->text().toStdString()};
-}
-
-void CEntryEditDlg::TakeDialingCode(const std::string& code) {
-    if (code.empty()) return;
-    const std::string number = m_ui->numberEdit->text().toStdString();
-    m_ui->numberEdit->setText(QString::fromStdString(phonebook::InsertChosenCode(code, number)));
 }
 
 void CEntryEditDlg::accept() {

@@ -26,8 +26,6 @@ public:
     ~CEntryEditDlg() override;
 
     phonebook::EntryForm Fields() const;
-    // "&Dialing Code...": the chosen code goes in front of the number (empty: nothing changes).
-    void TakeDialingCode(const std::string& code);
 
     void accept() override;
 

@@ -7,8 +7,10 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QShortcut>
+#include <cstring>
 
 #include "app/AppSettings.h"
+#include "card/DialNumbers.h"
 #include "phonebook/FixedDialingSwitch.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
@@ -162,6 +164,13 @@ std::optional<phonebook::PhoneBookEntry> CMainFrame::FrontPhoneBookEntry() const
     std::optional<phonebook::PhoneBookEntry> entry = window->SelectedEntry();
     if (entry && entry->used == 0) return std::nullopt;
     return entry;
+}
+
+std::optional<std::string> CMainFrame::FrontPhoneBookNumber() const {
+    const std::optional<phonebook::PhoneBookEntry> entry = FrontPhoneBookEntry();
+    if (!entry) return std::nullopt;
+    const std::string_view number(entry->number, ::strnlen(entry->number, sizeof entry->number));
+    return card::JoinInternational(number, entry->ton);
 }
 
 void CMainFrame::OnEditorActivated(app::Editor* editor) { m_editors->OnEditorActivated(editor); }

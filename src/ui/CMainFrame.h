@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/CommandRouting.h"
 #include "app/EditorLists.h"
@@ -45,6 +46,8 @@ public:
     // The used entry of the one selected row of the front phone book window, for the message
     // windows' and the SMS parameters' "From Phone Book"; nothing otherwise.
     std::optional<phonebook::PhoneBookEntry> FrontPhoneBookEntry() const;
+    // That entry's number as the dialogs show it, with its '+' when international.
+    std::optional<std::string> FrontPhoneBookNumber() const;
     // The menu item or the toolbar button of a command (null when it has none).
     QAction* MenuAction(app::CommandId command) const;
     QAction* ToolbarAction(app::CommandId command) const;

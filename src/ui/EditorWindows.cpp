@@ -2,11 +2,12 @@
 
 #include "ui/CFdnEdDlg.h"
 #include "ui/CSezEdDlg.h"
+#include "ui/CSmsEdDlg.h"
 
 namespace quillet::ui {
 
 bool EditorWindows::Offers(app::EditorKind kind) const {
-    return kind == app::EditorKind::PhoneBook || kind == app::EditorKind::FixedDialing;
+    return kind == app::EditorKind::PhoneBook || kind == app::EditorKind::FixedDialing || kind == app::EditorKind::Sms;
 }
 
 std::unique_ptr<app::Editor> EditorWindows::Create(app::EditorKind kind) {
@@ -16,7 +17,7 @@ std::unique_ptr<app::Editor> EditorWindows::Create(app::EditorKind kind) {
         case app::EditorKind::FixedDialing:
             return std::make_unique<CFdnEdDlg>(m_app);
         case app::EditorKind::Sms:
-            break;
+            return std::make_unique<CSmsEdDlg>(m_app);
     }
     return nullptr;
 }

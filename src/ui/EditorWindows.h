@@ -4,8 +4,8 @@
 
 namespace quillet::ui {
 
-// The editor windows this version of the program offers: the phone book windows and the fixed
-// dialling numbers window.
+// The editor windows of the program: the phone book windows, the fixed dialling numbers window and
+// the message windows.
 class EditorWindows final : public EditorCatalog {
 public:
     explicit EditorWindows(CMainApp& app) : m_app(app) {}

@@ -131,22 +131,25 @@ TEST_F(MainWindow, CloseAllAsksOnceAndNoKeepsEveryWindow) {
     EXPECT_FALSE(WindowMenuEnabled());
 }
 
-// Windows the program does not offer yet: their commands are off and say why.
+// Commands of later versions: off, saying why; the editor windows' commands are on.
 TEST_F(UiFixture, CommandsOfLaterVersionsAreDisabledAndSaySo) {
     responder.AnswerMessage();
     auto app = Start();
     ui::CMainFrame& frame = *app->Frame();
-    for (app::CommandId id : {C::EditMessages, C::EnterPin, C::BackupCard, C::SimInformation, C::PreferredNetworks,
-                              C::SmsWindow1, C::SmsNext, C::CloseAll}) {
+    for (app::CommandId id :
+         {C::EnterPin, C::BackupCard, C::SimInformation, C::PreferredNetworks, C::PrintMessages, C::CloseAll}) {
         EXPECT_FALSE(Enabled(frame, id)) << static_cast<int>(id);
     }
-    EXPECT_TRUE(frame.MenuAction(C::EditMessages)->toolTip().startsWith("Not available yet"));
+    EXPECT_TRUE(frame.MenuAction(C::PrintMessages)->toolTip().startsWith("Not available yet"));
     EXPECT_TRUE(frame.MenuAction(C::BackupCard)->toolTip().contains("quillet-cli backup"));
-    EXPECT_TRUE(frame.ToolbarAction(C::ToolEditMessages)->toolTip().startsWith("Edit SMS Messages\nNot available yet"));
-    for (app::CommandId id :
-         {C::FixedDialingNumbers, C::ActivateFdn, C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About})
+    EXPECT_TRUE(
+        frame.ToolbarAction(C::ToolSimInformation)->toolTip().startsWith("Information about SIM\nNot available"));
+    for (app::CommandId id : {C::FixedDialingNumbers, C::ActivateFdn, C::EditMessages, C::SmsWindow1, C::SmsNext,
+                              C::ToolEditMessages, C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About}) {
         EXPECT_TRUE(Enabled(frame, id)) << static_cast<int>(id);
-    frame.OnCommand(C::EditMessages);  // a disabled command reached by other means does nothing
+    }
+    EXPECT_FALSE(frame.MenuAction(C::EditMessages)->toolTip().contains("Not available"));
+    frame.OnCommand(C::SimInformation);  // a disabled command reached by other means does nothing
     EXPECT_TRUE(frame.Editors().ActiveEditor() == nullptr);
 }
 

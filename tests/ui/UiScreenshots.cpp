@@ -1,6 +1,7 @@
 // Renders the main window, the setup dialog, the phone book window with its entry, Add Code and
-// find dialogs, the fixed dialling numbers window and the telephone card dialog into PNG files for
-// the README: ui_screenshots FOLDER. Runs on the offscreen platform with a private configuration.
+// find dialogs, the fixed dialling numbers window, the message window with its edit and details
+// dialogs and the telephone card dialog into PNG files for the README: ui_screenshots FOLDER.
+// Runs on the offscreen platform with a private configuration.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -21,6 +22,9 @@
 #include "ui/CMainFrame.h"
 #include "ui/CSetupDlg.h"
 #include "ui/CSezEdDlg.h"
+#include "ui/CSmsDetailsDlg.h"
+#include "ui/CSmsEdDlg.h"
+#include "ui/CSmsEditDlg.h"
 #include "ui/CommandTable.h"
 #include "ui/EntryListView.h"
 #include "ui/PinDialog.h"
@@ -108,6 +112,30 @@ int main(int argc, char** argv) {
         fdn->List()->SelectOnly(0);
         ok = Save(*fdn, folder, QStringLiteral("fdn-window.png")) && ok;
         fdn->CloseWindow();
+    } else {
+        ok = false;
+    }
+
+    // The demo card's messages with the pane showing one, and the message to send in its dialogs.
+    app.Frame()->OnCommand(quillet::app::CommandId::EditMessages);
+    if (auto* messages =
+            dynamic_cast<quillet::ui::CSmsEdDlg*>(app.Frame()->Editors().Front(quillet::app::EditorKind::Sms))) {
+        messages->resize(620, 480);
+        messages->List()->SelectOnly(1);
+        ok = Save(*messages, folder, QStringLiteral("sms-window.png")) && ok;
+        std::optional<quillet::sms::SmsEntry> start = messages->Table().BeginEdit({{3}, 3});
+        if (start) {
+            const quillet::ui::SmsDialogSources sources{[] { return std::optional<std::string>(); }, app.Ui()};
+            quillet::ui::CSmsEditDlg edit(
+                messages, *start, sources,
+                [](const quillet::sms::SmsEntry&, const quillet::sms::SmsEditForm&) { return true; });
+            ok = Save(edit, folder, QStringLiteral("sms-edit.png")) && ok;
+            quillet::ui::CSmsDetailsDlg details(messages, *start, sources);
+            ok = Save(details, folder, QStringLiteral("sms-details.png")) && ok;
+        } else {
+            ok = false;
+        }
+        messages->CloseWindow();
     } else {
         ok = false;
     }
