@@ -23,6 +23,8 @@ CSmsEditDlg::CSmsEditDlg(QWidget* parent, const sms::SmsEntry& start, SmsDialogS
     m_ui->setupUi(this);
     const sms::SmsEditForm form = sms::EditFormOf(start);
     m_ui->textEdit->setPlainText(QString::fromStdString(form.text));
+    m_startText = form.text;
+    m_shownText = m_ui->textEdit->toPlainText();
     m_ui->numberEdit->setText(QString::fromStdString(form.number));
     // Offered only while the front phone book window has an entry to give.
     m_ui->fromPhoneBookButton->setEnabled(m_sources.phoneBookNumber().has_value());
@@ -37,13 +39,15 @@ CSmsEditDlg::CSmsEditDlg(QWidget* parent, const sms::SmsEntry& start, SmsDialogS
 
 CSmsEditDlg::~CSmsEditDlg() = default;
 
-sms::SmsEditForm CSmsEditDlg::Fields() const {
-    return {m_ui->textEdit->toPlainText().toStdString(), m_ui->numberEdit->text().toStdString()};
+std::string CSmsEditDlg::Text() const {
+    const QString shown = m_ui->textEdit->toPlainText();
+    return shown == m_shownText ? m_startText : shown.toStdString();
 }
 
+sms::SmsEditForm CSmsEditDlg::Fields() const { return {Text(), m_ui->numberEdit->text().toStdString()}; }
+
 void CSmsEditDlg::ShowRoom() {
-    const std::string text = m_ui->textEdit->toPlainText().toStdString();
-    m_ui->lengthEdit->setText(QString::fromStdString(sms::EditRoomText(sms::EditRoom(m_entry, text))));
+    m_ui->lengthEdit->setText(QString::fromStdString(sms::EditRoomText(sms::EditRoom(m_entry, Text()))));
 }
 
 void CSmsEditDlg::TakeFromPhoneBook() {

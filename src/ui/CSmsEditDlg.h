@@ -33,12 +33,18 @@ public:
     void accept() override;
 
 private:
+    // The text as typed; the message's own text while the box still shows it unchanged.
+    std::string Text() const;
     void ShowRoom();
     void TakeFromPhoneBook();
     void EditDetails();
 
     std::unique_ptr<Ui::CSmsEditDlg> m_ui;
     sms::SmsEntry m_entry;
+    // The box gives CR, CR LF and some spaces back in its own forms, so an untouched text is
+    // recognised by what the box showed at the start and handed on as the message had it.
+    std::string m_startText;
+    QString m_shownText;
     SmsDialogSources m_sources;
     Apply m_apply;
 };

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "EditorWindowFixture.h"
+#include "sms/MessageBody.h"
 #include "ui/CSmsDetailsDlg.h"
 #include "ui/CSmsEdDlg.h"
 #include "ui/CSmsEditDlg.h"
@@ -153,6 +154,23 @@ TEST_F(SmsWindow, TheEditDialogCountsWhatFitsAndRefusesWhatCannotBeWritten) {
     EXPECT_EQ(Cell(*window, 0, 3), "+420603123456");
     EXPECT_TRUE(Cell(*window, 0, 0).endsWith('*'));
     EXPECT_EQ(responder.unexpected, 0);
+}
+
+// A text the box shows in its own forms (CR LF, no-break space) goes back as the message had it
+// when only the number changes, so the body stays the card's.
+TEST_F(SmsWindow, AnUntouchedTextKeepsItsLineEndsAndSpaces) {
+    sms::SmsEntry entry = sms::MakeEmptySmsEntry(0);
+    entry.used = 1;
+    ASSERT_TRUE(sms::SetMessageText(entry, U"a\r\nb\u00A0c"));
+    std::string applied;
+    ui::CSmsEditDlg dialog(nullptr, entry, {[] { return std::nullopt; }, app->Ui()},
+                           [&applied](const sms::SmsEntry&, const sms::SmsEditForm& form) {
+                               applied = form.text;
+                               return true;
+                           });
+    dialog.findChild<QLineEdit*>("numberEdit")->setText("603123456");
+    dialog.accept();
+    EXPECT_EQ(applied, "a\r\nb\u00A0c");
 }
 
 // Status and validity move together through the combo box and the radio buttons; OK checks the
