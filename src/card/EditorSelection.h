@@ -156,6 +156,35 @@ void MarkInTransfer(std::span<Entry> shown, const RowSelection& selection) {
     }
 }
 
+enum class DropOutcome { Refused, Placed, PlacedSome };
+
+// A drop (or a paste of the private payload) at `row` of the shown positions: `incoming` fills the
+// rows from there on, each keeping its position's record number and marked changed; what finds no
+// row is left out. A used row that the drag itself does not empty is overwritten only when
+// `askOverwrite` agrees. `prepare` sees the arriving entries before any position changes. When
+// some were left out the move marks go, so the move ends as a copy and no source is lost.
+template <typename Entry, typename Ask, typename Prepare>
+DropOutcome DropEntries(std::span<Entry> shown, std::size_t row, std::span<const Entry> incoming, Ask askOverwrite,
+                        Prepare prepare) {
+    if (row >= shown.size() || incoming.empty()) return DropOutcome::Refused;
+    const std::size_t placed = std::min(incoming.size(), shown.size() - row);
+    const std::span<Entry> targets = shown.subspan(row, placed);
+    const bool overwrites = std::any_of(targets.begin(), targets.end(),
+                                        [](const Entry& target) { return target.used != 0 && target.inTransfer == 0; });
+    if (overwrites && !askOverwrite()) return DropOutcome::Refused;
+    std::vector<Entry> arriving(incoming.begin(), incoming.begin() + static_cast<std::ptrdiff_t>(placed));
+    prepare(arriving);
+    for (std::size_t i = 0; i < placed; ++i) {
+        arriving[i].index = targets[i].index;
+        arriving[i].modified = 1;
+        arriving[i].inTransfer = 0;
+        targets[i] = arriving[i];
+    }
+    if (placed == incoming.size()) return DropOutcome::Placed;
+    for (Entry& entry : shown) entry.inTransfer = 0;
+    return DropOutcome::PlacedSome;
+}
+
 // The end of a drag: after a move the used positions still marked are cleared; every mark goes.
 template <typename Range, typename Clear>
 void EndTransfer(Range& entries, bool moved, Clear clear) {

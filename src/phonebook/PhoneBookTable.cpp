@@ -524,28 +524,12 @@ std::optional<std::vector<std::uint8_t>> PhoneBookTable::BeginDrag(const RowSele
 void PhoneBookTable::EndDrag(bool moved) { card::EndTransfer(m_positions, moved, Clear); }
 
 bool PhoneBookTable::DropPayload(const DialPayload& payload, std::size_t row) {
-    if (row >= m_positionCount || payload.entries.empty()) return false;
-    const std::size_t placed = std::min(payload.entries.size(), m_positionCount - row);
-    const auto targets = std::span(m_positions).subspan(row, placed);
-    // Positions the drag itself empties are no loss; anything else is overwritten only when agreed.
-    const bool overwrites = std::any_of(targets.begin(), targets.end(), [](const PhoneBookEntry& target) {
-        return target.used != 0 && target.inTransfer == 0;
-    });
-    if (m_settings.confirm && overwrites && !AskYes(m_ui, kTargetUsedQuestion, QuestionButtons::YesNo)) return false;
-    for (std::size_t i = 0; i < placed; ++i) {
-        PhoneBookEntry entry = payload.entries[i];
-        entry.index = targets[i].index;
-        entry.modified = 1;
-        entry.inTransfer = 0;
-        targets[i] = entry;
-    }
-    if (placed < payload.entries.size()) {
-        // A move whose entries did not all fit must not empty its sources: the entries left out
-        // would be lost. Without their marks the move ends as a copy.
-        for (PhoneBookEntry& entry : m_positions) entry.inTransfer = 0;
-        Show(m_ui, kBeyondCapacity, MessageIcon::Exclamation);
-    }
-    return true;
+    const card::DropOutcome outcome = card::DropEntries(
+        std::span(m_positions).first(m_positionCount), row, std::span<const PhoneBookEntry>(payload.entries),
+        [&] { return !m_settings.confirm || AskYes(m_ui, kTargetUsedQuestion, QuestionButtons::YesNo); },
+        [](std::vector<PhoneBookEntry>&) {});
+    if (outcome == card::DropOutcome::PlacedSome) Show(m_ui, kBeyondCapacity, MessageIcon::Exclamation);
+    return outcome != card::DropOutcome::Refused;
 }
 
 FindResult PhoneBookTable::FindReplace(FindOperation operation, const FindRequest& request,

@@ -342,40 +342,22 @@ std::optional<std::vector<std::uint8_t>> SmsTable::BeginDrag(const RowSelection&
 void SmsTable::EndDrag(bool moved) { card::EndTransfer(m_positions, moved, Clear); }
 
 bool SmsTable::DropPayload(const SmsPayload& payload, std::size_t row) {
-    if (row >= m_positionCount || payload.entries.empty()) return false;
-    const std::size_t placed = std::min(payload.entries.size(), m_positionCount - row);
-    const auto targets = std::span(m_positions).subspan(row, placed);
-    // Positions the drag itself empties are no loss; anything else is overwritten only when agreed.
-    const bool overwrites = std::any_of(targets.begin(), targets.end(), [](const SmsEntry& target) {
-        return target.used != 0 && target.inTransfer == 0;
-    });
-    if (m_settings.confirm && overwrites && !AskYes(m_ui, kDropOverwriteQuestion, QuestionButtons::YesNo)) {
-        return false;
-    }
     // A message moved within the window keeps its reference, so that the card keeps its record's
-    // bytes; it is looked up before the drop overwrites any position.
-    std::vector<std::uint32_t> references(placed, 0);
-    for (std::size_t i = 0; i < placed; ++i) {
-        const auto source = std::find_if(m_positions.begin(), m_positions.end(), [&](const SmsEntry& entry) {
-            return entry.inTransfer != 0 && entry.index == payload.entries[i].index;
-        });
-        if (source != m_positions.end()) references[i] = source->messageRef;
-    }
-    for (std::size_t i = 0; i < placed; ++i) {
-        SmsEntry entry = payload.entries[i];
-        entry.index = targets[i].index;
-        entry.messageRef = references[i];
-        entry.modified = 1;
-        entry.inTransfer = 0;
-        targets[i] = entry;
-    }
-    if (placed < payload.entries.size()) {
-        // A move whose messages did not all fit must not empty its sources: the messages left out
-        // would be lost. Without their marks the move ends as a copy.
-        for (SmsEntry& entry : m_positions) entry.inTransfer = 0;
-        Show(m_ui, kBeyondCapacity, MessageIcon::Exclamation);
-    }
-    return true;
+    // bytes; the payload does not carry it, so it is taken from the position being dragged.
+    const auto takeReferences = [this](std::vector<SmsEntry>& arriving) {
+        for (SmsEntry& message : arriving) {
+            const auto source = std::find_if(m_positions.begin(), m_positions.end(), [&](const SmsEntry& entry) {
+                return entry.inTransfer != 0 && entry.index == message.index;
+            });
+            message.messageRef = source != m_positions.end() ? source->messageRef : 0;
+        }
+    };
+    const card::DropOutcome outcome = card::DropEntries(
+        std::span(m_positions).first(m_positionCount), row, std::span<const SmsEntry>(payload.entries),
+        [&] { return !m_settings.confirm || AskYes(m_ui, kDropOverwriteQuestion, QuestionButtons::YesNo); },
+        takeReferences);
+    if (outcome == card::DropOutcome::PlacedSome) Show(m_ui, kBeyondCapacity, MessageIcon::Exclamation);
+    return outcome != card::DropOutcome::Refused;
 }
 
 }  // namespace quillet::sms
