@@ -8,15 +8,8 @@
 
 namespace quillet::ui {
 
-namespace {
-
-// "Closing window will lose changes.\nClose window?"
-constexpr int kCloseWindowQuestion = 57585;
-
-}  // namespace
-
-CDialogEx::CDialogEx(CMainApp& app, app::EditorKind kind)
-    : QDialog(app.Frame()), m_app(app), m_kind(kind), m_closeQuestion(kCloseWindowQuestion) {
+CDialogEx::CDialogEx(CMainApp& app, app::EditorKind kind, int closeQuestion)
+    : QDialog(app.Frame()), m_app(app), m_kind(kind), m_closeQuestion(closeQuestion) {
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }

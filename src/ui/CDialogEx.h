@@ -17,7 +17,8 @@ class CDialogEx : public QDialog, public app::Editor {
 public:
     static constexpr int kNoCloseQuestion = -1;
 
-    CDialogEx(CMainApp& app, app::EditorKind kind);
+    // `closeQuestion` is the question the window asks before it closes with unsaved changes.
+    CDialogEx(CMainApp& app, app::EditorKind kind, int closeQuestion);
     ~CDialogEx() override;
 
     void MakeActive() override;

@@ -23,6 +23,9 @@ namespace {
 
 using app::CommandId;
 
+// "Closing window will lose changes.\nClose window?"
+constexpr int kCloseWindowQuestion = 57585;
+
 // Column titles "Item nr", "Name", "Tel. number" and the first two columns' widths.
 constexpr std::uint32_t kItemColumnId = 57920;
 constexpr std::uint32_t kNameColumnId = 57921;
@@ -53,7 +56,9 @@ phonebook::SortColumn ColumnOf(int section) {
 CSezEdDlg::CSezEdDlg(CMainApp& app) : CSezEdDlg(app, app::EditorKind::PhoneBook, phonebook::kPhoneBookBook) {}
 
 CSezEdDlg::CSezEdDlg(CMainApp& app, app::EditorKind kind, const phonebook::BookFile& book)
-    : CDialogEx(app, kind), m_ui(std::make_unique<Ui::CSezEdDlg>()), m_table(book, app.Ui(), app.NameLimits()) {
+    : CDialogEx(app, kind, kCloseWindowQuestion),
+      m_ui(std::make_unique<Ui::CSezEdDlg>()),
+      m_table(book, app.Ui(), app.NameLimits()) {
     m_ui->setupUi(this);
     // Only the fixed dialling numbers window shows the card's fixed dialling state.
     m_ui->fdnActiveBox->hide();

@@ -23,6 +23,9 @@ namespace {
 
 using app::CommandId;
 
+// "Closing window will lose changes.\nClose window?", the message windows' own copy of the text.
+constexpr int kCloseWindowQuestion = 57680;
+
 // Column titles "#", "When", "Status", "Tel. number", "Text" and the widths of all but the last.
 constexpr std::uint32_t kFirstColumnId = 57907;
 constexpr int kColumnCount = 5;
@@ -76,7 +79,9 @@ std::optional<std::string> AskMessageFile(QWidget* parent, std::uint32_t titleId
 }  // namespace
 
 CSmsEdDlg::CSmsEdDlg(CMainApp& app)
-    : CDialogEx(app, app::EditorKind::Sms), m_ui(std::make_unique<Ui::CSmsEdDlg>()), m_table(app.Ui()) {
+    : CDialogEx(app, app::EditorKind::Sms, kCloseWindowQuestion),
+      m_ui(std::make_unique<Ui::CSmsEdDlg>()),
+      m_table(app.Ui()) {
     m_ui->setupUi(this);
     QStringList titles;
     for (int column = 0; column < kColumnCount; ++column) {
