@@ -11,6 +11,10 @@ bool IsValidCentreNumber(std::string_view text) {
     return text.size() - (text.starts_with('+') ? 1 : 0) <= kMaxCentreDigits && IsValidNumber(text);
 }
 
+bool IsWritableCentreNumber(std::string_view text) {
+    return text.size() > (text.starts_with('+') ? 1u : 0u) && IsValidCentreNumber(text);
+}
+
 bool IsValidNumber(std::string_view text) {
     if (text.size() > kMaxNumberLength) return false;
     for (std::size_t position = 0; position < text.size(); ++position) {

@@ -18,6 +18,8 @@ bool IsValidNumber(std::string_view text);
 // A service-centre number as an SMS parameter record holds it: a number as above of at most 20
 // characters after the '+'. An empty text passes (no centre).
 bool IsValidCentreNumber(std::string_view text);
+// A centre that can be written to the card: a valid centre with at least one digit.
+bool IsWritableCentreNumber(std::string_view text);
 
 // "+4930" gives number "4930" and ton 1; any other text is the number with ton 0. The number is
 // cut to capacity - 1 characters.

@@ -1,8 +1,8 @@
 // smsp read / write
+#include "card/DialNumbers.h"
 #include "cli/CardCommand.h"
 #include "cli/CommandHandlers.h"
 #include "cli/TerminalText.h"
-#include "phonebook/DialNumbers.h"
 #include "resources/StringTable.h"
 #include "sms/SmsParameters.h"
 
@@ -12,11 +12,6 @@ namespace {
 
 constexpr std::uint32_t kNoParameters = 57345;  // "No SMS parameters in card"
 constexpr std::uint32_t kBadCentre = 57347;     // "Badly-entered SMS center number"
-
-// The SMS parameters dialog's check: a centre must be given, and the record holds it.
-bool IsValidCentre(const std::string& centre) {
-    return centre.size() > (centre.starts_with('+') ? 1u : 0u) && phonebook::IsValidCentreNumber(centre);
-}
 
 int ReadParameters(const Options& options, std::ostream& out, std::ostream& err) {
     CardCommand command(options, err);
@@ -33,7 +28,7 @@ int ReadParameters(const Options& options, std::ostream& out, std::ostream& err)
 
 int WriteParameters(const Options& options, const CommandLine& line, std::ostream& err) {
     const std::string centre = *line.Value("--centre");
-    if (!IsValidCentre(centre)) {
+    if (!card::IsWritableCentreNumber(centre)) {
         return UsageError(err, ToTerminal(resources::LoadString(kBadCentre)) + " \"" + centre +
                                    "\": at most 20 dialling digits (0-9 * # p), + in front if international");
     }

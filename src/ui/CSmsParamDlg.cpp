@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "app/AppSettings.h"
 #include "card/DialNumbers.h"
@@ -97,7 +96,7 @@ void CSmsParamDlg::ReadFromSim() {
 
 void CSmsParamDlg::WriteToSim() {
     const std::string centre = Centre();
-    if (centre.empty() || !card::IsValidCentreNumber(centre)) {
+    if (!card::IsWritableCentreNumber(centre)) {
         ShowMessageBox(this, resources::LoadString(kBadCentreToWrite), card::MessageIcon::Error);
         return;
     }
@@ -106,13 +105,13 @@ void CSmsParamDlg::WriteToSim() {
 }
 
 void CSmsParamDlg::TakeFromPhoneBook() {
-    const auto entry = m_app.Frame() != nullptr ? m_app.Frame()->FrontPhoneBookEntry() : std::nullopt;
-    if (!entry) {
+    const std::optional<std::string> number =
+        m_app.Frame() != nullptr ? m_app.Frame()->FrontPhoneBookNumber() : std::nullopt;
+    if (!number) {
         ShowMessageBox(this, resources::LoadString(kNoPhoneBookEntry), card::MessageIcon::Error);
         return;
     }
-    const std::string_view number(entry->number, ::strnlen(entry->number, sizeof entry->number));
-    m_ui->centreEdit->setText(QString::fromStdString(card::JoinInternational(number, entry->ton)));
+    m_ui->centreEdit->setText(QString::fromStdString(*number));
 }
 
 void CSmsParamDlg::accept() {
