@@ -31,6 +31,8 @@ constexpr CommandRoute WindowNumber(EditorKind kind, int number) {
 }
 constexpr CommandRoute Own(CommandAction action) { return To(action, Kind::PhoneBook); }
 constexpr CommandRoute Later() { return Own(Act::Nothing); }
+constexpr CommandRoute Pin(CommandId command) { return {Act::PinCommand, Kind::PhoneBook, command, C::None, 0}; }
+constexpr CommandRoute Networks(CommandId command) { return {Act::NetworkList, Kind::PhoneBook, command, C::None, 0}; }
 
 constexpr std::array kCommands = {
     // Phone Book menu.
@@ -52,19 +54,19 @@ constexpr std::array kCommands = {
     CommandRow{C::SmsParameters, Need::Nothing, Own(Act::SmsParameters)},
     CommandRow{C::PrintMessages, Need::LaterVersion, Later()},
     // PIN and SIM Card menus.
-    CommandRow{C::EnterPin, Need::LaterVersion, Later()},
-    CommandRow{C::ChangePin, Need::LaterVersion, Later()},
-    CommandRow{C::EnableDisablePin, Need::LaterVersion, Later()},
-    CommandRow{C::EnterPin2, Need::LaterVersion, Later()},
-    CommandRow{C::ChangePin2, Need::LaterVersion, Later()},
-    CommandRow{C::UnblockCard, Need::LaterVersion, Later()},
-    CommandRow{C::BackupCard, Need::LaterVersion, Later()},
-    CommandRow{C::RestoreCard, Need::LaterVersion, Later()},
-    CommandRow{C::OpenBackupFile, Need::LaterVersion, Later()},
+    CommandRow{C::EnterPin, Need::Nothing, Pin(C::EnterPin)},
+    CommandRow{C::ChangePin, Need::Nothing, Pin(C::ChangePin)},
+    CommandRow{C::EnableDisablePin, Need::Nothing, Pin(C::EnableDisablePin)},
+    CommandRow{C::EnterPin2, Need::Nothing, Pin(C::EnterPin2)},
+    CommandRow{C::ChangePin2, Need::Nothing, Pin(C::ChangePin2)},
+    CommandRow{C::UnblockCard, Need::Nothing, Pin(C::UnblockCard)},
+    CommandRow{C::BackupCard, Need::Nothing, Own(Act::BackupCard)},
+    CommandRow{C::RestoreCard, Need::Nothing, Own(Act::RestoreCard)},
+    CommandRow{C::OpenBackupFile, Need::Nothing, Own(Act::OpenBackupFile)},
     CommandRow{C::SimInformation, Need::LaterVersion, Later()},
     CommandRow{C::CheckAndRepairSim, Need::LaterVersion, Later()},
-    CommandRow{C::PreferredNetworks, Need::LaterVersion, Later()},
-    CommandRow{C::ForbiddenNetworks, Need::LaterVersion, Later()},
+    CommandRow{C::PreferredNetworks, Need::Nothing, Networks(C::PreferredNetworks)},
+    CommandRow{C::ForbiddenNetworks, Need::Nothing, Networks(C::ForbiddenNetworks)},
     // Edit menu and its keys: the active editor's own commands.
     CommandRow{C::InsertItem, Need::AnyEditor, Forward(C::EditorInsert)},
     CommandRow{C::DeleteItem, Need::AnyEditor, Forward(C::EditorDelete)},
@@ -101,7 +103,7 @@ constexpr std::array kCommands = {
     CommandRow{C::ToolAnotherPhoneBook, Need::PhoneBookEditor, To(Act::NewEditor, Kind::PhoneBook)},
     CommandRow{C::ToolEditMessages, Need::SmsEditor, To(Act::ShowEditor, Kind::Sms)},
     CommandRow{C::ToolAnotherSmsWindow, Need::SmsEditor, To(Act::NewEditor, Kind::Sms)},
-    CommandRow{C::ToolEnterPin, Need::LaterVersion, Later()},
+    CommandRow{C::ToolEnterPin, Need::Nothing, Pin(C::EnterPin)},
     CommandRow{C::ToolFindReplace, Need::AnyEditor, Forward(C::EditorFind)},
     CommandRow{C::ToolFindNext, Need::AnyEditor, Forward(C::EditorFindNext)},
     CommandRow{C::ToolInsertItem, Need::AnyEditor, Forward(C::EditorInsert)},
@@ -116,35 +118,6 @@ const CommandRow* RowOf(CommandId command) {
     const auto found = std::find_if(kCommands.begin(), kCommands.end(),
                                     [command](const CommandRow& row) { return row.command == command; });
     return found == kCommands.end() ? nullptr : &*found;
-}
-
-// The command-line tool already does some of what the windows cannot do yet.
-const char* ToolCommandOf(CommandId command) {
-    switch (command) {
-        case C::EnterPin:
-        case C::ToolEnterPin:
-            return "pin verify";
-        case C::ChangePin:
-            return "pin change";
-        case C::EnableDisablePin:
-            return "pin enable|disable";
-        case C::EnterPin2:
-            return "pin verify --pin2";
-        case C::ChangePin2:
-            return "pin change --pin2";
-        case C::UnblockCard:
-            return "pin unblock";
-        case C::BackupCard:
-            return "backup";
-        case C::RestoreCard:
-            return "restore";
-        case C::PreferredNetworks:
-            return "networks";
-        case C::ForbiddenNetworks:
-            return "networks --forbidden";
-        default:
-            return nullptr;
-    }
 }
 
 }  // namespace
@@ -162,9 +135,7 @@ CommandRoute RouteOf(CommandId command) {
 std::string UnavailableReason(CommandId command) {
     // Every editor window is part of the program: only the commands of later versions say why.
     if (NeedOf(command) != Need::LaterVersion) return {};
-    const char* tool = ToolCommandOf(command);
-    if (tool == nullptr) return "Not available yet: comes in a later version.";
-    return std::string("Not available in the window yet; \"quillet-cli ") + tool + "\" does it today.";
+    return "Not available yet: comes in a later version.";
 }
 
 bool CommandRouter::Available(CommandId command) const {
@@ -207,6 +178,21 @@ void CommandRouter::OnCommand(CommandId command) {
             break;
         case Act::SmsParameters:
             m_targets.ShowSmsParameters();
+            break;
+        case Act::PinCommand:
+            m_targets.RunPinCommand(route.sent);
+            break;
+        case Act::NetworkList:
+            m_targets.ShowNetworkList(route.sent == C::ForbiddenNetworks);
+            break;
+        case Act::BackupCard:
+            m_targets.BackupCard();
+            break;
+        case Act::RestoreCard:
+            m_targets.RestoreFromBackup(true, false);
+            break;
+        case Act::OpenBackupFile:
+            m_targets.RestoreFromBackup(false, true);
             break;
         case Act::ProgramInfo:
             m_targets.ShowProgramInfo();

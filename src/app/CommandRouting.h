@@ -36,6 +36,11 @@ enum class CommandAction {
     TelephoneCard,
     ActivateFixedDialing,
     SmsParameters,
+    PinCommand,      // a PIN command, as `sent`
+    NetworkList,     // the preferred networks, or the forbidden ones when `sent` is ForbiddenNetworks
+    BackupCard,
+    RestoreCard,
+    OpenBackupFile,
     ProgramInfo,
     Exit,
 };
@@ -73,6 +78,16 @@ public:
     virtual void ActivateFixedDialing() = 0;
     // "SMS Parameters": the default centre and validity, read from and written to the card.
     virtual void ShowSmsParameters() = 0;
+    // The PIN menu's commands (Enter PIN, Change PIN, Enable/Disable PIN, their PIN2 forms, Unblock
+    // Card), each a short dialogue with the card.
+    virtual void RunPinCommand(CommandId command) = 0;
+    // "Preferred Networks" or "Forbidden Networks": the list read from the card, edited, written back.
+    virtual void ShowNetworkList(bool forbidden) = 0;
+    // "Backup Card": the whole card into one file.
+    virtual void BackupCard() = 0;
+    // "Restore Card" (restore) and "Open Backup File" (open): a backup file onto the card or into
+    // new editor windows.
+    virtual void RestoreFromBackup(bool restore, bool open) = 0;
     virtual void ShowProgramInfo() = 0;
     virtual void Exit() = 0;
 };

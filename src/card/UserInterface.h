@@ -24,6 +24,20 @@ struct PinPrompt {
     std::size_t maxLength = 8;
 };
 
+// The three-field code dialogs: an old code (or unblocking code) and a new one entered twice.
+enum class CodeForm : std::uint32_t {
+    ChangePin = 173,    // "Quillet! - Change PIN"
+    ChangePin2 = 174,   // "Quillet! - Change PIN2"
+    UnblockPin = 163,   // "Quillet! - Enter PUK"
+    UnblockPin2 = 175,  // "Quillet! - Enter PUK2"
+};
+
+// What a code dialog hands on once its own checks passed: the old or unblocking code and the new one.
+struct CodeChange {
+    SecretString code;
+    SecretString newCode;
+};
+
 // How the core talks to the person at the screen: the windowed program answers with Qt dialogs,
 // the command-line tool on the terminal, tests from a script. Texts come from the string table.
 class UserInterface {
@@ -32,6 +46,9 @@ public:
 
     // Asks for a code; nothing when the user closes the dialog.
     virtual std::optional<SecretString> AskPin(const PinPrompt& prompt) = 0;
+    // Asks for a code and a new one (entered twice and checked by the dialog); nothing when the user
+    // closes the dialog. A front end without such dialogs closes them at once.
+    virtual std::optional<CodeChange> AskCodeChange(CodeForm /*form*/) { return std::nullopt; }
     virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
     virtual Answer AskQuestion(std::string_view text, QuestionButtons buttons) = 0;
 

@@ -11,12 +11,15 @@
 
 #include "app/AppSettings.h"
 #include "card/DialNumbers.h"
+#include "card/PinCommands.h"
 #include "phonebook/FixedDialingSwitch.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/AppIcon.h"
+#include "ui/BackupWindows.h"
 #include "ui/CMainApp.h"
 #include "ui/CMainToolBar.h"
+#include "ui/CNetworkListDlg.h"
 #include "ui/CProgramInfoDlg.h"
 #include "ui/CSetupDlg.h"
 #include "ui/CSezEdDlg.h"
@@ -230,6 +233,41 @@ void CMainFrame::ShowSmsParameters() {
     CSmsParamDlg dialog(m_app, this);
     dialog.exec();
 }
+
+void CMainFrame::RunPinCommand(CommandId command) {
+    card::CardSession& session = m_app.Context().Session();
+    switch (command) {
+        case CommandId::EnterPin:
+            card::EnterPin(session, this, 1);
+            break;
+        case CommandId::EnterPin2:
+            card::EnterPin(session, this, 2);
+            break;
+        case CommandId::ChangePin:
+            card::ChangePin(session, this, 1);
+            break;
+        case CommandId::ChangePin2:
+            card::ChangePin(session, this, 2);
+            break;
+        case CommandId::EnableDisablePin:
+            card::EnableDisablePin(session, this);
+            break;
+        case CommandId::UnblockCard:
+            card::UnblockCard(session, this);
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainFrame::ShowNetworkList(bool forbidden) {
+    CNetworkListDlg dialog(m_app, forbidden, this);
+    dialog.exec();
+}
+
+void CMainFrame::BackupCard() { RunBackupCard(m_app, this); }
+
+void CMainFrame::RestoreFromBackup(bool restore, bool open) { RunRestoreFromBackup(m_app, *this, restore, open); }
 
 void CMainFrame::ShowProgramInfo() {
     CProgramInfoDlg dialog(this);

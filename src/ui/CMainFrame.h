@@ -80,6 +80,10 @@ private:
     void ShowTelephoneCard() override;
     void ActivateFixedDialing() override;
     void ShowSmsParameters() override;
+    void RunPinCommand(app::CommandId command) override;
+    void ShowNetworkList(bool forbidden) override;
+    void BackupCard() override;
+    void RestoreFromBackup(bool restore, bool open) override;
     void ShowProgramInfo() override;
     void Exit() override;
 

@@ -33,6 +33,12 @@ public:
     void ShowTelephoneCard() override { shown.push_back("telephone card"); }
     void ActivateFixedDialing() override { shown.push_back("activate fdn"); }
     void ShowSmsParameters() override { shown.push_back("sms parameters"); }
+    void RunPinCommand(CommandId command) override { shown.push_back("pin " + std::to_string(int(command))); }
+    void ShowNetworkList(bool forbidden) override { shown.push_back(forbidden ? "forbidden" : "preferred"); }
+    void BackupCard() override { shown.push_back("backup"); }
+    void RestoreFromBackup(bool restore, bool open) override {
+        shown.push_back(std::string("restore ") + (restore ? "1" : "0") + (open ? "1" : "0"));
+    }
     void ShowProgramInfo() override { shown.push_back("program info"); }
     void Exit() override { shown.push_back("exit"); }
 
@@ -208,12 +214,19 @@ TEST(CommandRouting, WindowMenuPicksWindowsByNumberAndStepsToTheNext) {
 
 TEST(CommandRouting, TheWindowsOwnCommandsOpenItsDialogsAndCloseAllClosesEveryEditor) {
     Window window;
-    for (const CommandId command : {C::Setup, C::CountryCodes, C::TelephoneCard, C::ActivateFdn, C::About, C::Exit,
-                                    C::HelpContents, C::Help, C::ContextHelp}) {
+    for (const CommandId command :
+         {C::Setup, C::CountryCodes, C::TelephoneCard, C::ActivateFdn, C::About, C::Exit, C::HelpContents, C::Help,
+          C::ContextHelp, C::ToolEnterPin, C::UnblockCard, C::ForbiddenNetworks, C::PreferredNetworks, C::BackupCard,
+          C::RestoreCard, C::OpenBackupFile}) {
         window.router.OnCommand(command);
     }
-    EXPECT_EQ(window.shown, (std::vector<std::string>{"setup", "country codes", "telephone card", "activate fdn",
-                                                      "program info", "exit"}));
+    // The toolbar's Enter PIN is the menu's.
+    const std::string enterPin = "pin " + std::to_string(int(C::EnterPin));
+    const std::string unblock = "pin " + std::to_string(int(C::UnblockCard));
+    EXPECT_EQ(window.shown,
+              (std::vector<std::string>{"setup", "country codes", "telephone card", "activate fdn", "program info",
+                                        "exit", enterPin, unblock, "forbidden", "preferred", "backup", "restore 10",
+                                        "restore 01"}));
 
     window.Open(kBook);
     window.Open(kSms);
@@ -236,9 +249,8 @@ TEST(CommandRouting, WhatTheProgramDoesNotOfferIsUnavailableDoesNothingAndSaysWh
         {C::Paste, true, ""},
         {C::Setup, true, ""},
         {C::PrintPhoneBook, false, "Not available yet: comes in a later version."},
-        {C::ToolEnterPin, false, "Not available in the window yet; \"quillet-cli pin verify\" does it today."},
-        {C::ForbiddenNetworks, false,
-         "Not available in the window yet; \"quillet-cli networks --forbidden\" does it today."},
+        {C::ToolEnterPin, true, ""},
+        {C::ForbiddenNetworks, true, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(static_cast<int>(row.command));

@@ -137,15 +137,15 @@ TEST_F(UiFixture, CommandsOfLaterVersionsAreDisabledAndSaySo) {
     auto app = Start();
     ui::CMainFrame& frame = *app->Frame();
     for (app::CommandId id :
-         {C::EnterPin, C::BackupCard, C::SimInformation, C::PreferredNetworks, C::PrintMessages, C::CloseAll}) {
+         {C::SimInformation, C::CheckAndRepairSim, C::PrintMessages, C::CloseAll}) {
         EXPECT_FALSE(Enabled(frame, id)) << static_cast<int>(id);
     }
     EXPECT_TRUE(frame.MenuAction(C::PrintMessages)->toolTip().startsWith("Not available yet"));
-    EXPECT_TRUE(frame.MenuAction(C::BackupCard)->toolTip().contains("quillet-cli backup"));
     EXPECT_TRUE(
         frame.ToolbarAction(C::ToolSimInformation)->toolTip().startsWith("Information about SIM\nNot available"));
     for (app::CommandId id : {C::FixedDialingNumbers, C::ActivateFdn, C::EditMessages, C::SmsWindow1, C::SmsNext,
-                              C::ToolEditMessages, C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About}) {
+                              C::ToolEditMessages, C::EnterPin, C::ToolEnterPin, C::BackupCard, C::OpenBackupFile,
+                              C::PreferredNetworks, C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About}) {
         EXPECT_TRUE(Enabled(frame, id)) << static_cast<int>(id);
     }
     EXPECT_FALSE(frame.MenuAction(C::EditMessages)->toolTip().contains("Not available"));

@@ -1,0 +1,8 @@
+#include "ui/BackupWindows.h"
+
+namespace quillet::ui {
+
+void RunBackupCard(CMainApp&, QWidget*) {}
+void RunRestoreFromBackup(CMainApp&, CMainFrame&, bool, bool) {}
+
+}  // namespace quillet::ui

@@ -1,0 +1,7 @@
+#include "ui/CCodeChangeDlg.h"
+
+namespace quillet::ui {
+
+CCodeChangeDlg::CCodeChangeDlg(QWidget* parent) : QDialog(parent) {}
+
+}  // namespace quillet::ui

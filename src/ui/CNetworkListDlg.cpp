@@ -1,0 +1,7 @@
+#include "ui/CNetworkListDlg.h"
+
+namespace quillet::ui {
+
+CNetworkListDlg::CNetworkListDlg(CMainApp&, bool, QWidget* parent) : QDialog(parent) {}
+
+}  // namespace quillet::ui

@@ -1,0 +1,7 @@
+#include "ui/CRestoreCardDlg.h"
+
+namespace quillet::ui {
+
+CRestoreCardDlg::CRestoreCardDlg(QWidget* parent) : QDialog(parent) {}
+
+}  // namespace quillet::ui
