@@ -36,8 +36,8 @@ enum class CommandAction {
     TelephoneCard,
     ActivateFixedDialing,
     SmsParameters,
-    PinCommand,      // a PIN command, as `sent`
-    NetworkList,     // the preferred networks, or the forbidden ones when `sent` is ForbiddenNetworks
+    PinCommand,   // a PIN command, as `sent`
+    NetworkList,  // the preferred networks, or the forbidden ones when `sent` is ForbiddenNetworks
     BackupCard,
     RestoreCard,
     OpenBackupFile,

@@ -223,10 +223,9 @@ TEST(CommandRouting, TheWindowsOwnCommandsOpenItsDialogsAndCloseAllClosesEveryEd
     // The toolbar's Enter PIN is the menu's.
     const std::string enterPin = "pin " + std::to_string(int(C::EnterPin));
     const std::string unblock = "pin " + std::to_string(int(C::UnblockCard));
-    EXPECT_EQ(window.shown,
-              (std::vector<std::string>{"setup", "country codes", "telephone card", "activate fdn", "program info",
-                                        "exit", enterPin, unblock, "forbidden", "preferred", "backup", "restore 10",
-                                        "restore 01"}));
+    EXPECT_EQ(window.shown, (std::vector<std::string>{"setup", "country codes", "telephone card", "activate fdn",
+                                                      "program info", "exit", enterPin, unblock, "forbidden",
+                                                      "preferred", "backup", "restore 10", "restore 01"}));
 
     window.Open(kBook);
     window.Open(kSms);

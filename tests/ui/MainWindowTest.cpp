@@ -136,8 +136,7 @@ TEST_F(UiFixture, CommandsOfLaterVersionsAreDisabledAndSaySo) {
     responder.AnswerMessage();
     auto app = Start();
     ui::CMainFrame& frame = *app->Frame();
-    for (app::CommandId id :
-         {C::SimInformation, C::CheckAndRepairSim, C::PrintMessages, C::CloseAll}) {
+    for (app::CommandId id : {C::SimInformation, C::CheckAndRepairSim, C::PrintMessages, C::CloseAll}) {
         EXPECT_FALSE(Enabled(frame, id)) << static_cast<int>(id);
     }
     EXPECT_TRUE(frame.MenuAction(C::PrintMessages)->toolTip().startsWith("Not available yet"));
