@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include "ui/CCodeChangeDlg.h"
 #include "ui/Cp1250.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PinDialog.h"
@@ -23,6 +24,11 @@ QWidget* QtUserInterface::DialogParent() const {
 std::optional<card::SecretString> QtUserInterface::AskPin(const card::PinPrompt& prompt) {
     PinDialog dialog(prompt, DialogParent());
     return dialog.AskCode();
+}
+
+std::optional<card::CodeChange> QtUserInterface::AskCodeChange(card::CodeForm form) {
+    CCodeChangeDlg dialog(form, DialogParent());
+    return dialog.AskCodes();
 }
 
 void QtUserInterface::ShowMessage(std::string_view text, card::MessageIcon icon) {

@@ -19,6 +19,7 @@ public:
     void SetMainWindow(QWidget* mainWindow) { m_mainWindow = mainWindow; }
 
     std::optional<card::SecretString> AskPin(const card::PinPrompt& prompt) override;
+    std::optional<card::CodeChange> AskCodeChange(card::CodeForm form) override;
     void ShowMessage(std::string_view text, card::MessageIcon icon) override;
     card::Answer AskQuestion(std::string_view text, card::QuestionButtons buttons) override;
 

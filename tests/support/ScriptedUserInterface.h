@@ -3,6 +3,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "card/UserInterface.h"
@@ -15,13 +16,18 @@ public:
     // The next PIN dialogs are answered with these codes; std::nullopt closes the dialog.
     std::deque<std::optional<std::string>> pins;
     std::deque<card::Answer> answers;
+    // The next code dialogs are answered with (old or unblocking code, new code); std::nullopt
+    // closes the dialog.
+    std::deque<std::optional<std::pair<std::string, std::string>>> codeChanges;
     // The progress window's cancel button is pressed at this pump (counting from 1), or when
     // the progress text contains this.
     std::optional<int> cancelAtPump;
     std::optional<std::string> cancelAtText;
 
     std::vector<card::PinPrompt> prompts;
+    std::vector<card::CodeForm> codeForms;
     std::vector<std::pair<std::string, card::MessageIcon>> messages;
+    std::vector<bool> messagesOverProgress;  // whether the progress window was open at each message
     std::vector<std::string> questions;
     std::vector<std::string> progressTexts;
     int progressOpened = 0;
@@ -36,7 +42,18 @@ public:
         if (!pin) return std::nullopt;
         return card::SecretString(*pin);
     }
-    void ShowMessage(std::string_view text, card::MessageIcon icon) override { messages.emplace_back(text, icon); }
+    std::optional<card::CodeChange> AskCodeChange(card::CodeForm form) override {
+        codeForms.push_back(form);
+        if (codeChanges.empty()) return std::nullopt;
+        const std::optional<std::pair<std::string, std::string>> codes = codeChanges.front();
+        codeChanges.pop_front();
+        if (!codes) return std::nullopt;
+        return card::CodeChange{card::SecretString(codes->first), card::SecretString(codes->second)};
+    }
+    void ShowMessage(std::string_view text, card::MessageIcon icon) override {
+        messages.emplace_back(text, icon);
+        messagesOverProgress.push_back(progressOpened > progressClosed);
+    }
     card::Answer AskQuestion(std::string_view text, card::QuestionButtons) override {
         questions.emplace_back(text);
         if (answers.empty()) return card::Answer::No;
