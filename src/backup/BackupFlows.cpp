@@ -294,10 +294,10 @@ std::size_t AdoptFromCard(std::span<SmsEntry> messages, std::span<const SmsEntry
 
 }  // namespace
 
-BackupOutcome BackupCard(card::CardSession& session, const std::string& path) {
+BackupOutcome BackupCard(card::CardSession& session, card::ProgressOwner owner, const AskBackupPath& askPath) {
     card::UserInterface& ui = session.Host().Ui();
     auto backup = std::make_unique<SimBackup>();
-    session.BeginProgress(nullptr, kInitializing, kBackupTitle);
+    session.BeginProgress(owner, kInitializing, kBackupTitle);
     bool read = session.BeginSession(true, false, true);
     std::string left;  // what the card holds beyond the positions of the file
     const auto readBook = [&](std::uint16_t ef, auto& part, std::uint32_t& count, std::uint32_t leftText) {
@@ -335,14 +335,21 @@ BackupOutcome BackupCard(card::CardSession& session, const std::string& path) {
     }
     CopyText(backup->smsParameters.centre, parameters.centre);
     CopyText(backup->smsParameters.validity, parameters.validity);
+    // The path is asked only now, so no file is made for a card that could not be read.
+    const std::optional<std::string> path = askPath();
+    if (!path) return BackupOutcome::Cancelled;
     std::uint32_t error = 0;
     std::string reason;
-    if (!WriteSimBackupFile(path, *backup, error, &reason)) {
+    if (!WriteSimBackupFile(*path, *backup, error, &reason)) {
         ui.ShowMessage(std::string(resources::LoadString(error)) + "\n" + reason, card::MessageIcon::Exclamation);
         return BackupOutcome::FileFailed;
     }
     ui.ShowMessage(std::string(resources::LoadString(kBackupDone)) + left, card::MessageIcon::Information);
     return BackupOutcome::Done;
+}
+
+BackupOutcome BackupCard(card::CardSession& session, const std::string& path) {
+    return BackupCard(session, nullptr, [&path] { return std::optional<std::string>(path); });
 }
 
 bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface& ui) {
@@ -353,10 +360,10 @@ bool OpenBackup(const std::string& path, SimBackup& backup, card::UserInterface&
 }
 
 bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreChoice& choice,
-                   const AgreeToClear& agreeToClear) {
+                   const AgreeToClear& agreeToClear, card::ProgressOwner owner) {
     card::UserInterface& ui = session.Host().Ui();
     const RestoreParts parts = SelectParts(backup, choice);
-    session.BeginProgress(nullptr, kInitializing, kRestoreTitle);
+    session.BeginProgress(owner, kInitializing, kRestoreTitle);
     bool written = session.BeginSession(true, false, true);
 
     // Every part must fit the card before anything is written; a card without a chosen file fails
@@ -413,12 +420,13 @@ bool RestoreToCard(card::CardSession& session, SimBackup& backup, const RestoreC
 }
 
 bool RestoreFromBackup(card::CardSession& session, const std::string& path, bool restore, bool open, SimBackup& backup,
-                       const ChooseRestoreParts& chooseParts) {
+                       const ChooseRestoreParts& chooseParts, const AgreeToClear& agreeToClear,
+                       card::ProgressOwner owner) {
     if (!restore && !open) return false;
     if (!OpenBackup(path, backup, session.Host().Ui())) return false;
     if (!restore) return true;
     const std::optional<RestoreChoice> choice = chooseParts();
-    return choice && RestoreToCard(session, backup, *choice);
+    return choice && RestoreToCard(session, backup, *choice, agreeToClear, owner);
 }
 
 }  // namespace quillet::backup

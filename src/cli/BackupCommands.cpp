@@ -42,6 +42,7 @@ int RunBackup(const Options& options, const CommandLine& line, std::ostream&, st
             return kExitOk;
         case backup::BackupOutcome::FileFailed:
             return kExitFileError;
+        case backup::BackupOutcome::Cancelled:  // a path given beforehand is never cancelled
         case backup::BackupOutcome::CardFailed:
             break;
     }

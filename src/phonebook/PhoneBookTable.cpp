@@ -448,6 +448,16 @@ void PhoneBookTable::OpenFile(const std::string& path) {
     if (ReadFileInto(path, options, m_positions, m_positionCount, m_ui)) m_viewSort = SortColumn::ItemNumber;
 }
 
+void PhoneBookTable::OpenPositions(std::span<const PhoneBookEntry> positions, std::size_t count) {
+    m_positionCount = std::min({count, positions.size(), kTablePositions});
+    for (std::size_t position = 0; position < kTablePositions; ++position) {
+        PhoneBookEntry& entry = m_positions[position];
+        entry = position < m_positionCount ? positions[position] : EmptyPosition(static_cast<std::uint16_t>(position));
+        entry.modified = entry.used != 0 ? 1 : 0;
+    }
+    m_viewSort = SortColumn::ItemNumber;
+}
+
 AddFromFileRequest PhoneBookTable::DefaultAddFromFile(const RowSelection& selection) const {
     return {selection.focused >= 0 ? selection.focused + 1 : 1, false};
 }

@@ -139,6 +139,9 @@ public:
     // Open File: the question before the file dialog, then the file replacing every position.
     bool ConfirmOpenFile() const;
     void OpenFile(const std::string& path);
+    // A whole book from elsewhere (a card backup): its first `count` positions are shown, their
+    // used entries marked changed as an opened file's are; positions beyond come empty.
+    void OpenPositions(std::span<const PhoneBookEntry> positions, std::size_t count);
     // Add from File: the dialog's start, its check (false keeps it open), then the file.
     AddFromFileRequest DefaultAddFromFile(const RowSelection& selection) const;
     bool CheckAddFromFile(const AddFromFileRequest& request) const;

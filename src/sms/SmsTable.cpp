@@ -286,6 +286,16 @@ void SmsTable::OpenFile(const std::string& path) {
     m_positionCount = std::min<std::size_t>(count, kSmsPositions);
 }
 
+void SmsTable::OpenPositions(std::span<const SmsEntry> positions, std::size_t count) {
+    m_positionCount = std::min({count, positions.size(), kSmsPositions});
+    for (std::size_t position = 0; position < kSmsPositions; ++position) {
+        SmsEntry& entry = m_positions[position];
+        entry =
+            position < m_positionCount ? positions[position] : MakeEmptySmsEntry(static_cast<std::uint16_t>(position));
+        entry.modified = entry.used != 0 ? 1 : 0;
+    }
+}
+
 std::optional<card::ClipboardContent> SmsTable::CopyEntries(const RowSelection& selection, bool cut,
                                                             std::uint32_t source) {
     const std::vector<SmsEntry> entries =

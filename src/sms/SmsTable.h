@@ -104,6 +104,10 @@ public:
     bool ConfirmOpenFile() const;
     void OpenFile(const std::string& path);
 
+    // Messages from elsewhere (a card backup): the first `count` positions are shown, their used
+    // messages marked changed as an opened file's are; positions beyond come empty.
+    void OpenPositions(std::span<const SmsEntry> positions, std::size_t count);
+
     // Copy and Cut: the selected rows packed for the clipboard; nothing, and nothing cut, when no
     // selected position is used. `source` is the token of the list the window shows.
     std::optional<card::ClipboardContent> CopyEntries(const card::RowSelection& selection, bool cut,

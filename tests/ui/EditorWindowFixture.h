@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "UiFixture.h"
@@ -53,6 +55,25 @@ protected:
             return true;
         });
     }
+    // A file dialog answered with `path`, or cancelled for an empty one. Its title and type list are
+    // kept; `seen` runs when it opens.
+    void AnswerFile(const std::string& path, std::function<void()> seen = {}) {
+        responder.Expect([this, path, seen](QWidget* widget) {
+            auto* dialog = qobject_cast<QFileDialog*>(widget);
+            if (dialog == nullptr) return false;
+            fileTitles << dialog->windowTitle();
+            fileTypes << dialog->nameFilters();
+            if (seen) seen();
+            if (path.empty()) {
+                dialog->reject();
+                return true;
+            }
+            dialog->selectFile(QString::fromStdString(path));
+            // Queued: a refusal of the dialog's own opens its message box after this handler.
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            return true;
+        });
+    }
     void WaitForAnswers() {
         EXPECT_TRUE(QTest::qWaitFor([this] { return responder.Done(); }, 5000));
     }
@@ -68,6 +89,8 @@ protected:
     }
 
     std::unique_ptr<ui::CMainApp> app;
+    QStringList fileTitles;  // of the file dialogs answered, in order
+    QStringList fileTypes;
 };
 
 }  // namespace quillet::testing

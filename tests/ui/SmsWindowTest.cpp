@@ -5,7 +5,6 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -54,28 +53,12 @@ protected:
         ADD_FAILURE() << field;
         return {};
     }
-    // A file dialog answered with `path`; its title and type list are kept.
-    void AnswerFile(const std::string& path) {
-        responder.Expect([this, path](QWidget* widget) {
-            auto* dialog = qobject_cast<QFileDialog*>(widget);
-            if (dialog == nullptr) return false;
-            fileTitles << dialog->windowTitle();
-            fileTypes << dialog->nameFilters();
-            dialog->selectFile(QString::fromStdString(path));
-            // Queued: a refusal of the dialog's own opens its message box after this handler.
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-            return true;
-        });
-    }
     static std::string FileText(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();
     }
-
-    QStringList fileTitles;
-    QStringList fileTypes;
 };
 
 TEST_F(SmsWindow, TheDemoCardShowsItsMessagesAndThePaneFollowsTheFocusedRow) {
