@@ -30,7 +30,6 @@ constexpr CommandRoute WindowNumber(EditorKind kind, int number) {
     return {Act::ShowWindowNumber, kind, C::None, C::None, number};
 }
 constexpr CommandRoute Own(CommandAction action) { return To(action, Kind::PhoneBook); }
-constexpr CommandRoute Later() { return Own(Act::Nothing); }
 constexpr CommandRoute Pin(CommandId command) { return {Act::PinCommand, Kind::PhoneBook, command, C::None, 0}; }
 constexpr CommandRoute Networks(CommandId command) { return {Act::NetworkList, Kind::PhoneBook, command, C::None, 0}; }
 
@@ -45,14 +44,14 @@ constexpr std::array kCommands = {
     CommandRow{C::PhoneBookAddFromFile, Need::PhoneBookEditor, ToFront(Kind::PhoneBook, C::PhoneBookAddFromFile)},
     CommandRow{C::NewPhoneBook, Need::PhoneBookEditor, To(Act::NewEditor, Kind::PhoneBook)},
     CommandRow{C::Internationalization, Need::AnyEditor, Forward(C::EditorInternationalize)},
-    CommandRow{C::PrintPhoneBook, Need::LaterVersion, Later()},
+    CommandRow{C::PrintPhoneBook, Need::PhoneBookEditor, Forward(C::PrintPhoneBook)},
     // SMS Messages menu.
     CommandRow{C::EditMessages, Need::SmsEditor, To(Act::ShowEditor, Kind::Sms)},
     CommandRow{C::SmsOpenFile, Need::SmsEditor, ToFront(Kind::Sms, C::SmsOpenFile)},
     CommandRow{C::SmsSaveFile, Need::SmsEditor, ToFront(Kind::Sms, C::SmsSaveFile)},
     CommandRow{C::SmsAddToFile, Need::SmsEditor, ToFront(Kind::Sms, C::SmsAddToFile)},
     CommandRow{C::SmsParameters, Need::Nothing, Own(Act::SmsParameters)},
-    CommandRow{C::PrintMessages, Need::LaterVersion, Later()},
+    CommandRow{C::PrintMessages, Need::SmsEditor, Forward(C::PrintMessages)},
     // PIN and SIM Card menus.
     CommandRow{C::EnterPin, Need::Nothing, Pin(C::EnterPin)},
     CommandRow{C::ChangePin, Need::Nothing, Pin(C::ChangePin)},
@@ -63,8 +62,8 @@ constexpr std::array kCommands = {
     CommandRow{C::BackupCard, Need::Nothing, Own(Act::BackupCard)},
     CommandRow{C::RestoreCard, Need::Nothing, Own(Act::RestoreCard)},
     CommandRow{C::OpenBackupFile, Need::Nothing, Own(Act::OpenBackupFile)},
-    CommandRow{C::SimInformation, Need::LaterVersion, Later()},
-    CommandRow{C::CheckAndRepairSim, Need::LaterVersion, Later()},
+    CommandRow{C::SimInformation, Need::Nothing, Own(Act::SimInformation)},
+    CommandRow{C::CheckAndRepairSim, Need::Nothing, Own(Act::CheckAndRepair)},
     CommandRow{C::PreferredNetworks, Need::Nothing, Networks(C::PreferredNetworks)},
     CommandRow{C::ForbiddenNetworks, Need::Nothing, Networks(C::ForbiddenNetworks)},
     // Edit menu and its keys: the active editor's own commands.
@@ -98,7 +97,7 @@ constexpr std::array kCommands = {
                ByActiveKind(Act::OpenFileByKind, C::PhoneBookOpenFile, C::SmsOpenFile)},
     CommandRow{C::ToolSaveFile, Need::AnyEditor,
                ByActiveKind(Act::SendByActiveKind, C::PhoneBookSaveFile, C::SmsSaveFile)},
-    CommandRow{C::ToolPrint, Need::LaterVersion, Later()},
+    CommandRow{C::ToolPrint, Need::AnyEditor, ByActiveKind(Act::SendByActiveKind, C::PrintPhoneBook, C::PrintMessages)},
     CommandRow{C::ToolEditPhoneBook, Need::PhoneBookEditor, To(Act::ShowEditor, Kind::PhoneBook)},
     CommandRow{C::ToolAnotherPhoneBook, Need::PhoneBookEditor, To(Act::NewEditor, Kind::PhoneBook)},
     CommandRow{C::ToolEditMessages, Need::SmsEditor, To(Act::ShowEditor, Kind::Sms)},
@@ -110,8 +109,8 @@ constexpr std::array kCommands = {
     CommandRow{C::ToolDeleteItem, Need::AnyEditor, Forward(C::EditorDelete)},
     CommandRow{C::ToolDeleteSelected, Need::AnyEditor, Forward(C::EditorDeleteSelected)},
     CommandRow{C::ToolInternationalize, Need::AnyEditor, Forward(C::EditorInternationalize)},
-    CommandRow{C::ToolSimInformation, Need::LaterVersion, Later()},
-    CommandRow{C::ToolCheckAndRepair, Need::LaterVersion, Later()},
+    CommandRow{C::ToolSimInformation, Need::Nothing, Own(Act::SimInformation)},
+    CommandRow{C::ToolCheckAndRepair, Need::Nothing, Own(Act::CheckAndRepair)},
 };
 
 const CommandRow* RowOf(CommandId command) {
@@ -132,12 +131,6 @@ CommandRoute RouteOf(CommandId command) {
     return row == nullptr ? CommandRoute{} : row->route;
 }
 
-std::string UnavailableReason(CommandId command) {
-    // Every editor window is part of the program: only the commands of later versions say why.
-    if (NeedOf(command) != Need::LaterVersion) return {};
-    return "Not available yet: comes in a later version.";
-}
-
 bool CommandRouter::Available(CommandId command) const {
     switch (NeedOf(command)) {
         case Need::Nothing:
@@ -151,8 +144,6 @@ bool CommandRouter::Available(CommandId command) const {
         case Need::AnyEditor:
             return m_targets.Offers(Kind::PhoneBook) || m_targets.Offers(Kind::FixedDialing) ||
                    m_targets.Offers(Kind::Sms);
-        case Need::LaterVersion:
-            return false;
     }
     return false;
 }
@@ -193,6 +184,12 @@ void CommandRouter::OnCommand(CommandId command) {
             break;
         case Act::OpenBackupFile:
             m_targets.RestoreFromBackup(false, true);
+            break;
+        case Act::SimInformation:
+            m_targets.ShowSimInformation();
+            break;
+        case Act::CheckAndRepair:
+            m_targets.CheckAndRepairCard();
             break;
         case Act::ProgramInfo:
             m_targets.ShowProgramInfo();

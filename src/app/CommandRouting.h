@@ -16,7 +16,6 @@ enum class CommandNeed {
     FixedDialingEditor,  // opens the fixed-dialing-numbers window
     SmsEditor,           // opens or drives an SMS window
     AnyEditor,           // goes to whichever editor is active
-    LaterVersion,        // its dialog is not part of this version yet
 };
 
 // Where a command goes.
@@ -41,6 +40,8 @@ enum class CommandAction {
     BackupCard,
     RestoreCard,
     OpenBackupFile,
+    SimInformation,
+    CheckAndRepair,
     ProgramInfo,
     Exit,
 };
@@ -55,9 +56,6 @@ struct CommandRoute {
 
 CommandNeed NeedOf(CommandId command);
 CommandRoute RouteOf(CommandId command);
-// Why a command is not available when what it needs is missing (shown as its tooltip); empty for
-// a command that needs nothing.
-std::string UnavailableReason(CommandId command);
 
 // What the routing needs of the main window: its editor lists, the editor kinds the program
 // offers, and the commands the window carries out itself.
@@ -88,6 +86,10 @@ public:
     // "Restore Card" (restore) and "Open Backup File" (open): a backup file onto the card or into
     // new editor windows.
     virtual void RestoreFromBackup(bool restore, bool open) = 0;
+    // "Information about SIM": what the card is and holds, page by page.
+    virtual void ShowSimInformation() = 0;
+    // "Check and Repair SIM": a report on the card's links and records, then repairs on request.
+    virtual void CheckAndRepairCard() = 0;
     virtual void ShowProgramInfo() = 0;
     virtual void Exit() = 0;
 };

@@ -19,7 +19,7 @@ const std::map<std::string, CommandHandler>& Handlers() {
     static const std::map<std::string, CommandHandler> handlers = {
         {"readers", Readers},      {"phonebook", RunPhoneBook}, {"sms", RunSms},         {"smsp", RunSmsParameters},
         {"networks", RunNetworks}, {"backup", RunBackup},       {"restore", RunRestore}, {"pin", RunPin},
-        {"pin2", RunPin}};
+        {"pin2", RunPin},          {"info", RunInfo},           {"check", RunCheck},     {"print", RunPrint}};
     return handlers;
 }
 

@@ -17,5 +17,8 @@ int RunNetworks(const Options& options, const CommandLine& line, std::ostream& o
 int RunBackup(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err);
 int RunRestore(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err);
 int RunPin(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err);
+int RunInfo(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err);
+int RunCheck(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err);
+int RunPrint(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err);
 
 }  // namespace quillet::cli

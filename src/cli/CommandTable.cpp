@@ -79,6 +79,19 @@ std::vector<CommandSpec> BuildCommands() {
         {"pin2", "verify", {}, {}, "check PIN2"},
         {"pin2", "change", {}, {oldCode, newCode}, "change PIN2 from OLD to NEW"},
         {"pin2", "unblock", {}, {{"PUK2", ValueKind::Puk, false}, newCode}, "unblock PIN2 with its PUK2, setting NEW"},
+        {"info", "", {}, {}, "what the card is and holds: serial number, codes, call costs, capacities, numbers"},
+        {"check",
+         "",
+         {{"--repair", "", ValueKind::None, "repair what the check finds (may need PIN2)"}},
+         {},
+         "check the card's extension links and records"},
+        {"print",
+         "",
+         {{"--pdf", "FILE", ValueKind::File, "the PDF file to print to", true},
+          FdnOption(""),
+          {"--sms", "", ValueKind::None, "the messages instead of the phone book"}},
+         {},
+         "print the card's phone book (or messages) to a PDF file"},
     };
 }
 

@@ -23,7 +23,9 @@
 #include "ui/CProgramInfoDlg.h"
 #include "ui/CSetupDlg.h"
 #include "ui/CSezEdDlg.h"
+#include "ui/CSimInfoDlg.h"
 #include "ui/CSmsParamDlg.h"
+#include "ui/CheckRepairWindow.h"
 #include "ui/CommandTable.h"
 #include "ui/CountryListDialog.h"
 #include "ui/EntryTransfer.h"
@@ -89,9 +91,6 @@ QMenu* CMainFrame::AddMenu(QWidget* parent, const MenuEntry& entry) {
             const CommandId command = child.id;
             action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(command)));
             connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
-            if (!m_router.Available(command)) {
-                action->setToolTip(QString::fromStdString(app::UnavailableReason(command)));
-            }
             m_menuActions[command] = action;
         }
     }
@@ -107,7 +106,7 @@ void CMainFrame::BuildMenus() {
 }
 
 void CMainFrame::BuildToolBar() {
-    m_toolBar = new CMainToolBar(this, [this](CommandId command) { return m_router.Available(command); });
+    m_toolBar = new CMainToolBar(this);
     addToolBar(m_toolBar);
     connect(m_toolBar, &CMainToolBar::CommandChosen, this, &CMainFrame::OnCommand);
 }
@@ -268,6 +267,13 @@ void CMainFrame::ShowNetworkList(bool forbidden) {
 void CMainFrame::BackupCard() { RunBackupCard(m_app, this); }
 
 void CMainFrame::RestoreFromBackup(bool restore, bool open) { RunRestoreFromBackup(m_app, *this, restore, open); }
+
+void CMainFrame::ShowSimInformation() {
+    CSimInfoDlg dialog(m_app, this);
+    dialog.exec();
+}
+
+void CMainFrame::CheckAndRepairCard() { RunCheckAndRepair(m_app, this); }
 
 void CMainFrame::ShowProgramInfo() {
     CProgramInfoDlg dialog(this);

@@ -84,6 +84,8 @@ private:
     void ShowNetworkList(bool forbidden) override;
     void BackupCard() override;
     void RestoreFromBackup(bool restore, bool open) override;
+    void ShowSimInformation() override;
+    void CheckAndRepairCard() override;
     void ShowProgramInfo() override;
     void Exit() override;
 

@@ -14,8 +14,7 @@ constexpr int kToolTipLength = 79;
 
 }  // namespace
 
-CMainToolBar::CMainToolBar(QWidget* parent, const std::function<bool(app::CommandId)>& available)
-    : QToolBar(QStringLiteral("Quillet!"), parent) {
+CMainToolBar::CMainToolBar(QWidget* parent) : QToolBar(QStringLiteral("Quillet!"), parent) {
     setObjectName(QStringLiteral("mainToolBar"));
     setMovable(false);
     setIconSize(QSize(16, 15));
@@ -27,7 +26,6 @@ CMainToolBar::CMainToolBar(QWidget* parent, const std::function<bool(app::Comman
         // A button's tooltip is the string of its command's id.
         const auto id = static_cast<std::uint32_t>(command);
         QString tip = FromCp1250(resources::LoadString(id)).left(kToolTipLength);
-        if (!available(command)) tip += QLatin1Char('\n') + QString::fromStdString(app::UnavailableReason(command));
         QAction* action = addAction(ToolbarIcon(command), tip);
         action->setObjectName(QStringLiteral("button%1").arg(id));
         action->setToolTip(tip);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QToolBar>
-#include <functional>
 #include <map>
 
 #include "app/CommandId.h"
@@ -14,8 +13,7 @@ class CMainToolBar final : public QToolBar {
     Q_OBJECT
 
 public:
-    // available tells whether a command works in this version; others say why in their tooltip.
-    CMainToolBar(QWidget* parent, const std::function<bool(app::CommandId)>& available);
+    explicit CMainToolBar(QWidget* parent);
 
     QAction* Button(app::CommandId command) const;
     const std::map<app::CommandId, QAction*>& Buttons() const { return m_buttons; }

@@ -39,6 +39,8 @@ public:
     void RestoreFromBackup(bool restore, bool open) override {
         shown.push_back(std::string("restore ") + (restore ? "1" : "0") + (open ? "1" : "0"));
     }
+    void ShowSimInformation() override { shown.push_back("sim information"); }
+    void CheckAndRepairCard() override { shown.push_back("check and repair"); }
     void ShowProgramInfo() override { shown.push_back("program info"); }
     void Exit() override { shown.push_back("exit"); }
 
@@ -93,23 +95,37 @@ TEST(CommandRouting, EditCommandsReachTheActiveEditorAsItsOwnCommand) {
     }
 }
 
-TEST(CommandRouting, SaveGoesToTheActiveKindWithThatKindsCommand) {
-    for (const CommandId save : {C::ToolSaveFile, C::PhoneBookSaveFile}) {
+// Save and the toolbar's Print go to the active window with its kind's command; the menus' Print
+// commands reach the active window as they are, and only a window of their kind acts on them.
+TEST(CommandRouting, SaveAndPrintGoToTheActiveKindWithThatKindsCommand) {
+    const struct {
+        CommandId command;
+        CommandId phoneBookCommand;
+        CommandId smsCommand;
+    } rows[] = {
+        {C::ToolSaveFile, C::PhoneBookSaveFile, C::SmsSaveFile},
+        {C::PhoneBookSaveFile, C::PhoneBookSaveFile, C::SmsSaveFile},
+        {C::ToolPrint, C::PrintPhoneBook, C::PrintMessages},
+        {C::PrintPhoneBook, C::PrintPhoneBook, C::PrintPhoneBook},
+        {C::PrintMessages, C::PrintMessages, C::PrintMessages},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.command));
         Window window;
-        window.router.OnCommand(save);
+        window.router.OnCommand(row.command);
         EXPECT_EQ(window.journal.created, 0);
 
         TestEditor* book = window.Open(kBook);
         TestEditor* fdn = window.Open(kFdn);
         TestEditor* sms = window.Open(kSms);
-        window.router.OnCommand(save);
+        window.router.OnCommand(row.command);
         window.shell.lists.OnEditorActivated(fdn);
-        window.router.OnCommand(save);
+        window.router.OnCommand(row.command);
         window.shell.lists.OnEditorActivated(book);
-        window.router.OnCommand(save);
-        EXPECT_EQ(sms->commands, (Commands{C::SmsSaveFile}));
-        EXPECT_EQ(fdn->commands, (Commands{C::PhoneBookSaveFile}));
-        EXPECT_EQ(book->commands, (Commands{C::PhoneBookSaveFile}));
+        window.router.OnCommand(row.command);
+        EXPECT_EQ(sms->commands, (Commands{row.smsCommand}));
+        EXPECT_EQ(fdn->commands, (Commands{row.phoneBookCommand}));
+        EXPECT_EQ(book->commands, (Commands{row.phoneBookCommand}));
     }
 }
 
@@ -217,15 +233,16 @@ TEST(CommandRouting, TheWindowsOwnCommandsOpenItsDialogsAndCloseAllClosesEveryEd
     for (const CommandId command :
          {C::Setup, C::CountryCodes, C::TelephoneCard, C::ActivateFdn, C::About, C::Exit, C::HelpContents, C::Help,
           C::ContextHelp, C::ToolEnterPin, C::UnblockCard, C::ForbiddenNetworks, C::PreferredNetworks, C::BackupCard,
-          C::RestoreCard, C::OpenBackupFile}) {
+          C::RestoreCard, C::OpenBackupFile, C::SimInformation, C::ToolCheckAndRepair}) {
         window.router.OnCommand(command);
     }
     // The toolbar's Enter PIN is the menu's.
     const std::string enterPin = "pin " + std::to_string(int(C::EnterPin));
     const std::string unblock = "pin " + std::to_string(int(C::UnblockCard));
-    EXPECT_EQ(window.shown, (std::vector<std::string>{"setup", "country codes", "telephone card", "activate fdn",
-                                                      "program info", "exit", enterPin, unblock, "forbidden",
-                                                      "preferred", "backup", "restore 10", "restore 01"}));
+    EXPECT_EQ(window.shown,
+              (std::vector<std::string>{"setup", "country codes", "telephone card", "activate fdn", "program info",
+                                        "exit", enterPin, unblock, "forbidden", "preferred", "backup", "restore 10",
+                                        "restore 01", "sim information", "check and repair"}));
 
     window.Open(kBook);
     window.Open(kSms);
@@ -233,36 +250,26 @@ TEST(CommandRouting, TheWindowsOwnCommandsOpenItsDialogsAndCloseAllClosesEveryEd
     EXPECT_FALSE(window.shell.lists.AnyOpen());
 }
 
-TEST(CommandRouting, WhatTheProgramDoesNotOfferIsUnavailableDoesNothingAndSaysWhy) {
+TEST(CommandRouting, WhatTheProgramDoesNotOfferIsUnavailableAndDoesNothing) {
     Window window;
     window.offersAll = false;  // phone-book windows only
     const struct {
         CommandId command;
         bool available;
-        const char* reason;
     } rows[] = {
-        {C::EditPhoneBook, true, ""},
-        {C::EditMessages, false, ""},
-        {C::FixedDialingNumbers, false, ""},
-        {C::SmsWindow1, false, ""},
-        {C::Paste, true, ""},
-        {C::Setup, true, ""},
-        {C::PrintPhoneBook, false, "Not available yet: comes in a later version."},
-        {C::ToolEnterPin, true, ""},
-        {C::ForbiddenNetworks, true, ""},
+        {C::EditPhoneBook, true},     {C::EditMessages, false},  {C::FixedDialingNumbers, false},
+        {C::SmsWindow1, false},       {C::Paste, true},          {C::Setup, true},
+        {C::PrintPhoneBook, true},    {C::PrintMessages, false}, {C::ToolEnterPin, true},
+        {C::ForbiddenNetworks, true}, {C::SimInformation, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(static_cast<int>(row.command));
         EXPECT_EQ(window.router.Available(row.command), row.available);
-        if (!row.available) {
-            EXPECT_EQ(UnavailableReason(row.command), row.reason);
-        }
     }
     for (const CommandId command : {C::EditMessages, C::FixedDialingNumbers, C::ToolAnotherSmsWindow, C::SmsWindow2}) {
         window.router.OnCommand(command);
     }
     EXPECT_EQ(window.journal.created, 0);
-    EXPECT_EQ(UnavailableReason(C::Setup), "");
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ TEST(HelpOutputs, TheCompletionCompletesInBash) {
         std::string replies;
     };
     const Case cases[] = {
-        {"quillet-cli ", "readers|phonebook|sms|smsp|networks|backup|restore|pin|pin2|"},
+        {"quillet-cli ", "readers|phonebook|sms|smsp|networks|backup|restore|pin|pin2|info|check|print|"},
         {"quillet-cli --pin 1234 ph", "phonebook|"},
         {"quillet-cli phonebook ", "read|write|"},
         {"quillet-cli pin2 ", "verify|change|unblock|"},

@@ -33,14 +33,15 @@ protected:
 };
 
 TEST_F(MainWindow, WithoutAnActiveEditorTheEditorCommandsAreGrayed) {
-    for (app::CommandId id : {C::ToolSaveFile, C::ToolPrint, C::ToolFindReplace, C::ToolFindNext, C::ToolInsertItem,
-                              C::ToolDeleteItem, C::ToolDeleteSelected, C::ToolInternationalize, C::PhoneBookSaveFile,
-                              C::InsertItem, C::DeleteItem, C::Paste, C::CloseAll, C::Internationalization}) {
+    for (app::CommandId id :
+         {C::ToolSaveFile, C::ToolPrint, C::ToolFindReplace, C::ToolFindNext, C::ToolInsertItem, C::ToolDeleteItem,
+          C::ToolDeleteSelected, C::ToolInternationalize, C::PhoneBookSaveFile, C::InsertItem, C::DeleteItem, C::Paste,
+          C::CloseAll, C::Internationalization, C::PrintPhoneBook, C::PrintMessages}) {
         EXPECT_FALSE(Enabled(Frame(), id)) << static_cast<int>(id);
     }
-    for (app::CommandId id :
-         {C::SmsSaveFile, C::SmsAddToFile, C::ToolAnotherPhoneBook, C::ToolAnotherSmsWindow, C::NewPhoneBook,
-          C::EditPhoneBook, C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About}) {
+    for (app::CommandId id : {C::SmsSaveFile, C::SmsAddToFile, C::ToolAnotherPhoneBook, C::ToolAnotherSmsWindow,
+                              C::NewPhoneBook, C::EditPhoneBook, C::Setup, C::CountryCodes, C::TelephoneCard,
+                              C::SimInformation, C::ToolCheckAndRepair, C::Exit, C::About}) {
         EXPECT_TRUE(Enabled(Frame(), id)) << static_cast<int>(id);
     }
     EXPECT_FALSE(WindowMenuEnabled());
@@ -129,27 +130,6 @@ TEST_F(MainWindow, CloseAllAsksOnceAndNoKeepsEveryWindow) {
     for (TestEditor* editor : editors.made) EXPECT_TRUE(editor->closed);
     EXPECT_FALSE(Enabled(Frame(), C::CloseAll));
     EXPECT_FALSE(WindowMenuEnabled());
-}
-
-// Commands of later versions: off, saying why; the editor windows' commands are on.
-TEST_F(UiFixture, CommandsOfLaterVersionsAreDisabledAndSaySo) {
-    responder.AnswerMessage();
-    auto app = Start();
-    ui::CMainFrame& frame = *app->Frame();
-    for (app::CommandId id : {C::SimInformation, C::CheckAndRepairSim, C::PrintMessages, C::CloseAll}) {
-        EXPECT_FALSE(Enabled(frame, id)) << static_cast<int>(id);
-    }
-    EXPECT_TRUE(frame.MenuAction(C::PrintMessages)->toolTip().startsWith("Not available yet"));
-    EXPECT_TRUE(
-        frame.ToolbarAction(C::ToolSimInformation)->toolTip().startsWith("Information about SIM\nNot available"));
-    for (app::CommandId id : {C::FixedDialingNumbers, C::ActivateFdn, C::EditMessages, C::SmsWindow1, C::SmsNext,
-                              C::ToolEditMessages, C::EnterPin, C::ToolEnterPin, C::BackupCard, C::OpenBackupFile,
-                              C::PreferredNetworks, C::Setup, C::CountryCodes, C::TelephoneCard, C::Exit, C::About}) {
-        EXPECT_TRUE(Enabled(frame, id)) << static_cast<int>(id);
-    }
-    EXPECT_FALSE(frame.MenuAction(C::EditMessages)->toolTip().contains("Not available"));
-    frame.OnCommand(C::SimInformation);  // a disabled command reached by other means does nothing
-    EXPECT_TRUE(frame.Editors().ActiveEditor() == nullptr);
 }
 
 }  // namespace

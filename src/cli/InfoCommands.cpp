@@ -1,0 +1,8 @@
+// info
+#include "cli/CommandHandlers.h"
+
+namespace quillet::cli {
+
+int RunInfo(const Options&, const CommandLine&, std::ostream&, std::ostream&) { return 1; }
+
+}  // namespace quillet::cli

@@ -1,0 +1,7 @@
+#include "ui/CSimInfoDlg.h"
+
+namespace quillet::ui {
+
+CSimInfoDlg::CSimInfoDlg(CMainApp& app, QWidget* parent) : QDialog(parent), m_app(app) {}
+
+}  // namespace quillet::ui
