@@ -22,6 +22,9 @@ packages=(
     xdotool
     xclip
     groff-base
+    poppler-utils
+    fonts-dejavu-core
+    fonts-dejavu-extra
     clang-format
 )
 

@@ -84,7 +84,7 @@ std::vector<CommandSpec> BuildCommands() {
          "",
          {{"--repair", "", ValueKind::None, "repair what the check finds (may need PIN2)"}},
          {},
-         "check the card's extension links and records"},
+         "check the card's extension links and records (exit code 1 while errors remain)"},
         {"print",
          "",
          {{"--pdf", "FILE", ValueKind::File, "the PDF file to print to", true},

@@ -156,8 +156,9 @@ ApduResponse GsmSimCard::Select(const ApduHeader& header, std::span<const std::u
         const SimElementaryFile& file = m_profile.files[index];
         if (file.directory == m_currentDirectory && file.id == id) {
             m_currentFile = index;
-            // Selecting a file leaves its record pointer unset.
-            m_recordPointer = 0;
+            // A linear fixed file has no current record after a select; in a cyclic file the
+            // pointer addresses the record written last, record 1.
+            m_recordPointer = file.structure == FileStructure::Cyclic && !file.records.empty() ? 1 : 0;
             return RespondLater(FileResponse(file));
         }
     }

@@ -15,6 +15,7 @@
 #include "ui/EntryListView.h"
 #include "ui/EntryTransfer.h"
 #include "ui/FileDialogs.h"
+#include "ui/ReportPrinter.h"
 #include "ui_CSezEdDlg.h"
 
 namespace quillet::ui {
@@ -231,6 +232,13 @@ void CSezEdDlg::SendCommand(CommandId command) {
             break;
         case CommandId::EditorClose:
             CloseWindow();
+            break;
+        case CommandId::PrintPhoneBook:
+            // A window that holds no positions has nothing to print; empty positions print the frame.
+            if (table.PositionCount() > 0) {
+                PrintWithDialog(this,
+                                {report::ReportKind::PhoneBook, table.Positions().first(table.PositionCount()), {}});
+            }
             break;
         default:
             break;

@@ -15,6 +15,7 @@
 #include "ui/EntryListView.h"
 #include "ui/EntryTransfer.h"
 #include "ui/FileDialogs.h"
+#include "ui/ReportPrinter.h"
 #include "ui_CSmsEdDlg.h"
 
 namespace quillet::ui {
@@ -253,6 +254,13 @@ void CSmsEdDlg::SendCommand(CommandId command) {
             break;
         case CommandId::EditorClose:
             CloseWindow();
+            break;
+        case CommandId::PrintMessages:
+            // A window that holds no positions has nothing to print; empty positions print the frame.
+            if (table.PositionCount() > 0) {
+                PrintWithDialog(this,
+                                {report::ReportKind::Messages, {}, table.Positions().first(table.PositionCount())});
+            }
             break;
         default:
             break;

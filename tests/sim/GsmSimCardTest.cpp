@@ -141,10 +141,10 @@ TEST_F(SimCard, CyclicFilesRotateOnUpdate) {
     }
     // Record 1 is the newest; the oldest of four writes fell out of the three records.
     for (std::uint8_t record : {1, 2, 3}) EXPECT_EQ(apdu.ReadRecord(record, 4, 30).data.at(0), 5 - record);
-    // After a select NEXT starts at the newest record and wraps round after the oldest.
+    // A select points at the newest record; NEXT goes on to older ones and wraps round after the oldest.
     apdu.Select(0x6F44);
-    EXPECT_EQ(apdu.ReadRecord(0, 4, 30).sw, 0x9402);
-    for (std::uint8_t expected : {0x04, 0x03, 0x02, 0x04}) EXPECT_EQ(apdu.ReadRecord(0, 2, 30).data.at(0), expected);
+    EXPECT_EQ(apdu.ReadRecord(0, 4, 30).data.at(0), 0x04);
+    for (std::uint8_t expected : {0x03, 0x02, 0x04, 0x03}) EXPECT_EQ(apdu.ReadRecord(0, 2, 30).data.at(0), expected);
     // Only PREVIOUS may write a cyclic file.
     EXPECT_EQ(apdu.UpdateRecord(1, 4, Filled(30, 0x09)).sw, 0x6B00);
     EXPECT_EQ(apdu.UpdateRecord(0, 2, Filled(30, 0x09)).sw, 0x6B00);
