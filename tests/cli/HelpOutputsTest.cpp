@@ -7,10 +7,13 @@
 
 #include "cli/CommandTable.h"
 #include "cli/HelpOutputs.h"
+#include "support/ShellOutput.h"
 #include "support/TemporaryFolder.h"
 
 namespace quillet::cli {
 namespace {
+
+using testing::ShellOutput;
 
 bool Has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
@@ -39,16 +42,7 @@ std::string LineStarting(const std::string& script, const std::string& start) {
     return script.substr(at + 1, script.find('\n', at + 1) - at - 1);
 }
 
-std::string RunShell(const std::string& command) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    std::string output;
-    if (!pipe) return output;
-    char buffer[4096];
-    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) output.append(buffer, read);
-    return output;
-}
-
-bool HaveProgram(const std::string& name) { return RunShell("command -v " + name + " 2>/dev/null") != ""; }
+bool HaveProgram(const std::string& name) { return ShellOutput("command -v " + name + " 2>/dev/null") != ""; }
 
 TEST(HelpOutputs, EveryCommandAndOptionAppearsInAllThree) {
     const std::string help = Words(FormatHelp());
@@ -109,8 +103,8 @@ TEST(HelpOutputs, TheManPageRenders) {
     testing::TemporaryFolder folder;
     std::ofstream(folder.File("quillet-cli.1")) << FormatManPage();
     const std::string page = folder.File("quillet-cli.1");
-    EXPECT_EQ(RunShell("groff -man -Tutf8 -ww -z " + page + " 2>&1"), "");
-    const std::string shown = RunShell("groff -man -Tascii -P-cbou " + page + " 2>/dev/null");
+    EXPECT_EQ(ShellOutput("groff -man -Tutf8 -ww -z " + page + " 2>&1"), "");
+    const std::string shown = ShellOutput("groff -man -Tascii -P-cbou " + page + " 2>/dev/null");
     for (const std::string piece : {"QUILLET-CLI(1)", "phonebook write [--fdn] FILE", "--validity TEXT",
                                     "VIRTUAL:<card file>", "EXIT STATUS", "QUILLET_DEVICE"}) {
         EXPECT_TRUE(Has(shown, piece)) << piece << "\n" << shown;
@@ -154,7 +148,7 @@ TEST(HelpOutputs, TheCompletionCompletesInBash) {
     }
     std::ofstream(folder.File("driver.sh")) << script;
     // No quillet-cli on the path: the PC/SC readers it would list are not part of this test.
-    EXPECT_EQ(RunShell("env PATH=/usr/bin:/bin bash " + folder.File("driver.sh") + " 2>&1"), expected);
+    EXPECT_EQ(ShellOutput("env PATH=/usr/bin:/bin bash " + folder.File("driver.sh") + " 2>&1"), expected);
 }
 
 }  // namespace

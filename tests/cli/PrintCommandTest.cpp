@@ -13,10 +13,13 @@
 #include "sim/DemoCard.h"
 #include "sim/SimProfileJson.h"
 #include "sms/MessageBody.h"
+#include "support/ShellOutput.h"
 #include "support/TemporaryFolder.h"
 
 namespace quillet::cli {
 namespace {
+
+using testing::ShellOutput;
 
 // What the report maker was given last; the PDF it makes names the count of used positions.
 struct Given {
@@ -116,27 +119,17 @@ TEST_F(Print, FailuresEndWithTheirExitCodesAndLeaveTheFileAlone) {
 }
 
 #ifdef QUILLET_CLI_PROGRAM
-std::string Output(const std::string& command) {
-    std::string text;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t read = 0;
-        while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, read);
-        ::pclose(pipe);
-    }
-    return text;
-}
 
 TEST_F(Print, TheProgramPrintsTheDemoCardToAPdf) {
     const std::string program = std::string(QUILLET_CLI_PROGRAM) + " --device 'VIRTUAL:" + card + "' --pin 1234 print";
     ASSERT_EQ(std::system((program + " --pdf '" + pdf + "'").c_str()), 0);
-    const std::string book = Output("pdftotext -layout -enc UTF-8 '" + pdf + "' -");
+    const std::string book = ShellOutput("pdftotext -layout -enc UTF-8 '" + pdf + "' -");
     for (const char* shown : {"Name:", "<1>", "<2>", "Šárka", "Jürgen Müller", "+420221234567p1234p987654"}) {
         EXPECT_NE(book.find(shown), std::string::npos) << shown;
     }
     const std::string messages = folder.File("messages.pdf");
     ASSERT_EQ(std::system((program + " --sms --pdf '" + messages + "'").c_str()), 0);
-    const std::string text = Output("pdftotext -layout -enc UTF-8 '" + messages + "' -");
+    const std::string text = ShellOutput("pdftotext -layout -enc UTF-8 '" + messages + "' -");
     for (const char* shown : {"Condition:", "Dinner at 8?", "Received", "Ahoj, máš v pátek čas? Šárka"}) {
         EXPECT_NE(text.find(shown), std::string::npos) << shown;
     }

@@ -31,16 +31,6 @@ constexpr std::pair<std::uint16_t, std::uint16_t> kCarried[] = {
 
 class BackupWindows : public EditorWindowFixture {
 protected:
-    // Puts a card in and logs the instruction byte of every command it gets from now on.
-    std::string Insert(const sim::SimProfile& card, const std::string& name) {
-        std::string error;
-        const std::string path = folder.File(name);
-        EXPECT_TRUE(sim::SaveSimProfile(path, card, error)) << error;
-        EXPECT_EQ(app->Context().OpenReaderByName("VIRTUAL:" + path), reader::result::kOk);
-        app->Context().Reader()->SetTraceHook(
-            [this](const reader::TraceRecord& record) { instructions.push_back(record.header[1]); });
-        return path;
-    }
     bool AnyUpdate() const {
         return std::any_of(instructions.begin(), instructions.end(),
                            [](int ins) { return ins == 0xDC || ins == 0xD6; });
@@ -69,7 +59,6 @@ protected:
         WaitForAnswers();
     }
 
-    std::vector<int> instructions;
     std::size_t commandsBeforeDialog = 0;
     bool allTicked = false;
 };
@@ -134,7 +123,7 @@ std::vector<std::string> Differences(const sim::SimProfile& first, const sim::Si
 // sent message, and the header that joins the parts of a long message, whose parts come back coded
 // as messages of their own. Every field the file keeps arrives.
 TEST_F(BackupWindows, ABackupRestoredOntoASecondCardGivesItTheFirstCardsFiles) {
-    const std::string first = Insert(sim::BuildDemoSimProfile(), "first.json");
+    const std::string first = InsertCard(sim::BuildDemoSimProfile(), "first.json");
     const std::string file = folder.File("first.sim");
     AnswerPin("1234");
     BackUp(file);
@@ -143,7 +132,7 @@ TEST_F(BackupWindows, ABackupRestoredOntoASecondCardGivesItTheFirstCardsFiles) {
     EXPECT_EQ(responder.texts, QStringList{"Backup of SIM Card successfully completed"});
     const sim::SimProfile source = TakeOutCard(first);
 
-    const std::string second = Insert(SecondCard(), "second.json");
+    const std::string second = InsertCard(SecondCard(), "second.json");
     ASSERT_GT(Differences(source, SecondCard()).size(), 100u);
     AnswerFile(file);
     AnswerRestore(true);
@@ -173,7 +162,7 @@ TEST_F(BackupWindows, ARestoreWritesNothingUntilItsPartsAndTheClearingAreAgreedT
     const std::string file = folder.File("empty-book.sim");
     std::uint32_t error = 0;
     ASSERT_TRUE(backup::WriteSimBackupFile(file, *emptyBook, error));
-    const std::string card = Insert(sim::BuildDemoSimProfile(), "demo.json");
+    const std::string card = InsertCard(sim::BuildDemoSimProfile(), "demo.json");
 
     AnswerFile(file);
     AnswerRestore(false);
@@ -211,7 +200,7 @@ TEST_F(BackupWindows, ARestoreWritesNothingUntilItsPartsAndTheClearingAreAgreedT
 // message. Open Backup File waits for every editor window to close, then opens the backup in new
 // windows without the card.
 TEST_F(BackupWindows, OpenBackupFileFillsNewWindowsOnceNoneIsOpen) {
-    const std::string card = Insert(sim::BuildDemoSimProfile(), "demo.json");
+    const std::string card = InsertCard(sim::BuildDemoSimProfile(), "demo.json");
     const std::string file = folder.File("demo.sim");
     AnswerPin("1234");
     AnswerFile("", [this] { commandsBeforeDialog = instructions.size(); });

@@ -13,15 +13,6 @@ namespace {
 
 class CheckCardDialog : public EditorWindowFixture {
 protected:
-    std::string InsertCard(const sim::SimProfile& card) {
-        std::string error;
-        const std::string path = folder.File("card.json");
-        EXPECT_TRUE(sim::SaveSimProfile(path, card, error)) << error;
-        EXPECT_EQ(app->Context().OpenReaderByName("VIRTUAL:" + path), reader::result::kOk);
-        app->Context().Reader()->SetTraceHook(
-            [this](const reader::TraceRecord& record) { instructions.push_back(record.header[1]); });
-        return path;
-    }
     // The demo card with a phone-book record linking beyond the extension file.
     static sim::SimProfile BrokenCard() {
         sim::SimProfile card = sim::BuildDemoSimProfile();
@@ -62,7 +53,6 @@ protected:
         });
     }
 
-    std::vector<std::uint8_t> instructions;
     QString title;
     bool repairEnabled = false;
     QStringList shown;

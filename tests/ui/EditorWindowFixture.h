@@ -3,9 +3,11 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "UiFixture.h"
 #include "sim/DemoCard.h"
@@ -35,6 +37,17 @@ protected:
         const std::string path = folder.File("demo.json");
         EXPECT_TRUE(sim::SaveSimProfile(path, sim::BuildDemoSimProfile(), error)) << error;
         EXPECT_EQ(app->Context().OpenReaderByName("VIRTUAL:" + path), reader::result::kOk);
+        return path;
+    }
+    // Puts `card` in, kept in the file `name`, and logs the instruction byte of every command it
+    // gets from now on.
+    std::string InsertCard(const sim::SimProfile& card, const std::string& name = "card.json") {
+        std::string error;
+        const std::string path = folder.File(name);
+        EXPECT_TRUE(sim::SaveSimProfile(path, card, error)) << error;
+        EXPECT_EQ(app->Context().OpenReaderByName("VIRTUAL:" + path), reader::result::kOk);
+        app->Context().Reader()->SetTraceHook(
+            [this](const reader::TraceRecord& record) { instructions.push_back(record.header[1]); });
         return path;
     }
     // Lets the reader go, which saves the card file, and loads it.
@@ -89,7 +102,8 @@ protected:
     }
 
     std::unique_ptr<ui::CMainApp> app;
-    QStringList fileTitles;  // of the file dialogs answered, in order
+    std::vector<std::uint8_t> instructions;  // of the commands the card got since InsertCard
+    QStringList fileTitles;                  // of the file dialogs answered, in order
     QStringList fileTypes;
 };
 

@@ -13,15 +13,6 @@ namespace {
 
 class PinDialogs : public EditorWindowFixture {
 protected:
-    std::string InsertCard(const sim::SimProfile& card) {
-        std::string error;
-        const std::string path = folder.File("card.json");
-        EXPECT_TRUE(sim::SaveSimProfile(path, card, error)) << error;
-        EXPECT_EQ(app->Context().OpenReaderByName("VIRTUAL:" + path), reader::result::kOk);
-        app->Context().Reader()->SetTraceHook(
-            [this](const reader::TraceRecord& record) { instructions.push_back(record.header[1]); });
-        return path;
-    }
     static QLineEdit* Field(QWidget* dialog, const char* name) { return dialog->findChild<QLineEdit*>(name); }
     // The code dialog: its three fields filled, then OK pressed once this handler has returned.
     void FillCodes(const char* code, const char* newCode, const char* again, const char* screenshot = nullptr) {
@@ -41,7 +32,6 @@ protected:
         });
     }
 
-    std::vector<std::uint8_t> instructions;
     QStringList titles;
 };
 

@@ -10,6 +10,7 @@
 #include "EditorWindowFixture.h"
 #include "phonebook/EntryName.h"
 #include "sms/MessageBody.h"
+#include "support/ShellOutput.h"
 #include "ui/CSmsEdDlg.h"
 #include "ui/ReportPrinter.h"
 
@@ -19,20 +20,8 @@ namespace {
 using C = app::CommandId;
 using ui::report::ReportKind;
 
-// What a command prints on its standard output.
-std::string Output(const std::string& command) {
-    std::string text;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t read = 0;
-        while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, read);
-        ::pclose(pipe);
-    }
-    return text;
-}
-
 int PageCount(const std::string& pdf) {
-    const std::string info = Output("pdfinfo '" + pdf + "' 2>&1");
+    const std::string info = ShellOutput("pdfinfo '" + pdf + "' 2>&1");
     const std::size_t at = info.find("Pages:");
     return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
 }
@@ -40,7 +29,7 @@ int PageCount(const std::string& pdf) {
 // The text of one page (0: all), lines kept where they are printed.
 std::string PageText(const std::string& pdf, int page = 0) {
     const std::string range = page > 0 ? " -f " + std::to_string(page) + " -l " + std::to_string(page) : "";
-    return Output("pdftotext -layout -enc UTF-8" + range + " '" + pdf + "' - 2>&1");
+    return ShellOutput("pdftotext -layout -enc UTF-8" + range + " '" + pdf + "' - 2>&1");
 }
 
 std::vector<std::vector<std::string>> Lines(const std::string& text) {
@@ -84,7 +73,7 @@ bool WritePdf(const std::string& path, const ui::ReportSource& source, QPageSize
 // Rows of a grey-scale rendering that are dark over most of their width, counted as bands of
 // neighbouring rows: the rules.
 int RuleBands(const std::string& pdf, const std::string& folder) {
-    Output("pdftoppm -gray -r 150 -f 1 -l 1 '" + pdf + "' '" + folder + "/page' 2>&1");
+    ShellOutput("pdftoppm -gray -r 150 -f 1 -l 1 '" + pdf + "' '" + folder + "/page' 2>&1");
     std::ifstream in(folder + "/page-1.pgm", std::ios::binary);
     std::string magic;
     int width = 0;
@@ -230,7 +219,7 @@ TEST_F(ReportPdf, MessagesPrintStatusDateAndTheirTextInItalics) {
     EXPECT_EQ(lines[6], (std::vector<std::string>{"Γειά", "σου,", "Привет"}));
     EXPECT_EQ(lines[7], (std::vector<std::string>{"5", "+420603123454", "To", "be", "sent", "1", "day"}));
     // Headings bold, entries regular, texts oblique: all three faces are in the file.
-    const std::string fonts = Output("pdffonts '" + pdf + "' 2>&1");
+    const std::string fonts = ShellOutput("pdffonts '" + pdf + "' 2>&1");
     for (const char* face : {"DejaVuSans-Bold", "DejaVuSans ", "DejaVuSans-Oblique"}) {
         EXPECT_TRUE(Contains(fonts, face)) << face << "\n" << fonts;
     }
@@ -311,7 +300,7 @@ TEST_F(PrintCommand, APhoneBookWindowPrintsItsEntriesAndIgnoresPrintMessages) {
     for (const char* shown : {"Jürgen Müller", "Šárka", "+420221234567p1234p987654", "<1>", "<2>"}) {
         EXPECT_TRUE(Contains(text, shown)) << shown;
     }
-    EXPECT_TRUE(Contains(Output("pdfinfo '" + pdf + "'"), "Quillet! Print"));
+    EXPECT_TRUE(Contains(ShellOutput("pdfinfo '" + pdf + "'"), "Quillet! Print"));
     EXPECT_EQ(responder.unexpected, 0);
 }
 
