@@ -53,20 +53,21 @@ public:
     std::vector<std::string> openedWith;
 };
 
-TEST(OpenReaderByName, StartsWithoutAReaderOnTheDefaultDevice) {
+// The context on emulated serial lines; the factory is asked only when a reader is opened.
+class OpenReaderByName : public ::testing::Test {
+protected:
     EmulatedReaders readers;
     testing::ScriptedUserInterface ui;
     NoPriority priority;
-    ApplicationContext context(readers, ui, priority);
+    ApplicationContext context{readers, ui, priority};
+};
+
+TEST_F(OpenReaderByName, StartsWithoutAReaderOnTheDefaultDevice) {
     EXPECT_EQ(context.Reader(), nullptr);
     EXPECT_EQ(context.DeviceName(), "COM2");
 }
 
-TEST(OpenReaderByName, OpensSerialReadersOnComOneToEight) {
-    EmulatedReaders readers;
-    testing::ScriptedUserInterface ui;
-    NoPriority priority;
-    ApplicationContext context(readers, ui, priority);
+TEST_F(OpenReaderByName, OpensSerialReadersOnComOneToEight) {
     for (const char* name : {"COM1", "COM8", "COM5"}) {
         ASSERT_EQ(context.OpenReaderByName(name), reader::result::kOk) << name;
         ASSERT_NE(context.Reader(), nullptr);
@@ -76,11 +77,7 @@ TEST(OpenReaderByName, OpensSerialReadersOnComOneToEight) {
     }
 }
 
-TEST(OpenReaderByName, TheCurrentNameAgainKeepsTheOpenReader) {
-    EmulatedReaders readers;
-    testing::ScriptedUserInterface ui;
-    NoPriority priority;
-    ApplicationContext context(readers, ui, priority);
+TEST_F(OpenReaderByName, TheCurrentNameAgainKeepsTheOpenReader) {
     ASSERT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
     reader::CardReader* first = context.Reader();
     const std::uint64_t before = readers.clock.NowMicros();
@@ -90,11 +87,7 @@ TEST(OpenReaderByName, TheCurrentNameAgainKeepsTheOpenReader) {
     EXPECT_EQ(readers.clock.NowMicros(), before);
 }
 
-TEST(OpenReaderByName, NothingOrAnEmptyNameDropsTheReader) {
-    EmulatedReaders readers;
-    testing::ScriptedUserInterface ui;
-    NoPriority priority;
-    ApplicationContext context(readers, ui, priority);
+TEST_F(OpenReaderByName, NothingOrAnEmptyNameDropsTheReader) {
     for (const char* name : {"NOTHING", ""}) {
         ASSERT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
         EXPECT_EQ(context.OpenReaderByName(name), reader::result::kOk);
@@ -103,11 +96,7 @@ TEST(OpenReaderByName, NothingOrAnEmptyNameDropsTheReader) {
     }
 }
 
-TEST(OpenReaderByName, UnknownNamesAreNonSpecificErrorsAndLeaveNoReader) {
-    EmulatedReaders readers;
-    testing::ScriptedUserInterface ui;
-    NoPriority priority;
-    ApplicationContext context(readers, ui, priority);
+TEST_F(OpenReaderByName, UnknownNamesAreNonSpecificErrorsAndLeaveNoReader) {
     for (const char* name : {"COM0", "COM9", "COM", "com1", "LPT1", "nothing", "PCMCIA"}) {
         ASSERT_EQ(context.OpenReaderByName("COM1"), reader::result::kOk);
         EXPECT_EQ(context.OpenReaderByName(name), reader::result::kNonSpecific) << name;
@@ -116,12 +105,8 @@ TEST(OpenReaderByName, UnknownNamesAreNonSpecificErrorsAndLeaveNoReader) {
     }
 }
 
-TEST(OpenReaderByName, OtherDeviceNamesChooseTheirBackEndsAndOpenArguments) {
-    EmulatedReaders readers;
+TEST_F(OpenReaderByName, OtherDeviceNamesChooseTheirBackEndsAndOpenArguments) {
     readers.noteOthers = true;
-    testing::ScriptedUserInterface ui;
-    NoPriority priority;
-    ApplicationContext context(readers, ui, priority);
     for (const char* name :
          {"RDXI DRIVER", "PCSC:Virtual PCD 00 00", "PCMCIA FY-1300", "VIRTUAL", "VIRTUAL:/tmp/a.json"}) {
         EXPECT_EQ(context.OpenReaderByName(name), reader::result::kOk) << name;
@@ -135,12 +120,8 @@ TEST(OpenReaderByName, OtherDeviceNamesChooseTheirBackEndsAndOpenArguments) {
     EXPECT_EQ(context.OpenReaderByName("VIRTUAL:"), reader::result::kNonSpecific);
 }
 
-TEST(OpenReaderByName, AFailedOpenLeavesNoReader) {
-    EmulatedReaders readers;
+TEST_F(OpenReaderByName, AFailedOpenLeavesNoReader) {
     readers.setup.identifies = false;
-    testing::ScriptedUserInterface ui;
-    NoPriority priority;
-    ApplicationContext context(readers, ui, priority);
     EXPECT_EQ(context.OpenReaderByName("COM1"), reader::result::kReaderNotConnected);
     EXPECT_EQ(context.Reader(), nullptr);
     EXPECT_EQ(context.DeviceName(), "NOTHING");

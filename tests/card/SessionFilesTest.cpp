@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/DemoCard.h"
+#include "support/DiallingRecords.h"
 #include "support/SessionRig.h"
 
 namespace quillet::card {
@@ -176,18 +177,9 @@ TEST_F(SessionFiles, TheProgressWindowIsSharedAndCanBeCancelled) {
     EXPECT_EQ(rig.ui.progressClosed, 2);
 }
 
-std::vector<std::uint8_t> DiallingRecord(std::uint8_t extension) {
-    // "A", 1 digit, national, then the extension identifier; 30 bytes in all.
-    std::vector<std::uint8_t> record(30, 0xFF);
-    record[0] = 'A', record[16] = 0x02, record[17] = 0x81, record[18] = 0xF1, record[29] = extension;
-    return record;
-}
-
-std::vector<std::uint8_t> ExtensionRecord(std::uint8_t next) {
-    std::vector<std::uint8_t> record(13, 0xFF);  // an additional-data record of one digit, then the next
-    record[0] = 0x02, record[1] = 0x01, record[2] = 0xF5, record[12] = next;
-    return record;
-}
+// "A" with the one digit 1, and an extension record of the one digit 5, each linking on to `next`.
+std::vector<std::uint8_t> Record(std::uint8_t next) { return testing::DiallingRecord("A", "1", next); }
+std::vector<std::uint8_t> Extension(std::uint8_t next) { return testing::ExtensionRecord("5", next); }
 
 class FileLoad : public ::testing::Test {
 protected:
@@ -217,16 +209,16 @@ TEST_F(FileLoad, SharedAndChainedExtensionRecordsAreMarked) {
     sim::SimProfile profile = Demo();
     auto& adn = profile.FindFile(0x7F10, 0x6F3A)->records;
     auto& ext1 = profile.FindFile(0x7F10, 0x6F4A)->records;
-    adn[0] = DiallingRecord(1);
-    adn[1] = DiallingRecord(1);  // two ADN records share EXT1 record 1
-    adn[2] = DiallingRecord(2);  // record 2 continues in record 3
-    ext1[0] = ExtensionRecord(0xFF);
-    ext1[1] = ExtensionRecord(3);
-    ext1[2] = ExtensionRecord(0xFF);
-    profile.FindFile(0x7F10, 0x6F44)->records[0] = DiallingRecord(3);  // LND reaches record 3 too
-    adn[3] = DiallingRecord(9);                                        // record 9 is free
-    adn[4] = DiallingRecord(0);                                        // 0 is no record
-    adn[5] = DiallingRecord(200);                                      // beyond the file
+    adn[0] = Record(1);
+    adn[1] = Record(1);  // two ADN records share EXT1 record 1
+    adn[2] = Record(2);  // record 2 continues in record 3
+    ext1[0] = Extension(0xFF);
+    ext1[1] = Extension(3);
+    ext1[2] = Extension(0xFF);
+    profile.FindFile(0x7F10, 0x6F44)->records[0] = Record(3);  // LND reaches record 3 too
+    adn[3] = Record(9);                                        // record 9 is free
+    adn[4] = Record(0);                                        // 0 is no record
+    adn[5] = Record(200);                                      // beyond the file
     Start(profile);
     ASSERT_TRUE(rig->session->LoadCardFiles(load_mask::kAdn | load_mask::kLnd, 0));
 
@@ -247,7 +239,7 @@ TEST_F(FileLoad, SharedAndChainedExtensionRecordsAreMarked) {
 
 TEST_F(FileLoad, WithoutExt1EveryExtensionIdentifierIsOutOfRange) {
     sim::SimProfile profile = Demo();
-    profile.FindFile(0x7F10, 0x6F3A)->records[0] = DiallingRecord(1);
+    profile.FindFile(0x7F10, 0x6F3A)->records[0] = Record(1);
     // Take service 10 (EXT1) out of the service table: byte 2, bits 2 and 3.
     profile.FindFile(0x7F20, 0x6F38)->content[2] &= 0xF3;
     Start(profile);

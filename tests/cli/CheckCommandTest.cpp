@@ -1,42 +1,17 @@
 // quillet-cli check on a virtual card file with broken extension links.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/CliApp.h"
+#include "CliOnCard.h"
 #include "cli/CliMessages.h"
-#include "sim/DemoCard.h"
-#include "sim/SimProfileJson.h"
-#include "support/TemporaryFolder.h"
 
 namespace quillet::cli {
 namespace {
 
 constexpr std::uint16_t kTelecom = 0x7F10;
 
-class CheckCommand : public ::testing::Test {
+class CheckCommand : public testing::CliOnCard {
 protected:
-    void Save(const sim::SimProfile& card) {
-        std::string error;
-        ASSERT_TRUE(sim::SaveSimProfile(m_card, card, error)) << error;
-    }
-    sim::SimProfile Load() {
-        sim::SimProfile card;
-        std::string error;
-        EXPECT_TRUE(sim::LoadSimProfile(m_card, card, error)) << error;
-        return card;
-    }
-    int Run(std::vector<std::string> arguments) {
-        out.str("");
-        err.str("");
-        arguments.insert(arguments.begin(), {"--device", "VIRTUAL:" + m_card, "--pin", "1234"});
-        return RunCli(arguments, out, err);
-    }
-
-    testing::TemporaryFolder m_folder;
-    std::string m_card = m_folder.File("card.json");
-    std::ostringstream out;
-    std::ostringstream err;
+    CheckCommand() : CliOnCard({"--pin", "1234"}) {}
 };
 
 TEST_F(CheckCommand, ReportsRepairsWithPin2AndReportsAgain) {
@@ -54,11 +29,11 @@ TEST_F(CheckCommand, ReportsRepairsWithPin2AndReportsAgain) {
     EXPECT_NE(report.find("    #1 \"Home\": Link to empty extension ->Remove Link to Extension\n"), std::string::npos)
         << report;
     EXPECT_EQ(report.find('\r'), std::string::npos);
-    EXPECT_EQ(Load().FindFile(kTelecom, 0x6F3A)->records.at(6).back(), 0x30);
+    EXPECT_EQ(Card().FindFile(kTelecom, 0x6F3A)->records.at(6).back(), 0x30);
 
     // The fixed dialling record's repair needs PIN2: without it the card refuses and nothing is repaired.
     EXPECT_EQ(Run({"check", "--repair"}), kExitUsage) << err.str() << "\nOUT:" << out.str();
-    EXPECT_EQ(Load().FindFile(kTelecom, 0x6F3A)->records.at(6).back(), 0x30);
+    EXPECT_EQ(Card().FindFile(kTelecom, 0x6F3A)->records.at(6).back(), 0x30);
 
     EXPECT_EQ(Run({"--pin2", "5678", "check", "--repair"}), kExitOk) << err.str();
     const std::string reports = out.str();
@@ -66,8 +41,8 @@ TEST_F(CheckCommand, ReportsRepairsWithPin2AndReportsAgain) {
     ASSERT_NE(second, std::string::npos) << reports;
     EXPECT_NE(reports.find("Link to invalid extension"), std::string::npos);
     EXPECT_NE(reports.find("Dialing Numbers: OK\nFixed Dialing Numbers: OK\n", second), std::string::npos) << reports;
-    EXPECT_EQ(Load().FindFile(kTelecom, 0x6F3A)->records.at(6).back(), 0xFF);
-    EXPECT_EQ(Load().FindFile(kTelecom, 0x6F3B)->records.at(0).back(), 0xFF);
+    EXPECT_EQ(Card().FindFile(kTelecom, 0x6F3A)->records.at(6).back(), 0xFF);
+    EXPECT_EQ(Card().FindFile(kTelecom, 0x6F3B)->records.at(0).back(), 0xFF);
 
     EXPECT_EQ(Run({"check"}), kExitOk) << err.str();
 }

@@ -9,34 +9,14 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
-#include "cli/CliApp.h"
-#include "sim/DemoCard.h"
-#include "sim/SimProfileJson.h"
-#include "support/TemporaryFolder.h"
+#include "CliOnCard.h"
 
 namespace quillet::cli {
 namespace {
 
-class Cli : public ::testing::Test {
+class Cli : public testing::CliOnCard {
 protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(sim::SaveSimProfile(m_card, sim::BuildDemoSimProfile(), error)) << error;
-    }
-    int Run(std::vector<std::string> arguments) {
-        out.str("");
-        err.str("");
-        arguments.insert(arguments.begin(), {"--device", "VIRTUAL:" + m_card});
-        return RunCli(arguments, out, err);
-    }
-    sim::SimProfile Card() {
-        sim::SimProfile profile;
-        std::string error;
-        EXPECT_TRUE(sim::LoadSimProfile(m_card, profile, error)) << error;
-        return profile;
-    }
     std::string File(const std::string& name, const std::string& content) {
         const std::string path = m_folder.File(name);
         std::ofstream(path, std::ios::binary) << content;
@@ -45,9 +25,6 @@ protected:
     long ErrLines() const {
         const std::string text = err.str();
         return static_cast<long>(std::count(text.begin(), text.end(), '\n'));
-    }
-    bool Contains(const std::string& text, const std::string& piece) const {
-        return text.find(piece) != std::string::npos;
     }
     // Runs `body` in a child process and gives its exit status; -1 when it did not end normally.
     static int ExitInChild(const std::function<int()>& body) {
@@ -59,11 +36,6 @@ protected:
     }
     // A card command was sent: --trace shows each one.
     bool CardWasTouched() const { return Contains(err.str(), "> "); }
-
-    testing::TemporaryFolder m_folder;
-    std::string m_card = m_folder.File("card.json");
-    std::ostringstream out;
-    std::ostringstream err;
 };
 
 TEST_F(Cli, ReadsAndWritesNetworkLists) {
@@ -90,26 +62,8 @@ TEST_F(Cli, PinCommandsChangeTheCard) {
     EXPECT_EQ(Run({"pin2", "verify", "--pin2", "2468"}), kExitOk) << err.str();
 }
 
-TEST_F(Cli, PhoneBooksAndMessagesTravelThroughTextFiles) {
-    const std::string dia = m_folder.File("book.dia");
-    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read", "-o", dia}), kExitOk) << err.str();
-    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "write", dia}), kExitOk) << err.str();
-    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read"}), kExitOk) << err.str();
-    const std::string once = out.str();
-    EXPECT_NE(once.find("Bank Hotline\t+420221234567p1234p987654"), std::string::npos) << once;
-    // Written once, the book reads back the same: what a text file can carry survives.
-    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "write", dia}), kExitOk) << err.str();
-    ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read"}), kExitOk);
-    EXPECT_EQ(out.str(), once);
-
-    const std::string messages = m_folder.File("messages.sms");
-    ASSERT_EQ(Run({"--pin", "1234", "sms", "read", "-o", messages}), kExitOk) << err.str();
-    ASSERT_EQ(Run({"--pin", "1234", "sms", "write", messages}), kExitOk) << err.str();
-    ASSERT_EQ(Run({"--pin", "1234", "sms", "read"}), kExitOk);
-    EXPECT_NE(out.str().find(">Dinner at 8?"), std::string::npos) << out.str();
-}
-
-// Standard output gets exactly the bytes the file would hold, and no message meant for -o.
+// Standard output gets exactly the bytes the file would hold, and no message meant for -o. (Trips
+// through the files and back are the file round trip tests'.)
 TEST_F(Cli, ReadingToStandardOutputGivesTheFileItself) {
     for (const std::string area : {"phonebook", "sms"}) {
         const std::string path = m_folder.File(area + ".txt");
@@ -309,8 +263,7 @@ TEST_F(Cli, EntriesBeyondTheFilesPositionsAreNamed) {
     adn.resize(254, adn[1]);  // copies of an entry with extension digits, up to the largest phone book
     auto& sms = profile.FindFile(0x7F10, 0x6F3C)->records;
     sms.resize(105, sms[0]);
-    std::string error;
-    ASSERT_TRUE(sim::SaveSimProfile(m_card, profile, error)) << error;
+    Save(profile);
 
     ASSERT_EQ(Run({"--pin", "1234", "phonebook", "read"}), kExitOk) << err.str();
     EXPECT_EQ(err.str(), "quillet-cli: 4 entries of the card beyond record 250 are not in the file\n");

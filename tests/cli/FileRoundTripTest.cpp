@@ -100,10 +100,6 @@ protected:
         std::sort(lines.begin(), lines.end());
         return lines;
     }
-    static std::string Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     // Reads `part` into a file, writes that file back to the same card and to a blank one, reads the
     // blank card into a second file, and that file through the blank card again into a third.
     void Travel(const std::string& part, const std::string& extension) {
@@ -132,15 +128,15 @@ TEST_P(FileRoundTrip, APhoneBookComesBackByteForByte) {
     EXPECT_EQ(Differing(File(m_card, kExt1).records, ext1), std::vector<std::size_t>{});
     // A file's names are read transliterated: what a blank card gets is the file as it reads back,
     // and from then on it stays.
-    EXPECT_EQ(Contents(m_third + ".dia"), Contents(m_second + ".dia"));
+    EXPECT_EQ(testing::ReadFileBytes(m_third + ".dia"), testing::ReadFileBytes(m_second + ".dia"));
 }
 
 TEST_P(FileRoundTrip, MessagesComeBackByteForByte) {
     const std::vector<std::vector<std::uint8_t>> sms = File(m_card, kSms).records;
     Travel("sms", ".sms");
     EXPECT_EQ(Differing(File(m_card, kSms).records, sms), std::vector<std::size_t>{});
-    EXPECT_EQ(Contents(m_second + ".sms"), Contents(m_first + ".sms"));
-    EXPECT_EQ(Contents(m_third + ".sms"), Contents(m_second + ".sms"));
+    EXPECT_EQ(testing::ReadFileBytes(m_second + ".sms"), testing::ReadFileBytes(m_first + ".sms"));
+    EXPECT_EQ(testing::ReadFileBytes(m_third + ".sms"), testing::ReadFileBytes(m_second + ".sms"));
 }
 
 // Renumbering the lines of a file moves the entries: each record then holds the bytes of the entry
@@ -152,7 +148,7 @@ TEST_P(FileRoundTrip, MovedEntriesKeepTheirBytes) {
         ASSERT_EQ(Run(m_card, {part, "read", "-o", m_first}), kExitOk) << err.str();
         std::vector<std::size_t> positions;
         std::vector<std::string> rests;  // each line after its position
-        std::istringstream in(Contents(m_first));
+        std::istringstream in(testing::ReadFileBytes(m_first));
         for (std::string line; std::getline(in, line);) {
             positions.push_back(std::stoul(line));
             rests.push_back(line.substr(line.find('\t')));
@@ -174,7 +170,7 @@ TEST_P(FileRoundTrip, MovedEntriesKeepTheirBytes) {
             EXPECT_TRUE(std::equal(now.begin(), now.end() - kept, was.begin(), was.end() - kept)) << positions[k];
         }
         ASSERT_EQ(Run(m_card, {part, "read", "-o", m_third}), kExitOk) << err.str();
-        EXPECT_EQ(SortedLines(Contents(m_third)), SortedLines(moved));
+        EXPECT_EQ(SortedLines(testing::ReadFileBytes(m_third)), SortedLines(moved));
     }
 }
 

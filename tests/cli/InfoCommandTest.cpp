@@ -1,37 +1,19 @@
 // quillet-cli info on a virtual card file.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/CliApp.h"
+#include "CliOnCard.h"
 #include "cli/CliMessages.h"
-#include "sim/DemoCard.h"
-#include "sim/SimProfileJson.h"
-#include "support/TemporaryFolder.h"
 
 namespace quillet::cli {
 namespace {
 
-class InfoCommand : public ::testing::Test {
+class InfoCommand : public testing::CliOnCard {
 protected:
-    int Run(const sim::SimProfile& card, std::vector<std::string> arguments) {
-        std::string error;
-        EXPECT_TRUE(sim::SaveSimProfile(m_card, card, error)) << error;
-        out.str("");
-        err.str("");
-        arguments.insert(arguments.begin(), {"--device", "VIRTUAL:" + m_card});
-        return RunCli(arguments, out, err);
-    }
-    bool Printed(const std::string& line) const { return out.str().find(line + "\n") != std::string::npos; }
-
-    testing::TemporaryFolder m_folder;
-    std::string m_card = m_folder.File("card.json");
-    std::ostringstream out;
-    std::ostringstream err;
+    bool Printed(const std::string& line) const { return Contains(out.str(), line + "\n"); }
 };
 
 TEST_F(InfoCommand, PrintsAllFourPagesAsLabelledLines) {
-    ASSERT_EQ(Run(sim::BuildDemoSimProfile(), {"--pin", "1234", "info"}), kExitOk) << err.str();
+    ASSERT_EQ(Run({"--pin", "1234", "info"}), kExitOk) << err.str();
     for (const char* line :
          {"Global", "  International code: 230011234567890", "  SIM phase: 2",
           "  PIN1: Supported: Yes  Limit: 3  Activated: Yes", "  PUK2: Supported: Yes  Limit: 10", "  Currency: EUR",
@@ -45,7 +27,7 @@ TEST_F(InfoCommand, PrintsAllFourPagesAsLabelledLines) {
 
 TEST_F(InfoCommand, StopsAtWhatTheCardRefuses) {
     // Without a PIN (and no terminal to ask on) only what the card shows anyone is printed.
-    EXPECT_EQ(Run(sim::BuildDemoSimProfile(), {"info"}), kExitUsage);
+    EXPECT_EQ(Run({"info"}), kExitUsage);
     EXPECT_TRUE(Printed("  SIM phase: 2")) << out.str();
     EXPECT_TRUE(Printed("  International code: ")) << out.str();
     EXPECT_EQ(out.str().find("Phone Book and SMS"), std::string::npos);
@@ -53,7 +35,8 @@ TEST_F(InfoCommand, StopsAtWhatTheCardRefuses) {
 
     sim::SimProfile card = sim::BuildDemoSimProfile();
     card.FindFile(0x7F10, 0x6F44)->invalidated = true;
-    EXPECT_EQ(Run(card, {"--pin", "1234", "info"}), kExitCardFailure);
+    Save(card);
+    EXPECT_EQ(Run({"--pin", "1234", "info"}), kExitCardFailure);
     EXPECT_TRUE(Printed("  SMS items possible: 20")) << out.str();
     EXPECT_EQ(out.str().find("Called Numbers"), std::string::npos);
     EXPECT_EQ(err.str(), "Entry can not be overwritten, password protected\n");

@@ -1,16 +1,12 @@
-// Cards written by phones, read and written with quillet-cli: a terminal shows the phone's text, the
-// files get Windows-1250, and what a user writes is stored as a phone reads it.
+// A card written by phones, read with quillet-cli onto a terminal: it shows the phone's text. (Files
+// get Windows-1250 and keep the card's bytes: the file round trip tests and the file formats' own.)
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <sstream>
 
+#include "CliOnCard.h"
 #include "card/GsmText.h"
-#include "cli/CliApp.h"
 #include "sim/CardEncoding.h"
-#include "sim/DemoCard.h"
-#include "sim/SimProfileJson.h"
-#include "support/TemporaryFolder.h"
 
 namespace quillet::cli {
 namespace {
@@ -81,29 +77,10 @@ private:
     std::string m_old;
 };
 
-class PhoneText : public ::testing::Test {
+class PhoneText : public testing::CliOnCard {
 protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(sim::SaveSimProfile(m_card, PhoneWrittenCard(), error)) << error;
-    }
-    int Run(std::vector<std::string> arguments, OutputKind kind = OutputKind::Stream) {
-        out.str("");
-        err.str("");
-        arguments.insert(arguments.begin(), {"--device", "VIRTUAL:" + m_card, "--pin", "1234", "--yes"});
-        return RunCli(arguments, out, err, kind);
-    }
-    Bytes Record(std::uint16_t file, std::size_t number) {
-        sim::SimProfile profile;
-        std::string error;
-        EXPECT_TRUE(sim::LoadSimProfile(m_card, profile, error)) << error;
-        return profile.FindFile(kTelecom, file)->records.at(number - 1);
-    }
-
-    testing::TemporaryFolder m_folder;
-    std::string m_card = m_folder.File("card.json");
-    std::ostringstream out;
-    std::ostringstream err;
+    PhoneText() : CliOnCard({"--pin", "1234"}) {}
+    void SetUp() override { Save(PhoneWrittenCard()); }
 };
 
 TEST_F(PhoneText, ATerminalShowsWhatThePhoneShows) {
@@ -118,56 +95,6 @@ TEST_F(PhoneText, ATerminalShowsWhatThePhoneShows) {
          {">Part one (part 1 of 2)\n", ">Příliš žluťoučký\n", ">Price 5€ @ café_$\n", ">Two\n\tlines\n"}) {
         EXPECT_NE(out.str().find(text), std::string::npos) << text << '\n' << out.str();
     }
-}
-
-// Files keep the Parts' Windows-1250, whatever the terminal; a part's text is the text alone.
-TEST_F(PhoneText, FilesGetWindows1250) {
-    const LocaleScope utf8("C.UTF-8");
-    ASSERT_EQ(Run({"phonebook", "read"}), kExitOk) << err.str();
-    for (const char* name : {"J\xFCrgen",
-                             "\xC8"
-                             "ech",
-                             "\xD8"
-                             "eho\xF8",
-                             "me@home", "M\xFCller_$", "5\x80 deal"}) {
-        EXPECT_NE(out.str().find(std::string("\t") + name + "\t"), std::string::npos) << name << '\n' << out.str();
-    }
-    ASSERT_EQ(Run({"sms", "read"}), kExitOk) << err.str();
-    for (const char* text : {">Part one\r\n",
-                             ">P\xF8\xED"
-                             "li\x9A \x9Elu\x9Dou\xE8"
-                             "k\xFD\r\n",
-                             ">Price 5\x80 @ caf\xE9_$\r\n", ">Two\x1Bnlines\r\n"}) {
-        EXPECT_NE(out.str().find(text), std::string::npos) << text << '\n' << out.str();
-    }
-}
-
-// What a user writes is stored as a phone reads it, and what the file says as the card does keeps
-// the card's bytes.
-TEST_F(PhoneText, WrittenTextIsStoredAsPhonesReadIt) {
-    const Bytes names = Record(kAdn, 5);
-    const Bytes ucs2 = Record(kSms, 2);
-    const std::string dia = m_folder.File("book.dia");
-    ASSERT_EQ(Run({"phonebook", "read", "-o", dia}), kExitOk) << err.str();
-    std::string lines = testing::ReadFileBytes(dia);
-    lines += "13\tme@home $5_ok\t+420603123456\r\n";  // a free record of the demo card
-    testing::WriteFileBytes(dia, lines);
-    ASSERT_EQ(Run({"phonebook", "write", dia}), kExitOk) << err.str();
-    const Bytes stored = Record(kAdn, 13);
-    const Bytes expected = {0x6D, 0x65, 0x00, 0x68, 0x6F, 0x6D, 0x65, 0x20, 0x02, 0x35, 0x11, 0x6F, 0x6B};
-    EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 13), expected);
-    EXPECT_EQ(Record(kAdn, 5), names);  // "Müller_$" read back as "Muller_$": still the card's bytes
-
-    const std::string messages = m_folder.File("messages.sms");
-    ASSERT_EQ(Run({"sms", "read", "-o", messages}), kExitOk) << err.str();
-    testing::WriteFileBytes(messages, testing::ReadFileBytes(messages) +
-                                          "20\t>+420603052000\t>+420777123456\t>07.12.26 09:30\t0\t0\t>Caf\xE9\x1Bn"
-                                          "ok\r\n");
-    ASSERT_EQ(Run({"sms", "write", messages}), kExitOk) << err.str();
-    EXPECT_EQ(Record(kSms, 2), ucs2);
-    const LocaleScope utf8("C.UTF-8");
-    ASSERT_EQ(Run({"sms", "read"}, OutputKind::Terminal), kExitOk) << err.str();
-    EXPECT_NE(out.str().find(">Café\n\tok\n"), std::string::npos) << out.str();
 }
 
 }  // namespace

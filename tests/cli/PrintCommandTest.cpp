@@ -3,18 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sstream>
 
+#include "CliOnCard.h"
 #include "card/GsmText.h"
-#include "cli/CliApp.h"
 #include "cli/CliMessages.h"
 #include "cli/ReportPdfPort.h"
 #include "phonebook/EntryName.h"
-#include "sim/DemoCard.h"
-#include "sim/SimProfileJson.h"
 #include "sms/MessageBody.h"
 #include "support/ShellOutput.h"
-#include "support/TemporaryFolder.h"
 
 namespace quillet::cli {
 namespace {
@@ -49,30 +45,21 @@ bool RecordReport(bool printMessages, std::span<const phonebook::PhoneBookEntry>
     return true;
 }
 
-class Print : public ::testing::Test {
+class Print : public testing::CliOnCard {
 protected:
+    Print() : CliOnCard({"--pin", "1234", "--trace"}) {}
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(sim::SaveSimProfile(card, sim::BuildDemoSimProfile(), error)) << error;
+        CliOnCard::SetUp();
         g_given = {};
         SetReportPdfMaker(&RecordReport);
     }
     void TearDown() override { SetReportPdfMaker(nullptr); }
-    int Run(std::vector<std::string> arguments) {
-        err.str("");
-        arguments.insert(arguments.begin(), {"--device", "VIRTUAL:" + card, "--pin", "1234", "--trace"});
-        std::ostringstream out;
-        return RunCli(arguments, out, err);
-    }
     bool Has(const std::string& text) const {
         return g_given.texts.end() != std::find(g_given.texts.begin(), g_given.texts.end(), text);
     }
-    bool CardWasTouched() const { return err.str().find("> ") != std::string::npos; }
+    bool CardWasTouched() const { return Contains(err.str(), "> "); }
 
-    testing::TemporaryFolder folder;
-    std::string card = folder.File("card.json");
-    std::string pdf = folder.File("report.pdf");
-    std::ostringstream err;
+    std::string pdf = m_folder.File("report.pdf");
 };
 
 TEST_F(Print, ReadsThePhoneBookFixedDiallingNumbersOrMessagesIntoTheFile) {
@@ -97,7 +84,7 @@ TEST_F(Print, FailuresEndWithTheirExitCodesAndLeaveTheFileAlone) {
     EXPECT_FALSE(CardWasTouched());
 
     // A file that cannot be written is found out before the card is read.
-    const std::string nowhere = folder.File("missing/report.pdf");
+    const std::string nowhere = m_folder.File("missing/report.pdf");
     EXPECT_EQ(Run({"print", "--pdf", nowhere}), kExitFileError);
     EXPECT_NE(err.str().find(nowhere + ": "), std::string::npos) << err.str();
     EXPECT_FALSE(CardWasTouched());
@@ -107,7 +94,7 @@ TEST_F(Print, FailuresEndWithTheirExitCodesAndLeaveTheFileAlone) {
     EXPECT_EQ(Run({"print", "--pdf", pdf}), kExitFileError);
     EXPECT_NE(err.str().find("the printer ran dry"), std::string::npos) << err.str();
     EXPECT_EQ(testing::ReadFileBytes(pdf), "old report");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);  // no temporary file left
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), {}), 2);  // no temporary file left
 
     EXPECT_EQ(Run({"--pin", "0000", "print", "--pdf", pdf}), kExitCardFailure);
     EXPECT_EQ(testing::ReadFileBytes(pdf), "old report");
@@ -121,13 +108,14 @@ TEST_F(Print, FailuresEndWithTheirExitCodesAndLeaveTheFileAlone) {
 #ifdef QUILLET_CLI_PROGRAM
 
 TEST_F(Print, TheProgramPrintsTheDemoCardToAPdf) {
-    const std::string program = std::string(QUILLET_CLI_PROGRAM) + " --device 'VIRTUAL:" + card + "' --pin 1234 print";
+    const std::string program =
+        std::string(QUILLET_CLI_PROGRAM) + " --device 'VIRTUAL:" + m_card + "' --pin 1234 print";
     ASSERT_EQ(std::system((program + " --pdf '" + pdf + "'").c_str()), 0);
     const std::string book = ShellOutput("pdftotext -layout -enc UTF-8 '" + pdf + "' -");
     for (const char* shown : {"Name:", "<1>", "<2>", "Šárka", "Jürgen Müller", "+420221234567p1234p987654"}) {
         EXPECT_NE(book.find(shown), std::string::npos) << shown;
     }
-    const std::string messages = folder.File("messages.pdf");
+    const std::string messages = m_folder.File("messages.pdf");
     ASSERT_EQ(std::system((program + " --sms --pdf '" + messages + "'").c_str()), 0);
     const std::string text = ShellOutput("pdftotext -layout -enc UTF-8 '" + messages + "' -");
     for (const char* shown : {"Condition:", "Dinner at 8?", "Received", "Ahoj, máš v pátek čas? Šárka"}) {

@@ -4,131 +4,77 @@
 // the next repair finishes the job.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
-#include <memory>
+#include <iostream>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "card/CardCheck.h"
-#include "phonebook/PhoneBookTransfer.h"
-#include "sim/DemoCard.h"
-#include "support/SessionRig.h"
+#include "support/FaultRig.h"
 
 namespace quillet {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using testing::SessionRig;
+using testing::DiallingRecord;
+using testing::ExtensionRecord;
 
 constexpr std::uint16_t kTelecom = 0x7F10;
 constexpr std::uint16_t kAdn = 0x6F3A;
 constexpr std::uint16_t kExt1 = 0x6F4A;
 constexpr std::uint16_t kMemoryProblem = 0x6581;
 
-Bytes Dialling(std::string_view name, std::string_view digits, std::uint8_t extension) {
-    Bytes record(30, 0xFF);
-    std::copy(name.begin(), name.end(), record.begin());
-    record[16] = static_cast<std::uint8_t>(1 + (digits.size() + 1) / 2);
-    record[17] = 0x81;
-    for (std::size_t index = 0; index < digits.size(); ++index) {
-        std::uint8_t& byte = record[18 + index / 2];
-        const auto digit = static_cast<std::uint8_t>(digits[index] - '0');
-        byte = index % 2 == 0 ? static_cast<std::uint8_t>(0xF0 | digit)
-                              : static_cast<std::uint8_t>((byte & 0x0F) | digit << 4);
-    }
-    record[29] = extension;
-    return record;
-}
-
-Bytes Extension(std::uint8_t digitPair, std::uint8_t next) {
-    Bytes record(13, 0xFF);
-    record[0] = 0x02;
-    record[1] = 1;
-    record[2] = digitPair;
-    record[12] = next;
-    return record;
-}
-
 sim::SimProfile BrokenCard() {
     sim::SimProfile card = sim::BuildDemoSimProfile();
     auto& adn = card.FindFile(kTelecom, kAdn)->records;
     auto& ext1 = card.FindFile(kTelecom, kExt1)->records;
     adn.resize(24);  // the rest only costs time
-    adn.at(6) = Dialling("Dangling", "46812345678", 0x20);
-    adn.at(7) = Dialling("Free Marked", "12345678901234567890", 5);
-    adn.at(8) = Dialling("Sharer", "22421849300000000000", 7);  // into the looping chain: 7 -> 6 -> 7
-    adn.at(9) = Dialling("Looper", "49891234567000000000", 6);
-    ext1.at(5) = Extension(0x11, 7);
-    ext1.at(6) = Extension(0x22, 6);
+    adn.at(6) = DiallingRecord("Dangling", "46812345678", 0x20);
+    adn.at(7) = DiallingRecord("Free Marked", "12345678901234567890", 5);
+    adn.at(8) = DiallingRecord("Sharer", "22421849300000000000", 7);  // into the looping chain: 7 -> 6 -> 7
+    adn.at(9) = DiallingRecord("Looper", "49891234567000000000", 6);
+    ext1.at(5) = ExtensionRecord("11", 7);
+    ext1.at(6) = ExtensionRecord("22", 6);
     return card;
 }
 
 // Numbers by record; the errors a fresh check finds, as (section, record, problem).
 struct CardState {
-    std::map<std::size_t, std::string> numbers;
+    testing::CardNumbers numbers;
     std::set<std::tuple<card::CheckSection, std::size_t, card::CheckProblem>> errors;
     std::size_t lost = 0;
 };
 
-CardState ReadState(SessionRig& rig) {
-    rig.session = std::make_unique<card::CardSession>(rig);
-    rig.ui.pins = {"1234"};
+CardState ReadState(testing::SessionRig& rig) {
     CardState state;
-    if (!rig.session->BeginSession(true, false, true)) {
-        ADD_FAILURE() << rig.session->FormatLastError();
-        return state;
-    }
-    std::vector<phonebook::PhoneBookEntry> entries(250);
-    phonebook::PhoneBookInfo info;
-    EXPECT_TRUE(phonebook::ReadPhoneBook(*rig.session, kAdn, entries, info)) << rig.session->FormatLastError();
-    for (std::size_t position = 0; position < info.entryCount; ++position) {
-        if (entries[position].used) state.numbers[position + 1] = entries[position].number;
-    }
-    EXPECT_TRUE(rig.session->LoadCardFiles(0x1F, 0)) << rig.session->FormatLastError();
-    card::CardImages images;
-    for (std::size_t index = 0; index < card::kCachedFileCount; ++index) {
-        images.files[index] = rig.session->Cache().Image(static_cast<card::CachedFile>(index));
-    }
-    const auto plan = card::PlanCardCheck(images, [](std::uint32_t, unsigned, unsigned) { return true; });
-    for (const card::CheckFinding& finding : plan->findings) {
+    state.numbers = testing::ReadNumbers(rig, {kAdn});
+    for (const card::CheckFinding& finding : testing::CheckFindings(rig)) {
         if (finding.problem == card::CheckProblem::LostExtension) {
             ++state.lost;
         } else if (finding.repair != card::CheckRepair::None) {
             state.errors.insert({finding.section, finding.record, finding.problem});
         }
     }
-    rig.session->EndSession();
     return state;
 }
 
-class CheckRepairFaults : public ::testing::Test {
+class CheckRepairFaults : public testing::FaultRig {
 protected:
-    void SetUp() override { m_rig.Reader().SetSavesChanges(false); }
-
-    void Restart(const sim::SimProfile& card) {
-        m_rig.Reader().DisarmFaults();
-        m_rig.Reader().PowerOff();
-        m_rig.Card().MutableProfile() = card;
-        m_rig.pin1.Clear();
-        m_rig.ui = testing::ScriptedUserInterface();
-        m_rig.session = std::make_unique<card::CardSession>(m_rig);
-    }
-
-    // The check as the window makes it, then the repair with the fault plan armed.
-    bool Repair(const sim::SimProfile& card, const sim::CardFaultPlan& plan) {
+    // The check as the window makes it, then the repair with the fault plan armed; a card already
+    // `checked` is repaired at once.
+    bool Repair(const sim::SimProfile& card, const sim::CardFaultPlan& plan, bool checked = false) {
         Restart(card);
         m_rig.ui.pins = {"1234"};
         std::string brief;
         std::string detailed;
         bool errorsFound = false;
         bool needsPin2 = false;
-        EXPECT_TRUE(m_rig.session->BeginSession(true, false, true) && m_rig.session->LoadCardFiles(0x1F, 0) &&
-                    card::CheckCard(*m_rig.session, brief, detailed, errorsFound, needsPin2, false));
-        EXPECT_TRUE(errorsFound);
-        EXPECT_FALSE(needsPin2);
+        if (!m_rig.session->BeginSession(true, false, true)) return false;
+        if (!checked) {
+            EXPECT_TRUE(m_rig.session->LoadCardFiles(0x1F, 0) &&
+                        card::CheckCard(*m_rig.session, brief, detailed, errorsFound, needsPin2, false));
+            EXPECT_TRUE(errorsFound);
+            EXPECT_FALSE(needsPin2);
+        }
         m_rig.ClearLog();
         m_rig.Reader().ArmFaults(plan);
         const bool repaired = card::CheckCard(*m_rig.session, brief, detailed, errorsFound, needsPin2, true);
@@ -136,8 +82,6 @@ protected:
         m_rig.session->EndSession();
         return repaired;
     }
-
-    SessionRig m_rig{BrokenCard()};
 };
 
 TEST_F(CheckRepairFaults, EveryInterruptedRepairKeepsEachNumberAndTheNextRepairFinishes) {
@@ -175,17 +119,9 @@ TEST_F(CheckRepairFaults, EveryInterruptedRepairKeepsEachNumberAndTheNextRepairF
 
             // The next repair, without faults, finishes the job.
             if (!after.errors.empty() || after.lost != 0) {
-                Restart(interrupted);
-                m_rig.ui.pins = {"1234"};
-                std::string brief;
-                std::string detailed;
-                bool errorsFound = false;
-                bool needsPin2 = false;
-                if (!m_rig.session->BeginSession(true, false, true) ||
-                    !card::CheckCard(*m_rig.session, brief, detailed, errorsFound, needsPin2, true)) {
+                if (!Repair(interrupted, {}, true)) {
                     findings.push_back(where + ": the second repair failed: " + m_rig.session->FormatLastError());
                 }
-                m_rig.session->EndSession();
                 const CardState finished = ReadState(m_rig);
                 if (!finished.errors.empty() || finished.lost != 0)
                     findings.push_back(where + ": errors after two repairs");

@@ -22,7 +22,7 @@
 #include "sim/DemoCard.h"
 #include "sms/MessageBody.h"
 #include "sms/SmsTransfer.h"
-#include "support/SessionRig.h"
+#include "support/FaultRig.h"
 
 namespace quillet {
 namespace {
@@ -369,20 +369,8 @@ bool IsTransportFailure(reader::ReaderResult code) {
            code == result::kCardNotActive || code == result::kGeneralReaderError || code == result::kCardNotInserted;
 }
 
-class FaultMatrix : public ::testing::Test {
+class FaultMatrix : public testing::FaultRig {
 protected:
-    void SetUp() override { m_rig.Reader().SetSavesChanges(false); }
-
-    // Puts the card back as it was, with no session, no remembered codes and an idle user.
-    void Restart(const sim::SimProfile& card) {
-        m_rig.Reader().DisarmFaults();
-        m_rig.Reader().PowerOff();
-        m_rig.Card().MutableProfile() = card;
-        m_rig.pin1.Clear();
-        m_rig.pin2.Clear();
-        m_rig.ui = testing::ScriptedUserInterface();
-        m_rig.session = std::make_unique<card::CardSession>(m_rig);
-    }
     // Runs the write from `card` with the plan armed after the preparation.
     bool RunWrite(Write& write, const sim::SimProfile& card, const sim::CardFaultPlan& plan) {
         Restart(card);
@@ -502,7 +490,6 @@ protected:
         return problems;
     }
 
-    SessionRig m_rig{ScenarioCard()};
     std::size_t m_scenarios = 0;
 };
 

@@ -26,19 +26,6 @@ constexpr std::uint8_t kRehabilitate = 0x44;
 
 std::string Text(std::uint32_t id) { return std::string(resources::LoadString(id)); }
 
-// The files selected just before each command with the instruction `ins`, in order.
-Files FilesOf(const SessionRig& rig, std::uint8_t ins) {
-    Files files;
-    std::uint16_t selected = 0;
-    for (std::size_t index = 0; index < rig.sent.size(); ++index) {
-        if (rig.sent[index][1] == 0xA4 && rig.sentData[index].size() == 2) {
-            selected = static_cast<std::uint16_t>(rig.sentData[index][0] << 8 | rig.sentData[index][1]);
-        }
-        if (rig.sent[index][1] == ins) files.push_back(selected);
-    }
-    return files;
-}
-
 bool Invalidated(SessionRig& rig, std::uint16_t df, std::uint16_t ef) {
     return rig.Card().Profile().FindFile(df, ef)->invalidated;
 }
@@ -101,12 +88,12 @@ TEST(FixedDialing, ActivateSwitchesTheCardBothWaysAndTheWindowFollows) {
     // No: nothing reaches the card and nothing is shown.
     EXPECT_FALSE(ToggleFixedDialing(*rig.session, rig.ui, nullptr));
     EXPECT_EQ(rig.ui.questions, std::vector<std::string>{Text(5606)});
-    EXPECT_TRUE(FilesOf(rig, kInvalidate).empty());
+    EXPECT_TRUE(rig.FilesOf(kInvalidate).empty());
     EXPECT_FALSE(Invalidated(rig, kTelecom, kAdn));
 
     rig.ui.answers = {card::Answer::Yes};
     EXPECT_TRUE(ToggleFixedDialing(*rig.session, rig.ui, nullptr));
-    EXPECT_EQ(FilesOf(rig, kInvalidate), Files{kAdn});
+    EXPECT_EQ(rig.FilesOf(kInvalidate), Files{kAdn});
     EXPECT_TRUE(Invalidated(rig, kTelecom, kAdn));
     EXPECT_EQ(Dialogs(rig), (std::vector<std::uint32_t>{109, 172}));
     ASSERT_TRUE(table.ReadFromCard(*rig.session, nullptr));
@@ -119,7 +106,7 @@ TEST(FixedDialing, ActivateSwitchesTheCardBothWaysAndTheWindowFollows) {
     rig.ui.answers = {card::Answer::Yes};
     EXPECT_TRUE(ToggleFixedDialing(*rig.session, rig.ui, nullptr));
     EXPECT_EQ(rig.ui.questions.back(), Text(5605));
-    EXPECT_EQ(FilesOf(rig, kRehabilitate), (Files{kAdn, kImsi, kLoci}));
+    EXPECT_EQ(rig.FilesOf(kRehabilitate), (Files{kAdn, kImsi, kLoci}));
     EXPECT_FALSE(Invalidated(rig, kTelecom, kAdn) || Invalidated(rig, kGsm, kImsi) || Invalidated(rig, kGsm, kLoci));
     ASSERT_TRUE(table.ReadFromCard(*rig.session, nullptr));
     EXPECT_FALSE(table.FdnActive());
@@ -135,7 +122,7 @@ TEST(FixedDialing, APhoneBookThatStaysInvalidatedLeavesImsiAndLociAlone) {
     SessionRig rig(profile, {"1234", "5678"});
     rig.ui.answers = {card::Answer::Yes};
     EXPECT_FALSE(ToggleFixedDialing(*rig.session, rig.ui, nullptr));
-    EXPECT_EQ(FilesOf(rig, kRehabilitate), Files{kAdn});
+    EXPECT_EQ(rig.FilesOf(kRehabilitate), Files{kAdn});
     EXPECT_TRUE(Invalidated(rig, kGsm, kImsi) && Invalidated(rig, kGsm, kLoci));
     ASSERT_EQ(rig.ui.messages.size(), 1u);
     EXPECT_TRUE(rig.ui.messages[0].first.starts_with("Communication error:\r\n"));

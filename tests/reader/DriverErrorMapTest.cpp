@@ -6,6 +6,7 @@
 #include <map>
 
 #include "reader/DriverErrorMap.h"
+#include "reader/ReaderResult.h"
 
 namespace quillet::reader {
 namespace {
@@ -39,6 +40,9 @@ TEST(DriverErrorMap, EveryNumberMapsAsDocumented) {
         EXPECT_EQ(MapDriverError(error), 140) << "driver error " << error;
     }
     for (const auto& [error, code] : rows) EXPECT_TRUE(IsKnownReaderResult(code)) << error;
+    // A code without a text of its own reads as non-specific.
+    EXPECT_EQ(ReaderResultText(102), "O.K.");
+    EXPECT_EQ(ReaderResultText(120), "Non-specific error");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "reader/DriverErrorMap.h"
 #include "reader/RdxDriverReader.h"
 #include "reader/ReaderResult.h"
 #include "reader/SmartApiReader.h"
@@ -127,23 +126,6 @@ TEST(RdxDriverReader, ReadsATelephoneCard) {
     const std::string sim = folder.File("sim.json");
     ASSERT_TRUE(sim::SaveSimProfile(sim, sim::BuildDemoSimProfile(), error));
     EXPECT_EQ(load(sim.c_str()), 1);
-}
-
-TEST(DriverErrorMap, MapsSystemAndDriverErrorNumbers) {
-    // System errors, then the driver's own 1001..1026, which skip the unused result codes 114..126.
-    const std::pair<std::uint32_t, ReaderResult> mapped[] = {
-        {0, 102},    {3, 138},   {4, 141},    {7, 103},    {11, 105},   {12, 104},
-        {129, 131},  {130, 133}, {1000, 103}, {1001, 104}, {1010, 113}, {1011, 127},
-        {1026, 142}, {1, 140},   {8, 140},    {131, 140},  {1027, 140}, {0xFFFFFFFF, 140},
-    };
-    for (const auto& [error, code] : mapped) EXPECT_EQ(MapDriverError(error), code) << error;
-    for (std::uint32_t error = 1001; error <= 1026; ++error) {
-        EXPECT_TRUE(IsKnownReaderResult(MapDriverError(error))) << error;
-    }
-
-    // Unknown codes read as non-specific.
-    EXPECT_EQ(ReaderResultText(102), "O.K.");
-    EXPECT_EQ(ReaderResultText(120), "Non-specific error");
 }
 
 void GarbleAnswers(int count) { FakeControl<void (*)(int)>(kLibrary, "quillet_fake_smart_garble_answers")(count); }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -36,13 +35,6 @@ struct Vector {
     bool exact = false;
 };
 
-Bytes HexBytes(const std::string& value) {
-    Bytes bytes;
-    std::istringstream in(value);
-    for (std::string hex; in >> hex;) bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
-    return bytes;
-}
-
 std::u32string VectorText(std::string value) {
     for (std::size_t at; (at = value.find("\\n")) != std::string::npos;) value.replace(at, 2, "\n");
     return U(value);
@@ -56,12 +48,12 @@ bool SetField(Vector& v, const std::string& key, const std::string& value) {
     } else if (key == "udhi") {
         v.udhi = value == "1";
     } else if (key == "userdata") {
-        const Bytes more = HexBytes(value);
+        const Bytes more = quillet::testing::HexBytes(value);
         v.userData.insert(v.userData.end(), more.begin(), more.end());
     } else if (key == "text") {
         v.text = VectorText(value);
     } else if (key == "header") {
-        v.header = HexBytes(value);
+        v.header = quillet::testing::HexBytes(value);
     } else if (key == "exact") {
         v.exact = value == "yes";
     } else if (key == "coding") {
@@ -293,11 +285,6 @@ TEST(SmsText, RoomLeft) {
         EXPECT_EQ(room.used, used);
         EXPECT_EQ(room.Left(), left);
     }
-}
-
-TEST(SmsText, PartMarks) {
-    EXPECT_EQ(PartMark({0x42, 2, 1}), " (part 1 of 2)");
-    EXPECT_EQ(PartMark({0x1234, 255, 12}), " (part 12 of 255)");
 }
 
 }  // namespace

@@ -50,18 +50,19 @@ public:
         sent.clear();
         sentData.clear();
     }
-    // The files selected just before each UPDATE RECORD, in order.
-    std::vector<std::uint16_t> UpdatedFiles() const {
+    // The files selected just before each command with the instruction `ins`, in order.
+    std::vector<std::uint16_t> FilesOf(std::uint8_t ins) const {
         std::vector<std::uint16_t> files;
         std::uint16_t selected = 0;
         for (std::size_t index = 0; index < sent.size(); ++index) {
             if (sent[index][1] == 0xA4 && sentData[index].size() == 2) {
                 selected = static_cast<std::uint16_t>(sentData[index][0] << 8 | sentData[index][1]);
             }
-            if (sent[index][1] == 0xDC) files.push_back(selected);
+            if (sent[index][1] == ins) files.push_back(selected);
         }
         return files;
     }
+    std::vector<std::uint16_t> UpdatedFiles() const { return FilesOf(0xDC); }
     // The instruction bytes sent since the log was last cleared.
     std::vector<std::uint8_t> Instructions() const {
         std::vector<std::uint8_t> instructions;

@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "EditorWindowFixture.h"
 #include "backup/SimBackupFile.h"
@@ -22,12 +21,7 @@ using app::EditorKind;
 using C = app::CommandId;
 
 constexpr std::uint16_t kTelecom = 0x7F10;
-constexpr std::uint16_t kGsm = 0x7F20;
 constexpr std::uint16_t kSms = 0x6F3C;
-
-// The card files a backup carries, with their folders.
-constexpr std::pair<std::uint16_t, std::uint16_t> kCarried[] = {
-    {kTelecom, 0x6F3A}, {kTelecom, 0x6F3B}, {kTelecom, kSms}, {kTelecom, 0x6F42}, {kGsm, 0x6F30}, {kGsm, 0x6F7B}};
 
 class BackupWindows : public EditorWindowFixture {
 protected:
@@ -63,65 +57,21 @@ protected:
     bool allTicked = false;
 };
 
-// The demo card with its phone books, messages and network lists erased, another SMS centre and
-// validity, and a serial number of its own.
+// The demo card with its phone book and messages erased and a serial number of its own.
 sim::SimProfile SecondCard() {
     sim::SimProfile card = sim::BuildDemoSimProfile();
-    for (const std::uint16_t ef : {0x6F3A, 0x6F3B, 0x6F4A, 0x6F4B, int{kSms}}) {
+    for (const std::uint16_t ef : {0x6F3A, 0x6F4A, int{kSms}}) {
         for (auto& record : card.FindFile(kTelecom, static_cast<std::uint16_t>(ef))->records) {
             std::fill(record.begin(), record.end(), 0xFF);
             if (ef == kSms) record[0] = 0x00;
         }
     }
-    for (const std::uint16_t ef : {0x6F30, 0x6F7B}) {
-        auto& content = card.FindFile(kGsm, ef)->content;
-        std::fill(content.begin(), content.end(), 0xFF);
-    }
-    auto& parameters = card.FindFile(kTelecom, 0x6F42)->records[0];
-    parameters[parameters.size() - 28 + 15] = 0x11;  // a centre digit
-    parameters.back() = 0;                           // the validity
     card.FindFile(0x3F00, 0x2FE2)->content[5] ^= 0x11;
     return card;
 }
 
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Where two cards differ in the files a backup carries: "file record: offsets" (record 1 for a
-// transparent file), or "re-coded" for a record with many bytes changed.
-std::vector<std::string> Differences(const sim::SimProfile& first, const sim::SimProfile& second) {
-    std::vector<std::string> differences;
-    for (const auto& [directory, ef] : kCarried) {
-        const sim::SimElementaryFile& a = *first.FindFile(directory, ef);
-        const sim::SimElementaryFile& b = *second.FindFile(directory, ef);
-        const auto records = [](const sim::SimElementaryFile& file) {
-            return file.records.empty() ? std::vector<std::vector<std::uint8_t>>{file.content} : file.records;
-        };
-        const auto ours = records(a);
-        const auto theirs = records(b);
-        if (ours.size() != theirs.size()) differences.push_back(sim::FileIdText(ef) + " size");
-        for (std::size_t record = 0; record < std::min(ours.size(), theirs.size()); ++record) {
-            std::string offsets;
-            std::size_t count = 0;
-            for (std::size_t at = 0; at < std::min(ours[record].size(), theirs[record].size()); ++at) {
-                if (ours[record][at] == theirs[record][at]) continue;
-                offsets += ' ' + std::to_string(at);
-                ++count;
-            }
-            if (count == 0) continue;
-            differences.push_back(sim::FileIdText(ef) + ' ' + std::to_string(record + 1) + ':' +
-                                  (count > 4 ? std::string(" re-coded") : offsets));
-        }
-    }
-    return differences;
-}
-
-// The second card receives the first card's files; of the messages, what the backup file has no room
-// for is lost: the seconds and time zone of a received message's time stamp, the reference of a
-// sent message, and the header that joins the parts of a long message, whose parts come back coded
-// as messages of their own. Every field the file keeps arrives.
+// Backup and restore through their dialogs; what the restore carries byte for byte is the backup
+// flow tests' own.
 TEST_F(BackupWindows, ABackupRestoredOntoASecondCardGivesItTheFirstCardsFiles) {
     const std::string first = InsertCard(sim::BuildDemoSimProfile(), "first.json");
     const std::string file = folder.File("first.sim");
@@ -133,7 +83,6 @@ TEST_F(BackupWindows, ABackupRestoredOntoASecondCardGivesItTheFirstCardsFiles) {
     const sim::SimProfile source = TakeOutCard(first);
 
     const std::string second = InsertCard(SecondCard(), "second.json");
-    ASSERT_GT(Differences(source, SecondCard()).size(), 100u);
     AnswerFile(file);
     AnswerRestore(true);
     AnswerPin("1234");
@@ -145,11 +94,8 @@ TEST_F(BackupWindows, ABackupRestoredOntoASecondCardGivesItTheFirstCardsFiles) {
     EXPECT_EQ(responder.texts.back(),
               "Restoration of SIM Card successfully completed\n1 messages to send got message reference 0.");
     BackUp(folder.File("second.sim"));
-    EXPECT_EQ(Contents(folder.File("second.sim")), Contents(file));
-    const std::vector<std::string> lost = {"6F3C 1: 25 26",    "6F3C 2: 25 26", "6F3C 3: 10", "6F3C 5: re-coded",
-                                           "6F3C 6: re-coded", "6F3C 7: 25 26", "6F3C 9: 22", "6F3C 10: 10",
-                                           "6F3C 11: 25 26",   "6F3C 13: 25 26"};
-    EXPECT_EQ(Differences(source, TakeOutCard(second)), lost);
+    EXPECT_EQ(ReadFileBytes(folder.File("second.sim")), ReadFileBytes(file));
+    EXPECT_EQ(TakeOutCard(second).FindFile(kTelecom, 0x6F3A)->records, source.FindFile(kTelecom, 0x6F3A)->records);
     EXPECT_EQ(responder.unexpected, 0);
 }
 

@@ -147,12 +147,13 @@ TEST(ReportLayout, AnEntryCutByThePageEndGoesOnWithItsFirstUnprintedLine) {
 
 TEST(ReportLayout, MessagesPrintTheirColumnsAndTheWrappedTextInItalics) {
     const PageSize page{1600, 2800};
-    std::vector<sms::SmsEntry> messages(3);
+    std::vector<sms::SmsEntry> messages(5);
     for (std::uint16_t index = 0; index < messages.size(); ++index) messages[index] = sms::MakeEmptySmsEntry(index);
-    for (const std::uint16_t index : {0, 2}) {
+    const std::uint32_t statuses[] = {sms::kStatusUnread, 0, sms::kStatusToSend, sms::kStatusRead, sms::kStatusSent};
+    for (const std::uint16_t index : {0, 2, 3, 4}) {
         sms::SmsEntry& message = messages[index];
         message.used = 1;
-        message.status = index == 0 ? sms::kStatusUnread : sms::kStatusToSend;
+        message.status = statuses[index];
         message.addressTon = index == 0 ? 1 : 0;
         sms::SetFieldText(message.address, index == 0 ? "420603123456" : "4603");
         sms::SetFieldText(message.dateOrValidity, index == 0 ? "24.12.08 18:30" : "1 week");
@@ -160,7 +161,7 @@ TEST(ReportLayout, MessagesPrintTheirColumnsAndTheWrappedTextInItalics) {
     // 24 characters fit between x = 300 and the right edge.
     ASSERT_TRUE(sms::SetMessageText(messages[0], U"Ahoj, máš v pátek čas? Šárka\nJo."));
     const std::vector<ReportEntry> entries = MessageEntries(messages, page, kMeasure);
-    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_EQ(entries.size(), 4u);
     const std::vector<ReportPage> pages = LayOutReport(ReportKind::Messages, entries, page, kMeasure);
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(Line(pages[0], -100),
@@ -179,7 +180,10 @@ TEST(ReportLayout, MessagesPrintTheirColumnsAndTheWrappedTextInItalics) {
             EXPECT_EQ(text.font, ReportFont::Normal);
         }
     }
-    EXPECT_EQ(LineTops(pages[0]).size(), 5u);  // an empty text gives no text line
+    const std::vector<double> tops = LineTops(pages[0]);
+    ASSERT_EQ(tops.size(), 7u);  // an empty text gives no text line
+    EXPECT_EQ(Line(pages[0], tops[5]), (std::vector<std::string>{"4", "4603", "Read", "1 week"}));
+    EXPECT_EQ(Line(pages[0], tops[6]), (std::vector<std::string>{"5", "4603", "Sent", "1 week"}));
 }
 
 }  // namespace

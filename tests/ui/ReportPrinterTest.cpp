@@ -9,7 +9,6 @@
 
 #include "EditorWindowFixture.h"
 #include "phonebook/EntryName.h"
-#include "sms/MessageBody.h"
 #include "support/ShellOutput.h"
 #include "ui/CSmsEdDlg.h"
 #include "ui/ReportPrinter.h"
@@ -145,86 +144,6 @@ TEST_F(ReportPdf, APhoneBookPrintsItsLettersOnNumberedPages) {
     EXPECT_EQ(Occurrences(text, "Long"), 1u);
 }
 
-TEST_F(ReportPdf, EntriesGoOnOnTheNextPageWithoutRepeatingPositionAndName) {
-    // A small page: each 60-digit number takes several lines, so numbers break across pages.
-    const std::vector<std::string> numbers = {"111111111122222222223333333333444444444455555555556666666666",
-                                              "777777777788888888889999999999000000000011111111112222222222",
-                                              "333333333344444444445555555555666666666677777777778888888888",
-                                              "999999999900000000001111111111222222222233333333334444444444",
-                                              "555555555566666666667777777777888888888899999999990000000000"};
-    const std::vector<std::u32string> names = {U"Alfa", U"Bravo", U"Charlie", U"Delta", U"Echo"};
-    std::vector<phonebook::PhoneBookEntry> book;
-    for (std::uint16_t index = 0; index < numbers.size(); ++index)
-        book.push_back(Entry(index, names[index], numbers[index]));
-    const std::string pdf = folder.File("narrow.pdf");
-    ASSERT_TRUE(WritePdf(pdf, {ReportKind::PhoneBook, book, {}}, QPageSize(QSizeF(150, 100), QPageSize::Millimeter)));
-    const int pages = PageCount(pdf);
-    ASSERT_GE(pages, 2);
-
-    std::vector<std::string> printed;
-    std::vector<std::string> printedNames;
-    bool continued = false;  // a page began with the rest of a number
-    for (int page = 1; page <= pages; ++page) {
-        const std::vector<std::vector<std::string>> lines = Lines(PageText(pdf, page));
-        ASSERT_FALSE(lines.empty());
-        EXPECT_EQ(lines[0].back(), "<" + std::to_string(page) + ">");
-        for (std::size_t line = 1; line < lines.size(); ++line) {
-            if (lines[line].size() == 3) {
-                printedNames.push_back(lines[line][1]);
-                printed.push_back(lines[line][2]);
-            } else if (lines[line].size() == 1 && !printed.empty()) {
-                continued = continued || line == 1;
-                printed.back() += lines[line][0];
-            } else {
-                ADD_FAILURE() << page << ": " << line;
-            }
-        }
-    }
-    EXPECT_EQ(printed, numbers);
-    EXPECT_EQ(printedNames, (std::vector<std::string>{"Alfa", "Bravo", "Charlie", "Delta", "Echo"}));
-    EXPECT_TRUE(continued);
-}
-
-TEST_F(ReportPdf, MessagesPrintStatusDateAndTheirTextInItalics) {
-    std::vector<sms::SmsEntry> messages(5);
-    for (std::uint16_t index = 0; index < messages.size(); ++index) messages[index] = sms::MakeEmptySmsEntry(index);
-    const char* dates[] = {"24.12.08 18:30", "", "25.12.08 07:05", "1 week", "1 day"};
-    for (std::uint16_t index : {0, 2, 3, 4}) {
-        sms::SmsEntry& message = messages[index];
-        message.used = 1;
-        message.status = index == 0   ? sms::kStatusRead
-                         : index == 2 ? sms::kStatusUnread
-                         : index == 3 ? sms::kStatusSent
-                                      : sms::kStatusToSend;
-        message.addressTon = 1;
-        sms::SetFieldText(message.address, "42060312345" + std::to_string(index));
-        sms::SetFieldText(message.dateOrValidity, dates[index]);
-    }
-    ASSERT_TRUE(sms::SetMessageText(messages[0], U"Dinner at 8?"));
-    ASSERT_TRUE(sms::SetMessageText(messages[2], U"Ahoj, máš v pátek čas? Šárka"));
-    ASSERT_TRUE(sms::SetMessageText(messages[3], U"Γειά σου, Привет"));
-    const std::string pdf = folder.File("messages.pdf");
-    ASSERT_TRUE(WritePdf(pdf, {ReportKind::Messages, {}, messages}));
-    EXPECT_EQ(PageCount(pdf), 1);
-
-    const std::vector<std::vector<std::string>> lines = Lines(PageText(pdf));
-    ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[0],
-              (std::vector<std::string>{"#", "Telephone", "Condition:", "Date", "/", "Validity", "period:", "<1>"}));
-    EXPECT_EQ(lines[1], (std::vector<std::string>{"1", "+420603123450", "Read", "24.12.08", "18:30"}));
-    EXPECT_EQ(lines[2], (std::vector<std::string>{"Dinner", "at", "8?"}));
-    EXPECT_EQ(lines[3], (std::vector<std::string>{"3", "+420603123452", "Received", "25.12.08", "07:05"}));
-    EXPECT_EQ(lines[4], (std::vector<std::string>{"Ahoj,", "máš", "v", "pátek", "čas?", "Šárka"}));
-    EXPECT_EQ(lines[5], (std::vector<std::string>{"4", "+420603123453", "Sent", "1", "week"}));
-    EXPECT_EQ(lines[6], (std::vector<std::string>{"Γειά", "σου,", "Привет"}));
-    EXPECT_EQ(lines[7], (std::vector<std::string>{"5", "+420603123454", "To", "be", "sent", "1", "day"}));
-    // Headings bold, entries regular, texts oblique: all three faces are in the file.
-    const std::string fonts = ShellOutput("pdffonts '" + pdf + "' 2>&1");
-    for (const char* face : {"DejaVuSans-Bold", "DejaVuSans ", "DejaVuSans-Oblique"}) {
-        EXPECT_TRUE(Contains(fonts, face)) << face << "\n" << fonts;
-    }
-}
-
 TEST_F(ReportPdf, AnEmptyReportPrintsItsFrameAndRules) {
     const std::vector<phonebook::PhoneBookEntry> book = {phonebook::EmptyPosition(0), phonebook::EmptyPosition(1)};
     const std::string pdf = folder.File("empty.pdf");
@@ -324,6 +243,11 @@ TEST_F(PrintCommand, AnSmsWindowPrintsItsMessagesAndIgnoresPrintPhoneBook) {
     for (const char* shown :
          {"Condition:", "+420603123456", "Dinner at 8?", "Ahoj, máš v pátek čas? Šárka", "To be sent"}) {
         EXPECT_TRUE(Contains(text, shown)) << shown;
+    }
+    // Headings bold, entries regular, texts oblique: all three faces are in the file.
+    const std::string fonts = ShellOutput("pdffonts '" + pdf + "' 2>&1");
+    for (const char* face : {"DejaVuSans-Bold", "DejaVuSans ", "DejaVuSans-Oblique"}) {
+        EXPECT_TRUE(Contains(fonts, face)) << face << "\n" << fonts;
     }
     EXPECT_EQ(responder.unexpected, 0);
 }

@@ -3,32 +3,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "UiFixture.h"
+#include "EditorWindowFixture.h"
 #include "card/CardSession.h"
-#include "sim/DemoCard.h"
-#include "sim/SimProfileJson.h"
-#include "ui/PinDialog.h"
 #include "ui/ProgressDialog.h"
 #include "ui/TelephoneCardDialog.h"
 
 namespace quillet::testing {
 namespace {
 
-class ShellDialogs : public UiFixture {
+class ShellDialogs : public EditorWindowFixture {
 protected:
     void SetUp() override {
-        UiFixture::SetUp();
-        responder.AnswerMessage();
-        app = Start();
-        responder.texts.clear();
+        EditorWindowFixture::SetUp();
         responder.icons.clear();
-    }
-    // Puts a card file in the virtual reader.
-    void Insert(const sim::SimProfile& profile) {
-        std::string error;
-        const std::string path = folder.File("card.json");
-        ASSERT_TRUE(sim::SaveSimProfile(path, profile, error)) << error;
-        ASSERT_EQ(app->Context().OpenReaderByName("VIRTUAL:" + path), reader::result::kOk);
     }
     // Answers the next PIN dialog with the code, or closes it.
     void AnswerPin(const QString& code, QString* title = nullptr) {
@@ -50,12 +37,11 @@ protected:
         });
     }
 
-    std::unique_ptr<ui::CMainApp> app;
     bool sawProgress = false;
 };
 
 TEST_F(ShellDialogs, TheTelephoneCardShowsItsUnitsCountryAndBytes) {
-    Insert(sim::BuildDemoTelephoneCard());
+    InsertCard(sim::BuildDemoTelephoneCard());
     ui::TelephoneCardDialog dialog(app->Context(), app->Frame());
     ASSERT_TRUE(dialog.ReadCard());
     EXPECT_EQ(dialog.TotalText(), "30");
@@ -71,7 +57,7 @@ TEST_F(ShellDialogs, TheTelephoneCardShowsItsUnitsCountryAndBytes) {
 TEST_F(ShellDialogs, AnInvalidTelephoneCardIsShownWithAWarning) {
     sim::SimProfile card = sim::BuildDemoTelephoneCard();
     card.memory[1] = 0x82;
-    Insert(card);
+    InsertCard(card);
     ui::TelephoneCardDialog dialog(app->Context(), app->Frame());
     responder.AnswerMessage();
     ASSERT_TRUE(dialog.ReadCard());
@@ -90,7 +76,7 @@ TEST_F(ShellDialogs, TheTelephoneCardNeedsAReader) {
 }
 
 TEST_F(ShellDialogs, TheSessionAsksForThePinOverItsProgressWindow) {
-    Insert(sim::BuildDemoSimProfile());
+    InsertCard(sim::BuildDemoSimProfile());
     card::CardSession& session = app->Context().Session();
     QString title;
     AnswerPin("1234", &title);
@@ -107,7 +93,7 @@ TEST_F(ShellDialogs, TheSessionAsksForThePinOverItsProgressWindow) {
 }
 
 TEST_F(ShellDialogs, ClosingThePinDialogCancelsAndAbortStopsTheWork) {
-    Insert(sim::BuildDemoSimProfile());
+    InsertCard(sim::BuildDemoSimProfile());
     card::CardSession& session = app->Context().Session();
     AnswerPin(QString());
     session.BeginProgress(app->Frame(), 5000, 5100);

@@ -9,8 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <fstream>
-#include <sstream>
 
 #include "EditorWindowFixture.h"
 #include "sms/MessageBody.h"
@@ -52,12 +50,6 @@ protected:
         if (auto* text = parent.findChild<QPlainTextEdit*>(field)) return text->toPlainText();
         ADD_FAILURE() << field;
         return {};
-    }
-    static std::string FileText(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
     }
 };
 
@@ -221,8 +213,8 @@ TEST_F(SmsWindow, ThreeNumberedWindowsTakeTheFileCommandsOfTheMenu) {
     AnswerFile(archive);  // a new archive file
     Frame().OnCommand(C::SmsAddToFile);
     WaitForAnswers();
-    EXPECT_NE(FileText(saved).find("Hello"), std::string::npos);
-    EXPECT_NE(FileText(archive).find("Hello"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(saved).find("Hello"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(archive).find("Hello"), std::string::npos);
 
     Frame().OnCommand(C::SmsWindow1);
     ASSERT_EQ(Front()->Number(), 0);
