@@ -4,7 +4,7 @@ SANITIZE_DIR ?= build-sanitize
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize bench format clean
+.PHONY: all deps configure build run test test-sanitize bench package format clean
 
 all: build
 
@@ -22,6 +22,9 @@ run: build
 
 test: build
 	@bash scripts/run-tests.sh $(BUILD_DIR) $(SANITIZE_DIR)
+
+package: build
+	@cpack --config $(BUILD_DIR)/CPackConfig.cmake -B $(BUILD_DIR)
 
 format: deps
 	@bash scripts/check-format.sh fix

@@ -26,6 +26,12 @@ packages=(
     fonts-dejavu-core
     fonts-dejavu-extra
     clang-format
+    dpkg-dev
+    help2man
+    file
+    lintian
+    desktop-file-utils
+    appstream
 )
 
 missing=()
