@@ -6,12 +6,13 @@
 namespace quillet::card {
 
 // Holds a PIN or unblocking code and wipes its bytes when it is cleared, replaced or destroyed,
-// so a code that is forgotten does not linger in memory.
+// so a code that is forgotten does not linger in memory. While it holds a code, the process writes
+// no core dump (CoreDumpGuard).
 class SecretString {
 public:
     SecretString() = default;
-    explicit SecretString(std::string_view text) : m_text(text) {}
-    SecretString(const SecretString& other) : m_text(other.m_text) {}
+    explicit SecretString(std::string_view text);
+    SecretString(const SecretString& other);
     SecretString& operator=(const SecretString& other);
     ~SecretString() { Clear(); }
 

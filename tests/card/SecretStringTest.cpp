@@ -5,6 +5,7 @@
 #include <new>
 #include <string_view>
 
+#include "card/CoreDumpGuard.h"
 #include "card/SecretString.h"
 #include "support/SessionRig.h"
 
@@ -54,6 +55,33 @@ TEST(SecretString, ARememberedCodeTheCardRefusesIsWiped) {
     EXPECT_FALSE(rig.session->BeginSession(true, false, true));
     EXPECT_TRUE(rig.pin1.Empty());
     EXPECT_EQ(Raw(remembered, 4), std::string_view("\0\0\0\0", 4));
+}
+
+// A core dump would carry a code to disk: none is written while any code is held, and the process
+// is dumpable again once the last one is wiped, however the codes were copied and replaced.
+TEST(SecretString, NoCoreDumpWhileAnyCodeIsHeld) {
+    ASSERT_TRUE(CoreDumpGuard::DumpsAllowed());
+    {
+        SecretString pin("1234");
+        EXPECT_FALSE(CoreDumpGuard::DumpsAllowed());
+        SecretString copy(pin);
+        SecretString later;
+        later = pin;
+        later = SecretString("5678");
+        pin.Clear();
+        pin.Clear();  // clearing twice releases once
+        copy = SecretString();
+        EXPECT_FALSE(CoreDumpGuard::DumpsAllowed()) << "one code is still held";
+    }
+    EXPECT_TRUE(CoreDumpGuard::DumpsAllowed());
+
+    // The codes a session remembers count the same way.
+    testing::SessionRig rig(testing::MakeTestSimProfile(), {"1234"});
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true));
+    rig.session->EndSession();
+    EXPECT_FALSE(CoreDumpGuard::DumpsAllowed());
+    rig.pin1.Clear();
+    EXPECT_TRUE(CoreDumpGuard::DumpsAllowed());
 }
 
 }  // namespace
