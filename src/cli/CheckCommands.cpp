@@ -39,7 +39,8 @@ CheckOutcome Check(card::CardSession& session, std::ostream& out, bool repair) {
 }  // namespace
 
 // Prints the detailed report; with --repair and something to repair, repairs, checks the card again
-// and prints the second report. Exit 0 when the card is (now) free of errors.
+// and prints the second report. Exit 0 when the card is (now) free of errors; otherwise exit 1 and a
+// line on the error stream, so a script that only looks there learns it too.
 int RunCheck(const Options& options, const CommandLine& line, std::ostream& out, std::ostream& err) {
     CardCommand command(options, err);
     card::CardSession& session = command.Session();
@@ -49,7 +50,9 @@ int RunCheck(const Options& options, const CommandLine& line, std::ostream& out,
     if (!first.done) return command.Finish(false);
     if (!first.errorsFound || !line.Has("--repair")) {
         const int code = command.Finish(true);
-        return code == kExitOk && first.errorsFound ? kExitCardFailure : code;
+        if (code != kExitOk || !first.errorsFound) return code;
+        Complain(err, "the card has errors (see the report); check --repair repairs them");
+        return kExitCardFailure;
     }
     // The fixed dialling numbers' repairs need PIN2.
     if (first.needsPin2 && !session.BeginSession(true, true, true)) return command.Finish(false);
@@ -63,7 +66,9 @@ int RunCheck(const Options& options, const CommandLine& line, std::ostream& out,
     const CheckOutcome second = Check(session, out, false);
     if (!second.done) return command.Finish(false);
     const int code = command.Finish(true);
-    return code == kExitOk && second.errorsFound ? kExitCardFailure : code;
+    if (code != kExitOk || !second.errorsFound) return code;
+    Complain(err, "errors remain after the repair (see the second report)");
+    return kExitCardFailure;
 }
 
 }  // namespace quillet::cli

@@ -20,7 +20,14 @@ std::unique_ptr<SerialReaderEmulator> MakeLine(reader::VirtualClock& clock, Seri
     return port;
 }
 
+VirtualCardReader::CardInterposer& Interposer() {
+    static VirtualCardReader::CardInterposer interposer;
+    return interposer;
+}
+
 }  // namespace
+
+void VirtualCardReader::SetCardInterposer(CardInterposer interposer) { Interposer() = std::move(interposer); }
 
 VirtualCardReader::VirtualCardReader()
     : reader::SerialCardReader(MakeLine(m_virtualClock, m_line), m_virtualClock,
@@ -101,7 +108,7 @@ bool VirtualCardReader::LoadCard(const std::string& path) {
     m_line->Setup().memoryCard.reset();
     m_card = std::make_unique<GsmSimCard>(std::move(profile));
     m_faults = std::make_unique<FaultInjectingCard>(*m_card, [this] { m_line->PullCard(); });
-    m_line->InsertCard(m_faults.get());
+    m_line->InsertCard(Interposer() ? &Interposer()(*m_faults, *m_line) : m_faults.get());
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,8 @@ struct VirtualClockHolder {
 class VirtualCardReader final : private detail::VirtualClockHolder, public reader::SerialCardReader {
 public:
     static constexpr const char* kDeviceName = "VIRTUAL";
+    // Stands between a loaded SIM and the reader's line and returns the card the line talks to.
+    using CardInterposer = std::function<ApduCard&(ApduCard& loaded, SerialReaderEmulator& line)>;
 
     VirtualCardReader();
     ~VirtualCardReader() override;
@@ -57,6 +60,10 @@ public:
     // Whether the card's changes go back to its file (the default). Tests that rewrite a card
     // thousands of times keep them in memory.
     void SetSavesChanges(bool saves) { m_savesChanges = saves; }
+    // Puts a card of the caller's in front of every SIM that any VirtualCardReader loads from now
+    // on, so a test can make the device answer as a broken or hostile card would whoever opens it
+    // (the command-line program included). An empty function ends it.
+    static void SetCardInterposer(CardInterposer interposer);
 
 private:
     bool LoadCard(const std::string& path);

@@ -20,7 +20,9 @@ TEST_F(CheckCommand, ReportsRepairsWithPin2AndReportsAgain) {
     card.FindFile(kTelecom, 0x6F3B)->records.at(0).back() = 0x04;  // a free EXT2 record
     Save(card);
 
+    // Errors found: exit 1, and the error stream says so too, for a script that only reads it.
     EXPECT_EQ(Run({"check"}), kExitCardFailure) << err.str();
+    EXPECT_EQ(err.str(), "quillet-cli: the card has errors (see the report); check --repair repairs them\n");
     const std::string report = out.str();
     EXPECT_EQ(report.rfind("SIM Card Detailed Report\nSerial Number: 8942001200112233440\n", 0), 0u) << report;
     EXPECT_NE(report.find("    #7 \"Björn Ström\": Link to invalid extension ->Remove Link to Extension\n"),

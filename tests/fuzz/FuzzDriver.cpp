@@ -1,7 +1,7 @@
 // Runs a fuzz target on its seeds and then on QUILLET_FUZZ_RUNS (5000) random mutations of them,
-// from a fixed random seed so that every machine runs the same inputs; QUILLET_FUZZ_SECONDS (30)
-// caps the time. A crash, a sanitizer report or an exception ends the run with the input that
-// caused it written to fuzz-crash-<target>.bin in the working folder. Given files after the
+// from a fixed random seed so that every machine runs the same inputs (QUILLET_FUZZ_SEED picks
+// another for a longer hunt); QUILLET_FUZZ_SECONDS (30) caps the time. A crash, a sanitizer report or an exception ends
+// the run with the input that caused it written to fuzz-crash-<target>.bin in the working folder. Given files after the
 // target's name, it runs just those inputs, to replay a crash.
 #include <fcntl.h>
 #include <unistd.h>
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     const auto runs = static_cast<std::size_t>(Setting("QUILLET_FUZZ_RUNS", 5000));
     const auto end =
         std::chrono::steady_clock::now() + std::chrono::duration<double>(Setting("QUILLET_FUZZ_SECONDS", 30));
-    std::mt19937 random(20261206);
+    std::mt19937 random(static_cast<std::mt19937::result_type>(Setting("QUILLET_FUZZ_SEED", 20261206)));
     std::size_t run = 0;
     for (; run < runs && std::chrono::steady_clock::now() < end; ++run) {
         const Input& seed = seeds[random() % seeds.size()];
