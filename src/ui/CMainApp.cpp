@@ -1,6 +1,7 @@
 #include "ui/CMainApp.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 
 #include "reader/ScLinkReader.h"
 #include "resources/StringIds.h"
@@ -12,6 +13,15 @@
 #include "ui/MessageBoxes.h"
 
 namespace quillet::ui {
+
+namespace {
+
+// The program draws few pixmaps: its toolbar and the standard icons of its dialogs. Each file
+// dialog makes its icons afresh, and Qt's 10 MB pixmap cache would keep every one of them until it
+// is full; half a megabyte holds all the program shows at once.
+constexpr int kPixmapCacheKilobytes = 512;
+
+}  // namespace
 
 CMainApp::CMainApp(EditorCatalog* editors)
     : listPcscReaders(&reader::ScLinkReader::ListGatewayReaders),
@@ -28,6 +38,7 @@ CMainApp::~CMainApp() {
 }
 
 bool CMainApp::StartUp(const StartupOptions& options) {
+    QPixmapCache::setCacheLimit(kPixmapCacheKilobytes);
     app::LoadSettings(m_store, m_settings);
     m_context->SetCacheEnabled(m_settings.useCache != 0);
     m_context->SetVerifyWrites(m_settings.verifyWrites != 0);
