@@ -1,5 +1,6 @@
 // check [--repair]
 #include <string>
+#include <string_view>
 
 #include "card/CardCheck.h"
 #include "cli/CardCommand.h"
@@ -36,6 +37,14 @@ CheckOutcome Check(card::CardSession& session, std::ostream& out, bool repair) {
     return outcome;
 }
 
+// Ends the command; a card that still has errors is a failure, said on the error stream as well.
+int FinishChecked(CardCommand& command, bool errorsFound, std::string_view why, std::ostream& err) {
+    const int code = command.Finish(true);
+    if (code != kExitOk || !errorsFound) return code;
+    Complain(err, why);
+    return kExitCardFailure;
+}
+
 }  // namespace
 
 // Prints the detailed report; with --repair and something to repair, repairs, checks the card again
@@ -49,10 +58,8 @@ int RunCheck(const Options& options, const CommandLine& line, std::ostream& out,
     const CheckOutcome first = Check(session, out, false);
     if (!first.done) return command.Finish(false);
     if (!first.errorsFound || !line.Has("--repair")) {
-        const int code = command.Finish(true);
-        if (code != kExitOk || !first.errorsFound) return code;
-        Complain(err, "the card has errors (see the report); check --repair repairs them");
-        return kExitCardFailure;
+        return FinishChecked(command, first.errorsFound,
+                             "the card has errors (see the report); check --repair repairs them", err);
     }
     // The fixed dialling numbers' repairs need PIN2.
     if (first.needsPin2 && !session.BeginSession(true, true, true)) return command.Finish(false);
@@ -65,10 +72,7 @@ int RunCheck(const Options& options, const CommandLine& line, std::ostream& out,
     }
     const CheckOutcome second = Check(session, out, false);
     if (!second.done) return command.Finish(false);
-    const int code = command.Finish(true);
-    if (code != kExitOk || !second.errorsFound) return code;
-    Complain(err, "errors remain after the repair (see the second report)");
-    return kExitCardFailure;
+    return FinishChecked(command, second.errorsFound, "errors remain after the repair (see the second report)", err);
 }
 
 }  // namespace quillet::cli
