@@ -10,13 +10,8 @@ namespace quillet::card {
 
 namespace {
 
-// Dialling records end in 14 fixed bytes: number length, TON/NPI, 10 digit bytes, capability and
-// extension link. Extension records are 13 bytes: type, data length, 10 digit bytes, next link.
-constexpr std::size_t kDiallingFixedPart = 14;
-constexpr std::size_t kExtensionLength = 13;
 constexpr std::size_t kNextLink = 12;
 constexpr std::size_t kNumberBytes = 10;
-constexpr std::uint8_t kNoLink = 0xFF;
 constexpr std::uint8_t kAdditionalData = 2;
 // A link is one byte and 0xFF means none, so record 255 can never be linked to.
 constexpr std::size_t kHighestLinkable = 254;
@@ -32,7 +27,7 @@ constexpr std::uint32_t kCheckingMessages = 5016;
 using Bytes = std::vector<std::uint8_t>;
 using Span = std::span<const std::uint8_t>;
 
-bool IsUsable(Span extension) { return extension.size() >= kExtensionLength; }
+bool IsUsable(Span extension) { return extension.size() >= kExtensionRecordLength; }
 bool IsFree(Span extension) { return extension.empty() || extension[0] == 0xFF; }
 
 bool IsDiallingRecordUsed(Span record) {
@@ -315,7 +310,7 @@ private:
     // Extension records in use that no chain reaches hold nobody's digits: they are freed, last.
     bool FindLost() {
         const std::size_t count = m_extensions.Count();
-        if (m_extensions.RecordLength() < kExtensionLength) return true;
+        if (m_extensions.RecordLength() < kExtensionRecordLength) return true;
         for (std::size_t e = 1; e <= count; ++e) {
             if (!m_progress(kCheckingExtensions, static_cast<unsigned>(e), static_cast<unsigned>(count))) return false;
             const Span extension = m_extensions.Record(e);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "card/CardSession.h"
+#include "card/DiallingDigits.h"
 #include "card/FileImage.h"
 #include "card/GsmFiles.h"
 #include "card/RecordPlacement.h"
@@ -17,11 +18,6 @@ namespace result = reader::result;
 
 constexpr std::uint32_t kSmsCheckText = 5016;
 constexpr std::uint32_t kSmsReplayPauseMs = 25;
-// An extension record is 13 bytes: type, length, ten digit bytes and the next link.
-constexpr std::size_t kExtensionRecordLength = 13;
-// A dialling-number record ends in 14 bytes: length, TON/NPI, ten digit bytes, capability, link.
-constexpr std::size_t kDiallingFixedPart = 14;
-constexpr std::uint8_t kNoLink = 0xFF;
 
 // The progress text each dialling-number file shows while it loads when the caller names none.
 struct LoadText {

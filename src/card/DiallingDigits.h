@@ -9,6 +9,13 @@
 
 namespace quillet::card {
 
+// A dialling-number record ends in 14 bytes: number length, TON/NPI, ten digit bytes, capability
+// and extension link. An extension record is 13 bytes: type, data length, ten digit bytes, next link.
+inline constexpr std::size_t kDiallingFixedPart = 14;
+inline constexpr std::size_t kExtensionRecordLength = 13;
+// A link byte that leads nowhere.
+inline constexpr std::uint8_t kNoLink = 0xFF;
+
 // The numbering plan phones give the numbers they store (ISDN/telephony).
 inline constexpr std::uint8_t kIsdnTelephonyPlan = 1;
 

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "card/DiallingDigits.h"
 #include "card/GsmFiles.h"
 #include "card/StatusWords.h"
 #include "resources/StringTable.h"
@@ -44,8 +45,6 @@ constexpr std::size_t kCharacteristics = 13;
 constexpr std::size_t kFirstCodeStatus = 18;
 // The code status bytes end at byte 22, 9 bytes after the length byte.
 constexpr std::uint8_t kGsmDataWithCodes = 9;
-// A dialling record holds 14 bytes besides its name.
-constexpr std::size_t kDiallingFixedPart = 14;
 
 std::string Text(std::uint32_t id) { return std::string(resources::LoadString(id)); }
 
