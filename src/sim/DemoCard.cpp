@@ -12,12 +12,12 @@
 #include <utility>
 
 #include "sim/CardEncoding.h"
+#include "sim/DemoFileParts.h"
 
 namespace quillet::sim {
 
 namespace {
 
-constexpr std::uint16_t kMf = 0x3F00;
 constexpr std::uint16_t kDfGsm = 0x7F20;
 constexpr std::uint16_t kDfTelecom = 0x7F10;
 
@@ -37,58 +37,7 @@ constexpr const char* kServiceCentre = "+420603052000";
 constexpr unsigned kHomeMcc = 230;
 constexpr unsigned kHomeMnc = 1;
 
-using Record = std::vector<std::uint8_t>;
-using Records = std::vector<Record>;
-
-constexpr AccessLevel kAlw = AccessLevel::Always;
-constexpr AccessLevel kChv1 = AccessLevel::Chv1;
-constexpr AccessLevel kChv2 = AccessLevel::Chv2;
-constexpr AccessLevel kAdm = AccessLevel::Adm;
-constexpr AccessLevel kNev = AccessLevel::Never;
-
-FileAccess Access(AccessLevel read, AccessLevel update, AccessLevel invalidate, AccessLevel rehabilitate,
-                  AccessLevel increase = kNev) {
-    FileAccess access;
-    access.read = read;
-    access.update = update;
-    access.increase = increase;
-    access.invalidate = invalidate;
-    access.rehabilitate = rehabilitate;
-    return access;
-}
-
-SimElementaryFile TransparentFile(std::uint16_t directory, std::uint16_t id, std::string name, FileAccess access,
-                                  std::vector<std::uint8_t> content) {
-    SimElementaryFile file;
-    file.directory = directory;
-    file.id = id;
-    file.name = std::move(name);
-    file.structure = FileStructure::Transparent;
-    file.access = access;
-    file.content = std::move(content);
-    return file;
-}
-
-SimElementaryFile RecordFile(std::uint16_t directory, std::uint16_t id, std::string name, FileStructure structure,
-                             FileAccess access, std::size_t recordLength, Records records) {
-    SimElementaryFile file;
-    file.directory = directory;
-    file.id = id;
-    file.name = std::move(name);
-    file.structure = structure;
-    file.access = access;
-    file.recordLength = static_cast<std::uint8_t>(recordLength);
-    file.records = std::move(records);
-    return file;
-}
-
-// The encoded bytes, or `size` bytes of `filler` should the fixed demo data ever not encode (the
-// test of the demo card then fails on the missing contents).
-template <typename Bytes>
-std::vector<std::uint8_t> OrFiller(const std::optional<Bytes>& bytes, std::size_t size, std::uint8_t filler = 0xFF) {
-    if (!bytes) return std::vector<std::uint8_t>(size, filler);
-    return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
-}
+using namespace demo;
 
 template <std::size_t N>
 std::vector<std::uint8_t> ToVector(const std::array<std::uint8_t, N>& bytes) {
@@ -98,18 +47,6 @@ std::vector<std::uint8_t> ToVector(const std::array<std::uint8_t, N>& bytes) {
 std::string Padded(unsigned value, std::size_t width) {
     std::string text = std::to_string(value);
     return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
-}
-
-// The check digit of an ICCID (ITU-T E.118, Luhn formula over the preceding digits).
-char LuhnDigit(std::string_view digits) {
-    unsigned sum = 0;
-    bool doubled = true;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it, doubled = !doubled) {
-        unsigned digit = static_cast<unsigned>(*it - '0');
-        if (doubled) digit = digit * 2 > 9 ? digit * 2 - 9 : digit * 2;
-        sum += digit;
-    }
-    return static_cast<char>('0' + (10 - sum % 10) % 10);
 }
 
 // An extension file and the dialling numbers that continue in it. Extension records are handed
@@ -418,8 +355,7 @@ SimProfile BuildDemoSimProfile() {
     profile.directories = {{kDfGsm, "DF_GSM"}, {kDfTelecom, "DF_TELECOM"}};
 
     const std::string iccidBody = "894200120011223344";
-    profile.files.push_back(TransparentFile(kMf, 0x2FE2, "EF_ICCID", Access(kAlw, kNev, kAdm, kAdm),
-                                            OrFiller(EncodeIccid(iccidBody + LuhnDigit(iccidBody)), 10)));
+    profile.files.push_back(IccidFile(iccidBody));
     for (auto& file : GsmFiles()) profile.files.push_back(std::move(file));
     for (auto& file : TelecomFiles()) profile.files.push_back(std::move(file));
     return profile;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "sim/SimInstructions.h"
 #include "sim/SimStatusWords.h"
 
 namespace quillet::sim {
@@ -11,31 +12,11 @@ namespace {
 
 constexpr std::uint8_t kGsmClass = 0xA0;
 constexpr std::uint16_t kMasterFile = 0x3F00;
+constexpr std::uint16_t kCurrentApplication = 0x7FFF;
 constexpr std::uint8_t kChv1DisabledBit = 0x80;
 constexpr std::uint8_t kCodeInitialisedBit = 0x80;
 // Clock stop allowed, 13/4 MHz for the authentication algorithm.
 constexpr std::uint8_t kFileCharacteristics = 0x03;
-
-enum Instruction : std::uint8_t {
-    kSelect = 0xA4,
-    kStatus = 0xF2,
-    kReadBinary = 0xB0,
-    kUpdateBinary = 0xD6,
-    kReadRecord = 0xB2,
-    kUpdateRecord = 0xDC,
-    kSeek = 0xA2,
-    kIncrease = 0x32,
-    kVerifyChv = 0x20,
-    kChangeChv = 0x24,
-    kDisableChv = 0x26,
-    kEnableChv = 0x28,
-    kUnblockChv = 0x2C,
-    kInvalidate = 0x04,
-    kRehabilitate = 0x44,
-    kRunGsmAlgorithm = 0x88,
-    kSleep = 0xFA,
-    kGetResponse = 0xC0,
-};
 
 std::uint8_t CodeStatus(const SecretCode& code) {
     return static_cast<std::uint8_t>((code.initialised ? kCodeInitialisedBit : 0) | (code.attemptsLeft & 0x0F));
@@ -51,7 +32,8 @@ void PutWord(std::vector<std::uint8_t>& bytes, std::size_t offset, std::size_t v
 GsmSimCard::GsmSimCard(SimProfile profile) : m_profile(std::move(profile)) {}
 
 std::vector<std::uint8_t> GsmSimCard::Reset() {
-    m_currentDirectory = kMasterFile;
+    m_currentDirectory = kMasterFileKey;
+    m_currentApplication.reset();
     m_currentFile.reset();
     m_recordPointer = 0;
     m_pendingResponse.clear();
@@ -84,9 +66,18 @@ ApduResponse GsmSimCard::Process(const ApduHeader& header, std::span<const std::
     // A response waits for exactly the next command.
     std::vector<std::uint8_t> pending;
     pending.swap(m_pendingResponse);
-    if (header.cla != kGsmClass) {
-        return {{}, sw::kWrongClass};
+    if (header.cla == kGsmClass && m_profile.platform != CardPlatform::UsimOnly) {
+        return ProcessGsm(header, data, pending);
     }
+    // Classes 00 to 03: the basic channel and logical channels 1 to 3, which this card treats as one.
+    if ((header.cla & 0xFC) == 0x00 && m_profile.platform != CardPlatform::GsmSim) {
+        return ProcessUicc(header, data, pending);
+    }
+    return {{}, sw::kWrongClass};
+}
+
+ApduResponse GsmSimCard::ProcessGsm(const ApduHeader& header, std::span<const std::uint8_t> data,
+                                    std::vector<std::uint8_t>& pending) {
     switch (header.ins) {
         case kGetResponse:
             m_pendingResponse = std::move(pending);
@@ -140,29 +131,55 @@ ApduResponse GsmSimCard::Select(const ApduHeader& header, std::span<const std::u
     if (header.p1 != 0 || header.p2 != 0) return {{}, sw::kWrongParameters};
     if (header.p3 != 2 || data.size() != 2) return {{}, sw::kWrongLength};
     const auto id = static_cast<std::uint16_t>(data[0] << 8 | data[1]);
-
-    // Selectable from here: the MF, the current DF, its parent, its children and siblings, and
-    // the EFs of the current directory. Every DF hangs directly below the MF, so any DF is one of
-    // these; an EF is selectable only from its own directory.
-    const bool isDirectory = std::any_of(m_profile.directories.begin(), m_profile.directories.end(),
-                                         [&](const SimDirectory& directory) { return directory.id == id; });
-    if (id == kMasterFile || isDirectory) {
-        m_currentDirectory = id;
-        m_currentFile.reset();
-        m_recordPointer = 0;
-        return RespondLater(DirectoryResponse(id));
-    }
-    for (std::size_t index = 0; index < m_profile.files.size(); ++index) {
-        const SimElementaryFile& file = m_profile.files[index];
-        if (file.directory == m_currentDirectory && file.id == id) {
-            m_currentFile = index;
-            // A linear fixed file has no current record after a select; in a cyclic file the
-            // pointer addresses the record written last, record 1.
-            m_recordPointer = file.structure == FileStructure::Cyclic && !file.records.empty() ? 1 : 0;
-            return RespondLater(FileResponse(file));
-        }
+    switch (SelectById(id, false)) {
+        case Selected::Directory:
+            return RespondLater(DirectoryResponse(m_currentDirectory));
+        case Selected::File:
+            return RespondLater(FileResponse(*SelectedFile(), m_selectedFileId));
+        case Selected::Nothing:
+            break;
     }
     return {{}, sw::kFileNotFound};
+}
+
+GsmSimCard::Selected GsmSimCard::EnterDirectory(DirectoryKey key) {
+    m_currentDirectory = key;
+    m_currentFile.reset();
+    m_recordPointer = 0;
+    return Selected::Directory;
+}
+
+GsmSimCard::Selected GsmSimCard::SelectFileIn(DirectoryKey directory, std::uint16_t id) {
+    const auto named = std::find_if(m_profile.files.begin(), m_profile.files.end(), [&](const SimElementaryFile& file) {
+        return file.directory == directory && file.id == id;
+    });
+    const SimElementaryFile* body = named == m_profile.files.end() ? nullptr : m_profile.FindFile(directory, id);
+    if (body == nullptr) return Selected::Nothing;
+    m_currentDirectory = directory;
+    m_currentFile = static_cast<std::size_t>(body - m_profile.files.data());
+    m_selectedFileId = id;
+    // A linear fixed file has no current record after a select; in a cyclic file the pointer
+    // addresses the record written last, record 1.
+    m_recordPointer = body->structure == FileStructure::Cyclic && !body->records.empty() ? 1 : 0;
+    return Selected::File;
+}
+
+GsmSimCard::Selected GsmSimCard::SelectById(std::uint16_t id, bool application) {
+    if (id == kMasterFile) return EnterDirectory(kMasterFileKey);
+    if (application && id == kCurrentApplication) {
+        return m_currentApplication ? EnterDirectory(*m_currentApplication) : Selected::Nothing;
+    }
+    const DirectoryKey parent = ParentDirectoryKey(m_currentDirectory);
+    for (const SimDirectory& directory : m_profile.directories) {
+        // An ADF is reached by its AID; the GSM commands know no applications at all.
+        if (directory.id != id || (!directory.aid.empty() && !application)) continue;
+        const DirectoryKey key = directory.Key();
+        const DirectoryKey itsParent = ParentDirectoryKey(key);
+        if (key == m_currentDirectory || key == parent || itsParent == m_currentDirectory || itsParent == parent) {
+            return EnterDirectory(key);
+        }
+    }
+    return SelectFileIn(m_currentDirectory, id);
 }
 
 ApduResponse GsmSimCard::GetResponse(const ApduHeader& header) {
@@ -181,16 +198,19 @@ ApduResponse GsmSimCard::Status(const ApduHeader& header) {
     return {std::vector<std::uint8_t>(response.begin(), response.begin() + length), sw::kOk};
 }
 
-std::vector<std::uint8_t> GsmSimCard::DirectoryResponse(std::uint16_t id) const {
+std::vector<std::uint8_t> GsmSimCard::DirectoryResponse(DirectoryKey key) const {
     std::vector<std::uint8_t> response(22, 0x00);
-    PutWord(response, 4, id);
-    response[6] = id == kMasterFile ? 0x01 : 0x02;
+    PutWord(response, 4, static_cast<std::uint16_t>(key));
+    response[6] = key == kMasterFileKey ? 0x01 : 0x02;
     response[12] = 9;  // bytes 14 to 22 follow
     response[13] = static_cast<std::uint8_t>(kFileCharacteristics | (m_profile.chv1Enabled ? 0 : kChv1DisabledBit));
-    response[14] = static_cast<std::uint8_t>(id == kMasterFile ? m_profile.directories.size() : 0);
+    response[14] = static_cast<std::uint8_t>(
+        std::count_if(m_profile.directories.begin(), m_profile.directories.end(), [&](const SimDirectory& directory) {
+            return directory.aid.empty() && ParentDirectoryKey(directory.Key()) == key && directory.Key() != key;
+        }));
     response[15] =
         static_cast<std::uint8_t>(std::count_if(m_profile.files.begin(), m_profile.files.end(),
-                                                [&](const SimElementaryFile& file) { return file.directory == id; }));
+                                                [&](const SimElementaryFile& file) { return file.directory == key; }));
     response[16] = 4;  // CHV1, CHV2 and their unblocking codes
     response[18] = CodeStatus(m_profile.chv1);
     response[19] = CodeStatus(m_profile.unblockChv1);
@@ -199,11 +219,11 @@ std::vector<std::uint8_t> GsmSimCard::DirectoryResponse(std::uint16_t id) const 
     return response;
 }
 
-std::vector<std::uint8_t> GsmSimCard::FileResponse(const SimElementaryFile& file) const {
+std::vector<std::uint8_t> GsmSimCard::FileResponse(const SimElementaryFile& file, std::uint16_t id) const {
     const auto nibble = [](AccessLevel level) { return static_cast<std::uint8_t>(level); };
     std::vector<std::uint8_t> response(15, 0x00);
     PutWord(response, 2, file.Size());
-    PutWord(response, 4, file.id);
+    PutWord(response, 4, id);
     response[6] = 0x04;
     if (file.structure == FileStructure::Cyclic && file.access.increase != AccessLevel::Never) {
         response[7] = 0x40;  // INCREASE allowed

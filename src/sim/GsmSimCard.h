@@ -11,7 +11,9 @@
 namespace quillet::sim {
 
 // A GSM 11.11 SIM: the file system of its profile, the file and CHV commands with the card's own
-// status words, attempt counters, access conditions and file invalidation.
+// status words, attempt counters, access conditions and file invalidation. A profile of a UICC
+// platform makes it a TS 102 221 card as well or instead: class 00 commands on the same file tree,
+// answered with FCP templates, 61xx/6Cxx and PIN key references (GsmSimCardUicc.cpp).
 class GsmSimCard final : public ApduCard {
 public:
     explicit GsmSimCard(SimProfile profile);
@@ -30,7 +32,27 @@ public:
     std::size_t CommandCount() const { return m_commandCount; }
 
 private:
+    ApduResponse ProcessGsm(const ApduHeader& header, std::span<const std::uint8_t> data,
+                            std::vector<std::uint8_t>& pending);
+    ApduResponse ProcessUicc(const ApduHeader& header, std::span<const std::uint8_t> data,
+                             std::vector<std::uint8_t>& pending);
     ApduResponse Select(const ApduHeader& header, std::span<const std::uint8_t> data);
+    // Finds `id` among what a select by file id reaches from the current directory: the MF, the
+    // current DF, its parent, their child DFs and the current DF's EFs (with `application`, 7FFF
+    // for the current ADF too). Makes it current and returns true when found.
+    enum class Selected { Nothing, Directory, File };
+    Selected SelectById(std::uint16_t id, bool application);
+    Selected EnterDirectory(DirectoryKey key);
+    Selected SelectFileIn(DirectoryKey directory, std::uint16_t id);
+    // Follows a path of file ids from the MF or the current DF.
+    Selected SelectByPath(std::span<const std::uint8_t> path, bool fromMasterFile);
+    Selected SelectByAid(std::span<const std::uint8_t> aid);
+    // The UICC's selects: by file id, by path from the MF or the current DF, by AID.
+    ApduResponse UiccSelect(const ApduHeader& header, std::span<const std::uint8_t> data);
+    ApduResponse UiccPinCommand(const ApduHeader& header, std::span<const std::uint8_t> data);
+    ApduResponse UiccRead(const ApduHeader& header);
+    std::vector<std::uint8_t> CurrentFcp() const;
+    std::vector<std::uint8_t> CurrentDirectoryFcp() const;
     ApduResponse GetResponse(const ApduHeader& header);
     ApduResponse Status(const ApduHeader& header);
     ApduResponse ReadBinary(const ApduHeader& header);
@@ -48,8 +70,8 @@ private:
 
     // Answers with data waiting for GET RESPONSE (status 9Fxx).
     ApduResponse RespondLater(std::vector<std::uint8_t> response);
-    std::vector<std::uint8_t> DirectoryResponse(std::uint16_t id) const;
-    std::vector<std::uint8_t> FileResponse(const SimElementaryFile& file) const;
+    std::vector<std::uint8_t> DirectoryResponse(DirectoryKey key) const;
+    std::vector<std::uint8_t> FileResponse(const SimElementaryFile& file, std::uint16_t id) const;
     bool AccessGranted(AccessLevel level) const;
     // The status word that stops an access to the selected EF, or nothing when it may go ahead.
     std::optional<std::uint16_t> CheckFileAccess(AccessLevel FileAccess::*condition, bool recordFile);
@@ -62,9 +84,11 @@ private:
     SimElementaryFile* SelectedFile();
 
     SimProfile m_profile;
-    std::uint16_t m_currentDirectory = 0x3F00;
-    std::optional<std::size_t> m_currentFile;  // index into the profile's files
-    std::size_t m_recordPointer = 0;           // 0: no current record
+    DirectoryKey m_currentDirectory = kMasterFileKey;
+    std::optional<DirectoryKey> m_currentApplication;  // the ADF selected by AID last
+    std::optional<std::size_t> m_currentFile;          // index of the selected file's body
+    std::uint16_t m_selectedFileId = 0;                // the name it was selected by
+    std::size_t m_recordPointer = 0;                   // 0: no current record
     std::vector<std::uint8_t> m_pendingResponse;
     bool m_chv1Verified = false;
     bool m_chv2Verified = false;

@@ -17,6 +17,9 @@ namespace {
 constexpr const char* kUsage =
     "Usage: quillet-simcard COMMAND ...\n"
     "  create-demo FILE                 write the demo SIM card (PIN 1234, PIN2 5678)\n"
+    "  create-demo-uicc FILE            write the demo UICC with USIM and GSM applications and a\n"
+    "                                   USIM phone book of two sets (PIN 1234, PIN2 5678)\n"
+    "  create-demo-usim FILE            write the demo UICC with the USIM application only\n"
     "  create-telephone-card FILE       write the demo prepaid telephone chip card\n"
     "  dump FILE                        show the card's codes and every file in hexadecimal\n"
     "  reset-counters FILE              give every code all its attempts again\n"
@@ -55,14 +58,20 @@ void Dump(std::ostream& out, const SimProfile& profile) {
         return;
     }
     out << "ATR " << ToHex(profile.atr) << "\n";
+    if (profile.platform != CardPlatform::GsmSim) out << "Platform " << CardPlatformName(profile.platform) << "\n";
     out << "Codes (CHV1 " << (profile.chv1Enabled ? "enabled" : "disabled") << "):\n";
     DumpCode(out, "chv1", profile.chv1);
     DumpCode(out, "unblock-chv1", profile.unblockChv1);
     DumpCode(out, "chv2", profile.chv2);
     DumpCode(out, "unblock-chv2", profile.unblockChv2);
     for (const SimElementaryFile& file : profile.files) {
-        out << FileIdText(file.directory) << "/" << FileIdText(file.id) << " " << file.name << ": "
-            << FileStructureName(file.structure);
+        out << DirectoryPathText(file.directory) << "/" << FileIdText(file.id) << " " << file.name << ": ";
+        if (file.sameAs) {
+            out << "the same file as " << DirectoryPathText(file.sameAs->directory) << "/"
+                << FileIdText(file.sameAs->id) << "\n";
+            continue;
+        }
+        out << FileStructureName(file.structure);
         if (file.structure == FileStructure::Transparent) {
             out << ", " << file.content.size() << " bytes";
         } else {
@@ -215,10 +224,10 @@ int RunSimCardTool(const std::vector<std::string>& arguments, std::ostream& out,
     const std::string& command = arguments[0];
     if (command == "--vpcd") return ServeToVpcd(arguments, out, err);
 
-    const std::map<std::string, std::size_t> argumentCounts = {{"create-demo", 1}, {"create-telephone-card", 1},
-                                                               {"dump", 1},        {"reset-counters", 1},
-                                                               {"set-counter", 3}, {"block", 2},
-                                                               {"unblock", 2}};
+    const std::map<std::string, std::size_t> argumentCounts = {
+        {"create-demo", 1}, {"create-demo-uicc", 1}, {"create-demo-usim", 1}, {"create-telephone-card", 1},
+        {"dump", 1},        {"reset-counters", 1},   {"set-counter", 3},      {"block", 2},
+        {"unblock", 2}};
     const auto known = argumentCounts.find(command);
     if (known == argumentCounts.end()) return WrongUsage(err, "unknown command \"" + command + "\"");
     const std::size_t count = known->second;
@@ -226,6 +235,8 @@ int RunSimCardTool(const std::vector<std::string>& arguments, std::ostream& out,
         return WrongUsage(err, command + " takes " + std::to_string(count) + " argument" + (count == 1 ? "" : "s"));
     }
     if (command == "create-demo") return Write(arguments[1], BuildDemoSimProfile(), out, err);
+    if (command == "create-demo-uicc") return Write(arguments[1], BuildDemoDualModeProfile(), out, err);
+    if (command == "create-demo-usim") return Write(arguments[1], BuildDemoUsimOnlyProfile(), out, err);
     if (command == "create-telephone-card") return Write(arguments[1], BuildDemoTelephoneCard(), out, err);
     return RunOnCardFile(arguments, out, err);
 }

@@ -5,15 +5,28 @@
 
 namespace quillet::sim {
 
-SimElementaryFile* SimProfile::FindFile(std::uint16_t directory, std::uint16_t id) {
-    const auto found = std::find_if(files.begin(), files.end(), [&](const SimElementaryFile& file) {
-        return file.directory == directory && file.id == id;
-    });
-    return found == files.end() ? nullptr : &*found;
+SimElementaryFile* SimProfile::FindFile(DirectoryKey directory, std::uint16_t id) {
+    const auto locate = [this](FileRef name) -> SimElementaryFile* {
+        const auto found = std::find_if(files.begin(), files.end(), [&](const SimElementaryFile& file) {
+            return file.directory == name.directory && file.id == name.id;
+        });
+        return found == files.end() ? nullptr : &*found;
+    };
+    SimElementaryFile* named = locate({directory, id});
+    if (named == nullptr || !named->sameAs) return named;
+    // A second name never names another second name: the card file loader refuses that.
+    SimElementaryFile* body = locate(*named->sameAs);
+    return body != nullptr && !body->sameAs ? body : nullptr;
 }
 
-const SimElementaryFile* SimProfile::FindFile(std::uint16_t directory, std::uint16_t id) const {
+const SimElementaryFile* SimProfile::FindFile(DirectoryKey directory, std::uint16_t id) const {
     return const_cast<SimProfile*>(this)->FindFile(directory, id);
+}
+
+const SimDirectory* SimProfile::FindDirectory(DirectoryKey key) const {
+    const auto found = std::find_if(directories.begin(), directories.end(),
+                                    [&](const SimDirectory& directory) { return directory.Key() == key; });
+    return found == directories.end() ? nullptr : &*found;
 }
 
 const char* AccessLevelName(AccessLevel level) {
@@ -48,6 +61,23 @@ std::string FileIdText(std::uint16_t id) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", id);
     return text;
+}
+
+std::string DirectoryPathText(DirectoryKey key) {
+    const std::string own = FileIdText(static_cast<std::uint16_t>(key));
+    return key > 0xFFFF ? FileIdText(static_cast<std::uint16_t>(key >> 16)) + "/" + own : own;
+}
+
+const char* CardPlatformName(CardPlatform platform) {
+    switch (platform) {
+        case CardPlatform::GsmSim:
+            return "gsm";
+        case CardPlatform::UiccWithGsm:
+            return "uicc-with-gsm";
+        case CardPlatform::UsimOnly:
+            return "usim-only";
+    }
+    return "gsm";
 }
 
 }  // namespace quillet::sim

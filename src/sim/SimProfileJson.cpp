@@ -43,11 +43,16 @@ private:
     bool ReadFileId(const std::string& text, const std::string& field, std::uint16_t& out);
     bool ReadCode(const Json& codes, const std::string& key, SecretCode& code);
     bool ReadAccess(const Json& file, const std::string& field, FileAccess& access);
-    bool ReadFile(const Json& entry, const std::string& field, const std::set<std::uint16_t>& directories,
+    bool ReadFilePath(const std::string& path, const std::string& field, const std::set<DirectoryKey>& directories,
+                      FileRef& file);
+    bool ReadFile(const Json& entry, const std::string& field, const std::set<DirectoryKey>& directories,
                   SimElementaryFile& file);
+    bool ReadRecords(const Json& entry, const std::string& where, SimElementaryFile& file);
     bool ReadCodes(const Json& root, SimProfile& profile);
-    bool ReadDirectories(const Json& root, SimProfile& profile, std::set<std::uint16_t>& directoryIds);
-    bool ReadFiles(const Json& root, const std::set<std::uint16_t>& directoryIds, SimProfile& profile);
+    bool ReadPlatform(const Json& root, SimProfile& profile);
+    bool ReadDirectories(const Json& root, SimProfile& profile, std::set<DirectoryKey>& directoryKeys);
+    bool ReadFiles(const Json& root, const std::set<DirectoryKey>& directoryKeys, SimProfile& profile);
+    bool CheckSecondNames(const SimProfile& profile);
 
     std::string m_source;
     std::string m_error;
@@ -163,23 +168,56 @@ bool ProfileReader::ReadAccess(const Json& file, const std::string& field, FileA
     return true;
 }
 
-bool ProfileReader::ReadFile(const Json& entry, const std::string& field, const std::set<std::uint16_t>& directories,
+// "3F00/2FE2", "7F10/6F3A" or "7F10/5F3A/4F30": a listed directory and the EF's id in it.
+bool ProfileReader::ReadFilePath(const std::string& path, const std::string& field,
+                                 const std::set<DirectoryKey>& directories, FileRef& file) {
+    if ((path.size() != 9 && path.size() != 14) || path[4] != '/' || (path.size() == 14 && path[9] != '/')) {
+        return Fail(field, "must look like 7F10/6F3A or 7F10/5F3A/4F3A");
+    }
+    const std::string directoryText = path.substr(0, path.size() - 5);
+    std::uint16_t outer = 0;
+    std::uint16_t inner = 0;
+    if (!ReadFileId(directoryText.substr(0, 4), field, outer) ||
+        (path.size() == 14 && !ReadFileId(directoryText.substr(5), field, inner)) ||
+        !ReadFileId(path.substr(path.size() - 4), field, file.id)) {
+        return false;
+    }
+    file.directory = path.size() == 14 ? ChildDirectoryKey(outer, inner) : outer;
+    if (file.directory != kMasterFile && !directories.contains(file.directory)) {
+        return Fail(field, "directory " + directoryText + " is not listed in directories");
+    }
+    // EFs under the MF start with 2F, under a DF or an ADF with 6F, one level further down with 4F.
+    const unsigned expectedPrefix = file.directory == kMasterFile ? 0x2F : file.directory > 0xFFFF ? 0x4F : 0x6F;
+    if (file.id >> 8 != expectedPrefix) {
+        return Fail(field,
+                    "an EF in " + directoryText + " has an id starting with " + FileIdText(expectedPrefix).substr(2));
+    }
+    return true;
+}
+
+bool ProfileReader::ReadFile(const Json& entry, const std::string& field, const std::set<DirectoryKey>& directories,
                              SimElementaryFile& file) {
     if (!entry.is_object()) return Fail(field, "must be an object");
     std::string path;
     if (!ReadString(entry, "path", field + ".path", path)) return false;
     const std::string where = field + " (" + path + ")";
-    if (path.size() != 9 || path[4] != '/') return Fail(where + ".path", "must look like 7F10/6F3A");
-    if (!ReadFileId(path.substr(0, 4), where + ".path", file.directory) ||
-        !ReadFileId(path.substr(5), where + ".path", file.id)) {
-        return false;
-    }
-    if (file.directory != kMasterFile && !directories.contains(file.directory)) {
-        return Fail(where + ".path", "directory " + path.substr(0, 4) + " is not listed in directories");
+    FileRef name;
+    if (!ReadFilePath(path, where + ".path", directories, name)) return false;
+    file.directory = name.directory;
+    file.id = name.id;
+    if (!ReadString(entry, "name", where + ".name", file.name, false)) return false;
+    if (entry.contains("sameAs")) {
+        std::string body;
+        FileRef target;
+        if (!ReadString(entry, "sameAs", where + ".sameAs", body) ||
+            !ReadFilePath(body, where + ".sameAs", directories, target)) {
+            return false;
+        }
+        file.sameAs = target;
+        return true;
     }
     std::string structure;
-    if (!ReadString(entry, "name", where + ".name", file.name, false) ||
-        !ReadString(entry, "structure", where + ".structure", structure) || !ReadAccess(entry, where, file.access) ||
+    if (!ReadString(entry, "structure", where + ".structure", structure) || !ReadAccess(entry, where, file.access) ||
         !ReadBool(entry, "invalidated", where + ".invalidated", file.invalidated) ||
         !ReadBool(entry, "usableWhenInvalidated", where + ".usableWhenInvalidated", file.usableWhenInvalidated)) {
         return false;
@@ -200,6 +238,10 @@ bool ProfileReader::ReadFile(const Json& entry, const std::string& field, const 
     } else {
         return Fail(where + ".structure", "must be transparent, linear-fixed or cyclic");
     }
+    return ReadRecords(entry, where, file);
+}
+
+bool ProfileReader::ReadRecords(const Json& entry, const std::string& where, SimElementaryFile& file) {
     unsigned recordLength = 0;
     if (!ReadNumber(entry, "recordLength", where + ".recordLength", 255, recordLength)) return false;
     if (recordLength == 0) return Fail(where + ".recordLength", "must be 1 to 255");
@@ -253,9 +295,25 @@ bool ProfileReader::Read(const Json& root, SimProfile& profile) {
     if (profile.atr.size() < 2 || profile.atr.size() > 33 || (profile.atr[0] != 0x3B && profile.atr[0] != 0x3F)) {
         return Fail("atr", "must be 2 to 33 bytes starting with 3B or 3F");
     }
-    if (!ReadBool(root, "chv1Enabled", "chv1Enabled", profile.chv1Enabled) || !ReadCodes(root, profile)) return false;
-    std::set<std::uint16_t> directoryIds;
-    return ReadDirectories(root, profile, directoryIds) && ReadFiles(root, directoryIds, profile);
+    if (!ReadPlatform(root, profile) || !ReadBool(root, "chv1Enabled", "chv1Enabled", profile.chv1Enabled) ||
+        !ReadCodes(root, profile)) {
+        return false;
+    }
+    std::set<DirectoryKey> directoryKeys;
+    return ReadDirectories(root, profile, directoryKeys) && ReadFiles(root, directoryKeys, profile) &&
+           CheckSecondNames(profile);
+}
+
+bool ProfileReader::ReadPlatform(const Json& root, SimProfile& profile) {
+    std::string platform = CardPlatformName(CardPlatform::GsmSim);
+    if (!ReadString(root, "platform", "platform", platform, false)) return false;
+    for (const CardPlatform known : {CardPlatform::GsmSim, CardPlatform::UiccWithGsm, CardPlatform::UsimOnly}) {
+        if (platform == CardPlatformName(known)) {
+            profile.platform = known;
+            return true;
+        }
+    }
+    return Fail("platform", "must be gsm, uicc-with-gsm or usim-only");
 }
 
 // The four codes and the states they may be in together.
@@ -278,7 +336,7 @@ bool ProfileReader::ReadCodes(const Json& root, SimProfile& profile) {
     return true;
 }
 
-bool ProfileReader::ReadDirectories(const Json& root, SimProfile& profile, std::set<std::uint16_t>& directoryIds) {
+bool ProfileReader::ReadDirectories(const Json& root, SimProfile& profile, std::set<DirectoryKey>& directoryKeys) {
     const Json* directories = Member(root, "directories", "directories", true);
     if (directories == nullptr) return false;
     if (!directories->is_array()) return Fail("directories", "must be a list");
@@ -288,39 +346,62 @@ bool ProfileReader::ReadDirectories(const Json& root, SimProfile& profile, std::
         if (!entry.is_object()) return Fail(field, "must be an object");
         SimDirectory directory;
         std::string id;
+        std::string parent = FileIdText(kMasterFile);
         if (!ReadString(entry, "id", field + ".id", id) || !ReadFileId(id, field + ".id", directory.id) ||
-            !ReadString(entry, "name", field + ".name", directory.name, false)) {
+            !ReadString(entry, "name", field + ".name", directory.name, false) ||
+            !ReadString(entry, "parent", field + ".parent", parent, false) ||
+            !ReadFileId(parent, field + ".parent", directory.parent)) {
             return false;
         }
-        if (directory.id >> 8 != 0x7F) return Fail(field + ".id", "a DF id starts with 7F");
-        if (!directoryIds.insert(directory.id).second) return Fail(field + ".id", "repeats another directory");
-        if (directoryIds.size() > 255) return Fail(field, "a card holds at most 255 DFs");
+        if (entry.contains("aid")) {
+            if (!ReadHex(entry["aid"], field + ".aid", directory.aid)) return false;
+            if (directory.aid.size() < 5 || directory.aid.size() > 16)
+                return Fail(field + ".aid", "must be 5 to 16 bytes");
+            if (directory.parent != kMasterFile) return Fail(field + ".parent", "an ADF has no parent DF");
+        }
+        // A DF under the MF (or an ADF) starts with 7F, a DF one level further down with 5F.
+        const bool nested = directory.parent != kMasterFile;
+        if (nested && (directory.parent >> 8 != 0x7F || !directoryKeys.contains(directory.parent))) {
+            return Fail(field + ".parent", "must be 3F00 or a DF listed before, whose id starts with 7F");
+        }
+        if (directory.id >> 8 != (nested ? 0x5F : 0x7F)) {
+            return Fail(field + ".id",
+                        nested ? "a DF inside a DF has an id starting with 5F" : "a DF id starts with 7F");
+        }
+        if (!directoryKeys.insert(directory.Key()).second) return Fail(field + ".id", "repeats another directory");
+        if (directoryKeys.size() > 255) return Fail(field, "a card holds at most 255 DFs");
         profile.directories.push_back(directory);
     }
     return true;
 }
 
-bool ProfileReader::ReadFiles(const Json& root, const std::set<std::uint16_t>& directoryIds, SimProfile& profile) {
+bool ProfileReader::ReadFiles(const Json& root, const std::set<DirectoryKey>& directoryKeys, SimProfile& profile) {
     const Json* files = Member(root, "files", "files", true);
     if (files == nullptr) return false;
     if (!files->is_array()) return Fail("files", "must be a list");
-    std::set<std::pair<std::uint16_t, std::uint16_t>> seen;
-    std::map<std::uint16_t, std::size_t> filesPerDirectory;
+    std::set<std::pair<DirectoryKey, std::uint16_t>> seen;
+    std::map<DirectoryKey, std::size_t> filesPerDirectory;
     for (std::size_t index = 0; index < files->size(); ++index) {
         const std::string field = "files[" + std::to_string(index) + "]";
         SimElementaryFile file;
-        if (!ReadFile((*files)[index], field, directoryIds, file)) return false;
-        // EFs under the MF start with 2F, EFs under a DF with 6F.
-        const unsigned expectedPrefix = file.directory == kMasterFile ? 0x2F : 0x6F;
-        if (file.id >> 8 != expectedPrefix) {
-            return Fail(field + ".path", "an EF in " + FileIdText(file.directory) + " has an id starting with " +
-                                             (expectedPrefix == 0x2F ? "2F" : "6F"));
-        }
+        if (!ReadFile((*files)[index], field, directoryKeys, file)) return false;
         if (!seen.insert({file.directory, file.id}).second) {
             return Fail(field + ".path", "file id " + FileIdText(file.id) + " is used twice in its directory");
         }
         if (++filesPerDirectory[file.directory] > 255) return Fail(field, "a directory holds at most 255 EFs");
         profile.files.push_back(std::move(file));
+    }
+    return true;
+}
+
+// A second name must name a file that has a body of its own.
+bool ProfileReader::CheckSecondNames(const SimProfile& profile) {
+    for (std::size_t index = 0; index < profile.files.size(); ++index) {
+        const SimElementaryFile& file = profile.files[index];
+        if (file.sameAs && profile.FindFile(file.directory, file.id) == nullptr) {
+            return Fail("files[" + std::to_string(index) + "].sameAs",
+                        "must name a file of the card that is not a second name itself");
+        }
     }
     return true;
 }
@@ -360,6 +441,7 @@ std::string SerializeSimProfile(const SimProfile& profile) {
         root["memory"] = ToHex(profile.memory);
         return root.dump(2) + "\n";
     }
+    if (profile.platform != CardPlatform::GsmSim) root["platform"] = CardPlatformName(profile.platform);
     root["atr"] = ToHex(profile.atr);
     root["chv1Enabled"] = profile.chv1Enabled;
     root["codes"] = Json{{"chv1", CodeToJson(profile.chv1)},
@@ -368,14 +450,22 @@ std::string SerializeSimProfile(const SimProfile& profile) {
                          {"unblockChv2", CodeToJson(profile.unblockChv2)}};
     Json directories = Json::array();
     for (const SimDirectory& directory : profile.directories) {
-        directories.push_back(Json{{"id", FileIdText(directory.id)}, {"name", directory.name}});
+        Json entry{{"id", FileIdText(directory.id)}, {"name", directory.name}};
+        if (directory.parent != kMasterFile) entry["parent"] = FileIdText(directory.parent);
+        if (!directory.aid.empty()) entry["aid"] = ToHex(directory.aid);
+        directories.push_back(entry);
     }
     root["directories"] = directories;
     Json files = Json::array();
     for (const SimElementaryFile& file : profile.files) {
         Json entry;
-        entry["path"] = FileIdText(file.directory) + "/" + FileIdText(file.id);
+        entry["path"] = DirectoryPathText(file.directory) + "/" + FileIdText(file.id);
         entry["name"] = file.name;
+        if (file.sameAs) {
+            entry["sameAs"] = DirectoryPathText(file.sameAs->directory) + "/" + FileIdText(file.sameAs->id);
+            files.push_back(entry);
+            continue;
+        }
         entry["structure"] = FileStructureName(file.structure);
         entry["access"] = Json{{"read", AccessLevelName(file.access.read)},
                                {"update", AccessLevelName(file.access.update)},
