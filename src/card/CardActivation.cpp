@@ -85,6 +85,7 @@ ReaderResult ActivateCard(reader::CardReader& reader, SessionHost& host, bool fo
     std::size_t responseLength = 0;
     std::uint16_t sw = 0;
     ReaderResult code = SelectWithResponse(reader, kMasterFile, response, sw, responseLength);
+    if (code == result::kBadStatusWord && RefusesGsmClass(sw)) return result::kUsimOnlyCard;
     if (code != result::kOk) return code;
     if (chv1EnabledOut != nullptr && responseLength >= 14) {
         *chv1EnabledOut = !DfInformation::FromAnswer(std::span(response).first(responseLength)).Chv1Disabled();

@@ -14,7 +14,8 @@ namespace quillet::card {
 
 // Opens a card session: raises the priority, powers (force: resets) the card, reads the MF's
 // CHV1 state and the ICCID, and checks the ICCID against the one cached on the reader. Another
-// card found without a fresh power-up gives 133; another card makes the host forget both PINs.
+// card found without a fresh power-up gives 133; another card makes the host forget both PINs. A
+// card that refuses the GSM class gives 156, with the card left powered for a look in class 00.
 reader::ReaderResult ActivateCard(reader::CardReader& reader, SessionHost& host, bool force, std::uint16_t* poweredOut,
                                   bool* chv1EnabledOut);
 // Lowers the priority and powers the card down if a session was open.

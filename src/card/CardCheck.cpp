@@ -132,7 +132,8 @@ bool CheckCard(CardSession& session, std::string& briefReport, std::string& deta
     needsPin2 = false;
     // Without the service table the files cannot be told apart from files the card does not offer.
     if (session.ServiceTable().empty()) {
-        session.SetLastResult(result::kFileNotAccessible);
+        const bool withoutGsm = (session.Flags() & CardSession::kWithoutGsm) != 0;
+        session.SetLastResult(withoutGsm ? result::kUsimOnlyCard : result::kFileNotAccessible);
         return false;
     }
     if (!HasLoadedImages(session) &&

@@ -64,27 +64,36 @@ bool CardSession::BeginSession(bool askChv1, bool askChv2, bool strict) {
         if (m_flags & kSessionOpen) ReleaseCard(*reader, m_host);
         m_flags &= ~static_cast<std::uint32_t>(kSessionOpen);
 
+        m_platform = CardPlatformInfo{};
+        m_detectionCommands = 0;
         const ReaderResult activated = ActivateCard(*reader, m_host, true, nullptr, nullptr);
-        if (activated != result::kOk) return FailAndEnd(activated);
+        if (activated != result::kOk && activated != result::kUsimOnlyCard) return FailAndEnd(activated);
         m_flags |= kSessionOpen;
-
+        if (activated == result::kUsimOnlyCard && !StartWithoutGsm(*reader, askChv1, strict)) return false;
+    }
+    // The GSM application's start; a card without it was identified above.
+    if ((m_flags & kIdentified) == 0) {
         DfInformation masterFile{};
         if (!SelectFile(kMasterFile, 0, &masterFile, nullptr)) return FailAndEnd(m_lastResult);
         TakeChvState(masterFile);
 
         if (!ReadIccid(m_iccid)) return FailAndEnd(m_lastResult);
-        const std::vector<std::uint8_t> iccid(m_iccid.begin(), m_iccid.end());
-        if (m_iccidCopy && *m_iccidCopy != iccid) ClearCache();
-        if (!m_iccidCopy) m_iccidCopy = iccid;
-        m_flags |= kIdentified;
+        Identify();
 
         if (askChv1 && (m_flags & kChv1Enabled) && !(m_flags & kChv1Verified)) {
             if (ObtainAndVerify(1, strict) == ChvStep::Failed) return false;
         }
+        // After the PIN, which the list of USIM phone books may need.
+        KnowPlatform(*reader, true);
     }
 
     if (askChv2 && (m_flags & kChv2Initialised) && !(m_flags & kChv2Verified)) {
         if (ObtainAndVerify(2, true) == ChvStep::Failed) return false;
+    }
+    // A card without the GSM application has no service table of it.
+    if (m_flags & kWithoutGsm) {
+        m_lastResult = result::kOk;
+        return true;
     }
     // Without CHV1 the service table cannot be read; the caller gets a session without it.
     if ((m_flags & kChv1Enabled) && !(m_flags & kChv1Verified)) {
@@ -92,6 +101,30 @@ bool CardSession::BeginSession(bool askChv1, bool askChv2, bool strict) {
         return true;
     }
     return ReadServiceTable();
+}
+
+void CardSession::Identify() {
+    const std::vector<std::uint8_t> iccid(m_iccid.begin(), m_iccid.end());
+    if (m_iccidCopy && *m_iccidCopy != iccid) ClearCache();
+    if (!m_iccidCopy) m_iccidCopy = iccid;
+    m_flags |= kIdentified;
+}
+
+void CardSession::KnowPlatform(reader::CardReader& reader, bool gsmAnswered) {
+    const std::vector<std::uint8_t> iccid(m_iccid.begin(), m_iccid.end());
+    const auto known = m_knownCards.find(iccid);
+    if (known != m_knownCards.end()) {
+        m_platform = known->second;
+        m_detectionCommands = 0;
+    } else if (DetectPlatform(reader, gsmAnswered)) {
+        m_knownCards[iccid] = m_platform;
+    }
+}
+
+bool CardSession::DetectPlatform(reader::CardReader& reader, bool gsmAnswered) {
+    const bool complete = DetectCardPlatform(reader, gsmAnswered, m_platform, m_detectionCommands);
+    ForgetSelectedFile();
+    return complete;
 }
 
 bool CardSession::EndSession() {
@@ -106,6 +139,7 @@ bool CardSession::EndSession() {
 }
 
 bool CardSession::ReadIccid(std::array<std::uint8_t, 10>& iccid) {
+    if (m_flags & kWithoutGsm) return ReadIccidWithoutGsm(*m_host.CurrentReader(), iccid);
     std::uint32_t length = static_cast<std::uint32_t>(iccid.size());
     if (!ReadFileRecord(kMasterFile, kIccidFile, iccid, length, 1, 4)) return false;
     // A shorter identity file leaves the rest as padding; a record file may report a longer
@@ -152,6 +186,7 @@ bool CardSession::HasService(unsigned service) const {
 }
 
 bool CardSession::RequireService(unsigned service) {
+    if (m_flags & kWithoutGsm) return Fail(result::kUsimOnlyCard);
     if (!HasService(service)) return Fail(result::kFileNotAccessible);
     m_lastResult = result::kOk;
     return true;
@@ -164,6 +199,8 @@ bool CardSession::IsChvBlocked(unsigned chv) const {
 }
 
 std::string CardSession::FormatLastError() const {
+    // Not a failure of the line: the card is of a kind this program cannot read files from.
+    if (m_lastResult == result::kUsimOnlyCard) return std::string(reader::ReaderResultText(m_lastResult));
     return std::string(kCommunicationError) + "\r\n" + std::string(reader::ReaderResultText(m_lastResult));
 }
 

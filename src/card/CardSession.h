@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "card/CardPlatform.h"
 #include "card/FileHeaders.h"
 #include "card/GsmFiles.h"
 #include "card/ProgressWindow.h"
@@ -31,6 +33,7 @@ public:
         kChv2Initialised = 0x080,
         kChv1Blocked = 0x100,
         kChv2Blocked = 0x200,
+        kWithoutGsm = 0x400,  // a UICC without the GSM application: codes only, no GSM files
     };
 
     explicit CardSession(SessionHost& host);
@@ -93,6 +96,15 @@ public:
     std::span<const std::uint8_t> ServiceTable() const { return m_sst; }
     std::span<const std::uint8_t> Iccid() const { return m_iccid; }
     const SessionCache& Cache() const { return m_cache; }
+    // What the card is. Found out once per card and remembered by its ICCID while the program runs.
+    const CardPlatformInfo& Platform() const { return m_platform; }
+    // The commands the last full start spent finding that out: 0 for a card already known.
+    std::size_t PlatformDetectionCommands() const { return m_detectionCommands; }
+    // After commands of another class, which moved the card's current file behind the session.
+    void ForgetSelectedFile() {
+        m_selectedDf = 0;
+        m_selectedEf = 0;
+    }
     SessionHost& Host() { return m_host; }
 
 private:
@@ -104,6 +116,15 @@ private:
     enum class ChvStep { Verified, Skipped, Failed };
     ChvStep ObtainAndVerify(unsigned chv, bool strict);
     bool ReadServiceTable();
+    // Finds out what the card is; the card's current file is unknown afterwards.
+    bool DetectPlatform(reader::CardReader& reader, bool gsmAnswered);
+    // Looks the card up by its ICCID, or finds out what it is and remembers it.
+    void KnowPlatform(reader::CardReader& reader, bool gsmAnswered);
+    // The full start on a UICC that refused the GSM class (CardSessionUicc.cpp).
+    bool StartWithoutGsm(reader::CardReader& reader, bool askChv1, bool strict);
+    bool ReadIccidWithoutGsm(reader::CardReader& reader, std::array<std::uint8_t, 10>& iccid);
+    // Keeps the ICCID read, and forgets the caches of another card.
+    void Identify();
     // Selects a file and fetches its description into `response` (at most `capacity` bytes).
     bool SelectWithResponse(std::uint16_t fid, std::span<std::uint8_t> response, std::size_t capacity);
     bool Judge(reader::ReaderResult transport, std::uint16_t sw);
@@ -131,6 +152,9 @@ private:
     reader::ReaderResult m_lastResult = reader::result::kOk;
     std::uint16_t m_selectedDf = 0;
     std::uint16_t m_selectedEf = 0;
+    CardPlatformInfo m_platform;
+    std::map<std::vector<std::uint8_t>, CardPlatformInfo> m_knownCards;  // by ICCID
+    std::size_t m_detectionCommands = 0;
 };
 
 }  // namespace quillet::card

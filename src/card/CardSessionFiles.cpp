@@ -63,6 +63,7 @@ bool CardSession::SelectWithResponse(std::uint16_t fid, std::span<std::uint8_t> 
 
 bool CardSession::SelectFile(std::uint16_t df, std::uint16_t ef, DfInformation* dfInfo, EfInformation* efInfo) {
     if (m_host.CurrentReader() == nullptr) return Fail(result::kReaderInaccessible);
+    if (m_flags & kWithoutGsm) return Fail(result::kUsimOnlyCard);
 
     if (df != m_selectedDf || dfInfo != nullptr) {
         m_selectedDf = 0;

@@ -151,7 +151,7 @@ bool CardSession::LoadCardFiles(std::uint32_t mask, std::uint32_t textId) {
 bool CardSession::LoadLinkedFile(std::uint16_t ef, std::vector<std::uint8_t>* mapOut, std::uint32_t textId) {
     const GsmFile* file = FindGsmFile(ef);
     if (file == nullptr || !IsLinkedFile(*file)) return Fail(result::kNonSpecific);
-    if (!HasService(file->service)) return Fail(result::kFileNotAccessible);
+    if (!RequireService(file->service)) return false;
     const GsmFile& extensionFile = *FindGsmFile(file->extension);
     SessionCache::Bytes& extensionMap = m_cache.MapBytes(*extensionFile.useMap);
     const SessionCache::Bytes& extensionImage = m_cache.ImageBytes(*extensionFile.image);

@@ -11,6 +11,7 @@ namespace quillet::card {
 namespace {
 
 constexpr std::uint8_t kClass = 0xA0;
+constexpr std::uint8_t kUiccClass = 0x00;
 constexpr std::size_t kCodeLength = 8;
 constexpr std::size_t kMinimumDigits = 4;
 
@@ -35,17 +36,22 @@ private:
 
 bool IsChvNumber(unsigned chv) { return chv == 1 || chv == 2; }
 
-reader::ReaderResult Send(reader::CardReader& reader, std::uint8_t ins, std::uint8_t p2, CodeBuffer& buffer,
-                          std::size_t codes, bool powerDownOnFailure) {
+// Sends a CHV command in the GSM class, where P2 is `p2`. A UICC without the GSM application
+// refuses that class; it takes the command in class 00, which names PIN1 by key reference 01 and
+// PIN2 by 81.
+reader::ReaderResult Send(reader::CardReader& reader, std::uint8_t ins, std::uint8_t p2, unsigned chv,
+                          CodeBuffer& buffer, std::size_t codes, bool powerDownOnFailure) {
     std::uint16_t sw = 0;
     const std::span<std::uint8_t> data = buffer.Bytes(codes);
-    const reader::ReaderResult code = reader.Transmit(kClass, ins, 0, p2, static_cast<std::uint8_t>(data.size()), data,
-                                                      reader::Direction::ToCard, sw);
-    if (code != reader::result::kOk) {
-        if (powerDownOnFailure) reader.PowerOff();
+    const auto transmit = [&](std::uint8_t cla, std::uint8_t reference) {
+        const reader::ReaderResult code = reader.Transmit(
+            cla, ins, 0, reference, static_cast<std::uint8_t>(data.size()), data, reader::Direction::ToCard, sw);
+        if (code != reader::result::kOk && powerDownOnFailure) reader.PowerOff();
         return code;
-    }
-    return ChvStatusResult(sw);
+    };
+    reader::ReaderResult code = transmit(kClass, p2);
+    if (code == reader::result::kOk && RefusesGsmClass(sw)) code = transmit(kUiccClass, chv == 2 ? 0x81 : 0x01);
+    return code != reader::result::kOk ? code : ChvStatusResult(sw);
 }
 
 }  // namespace
@@ -63,26 +69,26 @@ bool EncodeChvCode(std::string_view text, std::array<std::uint8_t, 8>& out) {
 reader::ReaderResult VerifyChv(reader::CardReader& reader, std::string_view pin, unsigned chv) {
     CodeBuffer buffer;
     if (!buffer.Put(0, pin) || !IsChvNumber(chv)) return reader::result::kWrongPin;
-    return Send(reader, kVerify, static_cast<std::uint8_t>(chv), buffer, 1, true);
+    return Send(reader, kVerify, static_cast<std::uint8_t>(chv), chv, buffer, 1, true);
 }
 
 reader::ReaderResult ChangeChv(reader::CardReader& reader, unsigned chv, std::string_view oldPin,
                                std::string_view newPin) {
     CodeBuffer buffer;
     if (!buffer.Put(0, oldPin) || !IsChvNumber(chv) || !buffer.Put(1, newPin)) return reader::result::kWrongPin;
-    return Send(reader, kChange, static_cast<std::uint8_t>(chv), buffer, 2, false);
+    return Send(reader, kChange, static_cast<std::uint8_t>(chv), chv, buffer, 2, false);
 }
 
 reader::ReaderResult DisableChv(reader::CardReader& reader, std::string_view pin) {
     CodeBuffer buffer;
     if (!buffer.Put(0, pin)) return reader::result::kWrongPin;
-    return Send(reader, kDisable, 1, buffer, 1, false);
+    return Send(reader, kDisable, 1, 1, buffer, 1, false);
 }
 
 reader::ReaderResult EnableChv(reader::CardReader& reader, std::string_view pin) {
     CodeBuffer buffer;
     if (!buffer.Put(0, pin)) return reader::result::kWrongPin;
-    return Send(reader, kEnable, 1, buffer, 1, false);
+    return Send(reader, kEnable, 1, 1, buffer, 1, false);
 }
 
 reader::ReaderResult UnblockChv(reader::CardReader& reader, std::string_view unblockCode, std::string_view newPin,
@@ -90,7 +96,7 @@ reader::ReaderResult UnblockChv(reader::CardReader& reader, std::string_view unb
     CodeBuffer buffer;
     if (!buffer.Put(0, unblockCode) || !IsChvNumber(chv) || !buffer.Put(1, newPin)) return reader::result::kWrongPin;
     // UNBLOCK names CHV1 as 0 and CHV2 as 2.
-    return Send(reader, kUnblock, chv == 1 ? 0 : 2, buffer, 2, true);
+    return Send(reader, kUnblock, chv == 1 ? 0 : 2, chv, buffer, 2, true);
 }
 
 }  // namespace quillet::card

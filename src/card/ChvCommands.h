@@ -10,7 +10,9 @@ namespace quillet::card {
 
 // The card-holder verification commands. A code is the leading digits of its text (at most 8;
 // fewer than 4 gives 136) sent as ASCII and padded with 0xFF. 9000 gives 102, any 98xx 135 and
-// anything else 132. The buffers that held codes are wiped after every command.
+// anything else 132; a UICC's refusals of a code (63Cx, 6982 to 6984) count as 98xx. A card that
+// refuses the GSM class gets the command again in class 00 with PIN key references. The buffers
+// that held codes are wiped after every command.
 
 // Encodes a code; false when it has fewer than 4 leading digits.
 bool EncodeChvCode(std::string_view text, std::array<std::uint8_t, 8>& out);

@@ -72,11 +72,17 @@ struct UnblockState {
     bool unblocked = false;
 };
 
+// Whether a CHV has no attempts left: from a fresh MF answer (bits 1-4 of its status bytes count
+// them), or, on a card without the GSM application, as the session start found it.
+bool IsBlocked(const CardSession& session, const DfInformation& masterFile, unsigned chv) {
+    if (session.Flags() & CardSession::kWithoutGsm) return session.IsChvBlocked(chv);
+    return (masterFile.CodeStatus(chv == 1 ? 0 : 2) & 0x0F) == 0;
+}
+
 // Asks for the unblocking code of a CHV with no attempts left and sends it; false only when the
 // card refused. A closed dialog leaves the CHV blocked.
 bool UnblockIfBlocked(CardSession& session, const DfInformation& masterFile, unsigned chv, UnblockState& state) {
-    // Status bytes of the MF answer: bits 1-4 count the attempts left.
-    if ((masterFile.CodeStatus(chv == 1 ? 0 : 2) & 0x0F) != 0) return true;
+    if (!IsBlocked(session, masterFile, chv)) return true;
     state.asked = true;
     const std::optional<CodeChange> codes =
         session.Host().Ui().AskCodeChange(chv == 1 ? CodeForm::UnblockPin : CodeForm::UnblockPin2);
@@ -122,8 +128,9 @@ void UnblockCard(CardSession& session, ProgressOwner owner) {
     // The session keeps no unblocking state of its own: a fresh MF answer tells which CHV is blocked.
     DfInformation masterFile;
     UnblockState state;
+    const auto withoutGsm = [&] { return (session.Flags() & CardSession::kWithoutGsm) != 0; };
     const bool succeeded = session.BeginSession(false, false, true) && Step(session, kCheckingCard, 30) &&
-                           session.SelectFile(gsm_file::kMasterFile, 0, &masterFile, nullptr) &&
+                           (withoutGsm() || session.SelectFile(gsm_file::kMasterFile, 0, &masterFile, nullptr)) &&
                            UnblockIfBlocked(session, masterFile, 1, state) &&
                            UnblockIfBlocked(session, masterFile, 2, state);
     if (succeeded && !state.asked) ShowText(ui, kNotBlocked, MessageIcon::Information);

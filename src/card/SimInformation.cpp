@@ -92,6 +92,11 @@ public:
             const ReaderResult code = m_session.LastResult();
             return Fail(code == result::kOk ? result::kNonSpecific : code);
         }
+        // A card without the GSM application has none of the files these pages show.
+        if (m_session.Flags() & CardSession::kWithoutGsm) {
+            m_session.EndSession();
+            return Fail(result::kUsimOnlyCard);
+        }
         m_session.BeginProgress(owner, 0, kWorkingTitle);
         m_session.Host().Ui().SetProgressTitle(kReadingTitle);
         m_progressOpen = true;
@@ -313,6 +318,7 @@ ReaderResult ReadCapacityInformation(CardSession& session, ProgressOwner owner, 
 }
 
 std::string InformationErrorText(ReaderResult code) {
+    if (code == result::kUsimOnlyCard) return std::string(reader::ReaderResultText(code));
     return Text(kReaderError) + "\r\n" + std::string(reader::ReaderResultText(code));
 }
 

@@ -60,9 +60,11 @@ bool StepProgress(CardSession& session, const RecordWritePlan& plan, std::size_t
 
 }  // namespace
 
-bool ExecuteWritePlan(CardSession& session, const RecordWritePlan& plan, PlanExecution& execution) {
+bool ExecuteWritePlan(CardSession& session, const RecordWritePlan& plan, PlanExecution& execution,
+                      const std::function<bool()>& beforeWrites) {
     execution = PlanExecution{};
     if (!CheckNotStale(session, plan)) return false;
+    if (beforeWrites && !beforeWrites()) return false;
     const bool verify = session.Host().VerifyWrites();
     for (const PlannedWrite& write : plan.writes) {
         if (!StepProgress(session, plan, execution.writesDone, write)) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -21,8 +22,11 @@ struct PlanExecution {
 // say stops the write before anything changes (kCardChangedSinceRead). Then the writes in order,
 // with progress and cancel; with the host's VerifyWrites() each record written is read back at
 // once, and a record the card did not keep fails the write (kWriteNotKept). Any failure but a
-// cancel clears the caches. The last result tells the outcome.
-bool ExecuteWritePlan(CardSession& session, const RecordWritePlan& plan, PlanExecution& execution);
+// cancel clears the caches. The last result tells the outcome. `beforeWrites`, when given, runs
+// after the stale checks and before the first write; when it returns false (having set the last
+// result) nothing of the plan is written.
+bool ExecuteWritePlan(CardSession& session, const RecordWritePlan& plan, PlanExecution& execution,
+                      const std::function<bool()>& beforeWrites = {});
 
 // Writes a whole transparent file and, with the host's VerifyWrites(), reads it back: a file the
 // card did not keep fails with kWriteNotKept; any failure clears the caches.

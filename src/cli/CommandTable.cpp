@@ -102,7 +102,9 @@ const std::vector<OptionSpec>& GlobalOptions() {
         {"--device", "NAME", ValueKind::Device, "the reader (default: $QUILLET_DEVICE, else VIRTUAL)"},
         {"--pin", "CODE", ValueKind::Code, "the PIN, 4 to 8 digits (otherwise asked for on the terminal)"},
         {"--pin2", "CODE", ValueKind::Code, "PIN2, 4 to 8 digits (otherwise asked for on the terminal)"},
-        {"--yes", "", ValueKind::None, "let a write from a file clear used entries of the card without asking"},
+        {"--yes", "", ValueKind::None,
+         "let a write from a file clear used entries of the card, and on a USIM card delete the e-mails and "
+         "second numbers of the entries it replaces, without asking"},
         {"--trace", "", ValueKind::None, "show every card command and its status word (codes withheld)"},
         {"--no-verify", "", ValueKind::None,
          "do not read written records back to check them (faster on slow readers; a write the card does not "

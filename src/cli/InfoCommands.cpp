@@ -49,6 +49,11 @@ void PrintGlobal(const card::GlobalInformation& info, std::ostream& out) {
     Field(out, "Credit remaining:", info.creditRemaining);
 }
 
+void PrintPlatform(const card::CardPlatformInfo& platform, std::ostream& out) {
+    out << "Card\n";
+    for (const auto& [label, text] : card::DescribeCardPlatform(platform)) Field(out, label, text);
+}
+
 void PrintCapacities(const card::CapacityInformation& info, std::ostream& out) {
     Heading(out, kCapacitiesTitle);
     Field(out, "Phone book items possible:", info.phoneBookItems);
@@ -83,7 +88,9 @@ int RunInfo(const Options& options, const CommandLine&, std::ostream& out, std::
 
     card::GlobalInformation global;
     reader::ReaderResult code = card::ReadGlobalInformation(session, nullptr, global);
-    PrintGlobal(global, out);
+    // A card without the GSM application has no pages to show; what it is, it can tell.
+    if (code != result::kUsimOnlyCard) PrintGlobal(global, out);
+    PrintPlatform(session.Platform(), out);
     if (code != result::kOk) return Failed(command, card::InformationErrorText(code));
     // Without the PIN only what the card shows anyone was read; the rest needs the code.
     if (command.Ui().CodeWasMissing()) {

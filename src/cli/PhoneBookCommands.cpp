@@ -43,7 +43,9 @@ int ReadBook(const Options& options, const CommandLine& line, std::ostream& out,
     if (!command.Start(true, false)) return command.FailureExit();
     phonebook::PhoneBookInfo info;
     if (!phonebook::ReadPhoneBook(command.Session(), *ef, entries, info)) return command.Finish(false);
+    const std::string leftOut = *ef == phonebook::kAdnFile ? card::GsmViewNote(command.Session().Platform()) : "";
     const int finished = command.Finish(true);
+    if (!leftOut.empty()) Complain(err, leftOut);
     ReportLeftOut(std::span<const PhoneBookEntry>(entries).first(info.entryCount), phonebook::kDiaPositions, "entries",
                   err);
     entries.resize(phonebook::kDiaPositions);
@@ -87,8 +89,15 @@ int WriteBook(const Options& options, const CommandLine& line, std::ostream& err
             return true;
         },
         [&](std::span<PhoneBookEntry> entries) {
+            if (options.yes) command.Ui().AnswerQuestionsYes();
             phonebook::PhoneBookWriteReport report;
             const bool written = phonebook::WritePhoneBook(command.Session(), ef, entries, report);
+            if (!written && command.Session().LastResult() == reader::result::kCancelledByUser &&
+                !TerminalUserInterface::CanAsk()) {
+                Complain(err,
+                         "entries with e-mail addresses or second numbers on the card would be replaced; give "
+                         "--yes to write and delete that data with them");
+            }
             if (report.namesShortened > 0) {
                 Complain(err, std::to_string(report.namesShortened) +
                                   (report.namesShortened == 1 ? " name was" : " names were") +

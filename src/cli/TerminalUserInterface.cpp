@@ -79,6 +79,7 @@ void TerminalUserInterface::ShowMessage(std::string_view text, card::MessageIcon
 }
 
 card::Answer TerminalUserInterface::AskQuestion(std::string_view text, card::QuestionButtons) {
+    if (m_answerYes) return card::Answer::Yes;
     if (!CanAsk()) return card::Answer::No;
     ClearProgressLine();
     m_err << ToTerminal(text) << " [y/N] " << std::flush;

@@ -26,6 +26,8 @@ public:
     bool PumpProgress() override { return true; }
     void CloseProgress() override;
 
+    // --yes: every question is answered "Yes" without asking.
+    void AnswerQuestionsYes() { m_answerYes = true; }
     // True when questions and codes can be asked on the terminal.
     static bool CanAsk();
     // True once the card asked for a code that was neither given nor could be asked for. That was
@@ -36,6 +38,7 @@ private:
     void ClearProgressLine();
 
     std::ostream& m_err;
+    bool m_answerYes = false;
     card::SecretString m_pin;
     card::SecretString m_pin2;
     bool m_pinGiven = false;

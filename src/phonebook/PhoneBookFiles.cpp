@@ -57,7 +57,7 @@ bool LoadWithSharingFiles(card::CardSession& session, const FileKind& kind, std:
 
 bool SelectPhoneBookFile(card::CardSession& session, const FileKind& kind, card::EfInformation& info) {
     if (session.Host().CurrentReader() == nullptr) return FailAndClear(session, result::kReaderInaccessible);
-    if (!session.HasService(kind.file.service)) return FailAndClear(session, result::kFileNotAccessible);
+    if (!session.RequireService(kind.file.service)) return FailAndClear(session, session.LastResult());
     if (!session.FileHeader(kind.file.parent, kind.file.id, info)) {
         session.ClearCache();
         return false;

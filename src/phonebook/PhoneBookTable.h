@@ -90,6 +90,7 @@ public:
 
     void SetSettings(TableSettings settings) { m_settings = std::move(settings); }
     const TableSettings& Settings() const { return m_settings; }
+    std::uint16_t Ef() const { return m_book.ef; }
 
     std::size_t PositionCount() const { return m_positionCount; }
     std::span<const PhoneBookEntry> Positions() const { return m_positions; }

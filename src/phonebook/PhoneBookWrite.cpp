@@ -1,9 +1,12 @@
 // Writing a phone book to ADN or FDN without losing what the user did not change.
+#include <algorithm>
 #include <optional>
+#include <string>
 
 #include "card/FileImage.h"
 #include "card/GsmFiles.h"
 #include "card/RecordPlacement.h"
+#include "card/UsimPhoneBookLinks.h"
 #include "card/WritePlanExecutor.h"
 #include "phonebook/DiallingRecord.h"
 #include "phonebook/PhoneBookFiles.h"
@@ -70,6 +73,50 @@ void SettleEntries(std::span<PhoneBookEntry* const> target, const PhoneBookPlan&
     }
 }
 
+// The ADN records in use that the plan gives other bytes: entries replaced or deleted.
+std::vector<std::uint8_t> RecordsReplaced(const PhoneBookOnCard& onCard, const PhoneBookPlan& plan) {
+    std::vector<std::uint8_t> numbers;
+    for (const card::PlannedWrite& write : plan.plan.writes) {
+        if (write.record.file != onCard.file) continue;
+        const std::span<const std::uint8_t> now = onCard.records.Record(write.record.number);
+        if (!IsDiallingRecordInUse(now) || std::equal(now.begin(), now.end(), write.bytes.begin(), write.bytes.end())) {
+            continue;
+        }
+        numbers.push_back(static_cast<std::uint8_t>(write.record.number));
+    }
+    return numbers;
+}
+
+// On a UICC the GSM phone book is the first set of the USIM phone book, and the card keeps more for
+// an entry than its ADN record: e-mails, second numbers, nicknames, groups. Before an entry is
+// replaced or deleted, that data must go too, or phones show it with the entry that takes the
+// record. Finds it and asks; false (with nothing written) when the user declines.
+bool PrepareUsimLinks(card::CardSession& session, const PhoneBookOnCard& onCard, const PhoneBookPlan& plan,
+                      card::LinkedData& linked) {
+    const card::CardPlatformInfo& platform = session.Platform();
+    if (platform.platform != card::CardPlatform::UiccWithGsm || !platform.globalBook ||
+        platform.globalBook->sets.empty()) {
+        return true;
+    }
+    const std::vector<std::uint8_t> replaced = RecordsReplaced(onCard, plan);
+    if (replaced.empty()) return true;
+    if (!card::FindLinkedData(session, platform.globalBook->sets.front(), replaced, linked)) {
+        return FailAndClear(session, session.LastResult());
+    }
+    if (linked.Empty()) return true;
+    const std::size_t count = linked.adnRecords.size();
+    const std::string question =
+        std::to_string(count) + (count == 1 ? " entry" : " entries") + " that this write replaces or deletes " +
+        (count == 1 ? "has" : "have") +
+        " e-mail addresses, second numbers or other data that the card keeps beside the phone book. Writing "
+        "deletes that data as well, so that no phone shows it with another entry. Write the phone book?";
+    if (session.Host().Ui().AskQuestion(question, card::QuestionButtons::YesNo) != card::Answer::Yes) {
+        session.SetLastResult(result::kCancelledByUser);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<PhoneBookEntry> entries,
@@ -90,8 +137,14 @@ bool WritePhoneBook(card::CardSession& session, std::uint16_t ef, std::span<Phon
     plan->plan.progressText = kind->writeText;
     report.namesShortened = static_cast<std::uint32_t>(plan->namesShortened);
 
+    card::LinkedData linked;
+    if (ef == kAdnFile && !PrepareUsimLinks(session, *onCard, *plan, linked)) return false;
+
+    // The linked data goes first and the ADN records last, then the change counter tells phones.
     card::PlanExecution execution;
-    const bool written = card::ExecuteWritePlan(session, plan->plan, execution);
+    bool written = card::ExecuteWritePlan(session, plan->plan, execution,
+                                          [&]() { return linked.Empty() || card::ClearLinkedData(session, linked); });
+    if (written && !linked.Empty()) written = card::IncrementChangeCounter(session);
     Count(*onCard, *plan, execution, report);
     SettleEntries(*placed, *plan, execution.writesDone);
     return written;

@@ -6,7 +6,7 @@ namespace quillet::reader {
 
 bool IsKnownReaderResult(ReaderResult code) {
     return (code >= result::kOk && code <= result::kCardNotActive) ||
-           (code >= result::kBadCardRecord && code <= result::kTextTooLong);
+           (code >= result::kBadCardRecord && code <= result::kUsimOnlyCard);
 }
 
 std::string_view ReaderResultText(ReaderResult code) {

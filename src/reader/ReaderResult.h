@@ -51,9 +51,10 @@ inline constexpr ReaderResult kFileNotAccessible = 152;      // "Required card f
 inline constexpr ReaderResult kCardChangedSinceRead = 153;   // the card no longer holds what was read
 inline constexpr ReaderResult kWriteNotKept = 154;           // a record read back differs from what was written
 inline constexpr ReaderResult kTextTooLong = 155;            // a message does not fit its record
+inline constexpr ReaderResult kUsimOnlyCard = 156;           // a UICC without the GSM application
 }  // namespace result
 
-// True for the codes that exist: 102..113 and 127..155.
+// True for the codes that exist: 102..113 and 127..156.
 bool IsKnownReaderResult(ReaderResult code);
 
 // The message of a result code; unknown codes read as "Non-specific error".

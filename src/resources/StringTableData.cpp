@@ -47,6 +47,11 @@ const StringEntry kStringEntries[] = {
     {153, "The card was changed since it was read. Nothing was written; read the card again"},
     {154, "The card did not keep what was written. Read the card again to see what it holds"},
     {155, "A message text is too long for its card record. Nothing was written"},
+    {156,
+     "This card is a USIM card without the GSM application. This version reads and writes the files of "
+     "the GSM application, so it cannot read or write this card's phone book, messages or networks. It "
+     "can show what the card holds (Card information) and verify, change, switch on or off and unblock "
+     "its PIN and PIN2"},
     {500, "."},
     {501, "."},
     {502, "."},

@@ -31,7 +31,7 @@ bool FailAndClear(card::CardSession& session, reader::ReaderResult code) {
 
 bool PrepareSmsFile(card::CardSession& session, card::EfInformation& header) {
     if (session.Host().CurrentReader() == nullptr) return FailAndClear(session, result::kReaderInaccessible);
-    if (!session.HasService(SmsFile().service)) return FailAndClear(session, result::kFileNotAccessible);
+    if (!session.RequireService(SmsFile().service)) return FailAndClear(session, session.LastResult());
     if (!session.FileHeader(SmsFile().parent, SmsFile().id, header)) {
         session.ClearCache();
         return false;

@@ -1,7 +1,9 @@
 #include "ui/CNewInfo1.h"
 
 #include <QLineEdit>
+#include <QStringList>
 
+#include "card/CardPlatform.h"
 #include "card/SimInformation.h"
 #include "resources/StringTable.h"
 #include "ui/CMainApp.h"
@@ -27,6 +29,7 @@ CNewInfo1::~CNewInfo1() = default;
 
 void CNewInfo1::ClearFields() {
     for (QLineEdit* field : findChildren<QLineEdit*>()) field->clear();
+    m_ui->cardLabel->clear();
 }
 
 std::optional<std::string> CNewInfo1::ReadCard() {
@@ -54,6 +57,11 @@ std::optional<std::string> CNewInfo1::ReadCard() {
     Put(m_ui->priceEdit, info.pricePerUnit);
     Put(m_ui->sumUsedEdit, info.sumUsed);
     Put(m_ui->creditEdit, info.creditRemaining);
+    QStringList card;
+    for (const auto& [label, text] : card::DescribeCardPlatform(App().Context().Session().Platform())) {
+        card << QString::fromStdString(label + " " + text);
+    }
+    m_ui->cardLabel->setText(card.join(QLatin1Char('\n')));
     if (code != reader::result::kOk) return card::InformationErrorText(code);
     return std::nullopt;
 }

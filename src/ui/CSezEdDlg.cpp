@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 
+#include "phonebook/PhoneBookTransfer.h"
 #include "resources/StringTable.h"
 #include "ui/CAddCodeDlg.h"
 #include "ui/CEntryEditDlg.h"
@@ -250,9 +251,17 @@ void CSezEdDlg::CopyEntries(bool cut) { m_transfer->Copy(cut); }
 void CSezEdDlg::PasteEntries() { m_transfer->Paste(); }
 
 void CSezEdDlg::ReadFromSim() {
-    m_table.ReadFromCard(m_app.Context().Session(), this);
+    card::CardSession& session = m_app.Context().Session();
+    m_table.ReadFromCard(session, this);
+    ShowViewNote(m_table.Ef() == phonebook::kAdnFile ? card::GsmViewNote(session.Platform()) : std::string());
     AfterRead();
     Refresh();
+}
+
+// On a UICC the window shows the GSM view of a phone book that holds more; it says what it leaves out.
+void CSezEdDlg::ShowViewNote(const std::string& note) {
+    m_ui->viewNote->setText(QString::fromStdString(note));
+    m_ui->viewNote->setVisible(!note.empty());
 }
 
 void CSezEdDlg::WriteToSim() {

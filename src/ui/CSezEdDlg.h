@@ -51,6 +51,7 @@ protected:
     virtual QString TitleOf(int number) const;
     virtual QPoint OffsetOf(int number) const;
     virtual void AfterRead() {}
+    void ShowViewNote(const std::string& note);
 
     bool MayClose(int messageId, bool& asked) override;
     Ui::CSezEdDlg& Form() { return *m_ui; }

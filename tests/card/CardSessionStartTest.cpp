@@ -18,6 +18,9 @@ const Ins kSstRead = {0xA4, 0xC0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
 // Activation (MF, ICCID), the session's own MF select and ICCID read, VERIFY, the service table.
 const Ins kFullStartWithVerify = {0xA4, 0xC0, 0xA4, 0xC0, 0xB0, 0xA4, 0xC0, 0xA4, 0xC0,
                                   0xB0, 0x20, 0xA4, 0xC0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
+// The first start on a card also asks once whether it is a UICC: a class 00 select a SIM refuses.
+const Ins kFirstStartWithVerify = {0xA4, 0xC0, 0xA4, 0xC0, 0xB0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0,
+                                   0x20, 0xA4, 0xA4, 0xC0, 0xA4, 0xC0, 0xA4, 0xC0, 0xB0};
 
 std::tuple<std::uint32_t, std::string, std::string> Shown(const PinPrompt& prompt) {
     return {prompt.dialogId, prompt.title, prompt.label};
@@ -37,7 +40,7 @@ TEST(SessionStart, AFullStartActivatesVerifiesAndReadsTheServiceTable) {
           std::pair(0, false), std::pair(17, false)}) {
         EXPECT_EQ(rig.session->HasService(service), present) << service;
     }
-    EXPECT_EQ(rig.Instructions(), kFullStartWithVerify);
+    EXPECT_EQ(rig.Instructions(), kFirstStartWithVerify);
 }
 
 TEST(SessionStart, TheSameCardIsOnlyIdentifiedAgainAndAfterEndSessionKeepsItsCachesAndPin) {

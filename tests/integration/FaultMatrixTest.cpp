@@ -422,6 +422,7 @@ protected:
                 outcome.codes = write.Results(m_rig);
                 outcome.cachesEmpty = m_rig.session->Cache().Empty();
                 const std::vector<Command> faulted = CommandLog(m_rig);
+                outcome.uiccProbe = log[index].header[0] == 0x00 && card.platform == sim::CardPlatform::GsmSim;
                 outcome.repeated = std::any_of(faulted.begin() + std::min(index + 1, faulted.size()), faulted.end(),
                                                [&](const Command& later) { return later == log[index]; });
                 // A card left byte for byte as before or as written reads back the same.
@@ -442,6 +443,9 @@ protected:
         std::set<reader::ReaderResult> codes;  // the failure it gave
         bool cachesEmpty = false;
         bool repeated = false;  // the command the fault hit was sent again later
+        // The fault hit the class 00 select that asks a GSM SIM whether it is a UICC: the SIM
+        // refuses it anyway, so another refusal changes nothing.
+        bool uiccProbe = false;
         Snapshot after;
     };
 
@@ -452,7 +456,7 @@ protected:
         for (const reader::ReaderResult code : outcome.codes) codes += " " + std::to_string(code);
         if (outcome.reported) {
             // Only a command the write tried again may fail without failing the write.
-            if (fault == Fault::Pulled || (fault == Fault::StatusWord && !outcome.repeated)) {
+            if (fault == Fault::Pulled || (fault == Fault::StatusWord && !outcome.repeated && !outcome.uiccProbe)) {
                 problems.push_back("the write reported success");
             }
             if (outcome.after != intended) problems.push_back("the write reported success but the card differs");
