@@ -42,6 +42,12 @@ bool CardSession::StartWithoutGsm(reader::CardReader& reader, bool askChv1, bool
     }
     m_flags |= kWithoutGsm;
     if (!ReadIccidWithoutGsm(reader, m_iccid)) return FailAndEnd(m_lastResult);
+    // As the activation does for a GSM card: codes remembered for another card are not tried on this one.
+    if (reader.CachedIccid() != m_iccid) {
+        m_host.RememberedPin(1).Clear();
+        m_host.RememberedPin(2).Clear();
+        reader.CachedIccid() = m_iccid;
+    }
     Identify();
 
     if (askChv1 && (m_flags & kChv1Enabled) && !(m_flags & kChv1Verified)) {

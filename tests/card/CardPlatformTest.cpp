@@ -58,9 +58,16 @@ TEST(CardPlatform, TheThreeDemoCardsAreKnownApart) {
     EXPECT_EQ(usim.session->FormatLastError().rfind("This card is a USIM card without the GSM application", 0), 0u);
 }
 
+TEST(CardPlatform, APinRememberedForAnotherCardIsNotTriedOnAUsimOnlyCard) {
+    testing::SessionRig rig(sim::BuildDemoUsimOnlyProfile(), {"1234"});
+    rig.pin1 = SecretString("0000");  // the last card's
+    ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
+    EXPECT_EQ(rig.ui.prompts.size(), 1u);
+    EXPECT_EQ(rig.Card().Profile().chv1.attemptsLeft, 3);
+}
+
 TEST(CardPlatform, AUsimOnlyCardKeepsItsPinCommands) {
-    testing::SessionRig rig(sim::BuildDemoUsimOnlyProfile());
-    rig.pin1 = SecretString("1234");
+    testing::SessionRig rig(sim::BuildDemoUsimOnlyProfile(), {"1234"});
     ASSERT_TRUE(rig.session->BeginSession(true, false, true)) << rig.session->FormatLastError();
     EXPECT_TRUE(rig.session->ChangeOrToggleChv("1234", "4321", 1, true)) << rig.session->FormatLastError();
     EXPECT_EQ(rig.Card().Profile().chv1.digits, "4321");

@@ -136,5 +136,26 @@ TEST_F(SimInfoDialog, AFailedReadSaysWhyKeepsWhatWasReadAndTriesAgainNextTime) {
     EXPECT_EQ(responder.unexpected, 0);
 }
 
+TEST_F(SimInfoDialog, TheGlobalPageSaysWhatKindOfCardItIs) {
+    EditorWindowFixture::InsertCard(sim::BuildDemoDualModeProfile());
+    AnswerPin("1234");
+    auto dialog = Open();
+    const QStringList card = Global(*dialog).Form().cardLabel->text().split('\n');
+    ASSERT_GE(card.size(), 3);
+    EXPECT_EQ(card[0], "Card type: UICC with the USIM and GSM applications");
+    EXPECT_EQ(card[2], "Global phone book: 2 sets");
+
+    // A card without the GSM application: the page tells what it is and why it shows nothing more.
+    EditorWindowFixture::InsertCard(sim::BuildDemoUsimOnlyProfile(), "usim.json");
+    AnswerPin("1234");
+    responder.AnswerMessage();
+    dialog->Update();
+    ASSERT_EQ(responder.texts.size(), 1);
+    EXPECT_TRUE(responder.texts[0].startsWith("This card is a USIM card without the GSM application"));
+    EXPECT_TRUE(Global(*dialog).Form().cardLabel->text().startsWith(
+        "Card type: UICC with the USIM application only (no GSM application)"));
+    EXPECT_EQ(responder.unexpected, 0);
+}
+
 }  // namespace
 }  // namespace quillet::testing

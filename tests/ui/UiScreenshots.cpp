@@ -149,6 +149,18 @@ int main(int argc, char** argv) {
         telephone.ReadCard();
         ok = Save(telephone, folder, QStringLiteral("telephone-card.png")) && ok;
     }
+    // A dual-mode UICC's phone book: the window says what its GSM view leaves out.
+    const std::string uicc = base + "/uicc-card.json";
+    quillet::sim::SaveSimProfile(uicc, quillet::sim::BuildDemoDualModeProfile(), error);
+    app.Context().OpenReaderByName("VIRTUAL:" + uicc);
+    app.Frame()->OnCommand(quillet::app::CommandId::EditPhoneBook);
+    if (auto* book =
+            dynamic_cast<quillet::ui::CSezEdDlg*>(app.Frame()->Editors().Front(quillet::app::EditorKind::PhoneBook))) {
+        book->resize(560, 420);
+        ok = Save(*book, folder, QStringLiteral("uicc-phonebook.png")) && ok;
+    } else {
+        ok = false;
+    }
     // The toolbar's pictures, enabled, four times their size.
     std::vector<quillet::app::CommandId> buttons;
     for (const quillet::app::CommandId command : quillet::ui::ToolbarCommands()) {
