@@ -21,17 +21,12 @@ constexpr std::uint8_t kUsimAidPrefix[] = {0xA0, 0x00, 0x00, 0x00, 0x87, 0x10, 0
 // Enough for every set a card could hold; a longer file is not read further.
 constexpr std::size_t kMaxRecordsRead = 32;
 
-struct RecordFileShape {
-    std::uint8_t length = 0;
-    std::size_t count = 0;
-};
-
-std::optional<RecordFileShape> ShapeOf(const UiccAnswer& selected) {
+// The shape of the file just selected, at most kMaxRecordsRead of its records.
+std::optional<RecordShape> ShapeOf(const UiccAnswer& selected) {
     if (!selected.Ok()) return std::nullopt;
-    const std::optional<FcpInfo> fcp = ParseFcp(selected.data);
-    if (!fcp || fcp->directory || fcp->recordLength == 0 || fcp->recordLength > 255) return std::nullopt;
-    return RecordFileShape{static_cast<std::uint8_t>(fcp->recordLength),
-                           std::min<std::size_t>(fcp->recordCount, kMaxRecordsRead)};
+    std::optional<RecordShape> shape = RecordShapeOf(selected.data);
+    if (shape) shape->count = std::min(shape->count, kMaxRecordsRead);
+    return shape;
 }
 
 // The USIM's AID in an EF_DIR record (tag 61 holding tag 4F), or nothing.
@@ -49,7 +44,7 @@ constexpr std::uint16_t kSwSecurityNotSatisfied = 0x6982;
 // Reads the selected EF_PBR; nothing when it is not a readable list of sets. A card that stopped
 // answering or wants the PIN first leaves the answer `incomplete`.
 std::optional<UsimPhoneBook> ReadPhoneBook(UiccChannel& channel, const UiccAnswer& selected, bool& incomplete) {
-    const std::optional<RecordFileShape> shape = ShapeOf(selected);
+    const std::optional<RecordShape> shape = ShapeOf(selected);
     if (!shape) return std::nullopt;
     UsimPhoneBook book;
     for (std::size_t number = 1; number <= shape->count; ++number) {
@@ -152,7 +147,7 @@ bool DetectCardPlatform(reader::CardReader& reader, bool gsmAnswered, CardPlatfo
     info.platform = gsmAnswered ? CardPlatform::UiccWithGsm : CardPlatform::UsimOnly;
 
     const std::uint16_t dirPath[] = {kDirFile};
-    if (const std::optional<RecordFileShape> dir = ShapeOf(channel.SelectPath(dirPath))) {
+    if (const std::optional<RecordShape> dir = ShapeOf(channel.SelectPath(dirPath))) {
         for (std::size_t number = 1; number <= dir->count && info.usimAid.empty(); ++number) {
             const UiccAnswer record = channel.ReadRecord(static_cast<std::uint8_t>(number), dir->length);
             if (record.transport != reader::result::kOk) incomplete = true;

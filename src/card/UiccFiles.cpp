@@ -100,6 +100,12 @@ std::optional<FcpInfo> ParseFcp(std::span<const std::uint8_t> bytes) {
     return info;
 }
 
+std::optional<RecordShape> RecordShapeOf(std::span<const std::uint8_t> fcp) {
+    const std::optional<FcpInfo> info = ParseFcp(fcp);
+    if (!info || info->directory || info->recordLength == 0 || info->recordLength > 255) return std::nullopt;
+    return RecordShape{static_cast<std::uint8_t>(info->recordLength), info->recordCount};
+}
+
 const PhoneBookFile* PhoneBookSet::Find(std::uint8_t tag) const {
     const auto found =
         std::find_if(files.begin(), files.end(), [&](const PhoneBookFile& file) { return file.tag == tag; });

@@ -24,6 +24,14 @@ struct FcpInfo {
 // Nothing when the bytes are not an FCP template or a length runs past its end.
 std::optional<FcpInfo> ParseFcp(std::span<const std::uint8_t> bytes);
 
+// The records of a record EF as its FCP template describes them; nothing for a DF, a transparent EF,
+// or records longer than a command can carry.
+struct RecordShape {
+    std::uint8_t length = 0;
+    std::size_t count = 0;
+};
+std::optional<RecordShape> RecordShapeOf(std::span<const std::uint8_t> fcp);
+
 // The tags EF_PBR names the phone-book files by (TS 31.102).
 enum PhoneBookTag : std::uint8_t {
     kPbrAdn = 0xC0,

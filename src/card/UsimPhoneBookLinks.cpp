@@ -18,11 +18,6 @@ constexpr std::uint16_t kSwFileNotFound = 0x6A82;
 constexpr std::uint8_t kUnused = 0xFF;
 constexpr std::uint8_t kNoGroup = 0x00;
 
-struct Shape {
-    std::uint8_t length = 0;
-    std::size_t count = 0;
-};
-
 // The session's view of what went wrong: a transport failure as it is, a refusal as a bad status.
 bool Fail(CardSession& session, const UiccAnswer& answer) {
     session.ForgetSelectedFile();
@@ -30,15 +25,23 @@ bool Fail(CardSession& session, const UiccAnswer& answer) {
     return false;
 }
 
+reader::CardReader* ReaderOf(CardSession& session) {
+    reader::CardReader* reader = session.Host().CurrentReader();
+    if (reader == nullptr) session.SetLastResult(result::kReaderInaccessible);
+    return reader;
+}
+
 UiccAnswer SelectInBook(UiccChannel& channel, std::uint16_t file) {
     const std::uint16_t path[] = {kTelecom, kPhoneBookDirectory, file};
     return channel.SelectPath(path);
 }
 
-std::optional<Shape> RecordShape(const UiccAnswer& selected) {
-    const std::optional<FcpInfo> fcp = ParseFcp(selected.data);
-    if (!fcp || fcp->directory || fcp->recordLength == 0 || fcp->recordLength > 255) return std::nullopt;
-    return Shape{static_cast<std::uint8_t>(fcp->recordLength), fcp->recordCount};
+// Selects a record file of the global phone book; its shape, or nothing (the session failed).
+std::optional<RecordShape> SelectRecordFile(CardSession& session, UiccChannel& channel, std::uint16_t file) {
+    const UiccAnswer selected = SelectInBook(channel, file);
+    const std::optional<RecordShape> shape = selected.Ok() ? RecordShapeOf(selected.data) : std::nullopt;
+    if (!shape) Fail(session, selected);
+    return shape;
 }
 
 // Whether a type 1 record holds anything, and the byte an empty one is made of.
@@ -67,11 +70,8 @@ bool IsTypeOneData(const PhoneBookFile& file) {
 bool FindLinkedData(CardSession& session, const PhoneBookSet& set, std::span<const std::uint8_t> numbers,
                     LinkedData& found) {
     found = LinkedData{};
-    reader::CardReader* reader = session.Host().CurrentReader();
-    if (reader == nullptr) {
-        session.SetLastResult(result::kReaderInaccessible);
-        return false;
-    }
+    reader::CardReader* reader = ReaderOf(session);
+    if (reader == nullptr) return false;
     UiccChannel channel(*reader);
     std::vector<LinkedRecord> typeTwo;
     std::vector<LinkedRecord> iap;
@@ -79,10 +79,8 @@ bool FindLinkedData(CardSession& session, const PhoneBookSet& set, std::span<con
 
     const std::vector<PhoneBookFile> typeTwoFiles = set.TypeTwoFiles();
     if (const PhoneBookFile* iapFile = set.Find(kPbrIap); iapFile != nullptr && !typeTwoFiles.empty()) {
-        const UiccAnswer selected = SelectInBook(channel, iapFile->id);
-        if (!selected.Ok()) return Fail(session, selected);
-        const std::optional<Shape> shape = RecordShape(selected);
-        if (!shape) return Fail(session, selected);
+        const std::optional<RecordShape> shape = SelectRecordFile(session, channel, iapFile->id);
+        if (!shape) return false;
         for (const std::uint8_t number : numbers) {
             if (number > shape->count) continue;
             const UiccAnswer record = channel.ReadRecord(number, shape->length);
@@ -101,10 +99,8 @@ bool FindLinkedData(CardSession& session, const PhoneBookSet& set, std::span<con
     }
     for (const PhoneBookFile& file : set.files) {
         if (!IsTypeOneData(file)) continue;
-        const UiccAnswer selected = SelectInBook(channel, file.id);
-        if (!selected.Ok()) return Fail(session, selected);
-        const std::optional<Shape> shape = RecordShape(selected);
-        if (!shape) return Fail(session, selected);
+        const std::optional<RecordShape> shape = SelectRecordFile(session, channel, file.id);
+        if (!shape) return false;
         for (const std::uint8_t number : numbers) {
             if (number > shape->count) continue;
             const UiccAnswer record = channel.ReadRecord(number, shape->length);
@@ -123,20 +119,16 @@ bool FindLinkedData(CardSession& session, const PhoneBookSet& set, std::span<con
 }
 
 bool ClearLinkedData(CardSession& session, const LinkedData& data) {
-    reader::CardReader* reader = session.Host().CurrentReader();
-    if (reader == nullptr) {
-        session.SetLastResult(result::kReaderInaccessible);
-        return false;
-    }
+    reader::CardReader* reader = ReaderOf(session);
+    if (reader == nullptr) return false;
     UiccChannel channel(*reader);
     const bool verify = session.Host().VerifyWrites();
     std::uint16_t selectedFile = 0;
     std::uint8_t recordLength = 0;
     for (const LinkedRecord& linked : data.records) {
         if (linked.file != selectedFile) {
-            const UiccAnswer selected = SelectInBook(channel, linked.file);
-            const std::optional<Shape> shape = RecordShape(selected);
-            if (!selected.Ok() || !shape) return Fail(session, selected);
+            const std::optional<RecordShape> shape = SelectRecordFile(session, channel, linked.file);
+            if (!shape) return false;
             selectedFile = linked.file;
             recordLength = shape->length;
         }
@@ -158,11 +150,8 @@ bool ClearLinkedData(CardSession& session, const LinkedData& data) {
 }
 
 bool IncrementChangeCounter(CardSession& session) {
-    reader::CardReader* reader = session.Host().CurrentReader();
-    if (reader == nullptr) {
-        session.SetLastResult(result::kReaderInaccessible);
-        return false;
-    }
+    reader::CardReader* reader = ReaderOf(session);
+    if (reader == nullptr) return false;
     UiccChannel channel(*reader);
     const UiccAnswer selected = SelectInBook(channel, kChangeCounter);
     if (selected.sw == kSwFileNotFound) {

@@ -56,8 +56,8 @@ struct PbrEntry {
     std::uint8_t sfi = 0;  // 0: none given
 };
 
-void AppendTemplate(Record& record, std::uint8_t tag, std::initializer_list<PbrEntry> entries) {
-    if (entries.size() == 0) return;
+void AppendTemplate(Record& record, std::uint8_t tag, const std::vector<PbrEntry>& entries) {
+    if (entries.empty()) return;
     Record body;
     for (const PbrEntry& entry : entries) {
         body.push_back(entry.tag);
@@ -71,8 +71,8 @@ void AppendTemplate(Record& record, std::uint8_t tag, std::initializer_list<PbrE
     record.insert(record.end(), body.begin(), body.end());
 }
 
-Record PbrRecord(std::initializer_list<PbrEntry> typeOne, std::initializer_list<PbrEntry> typeTwo,
-                 std::initializer_list<PbrEntry> typeThree) {
+Record PbrRecord(const std::vector<PbrEntry>& typeOne, const std::vector<PbrEntry>& typeTwo,
+                 const std::vector<PbrEntry>& typeThree) {
     Record record;
     AppendTemplate(record, kTypeOne, typeOne);
     AppendTemplate(record, kTypeTwo, typeTwo);
@@ -235,6 +235,31 @@ void AddUsimFiles(SimProfile& profile, const std::vector<std::uint8_t>& imsi) {
         TransparentFile(kAdfUsim, 0x6F38, "EF_UST", Access(kChv1, kAdm, kAdm, kAdm), {0x02, 0x00, 0x00, 0x00}));
 }
 
+// A phone book of one set with its e-mails in a type 1 file, and an EXT1 of its own when asked.
+void AddOneSetBook(std::vector<SimElementaryFile>& files, DirectoryKey book, const SetContents& set, bool withExt1) {
+    files.push_back(AdnFile(book, 0x4F3A, set.adn));
+    if (withExt1) {
+        files.push_back(RecordFile(book, 0x4F4A, "EF_EXT1", FileStructure::LinearFixed,
+                                   Access(kChv1, kChv1, kAdm, kAdm), kExtensionRecordLength,
+                                   Records(5, EmptyExtensionRecord())));
+    }
+    unsigned uid = 1;
+    AddSetFiles(files, book, {0x4F11, 0x4F50, 0x4F19, 0x4F09, 0x4F26, 0x4F21, 0, false, 1}, set, uid);
+    AddBookFiles(files, book, uid - 1);
+    std::vector<PbrEntry> typeThree = {{kAasTag, 0x4F4B}, {kGasTag, 0x4F4C}};
+    if (withExt1) typeThree.insert(typeThree.begin(), {kExt1Tag, 0x4F4A});
+    Record pbr = PbrRecord({{kAdnTag, 0x4F3A, 1},
+                            {kUidTag, 0x4F21},
+                            {kAnrTag, 0x4F11},
+                            {kEmailTag, 0x4F50},
+                            {kSneTag, 0x4F19},
+                            {kPbcTag, 0x4F09},
+                            {kGrpTag, 0x4F26}},
+                           {}, typeThree);
+    files.push_back(RecordFile(book, 0x4F30, "EF_PBR", FileStructure::LinearFixed, Access(kChv1, kAdm, kAdm, kAdm),
+                               kPbrRecordLength, {std::move(pbr)}));
+}
+
 }  // namespace
 
 SimProfile BuildDemoDualModeProfile() {
@@ -311,51 +336,20 @@ SimProfile BuildDemoUsimOnlyProfile() {
     profile.files.push_back(IccidFile("894200120099887766"));
     profile.files.push_back(DirFile("USIM"));
 
-    unsigned uid = 1;
     SetContents global{{Contact("Helpdesk", "+420800123456"), Contact("Marta Novotna", "+420608765432"),
                         Contact("Karel Dvorak", "224111222")},
                        {{2, "marta@example.cz"}},
                        {{2, {2, "224999888"}}},
                        {}};
     global.adn.resize(30, EmptyDiallingRecord(kAlphaLength));
-    profile.files.push_back(AdnFile(kGlobalBook, 0x4F3A, global.adn));
-    profile.files.push_back(RecordFile(kGlobalBook, 0x4F4A, "EF_EXT1", FileStructure::LinearFixed,
-                                       Access(kChv1, kChv1, kAdm, kAdm), kExtensionRecordLength,
-                                       Records(5, EmptyExtensionRecord())));
-    AddSetFiles(profile.files, kGlobalBook, {0x4F11, 0x4F50, 0x4F19, 0x4F09, 0x4F26, 0x4F21, 0, false, 1}, global, uid);
-    AddBookFiles(profile.files, kGlobalBook, uid - 1);
-    profile.files.push_back(RecordFile(kGlobalBook, 0x4F30, "EF_PBR", FileStructure::LinearFixed,
-                                       Access(kChv1, kAdm, kAdm, kAdm), kPbrRecordLength,
-                                       {PbrRecord({{kAdnTag, 0x4F3A, 1},
-                                                   {kUidTag, 0x4F21},
-                                                   {kAnrTag, 0x4F11},
-                                                   {kEmailTag, 0x4F50},
-                                                   {kSneTag, 0x4F19},
-                                                   {kPbcTag, 0x4F09},
-                                                   {kGrpTag, 0x4F26}},
-                                                  {}, {{kExt1Tag, 0x4F4A}, {kAasTag, 0x4F4B}, {kGasTag, 0x4F4C}})}));
-
+    AddOneSetBook(profile.files, kGlobalBook, global, true);
     AddUsimFiles(profile, gsm.FindFile(0x7F20, 0x6F07)->content);
-    unsigned localUid = 1;
     SetContents local{{Contact("Office", "+420222333444"), Contact("Reception", "+420222333400")},
                       {{1, "office@example.cz"}},
                       {},
                       {}};
     local.adn.resize(10, EmptyDiallingRecord(kAlphaLength));
-    profile.files.push_back(AdnFile(kLocalBook, 0x4F3A, local.adn));
-    AddSetFiles(profile.files, kLocalBook, {0x4F11, 0x4F50, 0x4F19, 0x4F09, 0x4F26, 0x4F21, 0, false, 1}, local,
-                localUid);
-    AddBookFiles(profile.files, kLocalBook, localUid - 1);
-    profile.files.push_back(RecordFile(kLocalBook, 0x4F30, "EF_PBR", FileStructure::LinearFixed,
-                                       Access(kChv1, kAdm, kAdm, kAdm), kPbrRecordLength,
-                                       {PbrRecord({{kAdnTag, 0x4F3A, 1},
-                                                   {kUidTag, 0x4F21},
-                                                   {kAnrTag, 0x4F11},
-                                                   {kEmailTag, 0x4F50},
-                                                   {kSneTag, 0x4F19},
-                                                   {kPbcTag, 0x4F09},
-                                                   {kGrpTag, 0x4F26}},
-                                                  {}, {{kAasTag, 0x4F4B}, {kGasTag, 0x4F4C}})}));
+    AddOneSetBook(profile.files, kLocalBook, local, false);
     return profile;
 }
 
