@@ -145,6 +145,7 @@ bool CheckCard(CardSession& session, std::string& briefReport, std::string& deta
     for (std::size_t index = 0; index < kCachedFileCount; ++index) {
         images.files[index] = session.Cache().Image(static_cast<CachedFile>(index));
     }
+    images.ext1HasOtherUsers = Ext1HasUsersBeyondGsmView(session.Platform());
     const std::optional<CardCheckPlan> plan =
         PlanCardCheck(images, [&session](std::uint32_t textId, unsigned item, unsigned total) {
             const std::string text = FormatItemText(resources::LoadString(textId), item, total);

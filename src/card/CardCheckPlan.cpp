@@ -311,6 +311,7 @@ private:
     bool FindLost() {
         const std::size_t count = m_extensions.Count();
         if (m_extensions.RecordLength() < kExtensionRecordLength) return true;
+        if (m_extensionFile == CachedFile::Ext1 && m_images.ext1HasOtherUsers) return true;
         for (std::size_t e = 1; e <= count; ++e) {
             if (!m_progress(kCheckingExtensions, static_cast<unsigned>(e), static_cast<unsigned>(count))) return false;
             const Span extension = m_extensions.Record(e);

@@ -50,6 +50,9 @@ struct CheckFinding {
 // offer: no image, or an image of no records).
 struct CardImages {
     std::array<std::optional<FileImage>, kCachedFileCount> files;
+    // EXT1 records the GSM files do not name may belong to the card's USIM phone book: they are
+    // neither reported nor freed.
+    bool ext1HasOtherUsers = false;
 
     FileImage Of(CachedFile file) const;
 };

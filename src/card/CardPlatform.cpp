@@ -189,6 +189,13 @@ std::vector<std::pair<std::string, std::string>> DescribeCardPlatform(const Card
     return lines;
 }
 
+bool Ext1HasUsersBeyondGsmView(const CardPlatformInfo& info) {
+    if (info.platform == CardPlatform::GsmSim || !info.globalBook || info.globalBook->sets.empty()) return false;
+    const std::vector<PhoneBookSet>& sets = info.globalBook->sets;
+    return std::any_of(sets.begin() + 1, sets.end(),
+                       [](const PhoneBookSet& set) { return set.Find(kPbrExt1) != nullptr; });
+}
+
 std::string GsmViewNote(const CardPlatformInfo& info) {
     if (info.platform == CardPlatform::GsmSim) return {};
     std::vector<std::string> more;

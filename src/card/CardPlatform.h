@@ -35,6 +35,10 @@ bool DetectCardPlatform(reader::CardReader& reader, bool gsmAnswered, CardPlatfo
 // The card information's lines on the card: a label and its text each.
 std::vector<std::pair<std::string, std::string>> DescribeCardPlatform(const CardPlatformInfo& info);
 
+// True when sets of the USIM phone book beyond the first also keep numbers in EXT1: records of it
+// that nothing in the GSM view names may then be theirs.
+bool Ext1HasUsersBeyondGsmView(const CardPlatformInfo& info);
+
 // What the GSM view of the phone book leaves out on this card, as one sentence; empty when the
 // GSM view shows the whole phone book.
 std::string GsmViewNote(const CardPlatformInfo& info);

@@ -33,6 +33,8 @@ std::optional<PhoneBookOnCard> LoadCardRecords(card::CardSession& session, const
         return std::nullopt;
     }
     PhoneBookOnCard onCard{*kind.file.image, *kind.extension.image, *records, *extensions, {}};
+    onCard.takesUnnamedRecords =
+        !(*kind.extension.image == card::CachedFile::Ext1 && card::Ext1HasUsersBeyondGsmView(session.Platform()));
     for (const FileKind* other : detail::FilesSharingExtensions(kind)) {
         if (const std::optional<FileImage> image = session.Cache().Image(*other->file.image)) {
             onCard.sharing.push_back(*image);

@@ -181,6 +181,7 @@ private:
         }
         const std::size_t linkable = std::min<std::size_t>(extensions.Count(), kHighestLinkableExtension);
         for (const bool inUse : {false, true}) {
+            if (inUse && !m_onCard.takesUnnamedRecords) break;
             for (std::size_t e = 1; e <= linkable; ++e) {
                 if (!namedNow.contains(static_cast<std::uint8_t>(e)) &&
                     IsFreeExtension(extensions.Record(e)) != inUse) {

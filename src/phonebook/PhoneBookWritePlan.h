@@ -19,6 +19,9 @@ struct PhoneBookOnCard {
     card::FileImage records;
     card::FileImage extensions;
     std::vector<card::FileImage> sharing;
+    // Extension records in use that no record names may be taken once the free ones ran out;
+    // not when the card's USIM phone book may be using them.
+    bool takesUnnamedRecords = true;
 };
 
 // What becomes of one record of the file.

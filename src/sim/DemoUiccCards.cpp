@@ -290,12 +290,18 @@ SimProfile BuildDemoDualModeProfile() {
     AddSetFiles(profile.files, kGlobalBook, {0x4F11, 0x4F50, 0x4F19, 0x4F09, 0x4F26, 0x4F21, 0x4F25, true, 1}, first,
                 uid);
 
-    SetContents second{
-        {Contact("Anna Kovarova", "+420731000111"), Contact("Zdenek Mraz", "+420602111222"),
-         EmptyDiallingRecord(kAlphaLength), Contact("Olga Bila", "603222333"), Contact("Tomas Kral", "+420777444555")},
-        {{1, "anna@example.cz"}, {4, "olga@example.cz"}},
-        {{2, {1, "+420602111223"}}},
-        {}};
+    // Set 2 shares EXT1 with set 1: its third entry's number continues in the last EXT1 record, which
+    // nothing in the GSM view names.
+    Records& ext1 = profile.FindFile(kGlobalBook, 0x4F4A)->records;
+    const auto room = EncodeDiallingNumber("Conference Room", "+420224000111p123456789012", kAlphaLength,
+                                           static_cast<std::uint8_t>(ext1.size()));
+    if (room && room->extensions.size() == 1) ext1.back() = room->extensions.front();
+    SetContents second{{Contact("Anna Kovarova", "+420731000111"), Contact("Zdenek Mraz", "+420602111222"),
+                        room ? room->record : EmptyDiallingRecord(kAlphaLength), Contact("Olga Bila", "603222333"),
+                        Contact("Tomas Kral", "+420777444555")},
+                       {{1, "anna@example.cz"}, {4, "olga@example.cz"}},
+                       {{2, {1, "+420602111223"}}},
+                       {}};
     second.adn.resize(20, EmptyDiallingRecord(kAlphaLength));
     profile.files.push_back(AdnFile(kGlobalBook, 0x4F3B, second.adn));
     AddSetFiles(profile.files, kGlobalBook, {0x4F12, 0x4F51, 0x4F1A, 0x4F0A, 0x4F27, 0x4F28, 0, false, 2}, second, uid);
@@ -317,7 +323,7 @@ SimProfile BuildDemoDualModeProfile() {
                     {kSneTag, 0x4F1A},
                     {kPbcTag, 0x4F0A},
                     {kGrpTag, 0x4F27}},
-                   {}, {{kAasTag, 0x4F4B}, {kGasTag, 0x4F4C}})}));
+                   {}, {{kExt1Tag, 0x4F4A}, {kAasTag, 0x4F4B}, {kGasTag, 0x4F4C}})}));
     AddUsimFiles(profile, imsi);
     return profile;
 }

@@ -1,7 +1,9 @@
 // Writing the GSM view of a UICC's phone book: an entry replaced or deleted takes the e-mail and the
-// second number the USIM keeps for its record along, in the standard's order, after asking.
+// second number the USIM keeps for its record along, in the standard's order, after asking; and the
+// EXT1 records of the phone book's other sets, which the GSM view cannot see, are left alone.
 #include <gtest/gtest.h>
 
+#include "card/CardCheck.h"
 #include "phonebook/DiallingRecord.h"
 #include "phonebook/PhoneBookTransfer.h"
 #include "phonebook/TextHelpers.h"
@@ -34,7 +36,7 @@ protected:
     }
     void Replace(std::size_t position, const char* name) {
         PhoneBookEntry& entry = entries[position];
-        entry.modified = 1;
+        entry.used = entry.modified = 1;
         SetNameBytes(entry, name);
         CopyBounded(entry.number, sizeof entry.number, "603111222");
     }
@@ -105,6 +107,33 @@ TEST_F(UsimPhoneBook, EntriesWithoutLinkedDataAreWrittenWithoutAQuestion) {
     ASSERT_TRUE(Write()) << rig.session->FormatLastError();
     EXPECT_TRUE(rig.ui.questions.empty());
     EXPECT_EQ(WrittenFiles(), (std::vector<std::uint16_t>{0x6F3A}));
+}
+
+// Set 2 keeps the rest of a number in EXT1 record 10, which no GSM file names.
+TEST_F(UsimPhoneBook, ExtensionRecordsOfOtherSetsAreNeitherFreedNorTaken) {
+    const Bytes setTwosExtension = File(0x4F4A).records.back();
+    ASSERT_NE(setTwosExtension.at(0), 0xFF);
+    std::string brief;
+    std::string detailed;
+    bool errors = true;
+    bool needsPin2 = false;
+    ASSERT_TRUE(card::CheckCard(*rig.session, brief, detailed, errors, needsPin2, true)) << detailed;
+    EXPECT_FALSE(errors) << detailed;
+    EXPECT_EQ(File(0x4F4A).records.back(), setTwosExtension);
+
+    // Seven more extension records are wanted; six are free. The seventh must not be set 2's.
+    ASSERT_TRUE(ReadPhoneBook(*rig.session, kAdnFile, entries, info));
+    const char* const digits60 = "+42022400011112345678901234567890123456789012345678901234567";
+    for (const std::size_t position : {5, 12, 19}) Replace(position, "Long");
+    for (const std::size_t position : {5, 12, 19})
+        CopyBounded(entries[position].number, sizeof entries[position].number, digits60);
+    Replace(26, "Longer");
+    CopyBounded(entries[26].number, sizeof entries[26].number, "+4202240001111234567890123456789");
+    rig.ClearLog();
+    EXPECT_FALSE(Write());
+    EXPECT_EQ(rig.session->LastResult(), reader::result::kExtensionOverflow);
+    EXPECT_TRUE(WrittenFiles().empty());
+    EXPECT_EQ(File(0x4F4A).records.back(), setTwosExtension);
 }
 
 }  // namespace
