@@ -30,6 +30,7 @@ CardCommand::CardCommand(const Options& options, std::ostream& err)
       m_device(options.device),
       m_trace(options.trace) {
     m_context.SetVerifyWrites(options.verifyWrites);
+    if (options.yes) m_ui.AnswerQuestionsYes();
 }
 
 bool CardCommand::OpenReader() {
@@ -60,6 +61,11 @@ int CardCommand::Finish(bool succeeded) {
     const bool released = End();
     if (succeeded) return released ? kExitOk : FailureExit();
     m_ui.ShowMessage(message, card::MessageIcon::Error);
+    if (m_ui.QuestionWentUnasked()) {
+        Complain(m_err,
+                 "the card's question could not be asked without a terminal; give --yes to answer it with "
+                 "yes");
+    }
     return FailureExit();
 }
 

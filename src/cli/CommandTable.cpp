@@ -103,8 +103,8 @@ const std::vector<OptionSpec>& GlobalOptions() {
         {"--pin", "CODE", ValueKind::Code, "the PIN, 4 to 8 digits (otherwise asked for on the terminal)"},
         {"--pin2", "CODE", ValueKind::Code, "PIN2, 4 to 8 digits (otherwise asked for on the terminal)"},
         {"--yes", "", ValueKind::None,
-         "let a write from a file clear used entries of the card, and on a USIM card delete the e-mails and "
-         "second numbers of the entries it replaces, without asking"},
+         "answer the program's questions with yes: a write from a file may clear used entries of the card and, on "
+         "a USIM card, delete the e-mails and second numbers of the entries it replaces"},
         {"--trace", "", ValueKind::None, "show every card command and its status word (codes withheld)"},
         {"--no-verify", "", ValueKind::None,
          "do not read written records back to check them (faster on slow readers; a write the card does not "

@@ -89,15 +89,8 @@ int WriteBook(const Options& options, const CommandLine& line, std::ostream& err
             return true;
         },
         [&](std::span<PhoneBookEntry> entries) {
-            if (options.yes) command.Ui().AnswerQuestionsYes();
             phonebook::PhoneBookWriteReport report;
             const bool written = phonebook::WritePhoneBook(command.Session(), ef, entries, report);
-            if (!written && command.Session().LastResult() == reader::result::kCancelledByUser &&
-                !TerminalUserInterface::CanAsk()) {
-                Complain(err,
-                         "entries with e-mail addresses or second numbers on the card would be replaced; give "
-                         "--yes to write and delete that data with them");
-            }
             if (report.namesShortened > 0) {
                 Complain(err, std::to_string(report.namesShortened) +
                                   (report.namesShortened == 1 ? " name was" : " names were") +

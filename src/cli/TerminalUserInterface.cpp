@@ -80,7 +80,10 @@ void TerminalUserInterface::ShowMessage(std::string_view text, card::MessageIcon
 
 card::Answer TerminalUserInterface::AskQuestion(std::string_view text, card::QuestionButtons) {
     if (m_answerYes) return card::Answer::Yes;
-    if (!CanAsk()) return card::Answer::No;
+    if (!CanAsk()) {
+        m_questionUnasked = true;
+        return card::Answer::No;
+    }
     ClearProgressLine();
     m_err << ToTerminal(text) << " [y/N] " << std::flush;
     std::string answer;

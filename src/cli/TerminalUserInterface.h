@@ -28,6 +28,8 @@ public:
 
     // --yes: every question is answered "Yes" without asking.
     void AnswerQuestionsYes() { m_answerYes = true; }
+    // True once a question was answered "No" because there was no terminal to ask it on.
+    bool QuestionWentUnasked() const { return m_questionUnasked; }
     // True when questions and codes can be asked on the terminal.
     static bool CanAsk();
     // True once the card asked for a code that was neither given nor could be asked for. That was
@@ -39,6 +41,7 @@ private:
 
     std::ostream& m_err;
     bool m_answerYes = false;
+    bool m_questionUnasked = false;
     card::SecretString m_pin;
     card::SecretString m_pin2;
     bool m_pinGiven = false;

@@ -95,13 +95,17 @@ std::string SaveCard(const sim::SimProfile& profile, const std::string& name) {
     return path;
 }
 
-// The demo card as a card file, written afresh before every input.
-const std::string& DemoCardText() {
-    static const std::string text = [] {
-        std::ifstream file(SaveCard(sim::BuildDemoSimProfile(), "demo.json"), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }();
-    return text;
+std::string CardText(const sim::SimProfile& profile, const std::string& name) {
+    std::ifstream file(SaveCard(profile, name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// A demo card as a card file, written afresh before every input: the GSM SIM, or the dual-mode UICC,
+// whose phone-book writes also clear the USIM data of the entries they replace.
+const std::string& DemoCardText(bool uicc) {
+    static const std::string gsm = CardText(sim::BuildDemoSimProfile(), "demo.json");
+    static const std::string dual = CardText(sim::BuildDemoDualModeProfile(), "uicc.json");
+    return uicc ? dual : gsm;
 }
 
 // The files the writing commands take come from the demo card with its phone books and messages in
@@ -164,7 +168,8 @@ std::vector<std::string> Seeds() {
     std::vector<std::string> seeds;
     for (std::size_t operation = 0; operation < Operations().size(); ++operation) {
         const char op = static_cast<char>(operation);
-        seeds.push_back(std::string{op, 0, 0, 0});  // a true card
+        seeds.push_back(std::string{op, 0, 0, 0});                                                  // a true card
+        seeds.push_back(std::string{static_cast<char>(operation + Operations().size()), 0, 0, 0});  // a true UICC
         // One answer's byte flipped early on, and the line's acknowledgement changed later.
         seeds.push_back(std::string{op, 0, 0, 0, 0, 9, 2, 1, 0x10, 0, 40, 6, 5, 0});
     }
@@ -183,8 +188,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     fuzz::PrepareFiles();
     const fuzz::Operation& operation = fuzz::Operations()[data[0] % fuzz::Operations().size()];
+    const bool uicc = data[0] / fuzz::Operations().size() % 2 == 1;
     const std::string card = fuzz::InFolder("card.json");
-    std::ofstream(card, std::ios::binary | std::ios::trunc) << fuzz::DemoCardText();
+    std::ofstream(card, std::ios::binary | std::ios::trunc) << fuzz::DemoCardText(uicc);
 
     // Each time the device loads the card, a new hostile card with the same script stands in front.
     std::vector<std::unique_ptr<fuzz::HostileCard>> hostile;
