@@ -39,7 +39,7 @@ private:
     ApduResponse Select(const ApduHeader& header, std::span<const std::uint8_t> data);
     // Finds `id` among what a select by file id reaches from the current directory: the MF, the
     // current DF, its parent, their child DFs and the current DF's EFs (with `application`, 7FFF
-    // for the current ADF too). Makes it current and returns true when found.
+    // for the current ADF too), makes it current and tells what it was.
     enum class Selected { Nothing, Directory, File };
     Selected SelectById(std::uint16_t id, bool application);
     Selected EnterDirectory(DirectoryKey key);
